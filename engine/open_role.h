@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "c_file.h"
+#include "patch_job.h"
+
+namespace zarneth {
+
+// Opens `file` for one role of a run ("source", "transcript", "destination"). On refusal
+// fills `result` as Failed with a sentence naming the role, the path and the reason.
+bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const char* role,
+                 RunResult& result);
+
+// Marks `result` Failed with `reason` and returns it, for the early exits of an operation.
+RunResult& FailRun(RunResult& result, std::string reason);
+
+}  // namespace zarneth

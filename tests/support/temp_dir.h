@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zarneth::test {
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh folder for one test, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+// `count` bytes of a repeatable pattern that differs for each `seed`, so that a byte copied
+// from the wrong offset or the wrong file shows.
+Bytes Pattern(std::size_t count, unsigned seed);
+
+void WriteBytes(const std::string& path, const Bytes& bytes);
+Bytes ReadBytes(const std::string& path);
+
+// The bytes [offset, offset + count) of `bytes`.
+Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count);
+Bytes Concat(std::initializer_list<Bytes> parts);
+
+}  // namespace zarneth::test
