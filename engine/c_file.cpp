@@ -14,10 +14,13 @@
 namespace zarneth {
 namespace {
 
-std::string ErrorText(int error) { return std::system_category().message(error); }
+std::string ErrorText(int error) {
+  return std::system_category().message(error);
+}
 
 bool Refuse(std::string* whyNot, std::string reason) {
-  if (whyNot) *whyNot = std::move(reason);
+  if (whyNot)
+    *whyNot = std::move(reason);
   return false;
 }
 
@@ -25,9 +28,11 @@ bool Refuse(std::string* whyNot, std::string reason) {
 // and without truncating anything: truncation waits until the lock is held.
 int OpenForCreate(const std::string& path, int baseFlags, std::string* whyNot) {
   int fd = ::open(path.c_str(), O_WRONLY | baseFlags);
-  if (fd >= 0 || errno != ENOENT) return fd;
+  if (fd >= 0 || errno != ENOENT)
+    return fd;
   fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | baseFlags, 0666);
-  if (fd >= 0 || errno != EEXIST) return fd;
+  if (fd >= 0 || errno != EEXIST)
+    return fd;
   struct stat link {};
   if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
     Refuse(whyNot, "it is a symbolic link to a file that does not exist");
@@ -47,12 +52,15 @@ CFileException::CFileException(std::string operation, std::string path, int erro
       m_error(error) {}
 
 CFile::~CFile() {
-  if (m_fd >= 0) ::close(m_fd);
+  if (m_fd >= 0)
+    ::close(m_fd);
 }
 
 bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
-  if (IsOpen()) return Refuse(whyNot, "this file object is already open");
-  if (path.empty()) return Refuse(whyNot, "no path given");
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
+  if (path.empty())
+    return Refuse(whyNot, "no path given");
 
   const bool create = flags == (modeCreate | modeWrite);
   if (!create && flags != modeRead && flags != modeReadWrite)
@@ -64,7 +72,8 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   int fd = create ? OpenForCreate(path, baseFlags, whyNot)
                   : ::open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | baseFlags);
   if (fd < 0) {
-    if (errno != 0) Refuse(whyNot, ErrorText(errno));
+    if (errno != 0)
+      Refuse(whyNot, ErrorText(errno));
     return false;
   }
 
@@ -74,8 +83,10 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   };
 
   struct stat info {};
-  if (::fstat(fd, &info) != 0) return refuseAndClose(ErrorText(errno));
-  if (S_ISDIR(info.st_mode)) return refuseAndClose(ErrorText(EISDIR));
+  if (::fstat(fd, &info) != 0)
+    return refuseAndClose(ErrorText(errno));
+  if (S_ISDIR(info.st_mode))
+    return refuseAndClose(ErrorText(EISDIR));
   if (!S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode))
     return refuseAndClose("it is not a regular file");
   // Permission bits refuse nothing to root, so a file without any write bit is treated as
@@ -86,7 +97,8 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   // The lock belongs to this open file description: a second open of the same file, through
   // any name, in this run or another process, is refused while this one holds it.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) return refuseAndClose("the file is in use (held open by a run)");
+    if (errno == EWOULDBLOCK)
+      return refuseAndClose("the file is in use (held open by a run)");
     return refuseAndClose(ErrorText(errno));
   }
   if (create && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)
@@ -103,17 +115,22 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
 
 std::uint32_t CFile::GetLength() const {
   struct stat info {};
-  if (::fstat(m_fd, &info) != 0) Fail("get the length of", errno);
-  if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) >
-                              std::numeric_limits<std::uint32_t>::max())
+  if (::fstat(m_fd, &info) != 0)
+    Fail("get the length of", errno);
+  if (info.st_size < 0 ||
+      static_cast<unsigned long long>(info.st_size) > std::numeric_limits<std::uint32_t>::max())
     Fail("get the length of", EFBIG);
   return static_cast<std::uint32_t>(info.st_size);
 }
 
 std::uint32_t CFile::Seek(std::int32_t offset, SeekPosition /*from*/) {
-  if (offset < 0) Fail("seek in", EINVAL);
+  const std::string operation =
+      "seek to offset " + std::to_string(static_cast<std::uint32_t>(offset)) + " in";
+  if (offset < 0)
+    Fail(operation, EINVAL);
   const off_t position = ::lseek(m_fd, offset, SEEK_SET);
-  if (position < 0) Fail("seek in", errno);
+  if (position < 0)
+    Fail(operation, errno);
   return static_cast<std::uint32_t>(position);
 }
 
@@ -123,10 +140,12 @@ std::uint32_t CFile::Read(void* buffer, std::uint32_t count) {
   while (done < count) {
     const ssize_t n = ActivePosixCalls().read(m_fd, bytes + done, count - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       Fail("read", errno);
     }
-    if (n == 0) break;  // end of file
+    if (n == 0)
+      break;  // end of file
     done += static_cast<std::uint32_t>(n);
   }
   return done;
@@ -138,27 +157,32 @@ void CFile::Write(const void* buffer, std::uint32_t count) {
   while (done < count) {
     const ssize_t n = ActivePosixCalls().write(m_fd, bytes + done, count - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       Fail("write", errno);
     }
-    if (n == 0) Fail("write", EIO);
+    if (n == 0)
+      Fail("write", EIO);
     done += static_cast<std::uint32_t>(n);
   }
 }
 
 void CFile::SetLength(std::uint32_t length) {
-  if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) Fail("set the length of", errno);
+  if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0)
+    Fail("set the length of", errno);
 }
 
 void CFile::Close() {
-  if (m_fd < 0) return;
+  if (m_fd < 0)
+    return;
   const int fd = m_fd;
   m_fd = -1;
   // After a failed close the descriptor is gone on Linux; retrying could close another file.
-  if (::close(fd) != 0 && errno != EINTR) Fail("close", errno);
+  if (::close(fd) != 0 && errno != EINTR)
+    Fail("close", errno);
 }
 
-void CFile::Fail(const char* operation, int error) const {
+void CFile::Fail(const std::string& operation, int error) const {
   throw CFileException(operation, m_path, error);
 }
 

@@ -70,7 +70,7 @@ class CFile {
   const std::string& GetFilePath() const { return m_path; }
 
  private:
-  [[noreturn]] void Fail(const char* operation, int error) const;
+  [[noreturn]] void Fail(const std::string& operation, int error) const;
 
   int m_fd = -1;
   std::string m_path;

@@ -23,7 +23,7 @@ RunResult RunCut(const PatchJob& job, std::uint32_t start, std::uint32_t cutLeng
                    "destination", result))
     return result;
 
-  const auto buffer = std::make_unique<unsigned char[]>(kCutBufferSize);
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
   // The seek comes first so that a start of 0x80000000 or more is a file error, as in place.
   source.Seek(static_cast<std::int32_t>(start), CFile::begin);
 
@@ -31,10 +31,12 @@ RunResult RunCut(const PatchJob& job, std::uint32_t start, std::uint32_t cutLeng
   // (end more than one below start) is refused here instead of being read for 4 GiB.
   const std::uint32_t sourceLength = source.GetLength();
   if (std::uint64_t{start} + cutLength > sourceLength) {
-    return FailRun(result, "the range " + std::to_string(cutLength) + " bytes from offset " +
-                               std::to_string(start) + " does not lie inside source file " +
-                               job.sourcePath + " of " + std::to_string(sourceLength) +
-                               " bytes");
+    const bool wrapped = std::uint64_t{start} + cutLength > 0xFFFFFFFFull + 1;
+    return FailRun(
+        result, wrapped ? std::string("the end address lies more than one below the start address")
+                        : "the range of " + std::to_string(cutLength) + " bytes from offset " +
+                              std::to_string(start) + " runs past the end of source file " +
+                              job.sourcePath + " (" + std::to_string(sourceLength) + " bytes)");
   }
 
   std::uint32_t remaining = cutLength;

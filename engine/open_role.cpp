@@ -4,8 +4,10 @@ namespace zarneth {
 namespace {
 
 const char* Purpose(unsigned flags) {
-  if (flags == (CFile::modeCreate | CFile::modeWrite)) return "create";
-  if (flags == CFile::modeReadWrite) return "open for reading and writing";
+  if (flags == (CFile::modeCreate | CFile::modeWrite))
+    return "create";
+  if (flags == CFile::modeReadWrite)
+    return "open for reading and writing";
   return "open for reading";
 }
 
@@ -24,9 +26,10 @@ bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const cha
     return false;
   }
   std::string whyNot;
-  if (file.Open(path, flags, &whyNot)) return true;
-  FailRun(result, std::string("cannot ") + Purpose(flags) + " " + role + " file " + path + ": " +
-                      whyNot);
+  if (file.Open(path, flags, &whyNot))
+    return true;
+  FailRun(result,
+          std::string("cannot ") + Purpose(flags) + " " + role + " file " + path + ": " + whyNot);
   return false;
 }
 

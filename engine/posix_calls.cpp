@@ -13,6 +13,8 @@ ScopedPosixCalls::ScopedPosixCalls(PosixCalls replacement) : m_saved(ActivePosix
   ActivePosixCalls() = replacement;
 }
 
-ScopedPosixCalls::~ScopedPosixCalls() { ActivePosixCalls() = m_saved; }
+ScopedPosixCalls::~ScopedPosixCalls() {
+  ActivePosixCalls() = m_saved;
+}
 
 }  // namespace zarneth

@@ -152,10 +152,9 @@ TEST_F(CFileTest, ReadAndWriteErrorsOfTheSystemAreThrown) {
   ASSERT_TRUE(file.Open(image, CFile::modeReadWrite));
   unsigned char buffer[8] = {};
   {
-    ScopedPosixCalls failing({[](int, void*, std::size_t) -> ssize_t { return errno = EIO, -1; },
-                              [](int, const void*, std::size_t) -> ssize_t {
-                                return errno = ENOSPC, -1;
-                              }});
+    ScopedPosixCalls failing(
+        {[](int, void*, std::size_t) -> ssize_t { return errno = EIO, -1; },
+         [](int, const void*, std::size_t) -> ssize_t { return errno = ENOSPC, -1; }});
     EXPECT_THROW(file.Read(buffer, 8), CFileException);
     EXPECT_THROW(file.Write(buffer, 8), CFileException);
   }

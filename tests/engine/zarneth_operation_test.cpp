@@ -85,8 +85,8 @@ TEST_F(ZarnethTest, InPlaceStartAtOrAbove2GiBIsAFileErrorWithNothingWritten) {
 TEST_F(ZarnethTest, InPlaceShortTranscriptLeavesTheSourceUntouched) {
   Files(100, 10);
   // The transcript shrinks between measuring and reading: the read ends early.
-  ScopedPosixCalls shortRead({[](int, void*, std::size_t) -> ssize_t { return 0; },
-                              ActivePosixCalls().write});
+  ScopedPosixCalls shortRead(
+      {[](int, void*, std::size_t) -> ssize_t { return 0; }, ActivePosixCalls().write});
   const RunResult result = RunJob(Job(false, "10"));
   EXPECT_EQ(result.outcome, PatchOutcome::Failed);
   EXPECT_NE(result.failureReason.find("came up short"), std::string::npos);
@@ -141,11 +141,10 @@ TEST_F(ZarnethTest, NewFileShortReadFailsAndLeavesTheDestinationEmpty) {
   static int reads;
   reads = 0;
   // The source prefix reads whole; the transcript then comes up short.
-  ScopedPosixCalls shortSecondRead(
-      {[](int fd, void* buffer, std::size_t count) -> ssize_t {
-         return ++reads == 1 ? ::read(fd, buffer, count) : 0;
-       },
-       ActivePosixCalls().write});
+  ScopedPosixCalls shortSecondRead({[](int fd, void* buffer, std::size_t count) -> ssize_t {
+                                      return ++reads == 1 ? ::read(fd, buffer, count) : 0;
+                                    },
+                                    ActivePosixCalls().write});
   const RunResult result = RunJob(Job(true, "10"));
   EXPECT_EQ(result.outcome, PatchOutcome::Failed);
   EXPECT_EQ(ReadBytes(destination).size(), 0u);
@@ -168,8 +167,7 @@ TEST_F(ZarnethTest, EmptyPathsAndRefusedOpensFailWithoutWriting) {
        "cannot open for reading and writing source file"},
       {"missing transcript", [](PatchJob& j) { j.transcriptPath += ".missing"; },
        "cannot open for reading transcript file"},
-      {"transcript is source", [](PatchJob& j) { j.transcriptPath = j.sourcePath; },
-       "in use"},
+      {"transcript is source", [](PatchJob& j) { j.transcriptPath = j.sourcePath; }, "in use"},
       {"destination is source", [](PatchJob& j) { j.destinationPath = j.sourcePath; },
        "cannot create destination file"},
       {"destination is transcript", [](PatchJob& j) { j.destinationPath = j.transcriptPath; },

@@ -10,7 +10,8 @@ namespace zarneth::test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zarneth-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  if (!::mkdtemp(pattern.data()))
+    throw std::runtime_error("mkdtemp failed");
   m_path = pattern;
 }
 
@@ -38,13 +39,16 @@ Bytes Pattern(std::size_t count, unsigned seed) {
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write test file " + path);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out)
+    throw std::runtime_error("cannot write test file " + path);
 }
 
 Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read test file " + path);
+  if (!in)
+    throw std::runtime_error("cannot read test file " + path);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -55,7 +59,8 @@ Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  for (const auto& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model_presets.h"
+
+namespace zarneth::cli {
+
+// What the command line asked for; empty texts were not given.
+struct CommandOptions {
+  std::string source;
+  std::string transcript;
+  std::string output;
+  std::string model;
+  std::string start;
+  std::string end;
+  bool inPlace = false;
+  bool allowOverrun = false;
+  bool quiet = false;
+};
+
+// The preset of a model name, in any letter case.
+std::optional<ModelPreset> FindModel(std::string_view name);
+
+// Each returns the process's exit code; `out` gets the done line, `err` everything else.
+int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+void PrintModels(std::ostream& out);
+
+}  // namespace zarneth::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace zarneth::cli {
+
+// What a script sees of a run; listed in --help and the README.
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitFailed = 1,     // the run refused: a missing or held file, a short read, a bad range
+  kExitUsage = 2,      // the command line itself is wrong; nothing was opened
+  kExitFileError = 3,  // an open file failed mid-run (disk full, a seek it cannot do)
+};
+
+}  // namespace zarneth::cli

@@ -1,0 +1,88 @@
+// zarneth-cli: the patch engine for scripts and batch runs. Builds a PatchJob from the
+// command line and hands it to RunJob, like the dialog's Do button.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "address_argument.h"
+#include "commands.h"
+#include "exit_codes.h"
+#include "version_record.h"
+
+namespace {
+
+using zarneth::cli::CommandOptions;
+
+const CLI::Validator kAddress(
+    [](std::string& text) { return zarneth::cli::CheckAddressText(text); }, "HEX", "address");
+
+const CLI::Validator kModel(
+    [](std::string& text) -> std::string {
+      if (zarneth::cli::FindModel(text))
+        return {};
+      return "'" + text + "' is not a model: give V135, V136, V137 or V138";
+    },
+    "NAME", "model");
+
+void AddModelAndStart(CLI::App& command, CommandOptions& options) {
+  command.add_option("--model", options.model, "Take the addresses of this firmware version")
+      ->check(kModel);
+  command.add_option("--start", options.start, "Start address (overrides the model's)")
+      ->check(kAddress);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
+      "or cuts an address range out of an image into a file of its own.",
+      "zarneth-cli"};
+  app.set_version_flag("--version", zarneth::version::kVersion);
+  app.require_subcommand(1);
+  app.footer(
+      "Exit codes: 0 done, 1 failed (nothing usable written), 2 usage error (nothing opened),\n"
+      "3 file error during the run (e.g. disk full).\n");
+
+  CommandOptions options;
+  auto* patch = app.add_subcommand("patch", "Write a transcript into an image");
+  patch->add_option("--source", options.source, "Firmware image")->required();
+  patch->add_option("--transcript", options.transcript, "Language block to write")->required();
+  AddModelAndStart(*patch, options);
+  patch->add_option("--output", options.output, "Write a patched copy here");
+  patch->add_flag("--in-place", options.inPlace, "Change the image itself");
+  patch->add_flag("--allow-overrun", options.allowOverrun,
+                  "Allow a transcript longer than the model's language block");
+  patch->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+
+  auto* cut = app.add_subcommand("cut", "Copy an address range of an image into a file");
+  cut->add_option("--source", options.source, "Firmware image")->required();
+  AddModelAndStart(*cut, options);
+  cut->add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+      ->check(kAddress);
+  cut->add_option("--output", options.output, "File to write the range to")->required();
+  cut->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+
+  auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "zarneth-cli: " << e.what() << "\nRun with --help for more information.\n";
+    return zarneth::cli::kExitUsage;
+  }
+
+  if (patch->parsed())
+    return zarneth::cli::RunPatchCommand(options, std::cout, std::cerr);
+  if (cut->parsed())
+    return zarneth::cli::RunCutCommand(options, std::cout, std::cerr);
+  if (models->parsed())
+    zarneth::cli::PrintModels(std::cout);
+  return zarneth::cli::kExitDone;
+}

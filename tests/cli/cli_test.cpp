@@ -1,0 +1,228 @@
+// Runs the built zarneth-cli as a script would and checks exit codes, output lines and files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "hex_address.h"
+#include "temp_dir.h"
+
+namespace {
+
+using zarneth::test::Bytes;
+using zarneth::test::Concat;
+using zarneth::test::Pattern;
+using zarneth::test::ReadBytes;
+using zarneth::test::Slice;
+using zarneth::test::TempDir;
+using zarneth::test::WriteBytes;
+
+struct CliRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg)
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliTest : public testing::Test {
+ protected:
+  TempDir dir;
+  std::string image = dir / "image.bin";
+  std::string transcript = dir / "transcript.bin";
+  std::string output = dir / "out.bin";
+  Bytes imageBytes = Pattern(0x200000, 1);
+  Bytes transcriptBytes = Pattern(75776, 2);
+
+  void SetUp() override {
+    WriteBytes(image, imageBytes);
+    WriteBytes(transcript, transcriptBytes);
+  }
+
+  CliRun Run(std::initializer_list<std::string> args) const {
+    std::string command = Quote(ZARNETH_CLI);
+    for (const auto& arg : args)
+      command += " " + Quote(arg);
+    const std::string outPath = dir / "stdout.txt";
+    const std::string errPath = dir / "stderr.txt";
+    const int status = std::system((command + " >" + outPath + " 2>" + errPath).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(outPath), Slurp(errPath)};
+  }
+};
+
+TEST_F(CliTest, HelpVersionAndModels) {
+  const CliRun help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("Exit codes: 0 done, 1 failed"), std::string::npos);
+
+  const CliRun version = Run({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "1.0.0.1\n");
+
+  const CliRun models = Run({"models"});
+  EXPECT_EQ(models.exitCode, 0);
+  EXPECT_EQ(models.out,
+            "model  start   end     bytes\n"
+            "V135   1CD800  1DFFFF  75776\n"
+            "V136   1CD800  1DFFFF  75776\n"
+            "V137   1C9800  1DBFFF  75776\n"
+            "V138   1C7800  1DD443  89156\n");
+}
+
+TEST_F(CliTest, PatchIntoANewFileWithAModel) {
+  const CliRun run = Run({"patch", "--source", image, "--transcript", transcript, "--model", "v135",
+                          "--output", output});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "wrote " + output + " (2097152 bytes): " + image + " with " + transcript +
+                         " at 0x1CD800\n");
+  EXPECT_EQ(ReadBytes(output), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
+                                       Slice(imageBytes, 0x1E0000, 0x20000)}));
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+}
+
+TEST_F(CliTest, PatchInPlaceQuietly) {
+  const CliRun run = Run({"patch", "--source", image, "--transcript", transcript, "--start",
+                          "0X1c9800", "--in-place", "--quiet"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+  EXPECT_EQ(ReadBytes(image), Concat({Slice(imageBytes, 0, 0x1C9800), transcriptBytes,
+                                      Slice(imageBytes, 0x1DC000, 0x24000)}));
+}
+
+TEST_F(CliTest, CutTheWholeV138Range) {
+  const CliRun run = Run({"cut", "--source", image, "--model", "V138", "--output", output});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "cut 89156 bytes (0x1C7800 to 0x1DD443) of " + image + " into " + output + "\n");
+  EXPECT_EQ(ReadBytes(output), Slice(imageBytes, 0x1C7800, 89156));
+}
+
+TEST_F(CliTest, AnExplicitAddressOverridesHalfOfTheModel) {
+  const CliRun run =
+      Run({"cut", "--source", image, "--model", "V138", "--start", "1DD440", "--output", output});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadBytes(output), Slice(imageBytes, 0x1DD440, 4));
+}
+
+TEST_F(CliTest, StrictAddressesRejectTyposWithNothingWritten) {
+  for (const char* text :
+       {"1CD800h", "", "0x", "123456789", "1C D800", "-10", "x10", "0x0x1", " 1CD800", "1CD800 "}) {
+    const CliRun run = Run(
+        {"patch", "--source", image, "--transcript", transcript, "--start", text, "--in-place"});
+    EXPECT_EQ(run.exitCode, 2) << '"' << text << '"';
+    EXPECT_NE(run.err.find("'" + std::string(text) + "' is not an address"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  const CliRun cut =
+      Run({"cut", "--source", image, "--start", "0", "--end", "FFh", "--output", output});
+  EXPECT_EQ(cut.exitCode, 2);
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST_F(CliTest, AcceptedAddressesMeanWhatTheDialogParses) {
+  for (const char* text : {"0", "f", "0x10", "0X00000010", "FFFFF", "1fffff"}) {
+    const CliRun run = Run(
+        {"cut", "--source", image, "--start", text, "--end", text, "--output", output, "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << text << ": " << run.err;
+    EXPECT_EQ(ReadBytes(output), Slice(imageBytes, zarneth::ParseHexAddress(text), 1)) << text;
+  }
+}
+
+TEST_F(CliTest, UsageErrorsOpenNothing) {
+  const std::initializer_list<std::string> cases[] = {
+      {},
+      {"patch", "--source", image, "--transcript", transcript, "--start", "0"},
+      {"patch", "--source", image, "--transcript", transcript, "--start", "0", "--in-place",
+       "--output", output},
+      {"patch", "--source", image, "--transcript", transcript, "--output", output},
+      {"patch", "--source", image, "--transcript", transcript, "--model", "V139", "--in-place"},
+      {"cut", "--source", image, "--start", "0", "--output", output},
+      {"frobnicate"},
+  };
+  for (const auto& args : cases) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err, "");
+  }
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST_F(CliTest, ATranscriptLongerThanTheModelsBlockNeedsAllowOverrun) {
+  WriteBytes(transcript, Pattern(75777, 2));
+  const CliRun refused = Run(
+      {"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--in-place"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("is 75777 bytes, longer than the 75776 bytes"), std::string::npos)
+      << refused.err;
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+
+  const CliRun allowed = Run({"patch", "--source", image, "--transcript", transcript, "--model",
+                              "V135", "--output", output, "--allow-overrun"});
+  EXPECT_EQ(allowed.exitCode, 0) << allowed.err;
+  const CliRun noModel = Run({"patch", "--source", image, "--transcript", transcript, "--start",
+                              "1CD800", "--output", output});
+  EXPECT_EQ(noModel.exitCode, 0) << "without a model there is no range to check";
+}
+
+TEST_F(CliTest, FailuresSayWhyOnOneLineAndLeaveTheImage) {
+  struct Case {
+    std::initializer_list<std::string> args;
+    const char* reason;
+  };
+  const std::string link = dir / "link.bin";
+  std::filesystem::create_symlink(image, link);
+  const Case cases[] = {
+      {{"patch", "--source", image, "--transcript", image, "--start", "0", "--in-place"},
+       "cannot open for reading transcript file"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "0", "--output", link},
+       "cannot create destination file"},
+      {{"cut", "--source", image, "--start", "0", "--end", "F", "--output", image},
+       "the file is in use"},
+      {{"cut", "--source", dir / "missing.bin", "--model", "V135", "--output", output},
+       "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Run(c.args);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(ReadBytes(image), imageBytes);
+  }
+}
+
+TEST_F(CliTest, FileErrorsExitWithThree) {
+  const CliRun full = Run({"patch", "--source", image, "--transcript", transcript, "--model",
+                           "V135", "--output", "/dev/full"});
+  EXPECT_EQ(full.exitCode, 3);
+  EXPECT_EQ(full.out, "");
+  EXPECT_EQ(full.err,
+            "zarneth-cli: file error: cannot write file /dev/full: No space left on device\n");
+
+  const CliRun seek = Run({"patch", "--source", image, "--transcript", transcript, "--start",
+                           "80000000", "--in-place"});
+  EXPECT_EQ(seek.exitCode, 3);
+  EXPECT_NE(seek.err.find("cannot seek to offset 2147483648 in file"), std::string::npos);
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+}
+
+}  // namespace
