@@ -108,11 +108,11 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     if (options.inPlace) {
       return "patched " + job.sourcePath + " in place: wrote " +
              std::to_string(result.bytesWritten) + " bytes of " + job.transcriptPath + " at " +
-             Hex(result.start);
+             Hex(result.patchOffset);
     }
     return "wrote " + job.destinationPath + " (" + std::to_string(result.bytesWritten) +
            " bytes): " + job.sourcePath + " with " + job.transcriptPath + " at " +
-           Hex(result.start);
+           Hex(result.patchOffset);
   });
 }
 

@@ -28,9 +28,11 @@ struct PatchJob {
 // a short sentence saying which check or which file refused and why.
 struct RunResult {
   PatchOutcome outcome = PatchOutcome::Failed;
-  std::uint32_t start = 0;      // parsed start; the new-file variant may clamp it further
-  std::uint32_t cutLength = 0;  // Cut mode: end - start + 1, modulo 2^32
-  std::uint64_t bytesWritten = 0;
+  std::uint32_t start = 0;         // the start address as parsed
+  std::uint32_t cutLength = 0;     // Cut mode: end - start + 1, modulo 2^32
+  std::uint32_t patchOffset = 0;   // Zarneth mode: where the transcript went (the new-file
+                                   // variant clamps the start to the source length)
+  std::uint64_t bytesWritten = 0;  // bytes written to the source or the destination
   std::string failureReason;
 };
 

@@ -25,6 +25,7 @@ RunResult& PatchInPlace(CFile& source, CFile& transcript, RunResult& result) {
   if (got < transcriptLength)
     return FailRun(result, ShortRead(transcript, "transcript", got, transcriptLength));
 
+  result.patchOffset = result.start;
   source.Seek(static_cast<std::int32_t>(result.start), CFile::begin);
   source.Write(buffer.get(), transcriptLength);
   transcript.Close();
@@ -44,7 +45,7 @@ RunResult& PatchIntoCopy(CFile& source, CFile& transcript, const PatchJob& job, 
   const std::uint32_t sourceLength = source.GetLength();
   const std::uint32_t transcriptLength = transcript.GetLength();
   const std::uint32_t start = std::min(result.start, sourceLength);
-  result.start = start;
+  result.patchOffset = start;
   // One buffer for every piece; it is never read before a piece is read into it.
   const auto buffer =
       std::make_unique_for_overwrite<unsigned char[]>(std::max(sourceLength, transcriptLength));

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "c_file.h"
+#include "hex_address.h"
 #include "patch_job.h"
 #include "posix_calls.h"
 #include "temp_dir.h"
@@ -124,7 +125,8 @@ TEST_F(ZarnethTest, NewFileClampsAStartPastTheEndToTheSourceLength) {
   for (const char* start : {"C8", "FFFFFFFF"}) {
     const RunResult result = RunJob(Job(true, start));
     ASSERT_EQ(result.outcome, PatchOutcome::Done) << start;
-    EXPECT_EQ(result.start, 100u);
+    EXPECT_EQ(result.start, zarneth::ParseHexAddress(start));
+    EXPECT_EQ(result.patchOffset, 100u);
     EXPECT_EQ(ReadBytes(destination), Concat({sourceBytes, transcriptBytes})) << start;
   }
 }

@@ -1,0 +1,121 @@
+#include "control_factory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "win_types.h"
+#include "wnd.h"
+
+namespace zarneth::fw {
+namespace {
+
+unsigned Kind(unsigned style) {
+  return style & 0xFu;
+}
+
+QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
+  const QString text = QString::fromStdString(control.text);
+  if (Kind(control.style) == BS_AUTOCHECKBOX)
+    return new QCheckBox(text, parent);
+  auto* button = new QPushButton(text, parent);
+  button->setDefault(Kind(control.style) == BS_DEFPUSHBUTTON);
+  return button;
+}
+
+QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
+  auto* edit = new QLineEdit(QString::fromStdString(control.text), parent);
+  edit->setAlignment((control.style & ES_RIGHT) ? Qt::AlignRight | Qt::AlignVCenter
+                                                : Qt::AlignLeft | Qt::AlignVCenter);
+  edit->setFrame((control.style & WS_BORDER) != 0);
+  return edit;
+}
+
+QWidget* CreateCombo(const ControlTemplate& control, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  for (const std::string& item : control.items)
+    combo->addItem(QString::fromStdString(item));
+  if (control.style & CBS_SORT)
+    combo->model()->sort(0);
+  combo->setCurrentIndex(-1);
+  return combo;
+}
+
+QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  QPixmap picture;
+  if (Kind(control.style) == SS_ICON) {
+    const HICON icon = LoadIconResource(control.imageId);
+    const int size = GetSystemMetrics(SM_CXICON);
+    if (icon)
+      picture = icon->icon.pixmap(size, size);
+  } else {
+    picture = QPixmap(QString::fromStdString(FindPicture(control.imageId)));
+    // A transparent picture shows the dialog through the pixels of its corner colour.
+    if ((control.exStyle & WS_EX_TRANSPARENT) && !picture.isNull()) {
+      const QColor key = picture.toImage().pixelColor(0, 0);
+      picture.setMask(picture.createMaskFromColor(key, Qt::MaskInColor));
+    }
+  }
+  label->setPixmap(picture);
+  return label;
+}
+
+QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
+  const unsigned kind = Kind(control.style);
+  if (kind == SS_ICON || kind == SS_BITMAP)
+    return CreatePicture(control, parent);
+  auto* label = new QLabel(QString::fromStdString(control.text), parent);
+  const Qt::Alignment horizontal = kind == SS_RIGHT    ? Qt::AlignRight
+                                   : kind == SS_CENTER ? Qt::AlignHCenter
+                                                       : Qt::AlignLeft;
+  label->setAlignment(horizontal | Qt::AlignTop);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, BaseUnits units) {
+  QWidget* widget = nullptr;
+  switch (control.kind) {
+    case ControlClass::Button:
+      widget = CreateButton(control, parent);
+      break;
+    case ControlClass::Edit:
+      widget = CreateEdit(control, parent);
+      break;
+    case ControlClass::ComboBox:
+      widget = CreateCombo(control, parent);
+      break;
+    case ControlClass::Static:
+      widget = CreateStatic(control, parent);
+      break;
+  }
+
+  QRect area = DialogUnitsToPixels(control.x, control.y, control.cx, control.cy, units);
+  if (auto* picture = qobject_cast<QLabel*>(widget); picture && !picture->pixmap().isNull()) {
+    area.setSize(picture->pixmap().size());  // pictures keep their own size
+  } else if (control.kind == ControlClass::ComboBox) {
+    area.setHeight(widget->sizeHint().height());  // the template height is the dropped list's
+  }
+  widget->setGeometry(area);
+
+  if (control.style & WS_TABSTOP) {
+    widget->setFocusPolicy(Qt::StrongFocus);
+  } else if (control.kind == ControlClass::Edit) {
+    widget->setFocusPolicy(Qt::ClickFocus);
+  } else {
+    widget->setFocusPolicy(Qt::NoFocus);
+  }
+  widget->setEnabled((control.style & WS_DISABLED) == 0);
+  widget->setVisible((control.style & WS_VISIBLE) != 0);
+  if (control.id != IDC_STATIC)
+    widget->setObjectName(QString::number(control.id));
+  return widget;
+}
+
+}  // namespace zarneth::fw

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "menu.h"
+#include "win_types.h"
+#include "wnd.h"
+
+class QPaintEvent;
+
+namespace zarneth::fw {
+
+class CDialog;
+class CPaintDC;
+class DialogWindow;
+
+// One row of a dialog's message map: a notification from a control, and the member
+// function that handles it.
+struct MessageMapEntry {
+  int id;
+  Notification code;
+  void (CDialog::*handler)();
+};
+
+// Turns a derived dialog's handler into a map entry's member pointer.
+template <class Dialog>
+constexpr auto Handler(void (Dialog::*handler)()) {
+  return static_cast<void (CDialog::*)()>(handler);
+}
+
+enum class Message { WM_ICONERASEBKGND };
+
+// A modal dialog built from a registered template. DoModal creates the window and its
+// controls, calls OnInitDialog, runs until EndDialog, and destroys the window again. An
+// exception escaping any handler is reported in a message box and the dialog stays open.
+class CDialog : public CWnd {
+ public:
+  explicit CDialog(int templateId, CWnd* parent = nullptr);
+  ~CDialog() override;
+
+  // Returns the value given to EndDialog (IDOK, IDCANCEL, ...), or -1 without a template.
+  virtual int DoModal();
+  void EndDialog(int result);
+
+  // The window menu (Minimize, Close, and whatever the dialog appends). `revert` is accepted
+  // for familiarity; the menu is never reset. Null when the template has no WS_SYSMENU.
+  CMenu* GetSystemMenu(bool revert);
+
+  void SetIcon(HICON icon, bool bigIcon);
+  HICON GetIcon(bool bigIcon) const;
+  bool IsIconic() const;
+  void GetClientRect(CRect* rect) const;
+  void SendMessage(Message message, CPaintDC& dc);
+
+  int GetTemplateId() const { return m_templateId; }
+  // The control with this number while the dialog runs, else null.
+  QWidget* GetControlWidget(int id) const;
+
+  // Used by DDX_Control.
+  void BindControl(int id, CWnd& control);
+
+ protected:
+  virtual bool OnInitDialog();
+  virtual void DoDataExchange(CDataExchange* pDX);
+  virtual void OnOK();
+  virtual void OnCancel();
+  virtual void OnSysCommand(unsigned id, long lParam);
+  virtual void OnPaint();
+  virtual HICON OnQueryDragIcon();
+  virtual std::span<const MessageMapEntry> GetMessageMap() const;
+
+  // Default processing of the message being handled (paint: the plain dialog background).
+  void Default();
+
+ private:
+  friend class DialogWindow;
+
+  // Runs a handler; an escaping exception becomes a message box and the dialog stays open.
+  void Guarded(const std::function<void()>& handler);
+  void Dispatch(int id, Notification code);
+  void DispatchSysCommand(unsigned id);
+  QWidget* OwnerWidget() const;
+
+  int m_templateId;
+  CWnd* m_parent;
+  DialogWindow* m_window = nullptr;
+  QPaintEvent* m_paintEvent = nullptr;
+  std::unique_ptr<CMenu> m_systemMenu;
+  HICON m_bigIcon = nullptr;
+  HICON m_smallIcon = nullptr;
+  int m_result = IDCANCEL;
+  std::map<int, QWidget*> m_controls;
+  std::vector<CWnd*> m_boundControls;
+};
+
+}  // namespace zarneth::fw

@@ -1,0 +1,119 @@
+#include "dialog_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "control_factory.h"
+#include "dialog.h"
+#include "dialog_units.h"
+
+namespace zarneth::fw {
+namespace {
+
+Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool owned) {
+  Qt::WindowFlags flags = owned ? Qt::Dialog : Qt::Window;
+  flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (dialogTemplate.style & WS_SYSMENU)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (dialogTemplate.style & WS_MINIMIZEBOX)
+    flags |= Qt::WindowMinimizeButtonHint;
+  return flags;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent, FlagsFor(dialogTemplate, parent != nullptr)), m_owner(owner) {
+  setFont(DialogFont(dialogTemplate.fontName, dialogTemplate.pointSize));
+  setWindowTitle(QString::fromStdString(dialogTemplate.caption));
+  const BaseUnits units = BaseUnitsOf(font());
+  const QRect client = DialogUnitsToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy, units);
+  setFixedSize(client.size());
+  setSizeGripEnabled(false);
+
+  for (const ControlTemplate& control : dialogTemplate.controls) {
+    QWidget* widget = CreateControl(control, this, units);
+    if (control.id != IDC_STATIC) {
+      m_controls[control.id] = widget;
+      Connect(control.id, widget);
+    }
+    if (widget->focusPolicy() & Qt::TabFocus)
+      m_tabOrder.push_back(widget);
+  }
+  for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
+    QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+
+  if (dialogTemplate.style & WS_SYSMENU) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this] { PopupSystemMenu(mapToGlobal(QPoint(0, 0))); });
+  }
+}
+
+void DialogWindow::Connect(int id, QWidget* widget) {
+  if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+    connect(box, &QCheckBox::clicked, this, [this, id] { m_owner.Dispatch(id, BN_CLICKED); });
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    connect(button, &QPushButton::clicked, this, [this, id] { m_owner.Dispatch(id, BN_CLICKED); });
+  } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    // activated comes only from the user, never from setCurrentIndex.
+    connect(combo, &QComboBox::activated, this,
+            [this, id] { m_owner.Dispatch(id, CBN_SELCHANGE); });
+  }
+}
+
+QWidget* DialogWindow::Control(int id) const {
+  const auto it = m_controls.find(id);
+  return it == m_controls.end() ? nullptr : it->second;
+}
+
+void DialogWindow::FocusFirstTabStop() {
+  for (QWidget* widget : m_tabOrder) {
+    if (widget->isEnabled() && !widget->isHidden()) {
+      widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
+  if (CMenu* menu = m_owner.GetSystemMenu(false))
+    menu->Popup(globalPosition);
+}
+
+void DialogWindow::paintEvent(QPaintEvent* event) {
+  m_owner.m_paintEvent = event;
+  m_owner.Guarded([this] { m_owner.OnPaint(); });
+  m_owner.m_paintEvent = nullptr;
+}
+
+void DialogWindow::reject() {
+  // Escape and the close box both arrive here.
+  m_owner.Guarded([this] { m_owner.OnCancel(); });
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    m_owner.Dispatch(ID_HELP, BN_CLICKED);
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // The window menu opens on the dialog's free area and on its static texts and pictures.
+  QWidget* under = childAt(event->pos());
+  if (under == nullptr || qobject_cast<QLabel*>(under)) {
+    PopupSystemMenu(event->globalPos());
+    event->accept();
+    return;
+  }
+  QDialog::contextMenuEvent(event);
+}
+
+}  // namespace zarneth::fw

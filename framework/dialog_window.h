@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <vector>
+
+#include "resource_registry.h"
+
+namespace zarneth::fw {
+
+class CDialog;
+
+// The Qt window behind a running CDialog: builds the template's controls, forwards their
+// notifications, keys, paint and the window menu to the CDialog.
+class DialogWindow : public QDialog {
+ public:
+  DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
+
+  QWidget* Control(int id) const;
+  const std::map<int, QWidget*>& Controls() const { return m_controls; }
+  void FocusFirstTabStop();
+  void DefaultPaint(QPaintEvent* event) { QDialog::paintEvent(event); }
+  void PopupSystemMenu(const QPoint& globalPosition);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void reject() override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void Connect(int id, QWidget* widget);
+
+  CDialog& m_owner;
+  std::map<int, QWidget*> m_controls;
+  std::vector<QWidget*> m_tabOrder;
+};
+
+}  // namespace zarneth::fw

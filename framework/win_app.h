@@ -1,0 +1,58 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "win_types.h"
+#include "wnd.h"
+
+namespace zarneth::fw {
+
+class CWinApp;
+
+// One row of the application's command map.
+struct AppMessageMapEntry {
+  int id;
+  void (CWinApp::*handler)();
+};
+
+// The one application object. Its constructor registers it; AfxWinMain starts the GUI and
+// calls InitInstance, which runs the program's main dialog.
+class CWinApp {
+ public:
+  // Without a name, the application is named after its executable file, without extension.
+  explicit CWinApp(const char* appName = nullptr);
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // Returns false to end the program once it returns.
+  virtual bool InitInstance();
+  // Kept for the classic start-up sequence; Qt's styles always draw 3D controls.
+  void Enable3dControls() {}
+  // There is no help file: says so in a message box.
+  void OnHelp();
+  // Routes a command through the application's map; false when no row handles it.
+  bool OnCmdMsg(int id);
+
+  std::string GetAppName() const;
+  HICON LoadIcon(int id) const { return LoadIconResource(id); }
+
+  CWnd* m_pMainWnd = nullptr;
+
+ protected:
+  virtual std::span<const AppMessageMapEntry> GetMessageMap() const;
+
+ private:
+  std::string m_appName;
+};
+
+CWinApp* AfxGetApp();
+
+// The program's entry: creates the Qt application, calls InitInstance, returns the exit code.
+int AfxWinMain(int argc, char** argv);
+
+// A message box over the active window, captioned with the application's name.
+int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
+
+}  // namespace zarneth::fw

@@ -1,0 +1,121 @@
+#include "wnd.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <map>
+#include <memory>
+
+#include "dialog.h"
+#include "resource_registry.h"
+#include "win_types.h"
+
+namespace zarneth::fw {
+
+HICON LoadIconResource(int id) {
+  static std::map<int, std::unique_ptr<IconData>> loaded;
+  auto& slot = loaded[id];
+  if (!slot) {
+    const std::string path = FindPicture(id);
+    if (path.empty())
+      return nullptr;
+    slot = std::make_unique<IconData>(IconData{id, QIcon(QString::fromStdString(path))});
+  }
+  return slot.get();
+}
+
+void CWnd::SetWindowText(const std::string& text) {
+  if (!m_widget)
+    return;
+  const QString value = QString::fromStdString(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(m_widget)) {
+    edit->setText(value);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(m_widget)) {
+    button->setText(value);
+  } else if (auto* label = qobject_cast<QLabel*>(m_widget)) {
+    label->setText(value);
+  } else {
+    m_widget->setWindowTitle(value);
+  }
+}
+
+std::string CWnd::GetWindowText() const {
+  if (!m_widget)
+    return {};
+  if (auto* edit = qobject_cast<QLineEdit*>(m_widget))
+    return edit->text().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(m_widget))
+    return button->text().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(m_widget))
+    return label->text().toStdString();
+  if (auto* combo = qobject_cast<QComboBox*>(m_widget))
+    return combo->currentText().toStdString();
+  return m_widget->windowTitle().toStdString();
+}
+
+void CWnd::EnableWindow(bool enable) {
+  if (m_widget)
+    m_widget->setEnabled(enable);
+}
+
+bool CWnd::IsWindowEnabled() const {
+  return m_widget && m_widget->isEnabled();
+}
+
+void CWnd::ShowWindow(int command) {
+  if (m_widget)
+    m_widget->setVisible(command != SW_HIDE);
+}
+
+bool CWnd::IsWindowVisible() const {
+  return m_widget && m_widget->isVisible();
+}
+
+void CWnd::SetFocus() {
+  if (m_widget)
+    m_widget->setFocus(Qt::OtherFocusReason);
+}
+
+void CButton::SetCheck(int state) {
+  // setChecked does not emit clicked(), so no BN_CLICKED reaches the message map.
+  if (auto* box = qobject_cast<QAbstractButton*>(m_widget))
+    box->setChecked(state == BST_CHECKED);
+}
+
+int CButton::GetCheck() const {
+  auto* box = qobject_cast<QAbstractButton*>(m_widget);
+  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+int CComboBox::SetCurSel(int index) {
+  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  if (!combo)
+    return CB_ERR;
+  const bool valid = index >= 0 && index < combo->count();
+  // setCurrentIndex emits only currentIndexChanged; the map listens to the user's activated.
+  combo->setCurrentIndex(valid ? index : -1);
+  return valid ? index : CB_ERR;
+}
+
+int CComboBox::GetCurSel() const {
+  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
+}
+
+int CComboBox::GetCount() const {
+  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  return combo ? combo->count() : 0;
+}
+
+std::string CComboBox::GetLBText(int index) const {
+  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  return combo ? combo->itemText(index).toStdString() : std::string();
+}
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+  pDX->m_pDlgWnd->BindControl(id, control);
+}
+
+}  // namespace zarneth::fw

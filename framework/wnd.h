@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QIcon>
+#include <string>
+
+class QWidget;
+
+namespace zarneth::fw {
+
+// A loaded icon; handles stay valid for the whole program, so they compare by identity.
+struct IconData {
+  int resourceId;
+  QIcon icon;
+};
+using HICON = const IconData*;
+
+// Loads an icon picture by number once and hands out the same handle after; null if the
+// number names no picture.
+HICON LoadIconResource(int id);
+
+struct CRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+// A window or control: a thin handle on a widget that a dialog owns. Handles are attached
+// while their dialog runs and detached when it ends; calls on a detached handle do nothing.
+class CWnd {
+ public:
+  CWnd() = default;
+  virtual ~CWnd() = default;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  QWidget* GetSafeWidget() const { return m_widget; }
+  void Attach(QWidget* widget) { m_widget = widget; }
+  void Detach() { m_widget = nullptr; }
+
+  void SetWindowText(const std::string& text);
+  std::string GetWindowText() const;
+  void EnableWindow(bool enable = true);
+  bool IsWindowEnabled() const;
+  // SW_SHOW or SW_HIDE.
+  void ShowWindow(int command);
+  bool IsWindowVisible() const;
+  void SetFocus();
+
+ protected:
+  QWidget* m_widget = nullptr;
+};
+
+class CEdit : public CWnd {};
+
+// A push button or an automatic check box.
+class CButton : public CWnd {
+ public:
+  void SetCheck(int state);  // BST_CHECKED or BST_UNCHECKED; sends no notification
+  int GetCheck() const;
+};
+
+// A drop-down list. SetCurSel never notifies; only the user's pick sends CBN_SELCHANGE.
+class CComboBox : public CWnd {
+ public:
+  int SetCurSel(int index);  // returns the index, or CB_ERR when out of range (clears it)
+  int GetCurSel() const;     // CB_ERR when nothing is selected
+  int GetCount() const;
+  std::string GetLBText(int index) const;
+};
+
+class CDialog;
+
+// Passed to DoDataExchange; this framework binds controls only, it exchanges no values.
+struct CDataExchange {
+  CDialog* m_pDlgWnd;
+  bool m_bSaveAndValidate;
+};
+
+// Attaches `control` to the dialog's control with number `id`.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+}  // namespace zarneth::fw

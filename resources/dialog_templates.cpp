@@ -1,0 +1,135 @@
+// The program's dialog templates, string table and pictures, as data.
+#include "resource_ids.h"
+#include "resource_registry.h"
+#include "resources.h"
+#include "win_types.h"
+
+namespace zarneth::res {
+namespace {
+
+using namespace zarneth::fw;
+
+constexpr unsigned kChild = WS_VISIBLE;
+constexpr unsigned kPopupDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+constexpr const char* kFont = "MS Sans Serif";
+
+ControlTemplate Button(int id, const char* text, int x, int y, int cx, int cy,
+                       unsigned style = BS_PUSHBUTTON | WS_TABSTOP) {
+  return {id, ControlClass::Button, text, x, y, cx, cy, kChild | style, 0, 0, {}};
+}
+
+ControlTemplate Edit(int id, int x, int y, int cx, int cy, unsigned style, bool visible = true) {
+  return {id, ControlClass::Edit,
+          "", x,
+          y,  cx,
+          cy, (visible ? kChild : 0u) | style | WS_BORDER | WS_TABSTOP,
+          0,  0,
+          {}};
+}
+
+ControlTemplate Text(const char* text, int x, int y, int cx, int cy, unsigned style) {
+  return {IDC_STATIC, ControlClass::Static, text, x, y, cx, cy, kChild | style, 0, 0, {}};
+}
+
+ControlTemplate Picture(unsigned kind, int imageId, int x, int y, int cx, int cy,
+                        unsigned exStyle = 0) {
+  return {IDC_STATIC, ControlClass::Static, "", x, y, cx, cy, kChild | kind, exStyle, imageId, {}};
+}
+
+DialogTemplate MainDialog() {
+  return {IDD_ZARNETH_DIALOG,
+          "Zarneth language for Alcatel BE4 V4.0",
+          367,
+          178,
+          kPopupDialog | WS_VISIBLE | WS_MINIMIZEBOX,
+          WS_EX_APPWINDOW,
+          kFont,
+          8,
+          {
+              {IDC_MODEL,
+               ControlClass::ComboBox,
+               "",
+               127,
+               28,
+               75,
+               78,
+               kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
+               0,
+               0,
+               {"V135", "V136", "V137", "V138"}},
+              Edit(IDC_START, 283, 9, 77, 14, ES_RIGHT | ES_AUTOHSCROLL),
+              Edit(IDC_SOURCE, 124, 51, 161, 14, ES_AUTOHSCROLL),
+              Edit(IDC_TRANSCRIPT, 124, 81, 161, 14, ES_AUTOHSCROLL),
+              Edit(IDC_DESTINATION, 124, 111, 161, 14, ES_AUTOHSCROLL),
+              Button(IDC_CREATE_NEW, "Create new file", 147, 136, 116, 10,
+                     BS_AUTOCHECKBOX | WS_TABSTOP),
+              Button(IDC_BROWSE_SOURCE, "Browse...", 297, 51, 50, 14),
+              Button(IDC_BROWSE_TRANSCRIPT, "Browse...", 297, 81, 50, 14),
+              Button(IDC_BROWSE_DESTINATION, "Browse...", 297, 111, 50, 14),
+              Button(IDC_DO, "Do", 297, 139, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
+              Button(IDCANCEL, "Exit", 7, 157, 50, 14),
+              Text("Transcript file:", 55, 84, 64, 8, SS_RIGHT),
+              Text("Source file:", 57, 54, 62, 8, SS_RIGHT),
+              Text("Destination file:", 58, 114, 61, 8, SS_RIGHT),
+              Text("Start address:", 205, 12, 67, 8, SS_RIGHT),
+              Text("Model:", 77, 30, 47, 8, SS_RIGHT),
+              Text("(C) 2026 Zarneth developers", 200, 167, 123, 8, SS_LEFT),
+              Button(IDC_MODE, "Cut mode", 7, 7, 55, 14),
+              Edit(IDC_END, 283, 27, 77, 14, ES_RIGHT | ES_AUTOHSCROLL, /*visible=*/false),
+              Text("End address:", 205, 30, 67, 8, SS_RIGHT),
+              Picture(SS_BITMAP, IDB_WORDMARK, 132, 7, 65, 16),
+              Picture(SS_BITMAP, IDB_HANDSET, 7, 33, 47, 111, WS_EX_TRANSPARENT),
+              Text("Keep a copy of every image before you patch it.", 123, 156, 190, 8, SS_LEFT),
+          }};
+}
+
+DialogTemplate AboutBox() {
+  return {IDD_ABOUTBOX,
+          "About Zarneth",
+          235,
+          55,
+          kPopupDialog,
+          0,
+          kFont,
+          8,
+          {
+              Picture(SS_ICON, IDR_MAINFRAME, 11, 17, 20, 20),
+              Text("Zarneth Version 1.0", 40, 10, 119, 8, SS_LEFT | SS_NOPREFIX | WS_GROUP),
+              Text("(C) 2026 Zarneth developers", 40, 25, 119, 8, SS_LEFT | WS_GROUP),
+              Button(IDOK, "OK", 178, 7, 50, 14, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP),
+          }};
+}
+
+// The two result dialogs: a centred line of text and an OK button.
+DialogTemplate ResultDialog(int id, const char* caption, int cx, int cy, const char* text,
+                            int textX, int textY, int okX, int okY) {
+  return {id,
+          caption,
+          cx,
+          cy,
+          kPopupDialog,
+          0,
+          kFont,
+          8,
+          {
+              Text(text, textX, textY, 125, 8, SS_CENTER),
+              Button(IDOK, "OK", okX, okY, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
+          }};
+}
+
+}  // namespace
+
+void RegisterResources() {
+  RegisterDialogTemplate(MainDialog());
+  RegisterDialogTemplate(AboutBox());
+  RegisterDialogTemplate(
+      ResultDialog(IDD_FAILED, "Can't doing", 163, 63, "Can'n open files!", 19, 18, 57, 42));
+  RegisterDialogTemplate(
+      ResultDialog(IDD_DONE, "Zarneth done", 186, 66, "Zarneth done.", 30, 21, 67, 45));
+  RegisterString(IDS_ABOUTBOX, "&About Zarneth...");
+  RegisterPicture(IDR_MAINFRAME, ":/pictures/icon_128.ico");
+  RegisterPicture(IDB_WORDMARK, ":/pictures/bitmap_132.bmp");
+  RegisterPicture(IDB_HANDSET, ":/pictures/bitmap_133.bmp");
+}
+
+}  // namespace zarneth::res

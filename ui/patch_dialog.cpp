@@ -1,0 +1,189 @@
+#include "patch_dialog.h"
+
+#include "about_box.h"
+#include "file_dialog.h"
+#include "model_presets.h"
+#include "paint_dc.h"
+#include "patch_job.h"
+#include "resource_ids.h"
+#include "resource_registry.h"
+#include "win_app.h"
+
+namespace zarneth {
+
+using namespace fw;
+
+namespace {
+
+constexpr const char* kCaptionZarnethMode = "Zarneth language for Alcatel BE4 V4.0 - zarneth mode";
+constexpr const char* kCaptionCutMode = "Zarneth language for Alcatel BE4 V4.0 - cut mode";
+constexpr const char* kFileFilter = "All Files (*.*)|*.*||";
+
+}  // namespace
+
+const MessageMapEntry CPatchDialog::kMessageMap[7] = {
+    {res::IDC_BROWSE_SOURCE, BN_CLICKED, Handler(&CPatchDialog::OnBrowseSource)},
+    {res::IDC_BROWSE_TRANSCRIPT, BN_CLICKED, Handler(&CPatchDialog::OnBrowseTranscript)},
+    {res::IDC_BROWSE_DESTINATION, BN_CLICKED, Handler(&CPatchDialog::OnBrowseDest)},
+    {res::IDC_CREATE_NEW, BN_CLICKED, Handler(&CPatchDialog::OnToggleCreateNew)},
+    {res::IDC_DO, BN_CLICKED, Handler(&CPatchDialog::OnDo)},
+    {res::IDC_MODEL, CBN_SELCHANGE, Handler(&CPatchDialog::OnModelSelected)},
+    {res::IDC_MODE, BN_CLICKED, Handler(&CPatchDialog::OnToggleMode)},
+};
+
+CPatchDialog::CPatchDialog(CWnd* parent) : CDialog(res::IDD_ZARNETH_DIALOG, parent) {
+  m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(res::IDR_MAINFRAME)
+                        : LoadIconResource(res::IDR_MAINFRAME);
+}
+
+std::span<const MessageMapEntry> CPatchDialog::GetMessageMap() const {
+  return kMessageMap;
+}
+
+void CPatchDialog::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, res::IDC_END, m_editEnd);
+  DDX_Control(pDX, res::IDC_MODE, m_btnMode);
+  DDX_Control(pDX, res::IDC_BROWSE_TRANSCRIPT, m_btnBrowseTranscript);
+  DDX_Control(pDX, res::IDC_MODEL, m_comboModel);
+  DDX_Control(pDX, res::IDC_START, m_editStart);
+  DDX_Control(pDX, res::IDC_BROWSE_DESTINATION, m_btnBrowseDest);
+  DDX_Control(pDX, res::IDC_CREATE_NEW, m_chkCreateNew);
+  DDX_Control(pDX, res::IDC_TRANSCRIPT, m_editTranscript);
+  DDX_Control(pDX, res::IDC_SOURCE, m_editSource);
+  DDX_Control(pDX, res::IDC_DESTINATION, m_editDest);
+}
+
+bool CPatchDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (CMenu* systemMenu = GetSystemMenu(false)) {
+    const std::string about = LoadString(res::IDS_ABOUTBOX);
+    if (!about.empty()) {
+      systemMenu->AppendMenu(MF_SEPARATOR);
+      systemMenu->AppendMenu(MF_STRING, res::IDM_ABOUTBOX, about);
+    }
+  }
+
+  SetIcon(m_hIcon, true);
+  SetIcon(m_hIcon, false);
+  m_chkCreateNew.SetCheck(m_createNewFile ? BST_CHECKED : BST_UNCHECKED);
+
+  // Selecting sends no notification, so the first row's addresses are written here.
+  m_comboModel.SetCurSel(0);
+  const ModelPreset first = *LookupPreset(0);
+  m_editStart.SetWindowText(std::string(first.startText));
+  m_editEnd.SetWindowText(std::string(first.endText));
+
+  SetWindowText(kCaptionZarnethMode);
+  return true;  // focus goes to the first tab stop, the model list
+}
+
+void CPatchDialog::OnToggleMode() {
+  m_zarnethMode = !m_zarnethMode;
+  // The button names the mode it switches to. Destination and its Browse button keep the
+  // state the create-new flag gave them.
+  m_editTranscript.EnableWindow(m_zarnethMode);
+  m_chkCreateNew.EnableWindow(m_zarnethMode);
+  m_btnBrowseTranscript.EnableWindow(m_zarnethMode);
+  m_btnMode.SetWindowText(m_zarnethMode ? "Cut mode" : "Zarneth mode");
+  SetWindowText(m_zarnethMode ? kCaptionZarnethMode : kCaptionCutMode);
+  m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
+}
+
+void CPatchDialog::OnToggleCreateNew() {
+  // The automatic check box has already flipped its own mark; the flag follows it.
+  m_createNewFile = !m_createNewFile;
+  m_editDest.EnableWindow(m_createNewFile);
+  m_btnBrowseDest.EnableWindow(m_createNewFile);
+}
+
+void CPatchDialog::OnModelSelected() {
+  if (const auto preset = LookupPreset(m_comboModel.GetCurSel())) {
+    m_editStart.SetWindowText(std::string(preset->startText));
+    m_editEnd.SetWindowText(std::string(preset->endText));
+  }
+  m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
+}
+
+void CPatchDialog::BrowseInto(bool openFileDialog, CEdit& target) {
+  CFileDialog picker(openFileDialog, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                     kFileFilter, nullptr);
+  if (picker.DoModal() == IDOK)
+    target.SetWindowText(picker.GetPathName());
+}
+
+void CPatchDialog::OnBrowseSource() {
+  BrowseInto(true, m_editSource);
+}
+
+void CPatchDialog::OnBrowseTranscript() {
+  BrowseInto(true, m_editTranscript);
+}
+
+void CPatchDialog::OnBrowseDest() {
+  BrowseInto(false, m_editDest);
+}
+
+void CPatchDialog::OnDo() {
+  // Only the fields the current mode uses are read, whether enabled or visible or not.
+  PatchJob job;
+  job.mode = m_zarnethMode ? PatchMode::Zarneth : PatchMode::Cut;
+  job.createNewFile = m_createNewFile;
+  m_sourcePath = m_editSource.GetWindowText();
+  job.sourcePath = m_sourcePath;
+  job.startText = m_editStart.GetWindowText();
+  if (m_zarnethMode) {
+    m_transcriptPath = m_editTranscript.GetWindowText();
+    job.transcriptPath = m_transcriptPath;
+    if (m_createNewFile) {
+      m_destPath = m_editDest.GetWindowText();
+      job.destinationPath = m_destPath;
+    }
+  } else {
+    job.endText = m_editEnd.GetWindowText();
+    m_destPath = m_editDest.GetWindowText();
+    job.destinationPath = m_destPath;
+  }
+
+  // A file error escaping the run goes on to the framework's report; no result dialog.
+  const RunResult result = RunJob(job);
+  m_start = result.start;
+  if (!m_zarnethMode)
+    m_cutLength = result.cutLength;
+
+  CDialog resultDialog(result.outcome == PatchOutcome::Done ? res::IDD_DONE : res::IDD_FAILED);
+  resultDialog.DoModal();
+}
+
+void CPatchDialog::OnSysCommand(unsigned id, long lParam) {
+  if ((id & 0xFFF0u) == res::IDM_ABOUTBOX) {
+    CAboutBox about;
+    about.DoModal();
+  } else {
+    CDialog::OnSysCommand(id, lParam);
+  }
+}
+
+void CPatchDialog::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(Message::WM_ICONERASEBKGND, dc);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  CRect rect;
+  GetClientRect(&rect);
+  // Centred; signed division truncates toward zero, as the icon may be larger than the area.
+  const int x = (rect.Width() - iconWidth + 1) / 2;
+  const int y = (rect.Height() - iconHeight + 1) / 2;
+  dc.DrawIcon(x, y, m_hIcon);
+}
+
+HICON CPatchDialog::OnQueryDragIcon() {
+  return m_hIcon;
+}
+
+}  // namespace zarneth

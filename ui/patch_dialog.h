@@ -1,0 +1,63 @@
+#pragma once
+
+// The tool's only window. The form (three paths, two addresses, the model list, "Create new
+// file") and two flags, the mode and the create-new choice, live here; the handlers keep the
+// form consistent with the flags. Do copies the form into a PatchJob and hands it to the
+// engine's RunJob, the one way into the engine, then reports with the done or the failure
+// dialog. Model picks fill the address fields from the engine's preset table.
+
+#include <cstdint>
+#include <string>
+
+#include "dialog.h"
+
+namespace zarneth {
+
+class CPatchDialog : public fw::CDialog {
+ public:
+  explicit CPatchDialog(fw::CWnd* parent = nullptr);
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(fw::CDataExchange* pDX) override;
+  void OnSysCommand(unsigned id, long lParam) override;
+  void OnPaint() override;
+  fw::HICON OnQueryDragIcon() override;
+  std::span<const fw::MessageMapEntry> GetMessageMap() const override;
+
+  void OnBrowseSource();
+  void OnBrowseTranscript();
+  void OnBrowseDest();
+  void OnToggleCreateNew();
+  void OnDo();
+  void OnModelSelected();
+  void OnToggleMode();
+
+  fw::CEdit m_editEnd;
+  fw::CButton m_btnMode;
+  fw::CButton m_btnBrowseTranscript;
+  fw::CComboBox m_comboModel;
+  fw::CEdit m_editStart;
+  fw::CButton m_btnBrowseDest;
+  fw::CButton m_chkCreateNew;
+  fw::CEdit m_editTranscript;
+  fw::CEdit m_editSource;
+  fw::CEdit m_editDest;
+  // What the last run used; recorded for the record only, nothing reads them back.
+  std::string m_sourcePath;
+  std::string m_transcriptPath;
+  std::string m_destPath;
+  bool m_createNewFile = true;
+  bool m_zarnethMode = true;
+  std::uint32_t m_start = 0;
+  std::uint32_t m_cutLength = 0;
+  fw::HICON m_hIcon = nullptr;
+
+ private:
+  static const fw::MessageMapEntry kMessageMap[7];
+
+  // Runs an Open or Save As picker and, unless cancelled, puts its path into `target`.
+  static void BrowseInto(bool openFileDialog, fw::CEdit& target);
+};
+
+}  // namespace zarneth
