@@ -1,0 +1,76 @@
+#include "modal_helpers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "dialog.h"
+
+namespace zarneth::test {
+
+int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
+  QTimer::singleShot(0, [&] {
+    // Focus and window shortcuts need the dialog to be the active window.
+    QWidget* window = dialog.GetSafeWidget();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+      qWarning("the dialog did not become active");
+    body();
+    if (dialog.GetSafeWidget())
+      dialog.EndDialog(fw::IDCANCEL);
+  });
+  return dialog.DoModal();
+}
+
+bool HandleNextModal(const std::function<void(QWidget*)>& handler,
+                     const std::function<void()>& trigger) {
+  QWidget* const before = QApplication::activeModalWidget();
+  bool handled = false;
+  int polls = 0;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != before && modal->isVisible()) {
+      poll.stop();
+      handled = true;
+      handler(modal);
+    } else if (++polls > 2000) {
+      poll.stop();
+    }
+  });
+  poll.start();
+  trigger();
+  poll.stop();
+  return handled;
+}
+
+QStringList LabelTexts(const QWidget* window) {
+  QStringList texts;
+  for (const QLabel* label : window->findChildren<QLabel*>())
+    if (!label->text().isEmpty())
+      texts << label->text();
+  return texts;
+}
+
+void PressOk(QWidget* window) {
+  if (auto* box = qobject_cast<QMessageBox*>(window)) {
+    box->button(QMessageBox::Ok)->click();
+    return;
+  }
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    if (button->isDefault()) {
+      button->click();
+      return;
+    }
+  }
+  if (auto* dialog = qobject_cast<QDialog*>(window))
+    dialog->reject();
+}
+
+}  // namespace zarneth::test

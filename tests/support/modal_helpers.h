@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace zarneth::fw {
+class CDialog;
+}
+
+namespace zarneth::test {
+
+// Runs `body` inside the dialog's modal loop, then ends the dialog if `body` did not.
+// Returns what DoModal returned.
+int RunModal(fw::CDialog& dialog, const std::function<void()>& body);
+
+// Calls `trigger`, which is expected to open a modal window above the current one, and
+// hands that window to `handler` (which must close it). Returns false when no new modal
+// window opened.
+bool HandleNextModal(const std::function<void(QWidget*)>& handler,
+                     const std::function<void()>& trigger);
+
+// The texts of a window's labels, in creation order.
+QStringList LabelTexts(const QWidget* window);
+
+// Presses the default push button ("OK") of a modal dialog or message box.
+void PressOk(QWidget* window);
+
+}  // namespace zarneth::test
