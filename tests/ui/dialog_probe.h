@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include "patch_dialog.h"
+#include "resource_ids.h"
+#include "win_app.h"
+
+namespace zarneth::test {
+
+// The main dialog with its recorded state readable by tests; the application's main
+// window while it exists, as InitInstance makes it.
+class DialogProbe : public CPatchDialog {
+ public:
+  DialogProbe() { fw::AfxGetApp()->m_pMainWnd = this; }
+  ~DialogProbe() override { fw::AfxGetApp()->m_pMainWnd = nullptr; }
+
+  using CPatchDialog::m_createNewFile;
+  using CPatchDialog::m_cutLength;
+  using CPatchDialog::m_destPath;
+  using CPatchDialog::m_hIcon;
+  using CPatchDialog::m_sourcePath;
+  using CPatchDialog::m_start;
+  using CPatchDialog::m_transcriptPath;
+  using CPatchDialog::m_zarnethMode;
+
+  fw::HICON DragIcon() { return OnQueryDragIcon(); }
+  QWidget* Control(int id) const { return GetControlWidget(id); }
+  template <class W>
+  W* Control(int id) const {
+    return qobject_cast<W*>(GetControlWidget(id));
+  }
+};
+
+}  // namespace zarneth::test

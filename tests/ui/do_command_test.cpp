@@ -1,0 +1,228 @@
+// Do through the form: result dialogs, files byte for byte, file errors; the About box and
+// the minimized icon.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTest>
+#include <memory>
+
+#include "dialog_probe.h"
+#include "modal_helpers.h"
+#include "paint_dc.h"
+#include "temp_dir.h"
+#include "ui_tests.h"
+
+namespace zarneth::test {
+namespace {
+
+using namespace zarneth::res;
+
+struct Seen {
+  bool opened = false;
+  QString caption;
+  QStringList texts;
+  QWidget* owner = nullptr;
+  bool modal = false;
+};
+
+// Presses Do and closes whatever modal window it opens, recording what it showed.
+Seen PressDo(DialogProbe& d) {
+  Seen seen;
+  seen.opened = HandleNextModal(
+      [&](QWidget* modal) {
+        seen.caption = modal->windowTitle();
+        seen.texts = qobject_cast<QMessageBox*>(modal)
+                         ? QStringList{qobject_cast<QMessageBox*>(modal)->text()}
+                         : LabelTexts(modal);
+        seen.owner = modal->parentWidget();
+        seen.modal = modal->isModal();
+        PressOk(modal);
+      },
+      [&] { QTest::mouseClick(d.Control(IDC_DO), Qt::LeftButton); });
+  return seen;
+}
+
+void SetText(DialogProbe& d, int id, const std::string& text) {
+  d.Control<QLineEdit>(id)->setText(QString::fromStdString(text));
+}
+
+std::unique_ptr<TempDir> g_dir;
+
+}  // namespace
+
+void DoCommandTest::init() {
+  g_dir = std::make_unique<TempDir>();
+  WriteBytes(*g_dir / "image.bin", Pattern(0x200000, 1));
+  WriteBytes(*g_dir / "transcript.bin", Pattern(75776, 2));
+}
+
+void DoCommandTest::cleanup() {
+  g_dir.reset();
+}
+
+void DoCommandTest::emptyFieldsShowTheFailureDialogInEitherMode() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    for (int round = 0; round < 2; ++round) {
+      const Seen seen = PressDo(d);
+      QVERIFY(seen.opened);
+      QCOMPARE(seen.caption, QString("Can't doing"));
+      QCOMPARE(seen.texts, QStringList{"Can'n open files!"});
+      QCOMPARE(seen.owner, d.GetSafeWidget());  // owned by the main window, which waits
+      QVERIFY(seen.modal);
+      QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
+    }
+  });
+  QCOMPARE(std::distance(std::filesystem::directory_iterator(g_dir->Path()),
+                         std::filesystem::directory_iterator()),
+           2);
+}
+
+void DoCommandTest::patchesThroughTheFormInBothVariants() {
+  const Bytes image = ReadBytes(*g_dir / "image.bin");
+  const Bytes transcript = ReadBytes(*g_dir / "transcript.bin");
+  const Bytes patched = Concat({Slice(image, 0, 0x1C7800), transcript,
+                                Slice(image, 0x1C7800 + 75776, 0x200000 - 0x1C7800 - 75776)});
+  DialogProbe d;
+  RunModal(d, [&] {
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
+    SetText(d, IDC_DESTINATION, *g_dir / "patched.bin");
+    SetText(d, IDC_START, "1c7800");
+    Seen seen = PressDo(d);
+    QCOMPARE(seen.caption, QString("Zarneth done"));
+    QCOMPARE(seen.texts, QStringList{"Zarneth done."});
+    QVERIFY(ReadBytes(*g_dir / "patched.bin") == patched);
+    QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
+    QCOMPARE(d.m_start, 0x1C7800u);
+    QCOMPARE(QString::fromStdString(d.m_destPath), QString::fromStdString(*g_dir / "patched.bin"));
+
+    // The form is unchanged by a run; in place, the same form changes the image itself.
+    QCOMPARE(d.Control<QLineEdit>(IDC_START)->text(), QString("1c7800"));
+    QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
+    seen = PressDo(d);
+    QCOMPARE(seen.caption, QString("Zarneth done"));
+    QVERIFY(ReadBytes(*g_dir / "image.bin") == patched);
+  });
+}
+
+void DoCommandTest::inPlaceNeedsNoDestination() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
+    QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
+    QCOMPARE(PressDo(d).caption, QString("Zarneth done"));
+    QVERIFY(d.m_destPath.empty());
+  });
+  QVERIFY(Slice(ReadBytes(*g_dir / "image.bin"), 0x1CD800, 75776) ==
+          ReadBytes(*g_dir / "transcript.bin"));
+}
+
+void DoCommandTest::cutShowsDoneAndWritesTheRange() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
+    QTest::keyClick(d.Control(IDC_MODEL), Qt::Key_End);  // V138: longer than one buffer
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    SetText(d, IDC_DESTINATION, *g_dir / "block.bin");
+    QCOMPARE(PressDo(d).texts, QStringList{"Zarneth done."});
+    QCOMPARE(d.m_cutLength, 89156u);
+    QCOMPARE(d.m_start, 0x1C7800u);
+  });
+  QVERIFY(ReadBytes(*g_dir / "block.bin") ==
+          Slice(ReadBytes(*g_dir / "image.bin"), 0x1C7800, 89156));
+}
+
+void DoCommandTest::cutWithoutDestinationFails() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    QCOMPARE(PressDo(d).caption, QString("Can't doing"));
+  });
+}
+
+void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
+  const Bytes image = ReadBytes(*g_dir / "image.bin");
+  DialogProbe d;
+  RunModal(d, [&] {
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
+    SetText(d, IDC_START, "80000000");
+    QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
+    const Seen seen = PressDo(d);
+    QVERIFY(seen.opened);
+    QCOMPARE(seen.caption, QString("ui_tests"));  // the application's name
+    QCOMPARE(seen.texts.size(), 1);
+    QVERIFY2(seen.texts[0].startsWith("cannot seek to offset 2147483648 in file"),
+             qPrintable(seen.texts[0]));
+    QVERIFY(QApplication::activeModalWidget() == d.GetSafeWidget());
+
+    // The run's files were closed: the next run on the same image succeeds.
+    SetText(d, IDC_START, "0");
+    QCOMPARE(PressDo(d).caption, QString("Zarneth done"));
+  });
+  QVERIFY(Slice(ReadBytes(*g_dir / "image.bin"), 75776, 0x200000 - 75776) ==
+          Slice(image, 75776, 0x200000 - 75776));
+}
+
+void DoCommandTest::aboutBoxFromTheWindowMenu() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    fw::CMenu* menu = d.GetSystemMenu(false);
+    QVERIFY(menu);
+    const int count = menu->GetMenuItemCount();
+    QVERIFY(menu->IsSeparator(count - 2));
+    QCOMPARE(menu->GetMenuItemID(count - 1), 0x0010u);
+    QCOMPARE(QString::fromStdString(menu->GetMenuString(count - 1)), QString("&About Zarneth..."));
+
+    QString caption;
+    QStringList texts;
+    bool hasIcon = false;
+    QVERIFY(HandleNextModal(
+        [&](QWidget* about) {
+          caption = about->windowTitle();
+          texts = LabelTexts(about);
+          for (QLabel* label : about->findChildren<QLabel*>())
+            hasIcon = hasIcon || label->pixmap().size() == QSize(32, 32);
+          PressOk(about);
+        },
+        [&] { menu->GetQMenu()->actions().last()->trigger(); }));
+    QCOMPARE(caption, QString("About Zarneth"));
+    QCOMPARE(texts.value(0), QString("Zarneth Version 1.0"));
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(hasIcon);
+  });
+}
+
+void DoCommandTest::minimizedIconIsCentred() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QWidget* window = d.GetSafeWidget();
+    window->showMinimized();
+    QVERIFY(d.IsIconic());
+    for (const QSize size : {QSize(160, 120), QSize(33, 33), QSize(20, 10)}) {
+      window->setFixedSize(size);
+      QImage painted(size, QImage::Format_ARGB32);
+      painted.fill(Qt::transparent);
+      window->render(&painted, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+
+      // Truncating division: (w - 32 + 1) / 2, negative when the window is small.
+      QImage expected(size, QImage::Format_ARGB32);
+      expected.fill(window->palette().window().color());
+      QPainter painter(&expected);
+      painter.drawPixmap((size.width() - 31) / 2, (size.height() - 31) / 2,
+                         d.m_hIcon->icon.pixmap(32, 32));
+      painter.end();
+      QCOMPARE(painted, expected);
+    }
+  });
+}
+
+}  // namespace zarneth::test

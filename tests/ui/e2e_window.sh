@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Starts the real program on a virtual display and waits for its window by caption.
+# Usage: e2e_window.sh PATH/TO/zarneth   (runs itself under xvfb-run when there is no display)
+set -euo pipefail
+if [ -z "${ZARNETH_E2E_DISPLAY:-}" ]; then
+  exec env ZARNETH_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+program=$1
+"$program" & app=$!
+trap 'kill $app 2>/dev/null || true' EXIT
+window=$(timeout 20 xdotool search --sync --name '^Zarneth language for Alcatel BE4 V4.0 - zarneth mode$' | head -n 1)
+[ -n "$window" ] || { echo "no window with the expected caption"; exit 1; }
+geometry=$(xdotool getwindowgeometry "$window")
+echo "found window $window: $geometry"
+# Escape closes the dialog and with it the program.
+xdotool windowfocus --sync "$window" key Escape
+for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+if kill -0 $app 2>/dev/null; then echo "the program did not end after Escape"; exit 1; fi
+wait $app
+echo "the program ended with the dialog"

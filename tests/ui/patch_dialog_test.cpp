@@ -1,0 +1,237 @@
+// The main dialog's form: start state, the two toggles, model picks, pickers, tab order and
+// geometry.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "dialog_probe.h"
+#include "dialog_units.h"
+#include "modal_helpers.h"
+#include "ui_tests.h"
+
+namespace zarneth::test {
+namespace {
+
+using namespace zarneth::res;
+
+constexpr const char* kZarnethCaption = "Zarneth language for Alcatel BE4 V4.0 - zarneth mode";
+constexpr const char* kCutCaption = "Zarneth language for Alcatel BE4 V4.0 - cut mode";
+
+// What the start state shows, for comparing after round trips.
+struct FormState {
+  QString caption, modeText, start, end;
+  bool transcriptEnabled, browseTranscriptEnabled, checkEnabled, checked, endVisible, destEnabled,
+      browseDestEnabled;
+  bool operator==(const FormState&) const = default;
+};
+
+FormState Read(const DialogProbe& d) {
+  return {d.GetSafeWidget()->windowTitle(),
+          d.Control<QPushButton>(IDC_MODE)->text(),
+          d.Control<QLineEdit>(IDC_START)->text(),
+          d.Control<QLineEdit>(IDC_END)->text(),
+          d.Control(IDC_TRANSCRIPT)->isEnabled(),
+          d.Control(IDC_BROWSE_TRANSCRIPT)->isEnabled(),
+          d.Control(IDC_CREATE_NEW)->isEnabled(),
+          d.Control<QCheckBox>(IDC_CREATE_NEW)->isChecked(),
+          d.Control(IDC_END)->isVisible(),
+          d.Control(IDC_DESTINATION)->isEnabled(),
+          d.Control(IDC_BROWSE_DESTINATION)->isEnabled()};
+}
+
+const FormState kStartState{kZarnethCaption, "Cut mode", "1CD800", "1DFFFF", true, true, true, true,
+                            false,           true,       true};
+
+void Click(DialogProbe& d, int id) {
+  QTest::mouseClick(d.Control(id), Qt::LeftButton);
+}
+
+// Picks a model as a user does with the keyboard on the closed list.
+void PickModel(DialogProbe& d, int index) {
+  auto* combo = d.Control<QComboBox>(IDC_MODEL);
+  while (combo->currentIndex() < index)
+    QTest::keyClick(combo, Qt::Key_Down);
+  while (combo->currentIndex() > index)
+    QTest::keyClick(combo, Qt::Key_Up);
+}
+
+}  // namespace
+
+void PatchDialogTest::startState() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QVERIFY(Read(d) == kStartState);
+    auto* combo = d.Control<QComboBox>(IDC_MODEL);
+    QCOMPARE(combo->count(), 4);
+    QCOMPARE(combo->currentText(), QString("V135"));
+    for (int id : {IDC_SOURCE, IDC_TRANSCRIPT, IDC_DESTINATION})
+      QVERIFY(d.Control<QLineEdit>(id)->text().isEmpty());
+    QVERIFY(d.m_zarnethMode && d.m_createNewFile);
+    QCOMPARE(d.m_start, 0u);
+    QCOMPARE(QApplication::focusWidget(), combo);
+    QVERIFY(d.GetIcon(true) == d.m_hIcon && d.GetIcon(false) == d.m_hIcon);
+    QVERIFY(d.m_hIcon && d.DragIcon() == d.m_hIcon);
+    QVERIFY(!d.GetSafeWidget()->windowIcon().isNull());
+  });
+}
+
+void PatchDialogTest::cutModeAndBackRestoresTheForm() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    Click(d, IDC_MODE);
+    const FormState cut = Read(d);
+    QCOMPARE(cut.caption, QString(kCutCaption));
+    QCOMPARE(cut.modeText, QString("Zarneth mode"));
+    QVERIFY(!cut.transcriptEnabled && !cut.browseTranscriptEnabled && !cut.checkEnabled);
+    QVERIFY(cut.endVisible && cut.checked && cut.destEnabled && cut.browseDestEnabled);
+    QVERIFY(!d.m_zarnethMode);
+    Click(d, IDC_MODE);
+    QVERIFY(Read(d) == kStartState);
+  });
+}
+
+void PatchDialogTest::createNewToggleCarriesIntoCutMode() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    Click(d, IDC_CREATE_NEW);
+    QVERIFY(!d.m_createNewFile);
+    QVERIFY(!d.Control<QCheckBox>(IDC_CREATE_NEW)->isChecked());
+    QVERIFY(!d.Control(IDC_DESTINATION)->isEnabled());
+    QVERIFY(!d.Control(IDC_BROWSE_DESTINATION)->isEnabled());
+
+    Click(d, IDC_MODE);
+    QVERIFY(!d.Control(IDC_DESTINATION)->isEnabled());
+    QVERIFY(!d.Control<QCheckBox>(IDC_CREATE_NEW)->isChecked());
+    Click(d, IDC_MODE);
+
+    Click(d, IDC_CREATE_NEW);
+    QVERIFY(d.m_createNewFile);
+    QVERIFY(Read(d) == kStartState);
+  });
+}
+
+void PatchDialogTest::eachModelPickFillsItsAddresses() {
+  const char* expected[][2] = {
+      {"1CD800", "1DFFFF"}, {"1CD800", "1DFFFF"}, {"1C9800", "1DBFFF"}, {"1C7800", "1DD443"}};
+  DialogProbe d;
+  RunModal(d, [&] {
+    for (int index : {3, 2, 1, 0, 3}) {
+      PickModel(d, index);
+      QCOMPARE(d.Control<QLineEdit>(IDC_START)->text(), QString(expected[index][0]));
+      QCOMPARE(d.Control<QLineEdit>(IDC_END)->text(), QString(expected[index][1]));
+      QVERIFY(!d.Control(IDC_END)->isVisible());
+    }
+    Click(d, IDC_MODE);
+    PickModel(d, 1);
+    QCOMPARE(d.Control<QLineEdit>(IDC_END)->text(), QString("1DFFFF"));
+    QVERIFY(d.Control(IDC_END)->isVisible());
+  });
+}
+
+void PatchDialogTest::aTypedAddressStaysUntilTheNextPick() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    auto* start = d.Control<QLineEdit>(IDC_START);
+    start->clear();
+    QTest::keyClicks(start, "1C0000");
+    Click(d, IDC_MODE);
+    Click(d, IDC_MODE);
+    Click(d, IDC_CREATE_NEW);
+    QCOMPARE(start->text(), QString("1C0000"));
+    PickModel(d, 2);
+    QCOMPARE(start->text(), QString("1C9800"));
+  });
+}
+
+void PatchDialogTest::aCancelledPickerLeavesTheField() {
+  QTemporaryDir dir;
+  const QString picked = dir.filePath("picked.bin");
+  QFile(picked).open(QIODevice::WriteOnly);
+  DialogProbe d;
+  RunModal(d, [&] {
+    for (int button : {IDC_BROWSE_SOURCE, IDC_BROWSE_TRANSCRIPT, IDC_BROWSE_DESTINATION}) {
+      const int field = button - IDC_BROWSE_SOURCE + IDC_SOURCE;
+      d.Control<QLineEdit>(field)->setText("typed.bin");
+      QVERIFY(HandleNextModal([](QWidget* picker) { qobject_cast<QDialog*>(picker)->reject(); },
+                              [&] { Click(d, button); }));
+      QCOMPARE(d.Control<QLineEdit>(field)->text(), QString("typed.bin"));
+    }
+    bool saveAs = false;
+    QVERIFY(HandleNextModal(
+        [&](QWidget* picker) {
+          auto* fileDialog = qobject_cast<QFileDialog*>(picker);
+          saveAs = fileDialog->acceptMode() == QFileDialog::AcceptSave;
+          fileDialog->setDirectory(dir.path());
+          fileDialog->selectFile(dir.filePath("new.bin"));
+          static_cast<QDialog*>(fileDialog)->accept();
+        },
+        [&] { Click(d, IDC_BROWSE_DESTINATION); }));
+    QVERIFY(saveAs);
+    QCOMPARE(d.Control<QLineEdit>(IDC_DESTINATION)->text(), dir.filePath("new.bin"));
+    QVERIFY(HandleNextModal(
+        [&](QWidget* picker) {
+          auto* fileDialog = qobject_cast<QFileDialog*>(picker);
+          QCOMPARE(fileDialog->acceptMode(), QFileDialog::AcceptOpen);
+          QCOMPARE(fileDialog->nameFilters(), QStringList{"All Files (*)"});
+          fileDialog->setDirectory(dir.path());
+          fileDialog->selectFile(picked);
+          static_cast<QDialog*>(fileDialog)->accept();
+        },
+        [&] { Click(d, IDC_BROWSE_SOURCE); }));
+    QCOMPARE(d.Control<QLineEdit>(IDC_SOURCE)->text(), picked);
+  });
+}
+
+void PatchDialogTest::tabOrderFollowsTheTemplate() {
+  const int expected[] = {IDC_MODEL,
+                          IDC_START,
+                          IDC_SOURCE,
+                          IDC_TRANSCRIPT,
+                          IDC_DESTINATION,
+                          IDC_CREATE_NEW,
+                          IDC_BROWSE_SOURCE,
+                          IDC_BROWSE_TRANSCRIPT,
+                          IDC_BROWSE_DESTINATION,
+                          IDC_DO,
+                          fw::IDCANCEL,
+                          IDC_MODE};
+  DialogProbe d;
+  RunModal(d, [&] {
+    for (int id : expected) {
+      QCOMPARE(QApplication::focusWidget(), d.Control(id));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), d.Control(IDC_MODEL));  // the hidden end is skipped
+  });
+}
+
+void PatchDialogTest::geometryFollowsTheDialogFont() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QWidget* window = d.GetSafeWidget();
+    const fw::BaseUnits units = fw::BaseUnitsOf(window->font());
+    QCOMPARE(window->size(), fw::DialogUnitsToPixels(0, 0, 367, 178, units).size());
+    QCOMPARE(d.Control(IDC_DO)->geometry(), fw::DialogUnitsToPixels(297, 139, 50, 14, units));
+    QCOMPARE(d.Control(IDC_SOURCE)->geometry(), fw::DialogUnitsToPixels(124, 51, 161, 14, units));
+    QCOMPARE(d.Control(IDC_END)->geometry(), fw::DialogUnitsToPixels(283, 27, 77, 14, units));
+    const QRect model = d.Control(IDC_MODEL)->geometry();
+    QCOMPARE(model.topLeft(), fw::DialogUnitsToPixels(127, 28, 75, 78, units).topLeft());
+    QVERIFY(model.height() < fw::DialogUnitsToPixels(0, 0, 0, 78, units).height());
+    // No two controls of the form overlap.
+    const auto children = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : children)
+      for (QWidget* b : children)
+        if (a < b && a->isVisible() && b->isVisible() && !qobject_cast<QMenu*>(a) &&
+            !qobject_cast<QMenu*>(b))
+          QVERIFY2(!a->geometry().intersects(b->geometry()),
+                   qPrintable(a->objectName() + " overlaps " + b->objectName()));
+  });
+}
+
+}  // namespace zarneth::test

@@ -1,0 +1,16 @@
+#include <QApplication>
+#include <QTest>
+
+#include "patch_app.h"
+#include "ui_tests.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  zarneth::CPatchApp app;  // registers the resources, as in the program
+  int failed = 0;
+  zarneth::test::PatchDialogTest patchDialog;
+  failed += QTest::qExec(&patchDialog, argc, argv);
+  zarneth::test::DoCommandTest doCommand;
+  failed += QTest::qExec(&doCommand, argc, argv);
+  return failed == 0 ? 0 : 1;
+}
