@@ -19,8 +19,7 @@ test: build
 	ctest --preset $(PRESET)
 
 run: build
-	@if [ -x $(BUILD_DIR)/bin/zarneth ]; then $(BUILD_DIR)/bin/zarneth; \
-	else echo "Built the engine and the command-line tool; the dialog window comes later."; fi
+	$(BUILD_DIR)/bin/zarneth
 
 clean:
 	rm -rf build build-asan build-release

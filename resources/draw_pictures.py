@@ -3,6 +3,7 @@
 
   icon_128.ico    the application icon: a phone handset, 32x32 and 16x16, 16 colours
   bitmap_132.bmp  the wordmark "ZARNETH", 97x26, 256 colours
+  icon_32.png, icon_16.png  the same icon for desktop menus (hicolor theme)
   bitmap_133.bmp  a phone handset for the form's left side, 71x180, 256 colours; its corner
                   colour is the key that the dialog draws transparent
 
@@ -10,6 +11,7 @@ Run: python3 resources/draw_pictures.py  (writes into resources/pictures/)
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures")
 
@@ -174,6 +176,25 @@ def write_ico(path, canvases, transparent):
         out.write(header + entries + b"".join(images))
 
 
+def write_png(path, canvas, transparent):
+    """An RGBA PNG of the canvas, the `transparent` colour fully transparent."""
+    raw = bytearray()
+    for row in canvas.pixels:
+        raw.append(0)
+        for index in row:
+            r, g, b = VGA[index]
+            raw += bytes((r, g, b, 0 if index == transparent else 255))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", canvas.width, canvas.height, 8, 6, 0, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                  chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def wordmark():
     c = Canvas(97, 26, WHITE)
     # Shaded band behind the letters, dark at the top.
@@ -190,6 +211,8 @@ def main():
     os.makedirs(HERE, exist_ok=True)
     write_ico(os.path.join(HERE, "icon_128.ico"),
               [icon(32), icon(16)], MAGENTA)
+    for size in (32, 16):
+        write_png(os.path.join(HERE, "icon_%d.png" % size), icon(size), MAGENTA)
     write_bmp8(os.path.join(HERE, "bitmap_132.bmp"), wordmark(), palette_256())
     write_bmp8(os.path.join(HERE, "bitmap_133.bmp"), handset(71, 180, True), palette_256())
 

@@ -1,0 +1,15 @@
+# The program's version record. Every place that shows a version or a product name (the
+# About box's header, zarneth-cli --version, the desktop entry, the AppStream metadata and
+# the Windows resource script) is generated from these fields.
+set(ZARNETH_VERSION_COMMAS
+    "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}")
+set(ZARNETH_LANGUAGE_BLOCK "040904B0")  # U.S. English, Unicode
+set(ZARNETH_FILE_DESCRIPTION "Zarneth MFC Application")
+set(ZARNETH_INTERNAL_NAME "Zarneth")
+set(ZARNETH_ORIGINAL_FILENAME "Zarneth.EXE")
+set(ZARNETH_PRODUCT_NAME "Zarneth Application")
+set(ZARNETH_COMPANY_NAME "")
+set(ZARNETH_LEGAL_TRADEMARKS "")
+set(ZARNETH_LEGAL_COPYRIGHT "Copyright (C) 2026 the Zarneth developers")
+set(ZARNETH_RELEASE_DATE "2026-12-07")
+set(ZARNETH_APP_ID "org.zarneth.Zarneth")
