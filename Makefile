@@ -1,25 +1,53 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
-PRESET ?= default
-BUILD_DIR := build
+# The rest are for CI and releases: `make asan-test`, `make fuzz`, `make package`, `make bench`.
+FUZZ_SECONDS ?= 30
 
-.PHONY: all deps configure build test run asan-test package clean
+.PHONY: all deps build test run asan-test fuzz package bench clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-configure: deps
-	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then cmake --preset $(PRESET); fi
-
-build: configure
-	cmake --build --preset $(PRESET)
+build: deps
+	@test -f build/build.ninja || cmake --preset default
+	cmake --build --preset default
 
 test: build
-	ctest --preset $(PRESET)
+	ctest --preset default
 
 run: build
-	$(BUILD_DIR)/bin/zarneth
+	build/bin/zarneth
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan-test: deps
+	@test -f build-asan/build.ninja || cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Each libFuzzer target for FUZZ_SECONDS, starting from the seed corpus in tests/fuzz/corpus.
+fuzz: deps
+	@test -f build-fuzz/build.ninja || cmake --preset fuzz
+	cmake --build --preset fuzz
+	@for target in hex_address run_job; do \
+	  mkdir -p build-fuzz/corpus/$$target; \
+	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+	  build-fuzz/bin/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/ build-fuzz/corpus/$$target tests/fuzz/corpus/$$target \
+	    2>build-fuzz/fuzz_$$target.log || { tail -n 30 build-fuzz/fuzz_$$target.log; exit 1; }; \
+	  grep -E "^stat::number_of_executed_units|Done" build-fuzz/fuzz_$$target.log; \
+	done
+
+# A Debian package of the optimised build, in build-release/.
+package: deps
+	@test -f build-release/build.ninja || cmake --preset release
+	cmake --build --preset release
+	cd build-release && cpack -G DEB
+
+bench: deps
+	@test -f build-release/build.ninja || cmake --preset release
+	cmake --build --preset release
+	build-release/bin/engine_bench
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-fuzz build-release
