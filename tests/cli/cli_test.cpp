@@ -1,44 +1,23 @@
 // Runs the built zarneth-cli as a script would and checks exit codes, output lines and files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli_runner.h"
 #include "hex_address.h"
 #include "temp_dir.h"
 
 namespace {
 
 using zarneth::test::Bytes;
+using zarneth::test::CliRun;
 using zarneth::test::Concat;
 using zarneth::test::Pattern;
 using zarneth::test::ReadBytes;
+using zarneth::test::RunCli;
 using zarneth::test::Slice;
 using zarneth::test::TempDir;
 using zarneth::test::WriteBytes;
-
-struct CliRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class CliTest : public testing::Test {
  protected:
@@ -54,15 +33,7 @@ class CliTest : public testing::Test {
     WriteBytes(transcript, transcriptBytes);
   }
 
-  CliRun Run(std::initializer_list<std::string> args) const {
-    std::string command = Quote(ZARNETH_CLI);
-    for (const auto& arg : args)
-      command += " " + Quote(arg);
-    const std::string outPath = dir / "stdout.txt";
-    const std::string errPath = dir / "stderr.txt";
-    const int status = std::system((command + " >" + outPath + " 2>" + errPath).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(outPath), Slurp(errPath)};
-  }
+  CliRun Run(std::initializer_list<std::string> args) const { return RunCli(args, dir); }
 };
 
 TEST_F(CliTest, HelpVersionAndModels) {

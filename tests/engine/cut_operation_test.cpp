@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "c_file.h"
 #include "model_presets.h"
+#include "posix_calls.h"
 #include "temp_dir.h"
 
 namespace zarneth {
@@ -97,6 +99,20 @@ TEST_F(CutTest, EmptyPathsReadOnlySourceAndSharedFilesFail) {
   ::chmod(source.c_str(), 0444);
   EXPECT_EQ(RunJob(Job("0", "F")).outcome, PatchOutcome::Failed);
   EXPECT_FALSE(std::filesystem::exists(destination));
+}
+
+TEST_F(CutTest, ASourceThatShrinksMidRunLeavesTheDestinationEmpty) {
+  // The first piece reads whole; then the source ends early, as if cut short meanwhile.
+  static int reads;
+  reads = 0;
+  ScopedPosixCalls shrinking({[](int fd, void* buffer, std::size_t count) -> ssize_t {
+                                return ++reads == 1 ? ::read(fd, buffer, count) : 0;
+                              },
+                              ActivePosixCalls().write});
+  const RunResult result = RunJob(Job("1C7800", "1DD443"));
+  EXPECT_EQ(result.outcome, PatchOutcome::Failed);
+  EXPECT_NE(result.failureReason.find("came up short"), std::string::npos);
+  EXPECT_EQ(ReadBytes(destination).size(), 0u);
 }
 
 TEST_F(CutTest, IgnoresTheCreateNewFlag) {

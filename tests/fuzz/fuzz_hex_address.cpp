@@ -13,8 +13,10 @@ namespace {
 int Digit(char c) {
   constexpr std::string_view kUpper = "0123456789ABCDEF";
   constexpr std::string_view kLower = "0123456789abcdef";
-  if (const auto at = kUpper.find(c); at != std::string_view::npos) return static_cast<int>(at);
-  if (const auto at = kLower.find(c); at != std::string_view::npos) return static_cast<int>(at);
+  if (const auto at = kUpper.find(c); at != std::string_view::npos)
+    return static_cast<int>(at);
+  if (const auto at = kLower.find(c); at != std::string_view::npos)
+    return static_cast<int>(at);
   return -1;
 }
 
@@ -23,7 +25,8 @@ std::uint32_t FromTheBack(std::string_view text) {
   std::uint64_t weight = 1;
   for (std::size_t i = text.size(), taken = 0; i > 0 && taken < 8; --i, ++taken) {
     const int digit = Digit(text[i - 1]);
-    if (digit < 0) break;
+    if (digit < 0)
+      break;
     value += weight * static_cast<unsigned>(digit);
     weight *= 16;
   }
@@ -34,6 +37,7 @@ std::uint32_t FromTheBack(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (zarneth::ParseHexAddress(text) != FromTheBack(text)) std::abort();
+  if (zarneth::ParseHexAddress(text) != FromTheBack(text))
+    std::abort();
   return 0;
 }

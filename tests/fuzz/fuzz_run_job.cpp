@@ -47,7 +47,8 @@ class Reader {
   std::string Address() {
     constexpr char kAlphabet[] = "0123456789ABCDEFabcdef x-h";
     std::string text(Byte() % 10, ' ');
-    for (char& c : text) c = kAlphabet[Byte() % (sizeof kAlphabet - 1)];
+    for (char& c : text)
+      c = kAlphabet[Byte() % (sizeof kAlphabet - 1)];
     return text;
   }
 
@@ -64,7 +65,8 @@ Bytes ReadFile(const fs::path& path) {
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 void Check(bool condition, const char* what) {
@@ -79,7 +81,8 @@ void Check(bool condition, const char* what) {
 const fs::path& Base() {
   static const fs::path base = [] {
     std::string pattern = (fs::temp_directory_path() / "zarneth-fuzz-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
+    if (!::mkdtemp(pattern.data()))
+      std::abort();
     fs::create_directory(fs::path(pattern) / "outside");
     WriteFile(fs::path(pattern) / "outside" / "sentinel.bin", Bytes(64, 0x5A));
     return fs::path(pattern);
@@ -93,10 +96,14 @@ struct Model {
   zarneth::PatchOutcome outcome = zarneth::PatchOutcome::Failed;
 };
 
-bool IsFile(Target t) { return t == Target::A || t == Target::B || t == Target::C; }
+bool IsFile(Target t) {
+  return t == Target::A || t == Target::B || t == Target::C;
+}
 
 // Which opens succeed: a file held by an earlier open of the run is refused.
-bool CanOpenSource(Target t) { return IsFile(t); }
+bool CanOpenSource(Target t) {
+  return IsFile(t);
+}
 bool CanOpenTranscript(Target t, Target held) {
   return (IsFile(t) || t == Target::ReadOnly) && t != held;
 }
@@ -106,8 +113,10 @@ bool CanCreate(Target t, Target held1, Target held2) {
 
 // Writing bytes at `at`, past the end too; writing nothing changes nothing.
 void Splice(Bytes& into, std::uint64_t at, const Bytes& bytes) {
-  if (bytes.empty()) return;
-  if (into.size() < at + bytes.size()) into.resize(at + bytes.size(), 0);
+  if (bytes.empty())
+    return;
+  if (into.size() < at + bytes.size())
+    into.resize(at + bytes.size(), 0);
   std::copy(bytes.begin(), bytes.end(), into.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -129,7 +138,8 @@ Model Predict(const zarneth::PatchJob& job, Target source, Target transcript, Ta
       model.outcome = zarneth::PatchOutcome::Done;
       return model;
     }
-    if (destination == Target::None || !CanCreate(destination, source, transcript)) return model;
+    if (destination == Target::None || !CanCreate(destination, source, transcript))
+      return model;
     const Bytes image = model.files[source];
     const std::size_t at = std::min<std::size_t>(start, image.size());
     Bytes copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(at));
@@ -214,14 +224,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     threw = true;
   }
   Check(threw == model.expectThrow, "a file error where none was due, or none where one was");
-  if (!threw) Check(outcome == model.outcome, "outcome");
+  if (!threw)
+    Check(outcome == model.outcome, "outcome");
 
   // Every file as predicted; nothing else in the folder; the outside untouched.
   for (int i = 0; i < 4; ++i)
     Check(ReadFile(folder / names[i]) == model.files.at(regular[i]), "contents of a file");
   const bool created = model.files.count(Target::NewFile) != 0;
   Check(fs::exists(folder / "new.bin") == created, "a new file appeared or did not");
-  if (created) Check(ReadFile(folder / "new.bin") == model.files.at(Target::NewFile), "new file");
+  if (created)
+    Check(ReadFile(folder / "new.bin") == model.files.at(Target::NewFile), "new file");
   Check(std::distance(fs::directory_iterator(folder), fs::directory_iterator()) ==
             7 + (created ? 1 : 0),
         "files in the folder");

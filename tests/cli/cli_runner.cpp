@@ -1,0 +1,66 @@
+#include "cli_runner.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace zarneth::test {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int Spawn(const std::vector<std::string>& args, const std::string& outPath,
+          const std::string& errPath) {
+  std::vector<std::string> all{"timeout", "20", ZARNETH_CLI};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& arg : all)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  pid_t pid = 0;
+  const int error = posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0)
+    throw std::runtime_error("cannot start zarneth-cli");
+  return pid;
+}
+
+}  // namespace
+
+int WaitCli(int pid) {
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid)
+    return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir) {
+  const std::string outPath = dir / "stdout.txt";
+  const std::string errPath = dir / "stderr.txt";
+  const int exitCode = WaitCli(Spawn(args, outPath, errPath));
+  return {exitCode, Slurp(outPath), Slurp(errPath)};
+}
+
+int StartCli(const std::vector<std::string>& args) {
+  return Spawn(args, "/dev/null", "/dev/null");
+}
+
+}  // namespace zarneth::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace zarneth::test {
+
+struct CliRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+// Runs the built zarneth-cli with `args` (at most 20 seconds), its output kept in `dir`.
+CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir);
+
+// Starts zarneth-cli without waiting; returns the process id.
+int StartCli(const std::vector<std::string>& args);
+// Waits for a started process; returns its exit code, or -1 if it did not exit normally.
+int WaitCli(int pid);
+
+}  // namespace zarneth::test

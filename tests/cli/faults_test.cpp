@@ -1,0 +1,83 @@
+// Faults a user's machine can throw at a run: missing folders, directories, FIFOs, dangling
+// links. Each gives a clear failure and leaves everything else as it was.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "cli_runner.h"
+
+namespace zarneth::test {
+namespace {
+
+class FaultsTest : public testing::Test {
+ protected:
+  TempDir dir;
+  std::string image = dir / "image.bin";
+  std::string transcript = dir / "transcript.bin";
+  Bytes imageBytes = Pattern(0x1000, 1);
+  Bytes transcriptBytes = Pattern(0x100, 2);
+
+  void SetUp() override {
+    WriteBytes(image, imageBytes);
+    WriteBytes(transcript, transcriptBytes);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    std::filesystem::create_symlink(dir / "gone.bin", dir / "dangling");
+  }
+  std::size_t Entries() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                                  std::filesystem::directory_iterator()));
+  }
+};
+
+TEST_F(FaultsTest, EachFaultFailsClearlyAndChangesNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* reason;
+  };
+  const std::string fifo = dir / "fifo";
+  const std::string dangling = dir / "dangling";
+  const std::string folder = dir.Path().string();
+  const Case cases[] = {
+      {"destination folder missing",
+       {"patch", "--source", image, "--transcript", transcript, "--start", "0", "--output",
+        dir / "no/such/folder/out.bin"},
+       "No such file or directory"},
+      {"source is a directory",
+       {"cut", "--source", folder, "--start", "0", "--end", "1", "--output", dir / "o.bin"},
+       "Is a directory"},
+      {"transcript is a directory",
+       {"patch", "--source", image, "--transcript", folder, "--start", "0", "--in-place"},
+       "Is a directory"},
+      {"source is a FIFO",
+       {"patch", "--source", fifo, "--transcript", transcript, "--start", "0", "--in-place"},
+       "not a regular file"},
+      {"transcript is a FIFO",
+       {"patch", "--source", image, "--transcript", fifo, "--start", "0", "--in-place"},
+       "not a regular file"},
+      {"destination is a FIFO",
+       {"cut", "--source", image, "--start", "0", "--end", "F", "--output", fifo},
+       "cannot create destination file"},
+      {"source is a dangling link",
+       {"cut", "--source", dangling, "--start", "0", "--end", "F", "--output", dir / "o.bin"},
+       "No such file or directory"},
+      {"destination is a dangling link",
+       {"patch", "--source", image, "--transcript", transcript, "--start", "0", "--output",
+        dangling},
+       "symbolic link to a file that does not exist"},
+  };
+  const std::size_t entries = Entries() + 2;  // the runner's stdout.txt and stderr.txt
+  for (const Case& c : cases) {
+    const CliRun run = RunCli(c.args, dir);
+    EXPECT_EQ(run.exitCode, 1) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(ReadBytes(image), imageBytes) << c.name;
+    EXPECT_EQ(ReadBytes(transcript), transcriptBytes) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone.bin")) << c.name;
+  }
+  EXPECT_EQ(Entries(), entries) << "no run left a file behind";
+}
+
+}  // namespace
+}  // namespace zarneth::test
