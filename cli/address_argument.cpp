@@ -13,8 +13,11 @@ std::string CheckAddressText(std::string_view text) {
     clean = clean && HexDigitValue(c) >= 0;
   if (clean)
     return {};
-  return "'" + std::string(text) +
-         "' is not an address: give 1 to 8 hex digits, optionally after 0x";
+  // Built by appending: g++ 12 at -O3 misreads "'" + std::string(...) as an overlapping copy.
+  std::string message = "'";
+  message.append(text);
+  message.append("' is not an address: give 1 to 8 hex digits, optionally after 0x");
+  return message;
 }
 
 }  // namespace zarneth::cli
