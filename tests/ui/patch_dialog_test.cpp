@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -231,6 +232,22 @@ void PatchDialogTest::geometryFollowsTheDialogFont() {
             !qobject_cast<QMenu*>(b))
           QVERIFY2(!a->geometry().intersects(b->geometry()),
                    qPrintable(a->objectName() + " overlaps " + b->objectName()));
+  });
+}
+
+void PatchDialogTest::f1AsksTheApplicationForHelp() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QString caption, text;
+    QVERIFY(HandleNextModal(
+        [&](QWidget* box) {
+          caption = box->windowTitle();
+          text = qobject_cast<QMessageBox*>(box)->text();
+          PressOk(box);
+        },
+        [&] { QTest::keyClick(d.Control(IDC_SOURCE), Qt::Key_F1); }));
+    QCOMPARE(caption, QString("ui_tests"));
+    QCOMPARE(text, QString("No help is available for ui_tests."));
   });
 }
 

@@ -15,6 +15,7 @@ class PatchDialogTest : public QObject {
   void aCancelledPickerLeavesTheField();
   void tabOrderFollowsTheTemplate();
   void geometryFollowsTheDialogFont();
+  void f1AsksTheApplicationForHelp();
 };
 
 class DoCommandTest : public QObject {
