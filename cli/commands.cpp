@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <functional>

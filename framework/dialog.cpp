@@ -34,7 +34,6 @@ int CDialog::DoModal() {
   DialogWindow window(*this, *dialogTemplate, OwnerWidget());
   m_window = &window;
   m_widget = &window;
-  m_controls = window.Controls();
   m_result = IDCANCEL;
 
   // Whatever way DoModal is left, no handle may keep pointing at the destroyed widgets.
@@ -44,7 +43,6 @@ int CDialog::DoModal() {
       for (CWnd* control : dialog.m_boundControls)
         control->Detach();
       dialog.m_boundControls.clear();
-      dialog.m_controls.clear();
       dialog.m_systemMenu.reset();
       dialog.m_window = nullptr;
       dialog.m_widget = nullptr;
@@ -186,8 +184,7 @@ void CDialog::SendMessage(Message message, CPaintDC& dc) {
 }
 
 QWidget* CDialog::GetControlWidget(int id) const {
-  const auto it = m_controls.find(id);
-  return it == m_controls.end() ? nullptr : it->second;
+  return m_window ? m_window->Control(id) : nullptr;
 }
 
 void CDialog::BindControl(int id, CWnd& control) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -93,7 +92,6 @@ class CDialog : public CWnd {
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;
   int m_result = IDCANCEL;
-  std::map<int, QWidget*> m_controls;
   std::vector<CWnd*> m_boundControls;
 };
 

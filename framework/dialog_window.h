@@ -17,7 +17,6 @@ class DialogWindow : public QDialog {
   DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
 
   QWidget* Control(int id) const;
-  const std::map<int, QWidget*>& Controls() const { return m_controls; }
   void FocusFirstTabStop();
   void DefaultPaint(QPaintEvent* event) { QDialog::paintEvent(event); }
   void PopupSystemMenu(const QPoint& globalPosition);
