@@ -73,11 +73,6 @@ bool CWnd::IsWindowVisible() const {
   return m_widget && m_widget->isVisible();
 }
 
-void CWnd::SetFocus() {
-  if (m_widget)
-    m_widget->setFocus(Qt::OtherFocusReason);
-}
-
 void CButton::SetCheck(int state) {
   // setChecked does not emit clicked(), so no BN_CLICKED reaches the message map.
   if (auto* box = qobject_cast<QAbstractButton*>(m_widget))
@@ -102,16 +97,6 @@ int CComboBox::SetCurSel(int index) {
 int CComboBox::GetCurSel() const {
   auto* combo = qobject_cast<QComboBox*>(m_widget);
   return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
-}
-
-int CComboBox::GetCount() const {
-  auto* combo = qobject_cast<QComboBox*>(m_widget);
-  return combo ? combo->count() : 0;
-}
-
-std::string CComboBox::GetLBText(int index) const {
-  auto* combo = qobject_cast<QComboBox*>(m_widget);
-  return combo ? combo->itemText(index).toStdString() : std::string();
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {

@@ -44,7 +44,6 @@ class CWnd {
   // SW_SHOW or SW_HIDE.
   void ShowWindow(int command);
   bool IsWindowVisible() const;
-  void SetFocus();
 
  protected:
   QWidget* m_widget = nullptr;
@@ -64,8 +63,6 @@ class CComboBox : public CWnd {
  public:
   int SetCurSel(int index);  // returns the index, or CB_ERR when out of range (clears it)
   int GetCurSel() const;     // CB_ERR when nothing is selected
-  int GetCount() const;
-  std::string GetLBText(int index) const;
 };
 
 class CDialog;

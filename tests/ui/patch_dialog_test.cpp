@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -232,6 +233,21 @@ void PatchDialogTest::geometryFollowsTheDialogFont() {
             !qobject_cast<QMenu*>(b))
           QVERIFY2(!a->geometry().intersects(b->geometry()),
                    qPrintable(a->objectName() + " overlaps " + b->objectName()));
+  });
+}
+
+void PatchDialogTest::pixelGeometryWithAKnownFont() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QWidget* window = d.GetSafeWidget();
+    if (QFontInfo(window->font()).family() != "DejaVu Sans" || window->font().pointSize() != 8)
+      QSKIP("the dialog font here is not DejaVu Sans 8 pt");
+    // DejaVu Sans at 8 pt: 52 letters are 353 pixels wide, so 7 x 13 pixel base units.
+    QCOMPARE(window->size(), QSize(642, 289));
+    QCOMPARE(d.Control(IDC_DO)->geometry(), QRect(520, 226, 88, 23));
+    QCOMPARE(d.Control(IDC_START)->geometry(), QRect(495, 15, 135, 23));
+    QCOMPARE(d.Control(IDC_TRANSCRIPT)->geometry(), QRect(217, 132, 282, 23));
+    QCOMPARE(d.Control(fw::IDCANCEL)->geometry(), QRect(12, 255, 88, 23));
   });
 }
 

@@ -15,6 +15,7 @@ class PatchDialogTest : public QObject {
   void aCancelledPickerLeavesTheField();
   void tabOrderFollowsTheTemplate();
   void geometryFollowsTheDialogFont();
+  void pixelGeometryWithAKnownFont();
   void f1AsksTheApplicationForHelp();
 };
 
