@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <ostream>
 
 #include "c_file.h"
@@ -41,6 +42,9 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
     return kExitDone;
   } catch (const CFileException& e) {
     err << kProgram << ": file error: " << e.what() << '\n';
+  } catch (const std::bad_alloc&) {
+    err << kProgram << ": error: not enough memory for the run\n";
+    return kExitFileError;
   } catch (const std::exception& e) {
     err << kProgram << ": error: " << e.what() << '\n';
   }

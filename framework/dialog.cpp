@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QWidget>
 #include <exception>
+#include <new>
 
 #include "dialog_window.h"
 #include "paint_dc.h"
@@ -112,6 +113,8 @@ void CDialog::Default() {
 void CDialog::Guarded(const std::function<void()>& handler) {
   try {
     handler();
+  } catch (const std::bad_alloc&) {
+    AfxMessageBox("There is not enough memory to finish this command.", MB_ICONERROR);
   } catch (const std::exception& error) {
     AfxMessageBox(error.what(), MB_ICONERROR);
   } catch (...) {

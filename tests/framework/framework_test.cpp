@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "dialog.h"
 #include "dialog_units.h"
@@ -30,75 +32,25 @@ constexpr int kTemplate = 900;
 enum : int { kEdit = 10, kCheck = 11, kCombo = 12, kThrow = 13, kHidden = 14, kDefault = 15 };
 
 void RegisterTestTemplate() {
-  const unsigned visible = WS_VISIBLE;
+  constexpr unsigned kShown = WS_VISIBLE;
+  // clang-format off
+  std::vector<ControlTemplate> controls = {
+      {kCombo, ControlClass::ComboBox, "", 10, 10, 60, 50,
+       kShown | CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP, 0, 0, {"b", "c", "a"}},
+      {kEdit, ControlClass::Edit, "", 10, 30, 80, 14, kShown | WS_BORDER | WS_TABSTOP, 0, 0, {}},
+      {IDC_STATIC, ControlClass::Static, "label", 100, 30, 40, 8, kShown | SS_RIGHT, 0, 0, {}},
+      {kHidden, ControlClass::Edit, "", 10, 50, 80, 14, WS_BORDER | WS_TABSTOP, 0, 0, {}},
+      {kCheck, ControlClass::Button, "check", 10, 70, 60, 10,
+       kShown | BS_AUTOCHECKBOX | WS_TABSTOP, 0, 0, {}},
+      {kThrow, ControlClass::Button, "throw", 100, 70, 40, 14, kShown | WS_TABSTOP, 0, 0, {}},
+      {kDefault, ControlClass::Button, "default", 150, 70, 40, 14,
+       kShown | BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, {}},
+  };
+  // clang-format on
   RegisterDialogTemplate(
-      {kTemplate,
-       "Framework test",
-       200,
-       100,
-       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT,
-       0,
-       "No Such Font Face",
-       8,
-       {
-           {kCombo,
-            ControlClass::ComboBox,
-            "",
-            10,
-            10,
-            60,
-            50,
-            visible | CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP,
-            0,
-            0,
-            {"b", "c", "a"}},
-           {kEdit,
-            ControlClass::Edit,
-            "",
-            10,
-            30,
-            80,
-            14,
-            visible | WS_BORDER | WS_TABSTOP,
-            0,
-            0,
-            {}},
-           {IDC_STATIC,
-            ControlClass::Static,
-            "label",
-            100,
-            30,
-            40,
-            8,
-            visible | SS_RIGHT,
-            0,
-            0,
-            {}},
-           {kHidden, ControlClass::Edit, "", 10, 50, 80, 14, WS_BORDER | WS_TABSTOP, 0, 0, {}},
-           {kCheck,
-            ControlClass::Button,
-            "check",
-            10,
-            70,
-            60,
-            10,
-            visible | BS_AUTOCHECKBOX | WS_TABSTOP,
-            0,
-            0,
-            {}},
-           {kThrow, ControlClass::Button, "throw", 100, 70, 40, 14, visible | WS_TABSTOP, 0, 0, {}},
-           {kDefault,
-            ControlClass::Button,
-            "default",
-            150,
-            70,
-            40,
-            14,
-            visible | BS_DEFPUSHBUTTON | WS_TABSTOP,
-            0,
-            0,
-            {}},
-       }});
+      {kTemplate, "Framework test", 200, 100,
+       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, 0,
+       "No Such Font Face", 8, std::move(controls)});
 }
 
 class TestDialog : public CDialog {
@@ -109,6 +61,7 @@ class TestDialog : public CDialog {
   int selectionChanges = 0;
   int defaultClicks = 0;
   unsigned lastSysCommand = 0;
+  bool outOfMemory = false;
   CButton check;
   CComboBox combo;
 
@@ -127,7 +80,11 @@ class TestDialog : public CDialog {
  private:
   void OnCheck() { ++checkClicks; }
   void OnSelect() { ++selectionChanges; }
-  void OnThrow() { throw std::runtime_error("cannot write file x: No space left on device"); }
+  void OnThrow() {
+    if (outOfMemory)
+      throw std::bad_alloc();
+    throw std::runtime_error("cannot write file x: No space left on device");
+  }
   void OnDefault() { ++defaultClicks; }
   static const MessageMapEntry kMap[4];
 };
@@ -237,6 +194,15 @@ class FrameworkTest : public QObject {
       QVERIFY(dialog.GetSafeWidget()->isVisible());
       QTest::mouseClick(dialog.GetControlWidget(kCheck), Qt::LeftButton);
       QCOMPARE(dialog.checkClicks, 1);
+
+      dialog.outOfMemory = true;
+      QVERIFY(HandleNextModal(
+          [&](QWidget* box) {
+            text = qobject_cast<QMessageBox*>(box)->text();
+            test::PressOk(box);
+          },
+          [&] { QTest::mouseClick(dialog.GetControlWidget(kThrow), Qt::LeftButton); }));
+      QCOMPARE(text, QString("There is not enough memory to finish this command."));
     });
   }
 
