@@ -44,7 +44,6 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
     err << kProgram << ": file error: " << e.what() << '\n';
   } catch (const std::bad_alloc&) {
     err << kProgram << ": error: not enough memory for the run\n";
-    return kExitFileError;
   } catch (const std::exception& e) {
     err << kProgram << ": error: " << e.what() << '\n';
   }

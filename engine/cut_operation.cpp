@@ -46,8 +46,7 @@ RunResult RunCut(const PatchJob& job, std::uint32_t start, std::uint32_t cutLeng
     if (got < piece) {
       // The source shrank under the run: leave the destination empty, not half a range.
       destination.SetLength(0);
-      return FailRun(result, "source file " + job.sourcePath +
-                                 " came up short while cutting (did it change?)");
+      return FailRun(result, ShortReadReason(source, "source", got, piece));
     }
     destination.Write(buffer.get(), piece);
     result.bytesWritten += piece;

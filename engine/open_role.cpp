@@ -19,6 +19,12 @@ RunResult& FailRun(RunResult& result, std::string reason) {
   return result;
 }
 
+std::string ShortReadReason(const CFile& file, const char* role, std::uint32_t got,
+                            std::uint32_t wanted) {
+  return std::string(role) + " file " + file.GetFilePath() + " came up short: read " +
+         std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
+}
+
 bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const char* role,
                  RunResult& result) {
   if (path.empty()) {

@@ -15,4 +15,8 @@ bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const cha
 // Marks `result` Failed with `reason` and returns it, for the early exits of an operation.
 RunResult& FailRun(RunResult& result, std::string reason);
 
+// The reason for a read that ended before `wanted` bytes: the file changed under the run.
+std::string ShortReadReason(const CFile& file, const char* role, std::uint32_t got,
+                            std::uint32_t wanted);
+
 }  // namespace zarneth

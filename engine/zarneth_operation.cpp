@@ -10,12 +10,6 @@
 namespace zarneth {
 namespace {
 
-std::string ShortRead(const CFile& file, const char* role, std::uint32_t got,
-                      std::uint32_t wanted) {
-  return std::string(role) + " file " + file.GetFilePath() + " came up short: read " +
-         std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
-}
-
 // The whole transcript is read before the source is touched, so a transcript that comes up
 // short leaves the image exactly as it was.
 RunResult& PatchInPlace(CFile& source, CFile& transcript, RunResult& result) {
@@ -23,7 +17,7 @@ RunResult& PatchInPlace(CFile& source, CFile& transcript, RunResult& result) {
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(transcriptLength);
   const std::uint32_t got = transcript.Read(buffer.get(), transcriptLength);
   if (got < transcriptLength)
-    return FailRun(result, ShortRead(transcript, "transcript", got, transcriptLength));
+    return FailRun(result, ShortReadReason(transcript, "transcript", got, transcriptLength));
 
   result.patchOffset = result.start;
   source.Seek(static_cast<std::int32_t>(result.start), CFile::begin);
@@ -56,7 +50,7 @@ RunResult& PatchIntoCopy(CFile& source, CFile& transcript, const PatchJob& job, 
     const std::uint32_t got = from.Read(buffer.get(), count);
     if (got < count) {
       destination.SetLength(0);
-      FailRun(result, ShortRead(from, role, got, count));
+      FailRun(result, ShortReadReason(from, role, got, count));
       return false;
     }
     destination.Write(buffer.get(), count);

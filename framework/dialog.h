@@ -55,7 +55,6 @@ class CDialog : public CWnd {
   void GetClientRect(CRect* rect) const;
   void SendMessage(Message message, CPaintDC& dc);
 
-  int GetTemplateId() const { return m_templateId; }
   // The control with this number while the dialog runs, else null.
   QWidget* GetControlWidget(int id) const;
 

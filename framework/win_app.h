@@ -36,7 +36,6 @@ class CWinApp {
   bool OnCmdMsg(int id);
 
   std::string GetAppName() const;
-  HICON LoadIcon(int id) const { return LoadIconResource(id); }
 
   CWnd* m_pMainWnd = nullptr;
 

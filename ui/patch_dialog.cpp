@@ -7,7 +7,6 @@
 #include "patch_job.h"
 #include "resource_ids.h"
 #include "resource_registry.h"
-#include "win_app.h"
 
 namespace zarneth {
 
@@ -32,8 +31,7 @@ const MessageMapEntry CPatchDialog::kMessageMap[7] = {
 };
 
 CPatchDialog::CPatchDialog(CWnd* parent) : CDialog(res::IDD_ZARNETH_DIALOG, parent) {
-  m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(res::IDR_MAINFRAME)
-                        : LoadIconResource(res::IDR_MAINFRAME);
+  m_hIcon = LoadIconResource(res::IDR_MAINFRAME);
 }
 
 std::span<const MessageMapEntry> CPatchDialog::GetMessageMap() const {
