@@ -45,7 +45,7 @@ zarneth::PatchJob ZarnethJob(const BenchFolder& folder, std::size_t imageSize, b
   job.sourcePath = folder.File("image.bin", imageSize);
   job.transcriptPath = folder.File("transcript.bin", 75776);
   job.destinationPath = folder.Path("patched.bin");
-  job.startText = std::string(v135.startText);
+  job.startText = v135.StartText();
   return job;
 }
 
@@ -78,8 +78,8 @@ void BM_CutV138(benchmark::State& state) {
   job.mode = zarneth::PatchMode::Cut;
   job.sourcePath = folder.File("image.bin", static_cast<std::size_t>(state.range(0)));
   job.destinationPath = folder.Path("block.bin");
-  job.startText = std::string(v138.startText);
-  job.endText = std::string(v138.endText);
+  job.startText = v138.StartText();
+  job.endText = v138.EndText();
   RunOrSkip(state, job);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 89156));
 }

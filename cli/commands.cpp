@@ -1,7 +1,6 @@
 #include "commands.h"
 
-#include <cctype>
-#include <cstdio>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <new>
@@ -10,17 +9,27 @@
 #include "c_file.h"
 #include "exit_codes.h"
 #include "hex_address.h"
+#include "model_presets.h"
 #include "patch_job.h"
+#include "run_files.h"
+#include "stop_request.h"
 
 namespace zarneth::cli {
 namespace {
 
 constexpr const char* kProgram = "zarneth-cli";
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-  return text;
+const char* SignalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGHUP:
+      return "SIGHUP";
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    default:
+      return "a signal";
+  }
 }
 
 int UsageError(std::ostream& err, const std::string& message) {
@@ -33,6 +42,8 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
             const std::function<std::string(const RunResult&)>& describeDone) {
   try {
     const RunResult result = RunJob(job);
+    for (const std::string& note : result.notes)
+      err << kProgram << ": " << note << '\n';
     if (result.outcome == PatchOutcome::Failed) {
       err << kProgram << ": failed: " << result.failureReason << '\n';
       return kExitFailed;
@@ -40,6 +51,10 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
     if (!quiet)
       out << describeDone(result) << '\n';
     return kExitDone;
+  } catch (const RunStopped& stopped) {
+    err << kProgram << ": stopped by " << SignalName(stopped.GetSignal())
+        << "; every file is as it was\n";
+    return kExitSignal + stopped.GetSignal();
   } catch (const CFileException& e) {
     err << kProgram << ": file error: " << e.what() << '\n';
   } catch (const std::bad_alloc&) {
@@ -50,40 +65,21 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
   return kExitFileError;
 }
 
-// With a model, a transcript longer than the model's language block would overwrite the
-// firmware that follows it. Returns an empty string when it fits or cannot be measured
-// (the run itself then reports the transcript).
-std::string OverrunMessage(const CommandOptions& options, const ModelPreset& preset,
-                           const std::string& startText) {
+// With the model's own start, a transcript longer than the model's language block would
+// overwrite the firmware that follows it. Returns an empty string when it fits or cannot be
+// measured (the run itself then reports the transcript).
+std::string OverrunMessage(const CommandOptions& options, const ModelPreset& preset) {
   std::error_code error;
   const auto transcriptSize = std::filesystem::file_size(options.transcript, error);
-  if (error)
-    return {};
-  const std::uint32_t start = ParseHexAddress(startText);
-  const std::uint32_t end = ParseHexAddress(preset.endText);
-  const std::uint64_t range = end >= start ? std::uint64_t{end} - start + 1 : 0;
-  if (transcriptSize <= range)
+  if (error || transcriptSize <= preset.Length())
     return {};
   return "transcript " + options.transcript + " is " + std::to_string(transcriptSize) +
-         " bytes, longer than the " + std::to_string(range) + " bytes of model " +
-         std::string(preset.model) + "'s language block from " + Hex(start) + " to " + Hex(end) +
-         "; give --allow-overrun to write past it anyway";
+         " bytes, longer than the " + std::to_string(preset.Length()) + " bytes of model " +
+         std::string(preset.model) + "'s language block from " + HexText(preset.start) + " to " +
+         HexText(preset.end) + "; give --allow-overrun to write past it anyway";
 }
 
 }  // namespace
-
-std::optional<ModelPreset> FindModel(std::string_view name) {
-  for (const ModelPreset& preset : kModelPresets) {
-    if (preset.model.size() != name.size())
-      continue;
-    bool same = true;
-    for (std::size_t i = 0; i < name.size(); ++i)
-      same = same && std::toupper(static_cast<unsigned char>(name[i])) == preset.model[i];
-    if (same)
-      return preset;
-  }
-  return std::nullopt;
-}
 
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
@@ -98,10 +94,11 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   job.sourcePath = options.source;
   job.transcriptPath = options.transcript;
   job.destinationPath = options.output;
-  job.startText = options.start.empty() ? std::string(preset->startText) : options.start;
+  job.startText = options.start.empty() ? preset->StartText() : options.start;
 
-  if (preset && !options.allowOverrun) {
-    const std::string overrun = OverrunMessage(options, *preset, job.startText);
+  // With --start the block may lie anywhere in the image; the run checks the image's end.
+  if (preset && options.start.empty() && !options.allowOverrun) {
+    const std::string overrun = OverrunMessage(options, *preset);
     if (!overrun.empty()) {
       err << kProgram << ": " << overrun << '\n';
       return kExitUsage;
@@ -112,11 +109,11 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     if (options.inPlace) {
       return "patched " + job.sourcePath + " in place: wrote " +
              std::to_string(result.bytesWritten) + " bytes of " + job.transcriptPath + " at " +
-             Hex(result.patchOffset);
+             HexText(result.start);
     }
     return "wrote " + job.destinationPath + " (" + std::to_string(result.bytesWritten) +
            " bytes): " + job.sourcePath + " with " + job.transcriptPath + " at " +
-           Hex(result.patchOffset);
+           HexText(result.start);
   });
 }
 
@@ -129,13 +126,14 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
   job.mode = PatchMode::Cut;
   job.sourcePath = options.source;
   job.destinationPath = options.output;
-  job.startText = options.start.empty() ? std::string(preset->startText) : options.start;
-  job.endText = options.end.empty() ? std::string(preset->endText) : options.end;
+  job.startText = options.start.empty() ? preset->StartText() : options.start;
+  job.endText = options.end.empty() ? preset->EndText() : options.end;
 
   return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
-    const std::string range = result.cutLength == 0 ? "an empty range at " + Hex(result.start)
-                                                    : Hex(result.start) + " to " +
-                                                          Hex(result.start + result.cutLength - 1);
+    const std::string range =
+        result.cutLength == 0
+            ? "an empty range at " + HexText(result.start)
+            : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
     return "cut " + std::to_string(result.bytesWritten) + " bytes (" + range + ") of " +
            job.sourcePath + " into " + job.destinationPath;
   });
@@ -143,12 +141,9 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 
 void PrintModels(std::ostream& out) {
   out << "model  start   end     bytes\n";
-  for (const ModelPreset& preset : kModelPresets) {
-    const std::uint32_t bytes =
-        ParseHexAddress(preset.endText) - ParseHexAddress(preset.startText) + 1;
-    out << preset.model << "   " << preset.startText << "  " << preset.endText << "  " << bytes
-        << '\n';
-  }
+  for (const ModelPreset& preset : kModelPresets)
+    out << preset.model << "   " << preset.StartText() << "  " << preset.EndText() << "  "
+        << preset.Length() << '\n';
 }
 
 }  // namespace zarneth::cli

@@ -1,11 +1,7 @@
 #pragma once
 
 #include <iosfwd>
-#include <optional>
 #include <string>
-#include <string_view>
-
-#include "model_presets.h"
 
 namespace zarneth::cli {
 
@@ -21,9 +17,6 @@ struct CommandOptions {
   bool allowOverrun = false;
   bool quiet = false;
 };
-
-// The preset of a model name, in any letter case.
-std::optional<ModelPreset> FindModel(std::string_view name);
 
 // Each returns the process's exit code; `out` gets the done line, `err` everything else.
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);

@@ -2,23 +2,38 @@
 // command line and hands it to RunJob, like the dialog's Do button.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 
-#include "address_argument.h"
 #include "commands.h"
 #include "exit_codes.h"
+#include "hex_address.h"
+#include "model_presets.h"
+#include "stop_request.h"
 #include "version_record.h"
 
 namespace {
 
 using zarneth::cli::CommandOptions;
 
+// The engine's one address rule, checked here too so that a typo is a usage error.
 const CLI::Validator kAddress(
-    [](std::string& text) { return zarneth::cli::CheckAddressText(text); }, "HEX", "address");
+    [](std::string& text) -> std::string {
+      if (zarneth::ParseHexAddress(text))
+        return {};
+      return "'" + text + "' " + zarneth::kAddressRule;
+    },
+    "HEX", "address");
+
+const CLI::Validator kPath(
+    [](std::string& text) -> std::string {
+      return text.empty() ? "an empty path names no file" : std::string();
+    },
+    "FILE", "path");
 
 const CLI::Validator kModel(
     [](std::string& text) -> std::string {
-      if (zarneth::cli::FindModel(text))
+      if (zarneth::FindModel(text))
         return {};
       return "'" + text + "' is not a model: give V135, V136, V137 or V138";
     },
@@ -31,6 +46,19 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
       ->check(kAddress);
 }
 
+// SIGHUP, SIGINT and SIGTERM ask the run to stop at its next safe point, where it undoes
+// what it started. No SA_RESTART: a waiting system call returns so the run sees the request.
+void StopOnSignals() {
+  struct sigaction action {};
+  action.sa_handler = [](int signalNumber) { zarneth::RequestStop(signalNumber); };
+  sigemptyset(&action.sa_mask);
+  for (int signalNumber : {SIGHUP, SIGINT, SIGTERM})
+    sigaction(signalNumber, &action, nullptr);
+  // A reader that went away (`zarneth-cli ... | true`) must not turn a finished run into a
+  // failure: the done line is dropped, the exit code stays.
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,26 +69,32 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", zarneth::version::kVersion);
   app.require_subcommand(1);
   app.footer(
-      "Exit codes: 0 done, 1 failed (nothing usable written), 2 usage error (nothing opened),\n"
-      "3 file error during the run (e.g. disk full).\n");
+      "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside the image.\n"
+      "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error (nothing opened),\n"
+      "3 file error during the run (e.g. disk full; nothing changed), 128 + signal number\n"
+      "when stopped by SIGHUP, SIGINT or SIGTERM (nothing changed).\n");
 
   CommandOptions options;
   auto* patch = app.add_subcommand("patch", "Write a transcript into an image");
-  patch->add_option("--source", options.source, "Firmware image")->required();
-  patch->add_option("--transcript", options.transcript, "Language block to write")->required();
+  patch->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  patch->add_option("--transcript", options.transcript, "Language block to write")
+      ->required()
+      ->check(kPath);
   AddModelAndStart(*patch, options);
-  patch->add_option("--output", options.output, "Write a patched copy here");
+  patch->add_option("--output", options.output, "Write a patched copy here")->check(kPath);
   patch->add_flag("--in-place", options.inPlace, "Change the image itself");
   patch->add_flag("--allow-overrun", options.allowOverrun,
                   "Allow a transcript longer than the model's language block");
   patch->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
 
   auto* cut = app.add_subcommand("cut", "Copy an address range of an image into a file");
-  cut->add_option("--source", options.source, "Firmware image")->required();
+  cut->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
   AddModelAndStart(*cut, options);
   cut->add_option("--end", options.end, "End address, inclusive (overrides the model's)")
       ->check(kAddress);
-  cut->add_option("--output", options.output, "File to write the range to")->required();
+  cut->add_option("--output", options.output, "File to write the range to")
+      ->required()
+      ->check(kPath);
   cut->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
 
   auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
@@ -78,6 +112,7 @@ int main(int argc, char** argv) {
     return zarneth::cli::kExitUsage;
   }
 
+  StopOnSignals();
   if (patch->parsed())
     return zarneth::cli::RunPatchCommand(options, std::cout, std::cerr);
   if (cut->parsed())

@@ -14,46 +14,37 @@
 namespace zarneth {
 namespace {
 
-std::string ErrorText(int error) {
-  return std::system_category().message(error);
-}
-
 bool Refuse(std::string* whyNot, std::string reason) {
   if (whyNot)
     *whyNot = std::move(reason);
   return false;
 }
 
-// Opens a destination without following a dangling symbolic link into a new file elsewhere
-// and without truncating anything: truncation waits until the lock is held.
-int OpenForCreate(const std::string& path, int baseFlags, std::string* whyNot) {
-  int fd = ::open(path.c_str(), O_WRONLY | baseFlags);
-  if (fd >= 0 || errno != ENOENT)
-    return fd;
-  fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | baseFlags, 0666);
-  if (fd >= 0 || errno != EEXIST)
-    return fd;
-  struct stat link {};
-  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    Refuse(whyNot, "it is a symbolic link to a file that does not exist");
-    errno = 0;
-    return -1;
-  }
-  // Someone created it between the two opens: open it as an existing file.
-  return ::open(path.c_str(), O_WRONLY | baseFlags);
+// Why a file that is not a regular file cannot take part in a run.
+std::string NotRegularReason(mode_t mode) {
+  if (S_ISDIR(mode))
+    return SystemErrorText(EISDIR);
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return "it is a device, not a regular file";
+  if (S_ISFIFO(mode))
+    return "it is a FIFO, not a regular file";
+  return "it is not a regular file";
 }
 
 }  // namespace
 
+std::string SystemErrorText(int error) {
+  return std::system_category().message(error);
+}
+
 CFileException::CFileException(std::string operation, std::string path, int error)
-    : std::runtime_error("cannot " + operation + " file " + path + ": " + ErrorText(error)),
+    : std::runtime_error("cannot " + operation + " file " + path + ": " + SystemErrorText(error)),
       m_operation(std::move(operation)),
       m_path(std::move(path)),
       m_error(error) {}
 
 CFile::~CFile() {
-  if (m_fd >= 0)
-    ::close(m_fd);
+  Abort();
 }
 
 bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
@@ -61,55 +52,52 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "this file object is already open");
   if (path.empty())
     return Refuse(whyNot, "no path given");
+  const bool writes = (flags & modeReadWrite) != 0;
+  const bool exclusive = writes || (flags & shareExclusive) != 0;
+  // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
+  // and on a regular file the flag changes nothing.
+  const int fd =
+      sys::Open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0)
+    return Refuse(whyNot, SystemErrorText(errno));
+  return Adopt(fd, path, writes, exclusive ? LOCK_EX : LOCK_SH, whyNot);
+}
 
-  const bool create = flags == (modeCreate | modeWrite);
-  if (!create && flags != modeRead && flags != modeReadWrite)
-    return Refuse(whyNot, "unsupported open mode");
-  const bool writes = flags != modeRead;
+bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string* whyNot) {
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
+  const int fd = sys::Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                           static_cast<mode_t>(permissions));
+  if (fd < 0)
+    return Refuse(whyNot, SystemErrorText(errno));
+  return Adopt(fd, path, true, LOCK_EX, whyNot);
+}
 
-  // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; it is cleared again below.
-  const int baseFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = create ? OpenForCreate(path, baseFlags, whyNot)
-                  : ::open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | baseFlags);
-  if (fd < 0) {
-    if (errno != 0)
-      Refuse(whyNot, ErrorText(errno));
-    return false;
-  }
-
+bool CFile::Adopt(int fd, const std::string& path, bool writes, int lockOperation,
+                  std::string* whyNot) {
   auto refuseAndClose = [&](std::string reason) {
-    ::close(fd);
+    sys::Close(fd);
     return Refuse(whyNot, std::move(reason));
   };
-
   struct stat info {};
   if (::fstat(fd, &info) != 0)
-    return refuseAndClose(ErrorText(errno));
-  if (S_ISDIR(info.st_mode))
-    return refuseAndClose(ErrorText(EISDIR));
-  if (!S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode))
-    return refuseAndClose("it is not a regular file");
+    return refuseAndClose(SystemErrorText(errno));
+  if (!S_ISREG(info.st_mode))
+    return refuseAndClose(NotRegularReason(info.st_mode));
   // Permission bits refuse nothing to root, so a file without any write bit is treated as
   // marked read-only and never opened for writing by anyone.
-  if (writes && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
+  if (writes && (info.st_mode & 0222) == 0)
     return refuseAndClose("the file is read-only");
-
   // The lock belongs to this open file description: a second open of the same file, through
   // any name, in this run or another process, is refused while this one holds it.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (sys::Flock(fd, lockOperation | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK)
       return refuseAndClose("the file is in use (held open by a run)");
-    return refuseAndClose(ErrorText(errno));
+    return refuseAndClose(SystemErrorText(errno));
   }
-  if (create && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0)
-    return refuseAndClose(ErrorText(errno));
-
-  const int statusFlags = ::fcntl(fd, F_GETFL);
-  if (statusFlags < 0 || ::fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK) != 0)
-    return refuseAndClose(ErrorText(errno));
-
   m_fd = fd;
   m_path = path;
+  m_identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
   return true;
 }
 
@@ -123,22 +111,12 @@ std::uint32_t CFile::GetLength() const {
   return static_cast<std::uint32_t>(info.st_size);
 }
 
-std::uint32_t CFile::Seek(std::int32_t offset, SeekPosition /*from*/) {
-  const std::string operation =
-      "seek to offset " + std::to_string(static_cast<std::uint32_t>(offset)) + " in";
-  if (offset < 0)
-    Fail(operation, EINVAL);
-  const off_t position = ::lseek(m_fd, offset, SEEK_SET);
-  if (position < 0)
-    Fail(operation, errno);
-  return static_cast<std::uint32_t>(position);
-}
-
-std::uint32_t CFile::Read(void* buffer, std::uint32_t count) {
+std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::uint32_t done = 0;
   while (done < count) {
-    const ssize_t n = ActivePosixCalls().read(m_fd, bytes + done, count - done);
+    const ssize_t n =
+        sys::Pread(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -151,11 +129,12 @@ std::uint32_t CFile::Read(void* buffer, std::uint32_t count) {
   return done;
 }
 
-void CFile::Write(const void* buffer, std::uint32_t count) {
+void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t count) {
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   std::uint32_t done = 0;
   while (done < count) {
-    const ssize_t n = ActivePosixCalls().write(m_fd, bytes + done, count - done);
+    const ssize_t n =
+        sys::Pwrite(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -168,8 +147,13 @@ void CFile::Write(const void* buffer, std::uint32_t count) {
 }
 
 void CFile::SetLength(std::uint32_t length) {
-  if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0)
+  if (sys::Ftruncate(m_fd, static_cast<off_t>(length)) != 0)
     Fail("set the length of", errno);
+}
+
+void CFile::Sync() {
+  if (sys::Fsync(m_fd) != 0)
+    Fail("sync", errno);
 }
 
 void CFile::Close() {
@@ -178,8 +162,14 @@ void CFile::Close() {
   const int fd = m_fd;
   m_fd = -1;
   // After a failed close the descriptor is gone on Linux; retrying could close another file.
-  if (::close(fd) != 0 && errno != EINTR)
+  if (sys::Close(fd) != 0 && errno != EINTR)
     Fail("close", errno);
+}
+
+void CFile::Abort() {
+  if (m_fd >= 0)
+    sys::Close(m_fd);
+  m_fd = -1;
 }
 
 void CFile::Fail(const std::string& operation, int error) const {

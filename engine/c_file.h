@@ -22,58 +22,73 @@ class CFileException : public std::runtime_error {
   int m_error;
 };
 
-// One file held open for exclusive access for the length of a run. A failed open is a false
-// result; every failure after that (read, write, seek, close) throws CFileException. The file
-// is closed by the destructor on every way out; the destructor never throws.
+// Which file an open CFile is, whatever name reached it: the same identity under two
+// roles of a run means one file named twice.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// One regular file held open and locked for the length of a run. A failed open is a false
+// result with a reason; every failure after that (read, write, sync, close) throws
+// CFileException. The destructor closes the file on every way out and never throws.
 class CFile {
  public:
   enum OpenFlags : unsigned {
     modeRead = 0x0000,
-    modeWrite = 0x0001,
     modeReadWrite = 0x0002,
-    modeCreate = 0x1000,
+    shareExclusive = 0x0010,  // with modeRead: lock out readers too, as a writer does
   };
-  enum SeekPosition { begin = 0 };
 
   CFile() = default;
   ~CFile();
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
-  // Opens with modeRead, modeReadWrite or modeCreate | modeWrite. Refused: a missing file
-  // (except for create), a directory, a FIFO or socket, a regular file without any write bit
-  // for modeReadWrite, and a file that any open CFile holds (through any path to it). A create
-  // truncates only once the lock is held. When refused and `whyNot` is given, it receives the
-  // reason ("Is a directory", "file is in use", ...).
+  // Opens an existing regular file. modeRead takes a shared lock, so several runs may read
+  // one file at once; modeReadWrite (and shareExclusive) an exclusive one, so nobody reads
+  // what is being written. Refused, with the reason in `whyNot`: a missing file, a directory,
+  // device, FIFO or socket, a file without any write bit for modeReadWrite (even for root),
+  // and a file whose lock another open holds (through any name to it).
   bool Open(const std::string& path, unsigned flags, std::string* whyNot = nullptr);
+
+  // Creates a file that must not exist yet, for reading and writing, locked exclusively.
+  bool CreateNew(const std::string& path, unsigned permissions, std::string* whyNot = nullptr);
 
   // Length in bytes; a file of 4 GiB or more throws, it lies outside 32-bit offsets.
   std::uint32_t GetLength() const;
 
-  // Positions from the beginning. Offsets are signed 32-bit: a negative one is refused with
-  // CFileException, so callers passing a 32-bit address of 0x80000000 or more get an error.
-  // Past the end is allowed; a later Write fills the gap with the file system's zeros.
-  std::uint32_t Seek(std::int32_t offset, SeekPosition from);
+  // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
+  std::uint32_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count);
+  // Writes all `count` bytes at `offset`, extending the file as needed.
+  void WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t count);
 
-  // Reads up to `count` bytes; fewer only at the end of the file.
-  std::uint32_t Read(void* buffer, std::uint32_t count);
-
-  // Writes all `count` bytes, extending the file as needed.
-  void Write(const void* buffer, std::uint32_t count);
-
-  // Cuts or extends the file to `length` bytes.
   void SetLength(std::uint32_t length);
-
+  // Flushes the file's data and size to the disk.
+  void Sync();
   void Close();
+  // Closes without throwing, for a way out that is already an error.
+  void Abort();
 
   bool IsOpen() const { return m_fd >= 0; }
   const std::string& GetFilePath() const { return m_path; }
+  FileIdentity GetIdentity() const { return m_identity; }
+  // The system's handle, for the streaming copy.
+  int GetHandle() const { return m_fd; }
+
+  // Throws CFileException for this file.
+  [[noreturn]] void Fail(const std::string& operation, int error) const;
 
  private:
-  [[noreturn]] void Fail(const std::string& operation, int error) const;
+  bool Adopt(int fd, const std::string& path, bool writes, int lockOperation, std::string* whyNot);
 
   int m_fd = -1;
   std::string m_path;
+  FileIdentity m_identity;
 };
+
+// The system's text for an error number, e.g. "No such file or directory".
+std::string SystemErrorText(int error);
 
 }  // namespace zarneth

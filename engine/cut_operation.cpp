@@ -1,59 +1,35 @@
 #include "cut_operation.h"
 
-#include <algorithm>
-#include <memory>
-#include <string>
-
 #include "c_file.h"
-#include "open_role.h"
+#include "run_files.h"
+#include "save_file.h"
+#include "stream_copy.h"
 
 namespace zarneth {
 
-RunResult RunCut(const PatchJob& job, std::uint32_t start, std::uint32_t cutLength) {
-  RunResult result;
-  result.start = start;
-  result.cutLength = cutLength;
-
-  // The source is never written, but it is opened read-write like in Zarneth mode.
+RunResult RunCut(const PatchJob& job, RunResult result) {
+  // The source is only read: a read-only image can be cut, and other runs may read it too.
   CFile source;
-  if (!OpenForRole(source, job.sourcePath, CFile::modeReadWrite, "source", result))
+  if (!OpenForRole(source, job.sourcePath, CFile::modeRead, "source", result))
     return result;
-  CFile destination;
-  if (!OpenForRole(destination, job.destinationPath, CFile::modeCreate | CFile::modeWrite,
-                   "destination", result))
-    return result;
-
-  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
-  // The seek comes first so that a start of 0x80000000 or more is a file error, as in place.
-  source.Seek(static_cast<std::int32_t>(start), CFile::begin);
-
-  // The whole range must lie inside the source; checked in 64 bits so that a wrapped length
-  // (end more than one below start) is refused here instead of being read for 4 GiB.
   const std::uint32_t sourceLength = source.GetLength();
-  if (std::uint64_t{start} + cutLength > sourceLength) {
-    const bool wrapped = std::uint64_t{start} + cutLength > 0xFFFFFFFFull + 1;
-    return FailRun(
-        result, wrapped ? std::string("the end address lies more than one below the start address")
-                        : "the range of " + std::to_string(cutLength) + " bytes from offset " +
-                              std::to_string(start) + " runs past the end of source file " +
-                              job.sourcePath + " (" + std::to_string(sourceLength) + " bytes)");
-  }
+  if (result.start + result.cutLength > sourceLength)
+    return FailRun(result, "the range of " + std::to_string(result.cutLength) + " bytes at " +
+                               HexText(result.start) + " runs past the end of source file " +
+                               job.sourcePath + " (" + std::to_string(sourceLength) + " bytes)");
 
-  std::uint32_t remaining = cutLength;
-  while (remaining > 0) {
-    const std::uint32_t piece = std::min(remaining, kCutBufferSize);
-    const std::uint32_t got = source.Read(buffer.get(), piece);
-    if (got < piece) {
-      // The source shrank under the run: leave the destination empty, not half a range.
-      destination.SetLength(0);
-      return FailRun(result, ShortReadReason(source, "source", got, piece));
-    }
-    destination.Write(buffer.get(), piece);
-    result.bytesWritten += piece;
-    remaining -= piece;
-  }
-  source.Close();
-  destination.Close();
+  SaveFile destination;
+  if (!PrepareDestination(destination, job.destinationPath, result) ||
+      RefuseSameFile({{"source", &source}, {"destination", destination.Existing()}}, result) ||
+      !BeginDestination(destination, job.destinationPath, result))
+    return result;
+
+  const std::uint64_t got =
+      CopyBytes(source, result.start, destination.File(), 0, result.cutLength);
+  if (got < result.cutLength)
+    return FailRun(result, ShortReadReason(source, "source", got, result.cutLength));
+  destination.Commit();
+  result.bytesWritten = got;
   result.outcome = PatchOutcome::Done;
   return result;
 }

@@ -1,6 +1,9 @@
 #include "hex_address.h"
 
+#include <cstdio>
+
 namespace zarneth {
+namespace {
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9')
@@ -12,14 +15,35 @@ int HexDigitValue(char c) {
   return -1;
 }
 
-std::uint32_t ParseHexAddress(std::string_view text) {
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ParseHexAddress(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back()))
+    text.remove_suffix(1);
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    text.remove_prefix(2);
+  if (text.empty() || text.size() > 8)
+    return std::nullopt;
   std::uint32_t value = 0;
   for (char c : text) {
     const int digit = HexDigitValue(c);
-    // Unsigned arithmetic drops everything above 32 bits, so only the last eight digits stay.
-    value = digit < 0 ? 0 : value * 16u + static_cast<std::uint32_t>(digit);
+    if (digit < 0)
+      return std::nullopt;
+    value = value * 16u + static_cast<std::uint32_t>(digit);
   }
   return value;
+}
+
+std::string FormatHexAddress(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(value));
+  return text;
 }
 
 }  // namespace zarneth

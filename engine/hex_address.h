@@ -1,16 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace zarneth {
 
-// Turns an address text into a 32-bit byte offset. Never fails: each hex digit shifts the
-// value left by four bits (modulo 2^32) and adds itself, every other byte resets the value
-// to 0. So "0x1CD800" gives 0x1CD800, "1C D800" gives 0xD800 and "1CD800h" gives 0.
-std::uint32_t ParseHexAddress(std::string_view text);
+// What an address must look like, for messages: "is not an address: give ...".
+inline constexpr const char* kAddressRule =
+    "is not an address: give 1 to 8 hex digits, optionally after 0x";
 
-// The value 0 to 15 of an ASCII hex digit, or -1 for any other byte.
-int HexDigitValue(char c);
+// Turns an address text into a 32-bit byte offset. The one rule for the dialog and the
+// command line: 1 to 8 hex digits (either case), optionally after 0x or 0X, with spaces and
+// tabs around them ignored. Anything else ("1CD800h", "1C D800", "1CD8OO", "", "-10", nine
+// digits) is not an address and gives none, so a typo can never become offset 0.
+std::optional<std::uint32_t> ParseHexAddress(std::string_view text);
+
+// An address as the presets and the address fields write it: upper case, at least six
+// digits, no prefix ("1CD800").
+std::string FormatHexAddress(std::uint32_t value);
 
 }  // namespace zarneth

@@ -1,28 +1,38 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace zarneth {
 
-// Where the language block sits in one firmware version. Addresses are kept as the
-// upper-case hex text the address fields receive; the end address is inclusive.
+// Where the language block sits in one firmware version. The end address is inclusive; the
+// address fields and the command line show the addresses as upper-case hex text.
 struct ModelPreset {
   std::string_view model;
-  std::string_view startText;
-  std::string_view endText;
+  std::uint32_t start;
+  std::uint32_t end;
+
+  std::uint32_t Length() const { return end - start + 1; }
+  std::string StartText() const;
+  std::string EndText() const;
 };
 
-// In the order of the model list (already sorted by name).
+// In the order of the model list (already sorted by name). The one table of presets: the
+// dialog's list and zarneth-cli's models come from it.
 inline constexpr std::array<ModelPreset, 4> kModelPresets{{
-    {"V135", "1CD800", "1DFFFF"},
-    {"V136", "1CD800", "1DFFFF"},
-    {"V137", "1C9800", "1DBFFF"},
-    {"V138", "1C7800", "1DD443"},
+    {"V135", 0x1CD800, 0x1DFFFF},
+    {"V136", 0x1CD800, 0x1DFFFF},
+    {"V137", 0x1C9800, 0x1DBFFF},
+    {"V138", 0x1C7800, 0x1DD443},
 }};
 
 // The row at a model-list index; none for any index outside 0..3, -1 (no selection) included.
 std::optional<ModelPreset> LookupPreset(int index);
+
+// The row of a model name, in any letter case ("v135" too); none for an unknown name.
+std::optional<ModelPreset> FindModel(std::string_view name);
 
 }  // namespace zarneth

@@ -1,19 +1,60 @@
 #include "patch_job.h"
 
+#include <optional>
+
 #include "cut_operation.h"
 #include "hex_address.h"
+#include "run_files.h"
+#include "stop_request.h"
 #include "zarneth_operation.h"
 
 namespace zarneth {
+namespace {
+
+// The parsed address, or none with the run failed for a text that is not an address.
+std::optional<std::uint32_t> Address(const char* which, const std::string& text,
+                                     RunResult& result) {
+  const auto value = ParseHexAddress(text);
+  if (!value)
+    FailRun(result, std::string("the ") + which + " address '" + text + "' " + kAddressRule);
+  return value;
+}
+
+// The paths the mode needs, in the order the form lists them.
+const char* MissingPath(const PatchJob& job) {
+  if (job.sourcePath.empty())
+    return "source";
+  if (job.mode == PatchMode::Zarneth && job.transcriptPath.empty())
+    return "transcript";
+  const bool writesCopy = job.mode == PatchMode::Cut || job.createNewFile;
+  if (writesCopy && job.destinationPath.empty())
+    return "destination";
+  return nullptr;
+}
+
+}  // namespace
 
 RunResult RunJob(const PatchJob& job) {
-  const std::uint32_t start = ParseHexAddress(job.startText);
+  StopIfRequested();
+  RunResult result;
+  if (const char* role = MissingPath(job))
+    return FailRun(result, std::string("no ") + role + " file given");
+  const auto start = Address("start", job.startText, result);
+  if (!start)
+    return result;
+  result.start = *start;
   if (job.mode == PatchMode::Zarneth)
-    return RunZarneth(job, start);
+    return RunZarneth(job, result);
 
-  const std::uint32_t end = ParseHexAddress(job.endText);
-  const std::uint32_t cutLength = end - start + 1u;  // inclusive end, wraps modulo 2^32
-  return RunCut(job, start, cutLength);
+  const auto end = Address("end", job.endText, result);
+  if (!end)
+    return result;
+  // Inclusive: end one below start is an empty range; further below is no range at all.
+  if (std::uint64_t{*end} + 1 < *start)
+    return FailRun(result, "the end address " + HexText(*end) +
+                               " lies more than one below the start address " + HexText(*start));
+  result.cutLength = std::uint64_t{*end} + 1 - *start;
+  return RunCut(job, result);
 }
 
 }  // namespace zarneth

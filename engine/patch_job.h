@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zarneth {
 
@@ -24,21 +25,23 @@ struct PatchJob {
   std::string endText;
 };
 
-// What a run reports back: the outcome, the addresses it worked with and, for a failed run,
-// a short sentence saying which check or which file refused and why.
+// What a run reports back: the outcome, the addresses it worked with, for a failed run a
+// short sentence saying which check or which file refused and why, and notes on what it
+// did besides its job (an interrupted earlier run it undid).
 struct RunResult {
   PatchOutcome outcome = PatchOutcome::Failed;
   std::uint32_t start = 0;         // the start address as parsed
-  std::uint32_t cutLength = 0;     // Cut mode: end - start + 1, modulo 2^32
-  std::uint32_t patchOffset = 0;   // Zarneth mode: where the transcript went (the new-file
-                                   // variant clamps the start to the source length)
+  std::uint64_t cutLength = 0;     // Cut mode: end - start + 1
   std::uint64_t bytesWritten = 0;  // bytes written to the source or the destination
   std::string failureReason;
+  std::vector<std::string> notes;
 };
 
-// Parses the addresses and runs the job's operation. Expected failures (empty paths, refused
-// opens, short reads, a range outside the source) come back as Failed; a failure of a file
-// that is already open escapes as CFileException, with every file of the run closed.
+// Checks the job and runs its operation. Every check (paths, addresses, files, ranges, one
+// file in two roles) comes before anything is written, and a run either completes, synced
+// to the disk, or leaves every file as it was. Refusals come back as Failed; a failure of a
+// file that is already open escapes as CFileException and a stop request as RunStopped,
+// both after the run's changes were undone.
 RunResult RunJob(const PatchJob& job);
 
 }  // namespace zarneth

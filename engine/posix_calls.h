@@ -1,16 +1,32 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 
 namespace zarneth {
 
-// The system calls through which CFile moves bytes. Tests replace them to make a read come
-// up short or fail, or a write fail with ENOSPC, without needing a special disk.
+// Every system call through which the engine changes, reads, locks or syncs a file. Tests
+// replace single calls to make a read come up short, a write fail with ENOSPC or locks never
+// conflict, and set a hook that runs before each call to count the calls or to end the
+// process right before a chosen one.
 struct PosixCalls {
+  int (*open)(const char* path, int flags, mode_t mode);
+  int (*close)(int fd);
+  int (*flock)(int fd, int operation);
   ssize_t (*read)(int fd, void* buffer, std::size_t count);
   ssize_t (*write)(int fd, const void* buffer, std::size_t count);
+  ssize_t (*pread)(int fd, void* buffer, std::size_t count, off_t offset);
+  ssize_t (*pwrite)(int fd, const void* buffer, std::size_t count, off_t offset);
+  ssize_t (*copyFileRange)(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset,
+                           std::size_t count, unsigned flags);
+  int (*ftruncate)(int fd, off_t length);
+  int (*fsync)(int fd);
+  int (*fchmod)(int fd, mode_t mode);
+  int (*fchown)(int fd, uid_t owner, gid_t group);
+  int (*rename)(const char* from, const char* to);
+  int (*unlink)(const char* path);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -27,5 +43,27 @@ class ScopedPosixCalls {
  private:
   PosixCalls m_saved;
 };
+
+// Runs before every call made through sys:: below, with the call's name. Null: none.
+using PosixCallHook = void (*)(const char* call);
+void SetPosixCallHook(PosixCallHook hook);
+
+// The engine's way to the calls: the hook first, then the call in force.
+namespace sys {
+int Open(const char* path, int flags, mode_t mode = 0);
+int Close(int fd);
+int Flock(int fd, int operation);
+ssize_t Read(int fd, void* buffer, std::size_t count);
+ssize_t Write(int fd, const void* buffer, std::size_t count);
+ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
+ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
+ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);
+int Ftruncate(int fd, off_t length);
+int Fsync(int fd);
+int Fchmod(int fd, mode_t mode);
+int Fchown(int fd, uid_t owner, gid_t group);
+int Rename(const char* from, const char* to);
+int Unlink(const char* path);
+}  // namespace sys
 
 }  // namespace zarneth

@@ -1,103 +1,104 @@
 #include "zarneth_operation.h"
 
-#include <algorithm>
-#include <memory>
-#include <string>
-
 #include "c_file.h"
-#include "open_role.h"
+#include "journal.h"
+#include "run_files.h"
+#include "save_file.h"
+#include "stream_copy.h"
 
 namespace zarneth {
 namespace {
 
-// The whole transcript is read before the source is touched, so a transcript that comes up
-// short leaves the image exactly as it was.
-RunResult& PatchInPlace(CFile& source, CFile& transcript, RunResult& result) {
-  const std::uint32_t transcriptLength = transcript.GetLength();
-  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(transcriptLength);
-  const std::uint32_t got = transcript.Read(buffer.get(), transcriptLength);
-  if (got < transcriptLength)
-    return FailRun(result, ShortReadReason(transcript, "transcript", got, transcriptLength));
-
-  result.patchOffset = result.start;
-  source.Seek(static_cast<std::int32_t>(result.start), CFile::begin);
-  source.Write(buffer.get(), transcriptLength);
-  transcript.Close();
+// The image's old bytes go to the journal first; then the transcript is written and synced;
+// then the journal goes. Any failure or stop on the way plays the journal back.
+RunResult& PatchInPlace(CFile& source, CFile& transcript, std::uint32_t transcriptLength,
+                        RunResult& result) {
+  if (transcriptLength > 0) {
+    InPlaceJournal journal(source);
+    std::string whyNot;
+    if (!journal.Begin(result.start, transcriptLength, &whyNot))
+      return FailRun(result, "cannot create the undo journal " + journal.GetPath() +
+                                 " of source file " + source.GetFilePath() + ": " + whyNot);
+    try {
+      const std::uint64_t got = CopyBytes(transcript, 0, source, result.start, transcriptLength);
+      if (got < transcriptLength) {
+        journal.PlayBack();
+        return FailRun(result, ShortReadReason(transcript, "transcript", got, transcriptLength));
+      }
+      source.Sync();
+      journal.Finish();
+    } catch (...) {
+      // If the playback fails too, the journal stays for the next run to play back.
+      journal.PlayBack();
+      throw;
+    }
+  }
   source.Close();
+  transcript.Close();
   result.bytesWritten = transcriptLength;
   result.outcome = PatchOutcome::Done;
   return result;
 }
 
-// Destination = source[0, start) + transcript + source[start + transcriptLength, end).
-RunResult& PatchIntoCopy(CFile& source, CFile& transcript, const PatchJob& job, RunResult& result) {
-  CFile destination;
-  if (!OpenForRole(destination, job.destinationPath, CFile::modeCreate | CFile::modeWrite,
-                   "destination", result))
+// Destination = source[0, start) + transcript + source[start + transcript length, end).
+RunResult& PatchIntoCopy(CFile& source, CFile& transcript, std::uint32_t sourceLength,
+                         std::uint32_t transcriptLength, const PatchJob& job, RunResult& result) {
+  SaveFile destination;
+  if (!PrepareDestination(destination, job.destinationPath, result) ||
+      RefuseSameFile({{"source", &source},
+                      {"transcript", &transcript},
+                      {"destination", destination.Existing()}},
+                     result) ||
+      !BeginDestination(destination, job.destinationPath, result))
     return result;
 
-  const std::uint32_t sourceLength = source.GetLength();
-  const std::uint32_t transcriptLength = transcript.GetLength();
-  const std::uint32_t start = std::min(result.start, sourceLength);
-  result.patchOffset = start;
-  // One buffer for every piece; it is never read before a piece is read into it.
-  const auto buffer =
-      std::make_unique_for_overwrite<unsigned char[]>(std::max(sourceLength, transcriptLength));
-
-  // A piece that comes up short means a file changed under the run: the copy would hold
-  // bytes that were never read, so the destination is emptied and the run fails.
-  auto copyPiece = [&](CFile& from, const char* role, std::uint32_t count) {
-    const std::uint32_t got = from.Read(buffer.get(), count);
-    if (got < count) {
-      destination.SetLength(0);
-      FailRun(result, ShortReadReason(from, role, got, count));
-      return false;
-    }
-    destination.Write(buffer.get(), count);
-    result.bytesWritten += count;
-    return true;
+  const std::uint64_t start = result.start;
+  const std::uint64_t tail = start + transcriptLength;
+  struct Piece {
+    CFile& from;
+    const char* role;
+    std::uint64_t fromOffset;
+    std::uint64_t toOffset;
+    std::uint64_t count;
   };
-
-  if (!copyPiece(source, "source", start))
-    return result;
-  if (!copyPiece(transcript, "transcript", transcriptLength))
-    return result;
-  // 64-bit sum: near 4 GiB a 32-bit one would wrap and copy a tail that is not there.
-  const std::uint64_t transcriptEnd = std::uint64_t{start} + transcriptLength;
-  if (transcriptEnd < sourceLength) {
-    source.Seek(static_cast<std::int32_t>(transcriptEnd), CFile::begin);
-    if (!copyPiece(source, "source", static_cast<std::uint32_t>(sourceLength - transcriptEnd)))
-      return result;
+  for (const Piece& piece : {Piece{source, "source", 0, 0, start},
+                             Piece{transcript, "transcript", 0, start, transcriptLength},
+                             Piece{source, "source", tail, tail, sourceLength - tail}}) {
+    const std::uint64_t got =
+        CopyBytes(piece.from, piece.fromOffset, destination.File(), piece.toOffset, piece.count);
+    if (got < piece.count)
+      return FailRun(result, ShortReadReason(piece.from, piece.role, got, piece.count));
   }
-  source.Close();
-  transcript.Close();
-  destination.Close();
+  destination.Commit();
+  result.bytesWritten = sourceLength;
   result.outcome = PatchOutcome::Done;
   return result;
 }
 
 }  // namespace
 
-RunResult RunZarneth(const PatchJob& job, std::uint32_t start) {
-  RunResult result;
-  result.start = start;
-  if (job.sourcePath.empty())
-    return FailRun(result, "no source file given");
-  if (job.transcriptPath.empty())
-    return FailRun(result, "no transcript file given");
-
-  // The source is opened read-write in both variants: a read-only image is refused even
-  // where it would only be read.
+RunResult RunZarneth(const PatchJob& job, RunResult result) {
+  // Only in place is the image written; a patched copy reads it, so it may be read-only.
   CFile source;
-  if (!OpenForRole(source, job.sourcePath, CFile::modeReadWrite, "source", result))
+  const unsigned sourceMode = job.createNewFile ? CFile::modeRead : CFile::modeReadWrite;
+  if (!OpenForRole(source, job.sourcePath, sourceMode, "source", result))
     return result;
   CFile transcript;
-  if (!OpenForRole(transcript, job.transcriptPath, CFile::modeRead, "transcript", result))
+  if (!OpenForRole(transcript, job.transcriptPath, CFile::modeRead, "transcript", result) ||
+      RefuseSameFile({{"source", &source}, {"transcript", &transcript}}, result))
     return result;
 
+  // The block must lie inside the image: no growth, no gap, no block moved elsewhere.
+  const std::uint32_t sourceLength = source.GetLength();
+  const std::uint32_t transcriptLength = transcript.GetLength();
+  if (std::uint64_t{result.start} + transcriptLength > sourceLength)
+    return FailRun(result, "the transcript of " + std::to_string(transcriptLength) + " bytes at " +
+                               HexText(result.start) + " runs past the end of image " +
+                               job.sourcePath + " (" + std::to_string(sourceLength) + " bytes)");
+
   if (!job.createNewFile)
-    return PatchInPlace(source, transcript, result);
-  return PatchIntoCopy(source, transcript, job, result);
+    return PatchInPlace(source, transcript, transcriptLength, result);
+  return PatchIntoCopy(source, transcript, sourceLength, transcriptLength, job, result);
 }
 
 }  // namespace zarneth

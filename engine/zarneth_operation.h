@@ -1,13 +1,12 @@
 #pragma once
 
-#include <cstdint>
-
 #include "patch_job.h"
 
 namespace zarneth {
 
-// Writes the job's transcript into the source image at `start`: in place, or, with
-// createNewFile, into a patched copy at the destination path.
-RunResult RunZarneth(const PatchJob& job, std::uint32_t start);
+// Writes the job's transcript into the source image at `result.start`: in place, or, with
+// createNewFile, into a patched copy at the destination path. The paths and the address
+// were checked by RunJob.
+RunResult RunZarneth(const PatchJob& job, RunResult result);
 
 }  // namespace zarneth

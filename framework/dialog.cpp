@@ -27,8 +27,16 @@ QWidget* CDialog::OwnerWidget() const {
   return nullptr;
 }
 
+void CDialog::InitModalIndirect(DialogTemplate dialogTemplate) {
+  m_indirectTemplate = std::move(dialogTemplate);
+}
+
+const DialogTemplate* CDialog::GetTemplate() const {
+  return m_indirectTemplate ? &*m_indirectTemplate : FindDialogTemplate(m_templateId);
+}
+
 int CDialog::DoModal() {
-  const DialogTemplate* dialogTemplate = FindDialogTemplate(m_templateId);
+  const DialogTemplate* dialogTemplate = GetTemplate();
   if (!dialogTemplate)
     return -1;
 
@@ -148,7 +156,7 @@ void CDialog::DispatchSysCommand(unsigned id) {
 }
 
 CMenu* CDialog::GetSystemMenu(bool /*revert*/) {
-  const DialogTemplate* dialogTemplate = FindDialogTemplate(m_templateId);
+  const DialogTemplate* dialogTemplate = GetTemplate();
   if (!m_window || !dialogTemplate || !(dialogTemplate->style & WS_SYSMENU))
     return nullptr;
   if (!m_systemMenu) {

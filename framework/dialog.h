@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "menu.h"
+#include "resource_registry.h"
 #include "win_types.h"
 #include "wnd.h"
 
@@ -43,6 +45,9 @@ class CDialog : public CWnd {
 
   // Returns the value given to EndDialog (IDOK, IDCANCEL, ...), or -1 without a template.
   virtual int DoModal();
+  // Builds the dialog from this template instead of the registered one of its number: a
+  // layout made at run time.
+  void InitModalIndirect(DialogTemplate dialogTemplate);
   void EndDialog(int result);
 
   // The window menu (Minimize, Close, and whatever the dialog appends). `revert` is accepted
@@ -82,8 +87,10 @@ class CDialog : public CWnd {
   void Dispatch(int id, Notification code);
   void DispatchSysCommand(unsigned id);
   QWidget* OwnerWidget() const;
+  const DialogTemplate* GetTemplate() const;
 
   int m_templateId;
+  std::optional<DialogTemplate> m_indirectTemplate;
   CWnd* m_parent;
   DialogWindow* m_window = nullptr;
   QPaintEvent* m_paintEvent = nullptr;

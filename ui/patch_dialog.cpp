@@ -7,6 +7,7 @@
 #include "patch_job.h"
 #include "resource_ids.h"
 #include "resource_registry.h"
+#include "result_dialog.h"
 
 namespace zarneth {
 
@@ -70,8 +71,8 @@ bool CPatchDialog::OnInitDialog() {
   // Selecting sends no notification, so the first row's addresses are written here.
   m_comboModel.SetCurSel(0);
   const ModelPreset first = *LookupPreset(0);
-  m_editStart.SetWindowText(std::string(first.startText));
-  m_editEnd.SetWindowText(std::string(first.endText));
+  m_editStart.SetWindowText(first.StartText());
+  m_editEnd.SetWindowText(first.EndText());
 
   SetWindowText(kCaptionZarnethMode);
   return true;  // focus goes to the first tab stop, the model list
@@ -98,8 +99,8 @@ void CPatchDialog::OnToggleCreateNew() {
 
 void CPatchDialog::OnModelSelected() {
   if (const auto preset = LookupPreset(m_comboModel.GetCurSel())) {
-    m_editStart.SetWindowText(std::string(preset->startText));
-    m_editEnd.SetWindowText(std::string(preset->endText));
+    m_editStart.SetWindowText(preset->StartText());
+    m_editEnd.SetWindowText(preset->EndText());
   }
   m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
 }
@@ -144,14 +145,18 @@ void CPatchDialog::OnDo() {
     job.destinationPath = m_destPath;
   }
 
-  // A file error escaping the run goes on to the framework's report; no result dialog.
+  // A file error escaping the run goes on to the framework's report; no result dialog. The
+  // run has undone its changes by then.
   const RunResult result = RunJob(job);
   m_start = result.start;
   if (!m_zarnethMode)
-    m_cutLength = result.cutLength;
+    m_cutLength = static_cast<std::uint32_t>(result.cutLength);
 
-  CDialog resultDialog(result.outcome == PatchOutcome::Done ? res::IDD_DONE : res::IDD_FAILED);
-  resultDialog.DoModal();
+  const bool done = result.outcome == PatchOutcome::Done;
+  std::vector<std::string> detail = result.notes;
+  if (!done)
+    detail.push_back(result.failureReason);
+  ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }
 
 void CPatchDialog::OnSysCommand(unsigned id, long lParam) {

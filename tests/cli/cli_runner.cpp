@@ -20,8 +20,10 @@ std::string Slurp(const std::string& path) {
 }
 
 int Spawn(const std::vector<std::string>& args, const std::string& outPath,
-          const std::string& errPath) {
+          const std::string& errPath, int outFd = -1, bool withTimeout = true) {
   std::vector<std::string> all{"timeout", "20", ZARNETH_CLI};
+  if (!withTimeout)
+    all.erase(all.begin(), all.begin() + 2);
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& arg : all)
@@ -31,12 +33,15 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  if (outFd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
-  const int error = posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), environ);
+  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0)
     throw std::runtime_error("cannot start zarneth-cli");
@@ -59,8 +64,18 @@ CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir) {
   return {exitCode, Slurp(outPath), Slurp(errPath)};
 }
 
+int RunCliIntoClosedPipe(const std::vector<std::string>& args) {
+  int ends[2];
+  if (::pipe(ends) != 0)
+    throw std::runtime_error("cannot make a pipe");
+  ::close(ends[0]);
+  const int pid = Spawn(args, "", "/dev/null", ends[1]);
+  ::close(ends[1]);
+  return WaitCli(pid);
+}
+
 int StartCli(const std::vector<std::string>& args) {
-  return Spawn(args, "/dev/null", "/dev/null");
+  return Spawn(args, "/dev/null", "/dev/null", -1, false);
 }
 
 }  // namespace zarneth::test

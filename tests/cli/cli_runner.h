@@ -17,7 +17,11 @@ struct CliRun {
 // Runs the built zarneth-cli with `args` (at most 20 seconds), its output kept in `dir`.
 CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir);
 
-// Starts zarneth-cli without waiting; returns the process id.
+// Runs zarneth-cli with its stdout on a pipe whose reader has gone; returns the exit code.
+int RunCliIntoClosedPipe(const std::vector<std::string>& args);
+
+// Starts zarneth-cli itself (no wrapper, so a signal reaches it) without waiting; returns the
+// process id.
 int StartCli(const std::vector<std::string>& args);
 // Waits for a started process; returns its exit code, or -1 if it did not exit normally.
 int WaitCli(int pid);

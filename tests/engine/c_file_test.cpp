@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -19,7 +18,8 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-constexpr unsigned kCreate = CFile::modeCreate | CFile::modeWrite;
+constexpr unsigned kReadModes[] = {CFile::modeRead, CFile::modeReadWrite,
+                                   CFile::modeRead | CFile::shareExclusive};
 
 class CFileTest : public testing::Test {
  protected:
@@ -29,136 +29,119 @@ class CFileTest : public testing::Test {
   void SetUp() override { WriteBytes(image, contents); }
 };
 
-TEST_F(CFileTest, OpensExistingFilesAndCreatesOnlyWithCreate) {
-  const std::string missing = dir / "missing.bin";
-  std::string why;
-  EXPECT_FALSE(CFile().Open(missing, CFile::modeRead, &why));
-  EXPECT_EQ(why, "No such file or directory");
-  EXPECT_FALSE(CFile().Open(missing, CFile::modeReadWrite));
-  EXPECT_FALSE(std::filesystem::exists(missing));
-
-  CFile created;
-  ASSERT_TRUE(created.Open(missing, kCreate));
-  EXPECT_EQ(created.GetLength(), 0u);
-
-  CFile existing;
-  ASSERT_TRUE(existing.Open(image, CFile::modeReadWrite));
-  EXPECT_EQ(existing.GetLength(), 64u);
-}
-
-TEST_F(CFileTest, CreateEmptiesAnExistingFile) {
+TEST_F(CFileTest, OnlyExistingRegularFilesOpen) {
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_symlink(dir / "elsewhere.bin", dir / "dangling");
+  struct Case {
+    std::string path;
+    const char* reason;
+  };
+  const Case refused[] = {
+      {dir / "missing.bin", "No such file or directory"},
+      {dir / "dangling", "No such file or directory"},
+      {dir.Path().string(), "Is a directory"},
+      {fifo, "it is a FIFO, not a regular file"},
+      {"/dev/null", "it is a device, not a regular file"},
+  };
+  for (const Case& c : refused) {
+    for (unsigned mode : kReadModes) {
+      std::string why;
+      EXPECT_FALSE(CFile().Open(c.path, mode, &why)) << c.path << " mode " << mode;
+      EXPECT_EQ(why, c.reason) << c.path;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.bin"));
   CFile file;
-  ASSERT_TRUE(file.Open(image, kCreate));
-  EXPECT_EQ(file.GetLength(), 0u);
+  ASSERT_TRUE(file.Open(image, CFile::modeRead));
+  EXPECT_EQ(file.GetLength(), 64u);
 }
 
-TEST_F(CFileTest, AFileHeldOpenIsRefusedThroughAnyNameAndNotTruncated) {
+TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
   const std::string symlink = dir / "symlink.bin";
   const std::string hardlink = dir / "hardlink.bin";
   std::filesystem::create_symlink(image, symlink);
   std::filesystem::create_hard_link(image, hardlink);
-
-  CFile holder;
-  ASSERT_TRUE(holder.Open(image, CFile::modeRead));
-  for (const auto& name : {image, symlink, hardlink}) {
-    for (unsigned mode : {unsigned{CFile::modeRead}, unsigned{CFile::modeReadWrite}, kCreate}) {
-      std::string why;
-      EXPECT_FALSE(CFile().Open(name, mode, &why)) << name << " mode " << mode;
-      EXPECT_EQ(why, "the file is in use (held open by a run)");
-    }
+  {
+    CFile first, second;
+    ASSERT_TRUE(first.Open(image, CFile::modeRead));
+    EXPECT_TRUE(second.Open(hardlink, CFile::modeRead)) << "two readers at once";
+    std::string why;
+    EXPECT_FALSE(CFile().Open(symlink, CFile::modeReadWrite, &why));
+    EXPECT_EQ(why, "the file is in use (held open by a run)");
+    EXPECT_EQ(first.GetIdentity(), second.GetIdentity());
+  }
+  for (unsigned holderMode :
+       {unsigned{CFile::modeReadWrite}, unsigned{CFile::modeRead | CFile::shareExclusive}}) {
+    CFile holder;
+    ASSERT_TRUE(holder.Open(image, holderMode));
+    for (const auto& name : {image, symlink, hardlink})
+      for (unsigned mode : kReadModes)
+        EXPECT_FALSE(CFile().Open(name, mode)) << name << " mode " << mode;
+    holder.Close();
+    EXPECT_TRUE(CFile().Open(symlink, CFile::modeReadWrite)) << "the lock ends with the close";
   }
   EXPECT_EQ(ReadBytes(image), contents);
-
-  holder.Close();
-  EXPECT_TRUE(CFile().Open(symlink, CFile::modeReadWrite)) << "the lock ends with the close";
 }
 
-TEST_F(CFileTest, AFileWithoutWriteBitsIsRefusedForWritingEvenToRoot) {
+TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
   ::chmod(image.c_str(), 0444);
   std::string why;
   EXPECT_FALSE(CFile().Open(image, CFile::modeReadWrite, &why));
   EXPECT_EQ(why, "the file is read-only");
-  EXPECT_FALSE(CFile().Open(image, kCreate));
-  EXPECT_EQ(ReadBytes(image), contents);
   EXPECT_TRUE(CFile().Open(image, CFile::modeRead));
+  EXPECT_EQ(ReadBytes(image), contents);
 }
 
-TEST_F(CFileTest, DirectoriesFifosAndDanglingLinksAreRefused) {
-  for (unsigned mode : {unsigned{CFile::modeRead}, unsigned{CFile::modeReadWrite}, kCreate})
-    EXPECT_FALSE(CFile().Open(dir.Path().string(), mode)) << mode;
-
-  const std::string fifo = dir / "fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  for (unsigned mode : {unsigned{CFile::modeRead}, unsigned{CFile::modeReadWrite}, kCreate})
-    EXPECT_FALSE(CFile().Open(fifo, mode)) << "must neither block nor open, mode " << mode;
-
-  const std::string dangling = dir / "dangling";
-  std::filesystem::create_symlink(dir / "elsewhere.bin", dangling);
+TEST_F(CFileTest, CreateNewMakesOnlyFilesThatDoNotExist) {
   std::string why;
-  EXPECT_FALSE(CFile().Open(dangling, kCreate, &why));
-  EXPECT_EQ(why, "it is a symbolic link to a file that does not exist");
-  EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere.bin"));
+  EXPECT_FALSE(CFile().CreateNew(image, 0600, &why));
+  EXPECT_EQ(why, "File exists");
+  CFile created;
+  ASSERT_TRUE(created.CreateNew(dir / "new.bin", 0640));
+  EXPECT_FALSE(CFile().Open(dir / "new.bin", CFile::modeRead)) << "held exclusively";
+  const auto permissions = std::filesystem::status(dir / "new.bin").permissions();
+  EXPECT_EQ(permissions & ~std::filesystem::perms(0640), std::filesystem::perms::none);
 }
 
-TEST_F(CFileTest, SeekTakesSignedOffsetsAndAllowsPositionsPastTheEnd) {
+TEST_F(CFileTest, PositionedReadsAndWrites) {
   CFile file;
   ASSERT_TRUE(file.Open(image, CFile::modeReadWrite));
-  try {
-    file.Seek(static_cast<std::int32_t>(0x80000000u), CFile::begin);
-    FAIL() << "a negative offset must throw";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.GetPath(), image);
-    EXPECT_EQ(e.GetError(), EINVAL);
-  }
-
-  EXPECT_EQ(file.Seek(100, CFile::begin), 100u);
-  unsigned char byte = 0;
-  EXPECT_EQ(file.Read(&byte, 1), 0u) << "reads past the end give nothing";
-  const unsigned char tail[] = {0xAA, 0xBB};
-  file.Write(tail, 2);
-  EXPECT_EQ(file.GetLength(), 102u);
-  file.Close();
-
-  const Bytes grown = ReadBytes(image);
-  EXPECT_EQ(Bytes(grown.begin(), grown.begin() + 64), contents);
-  EXPECT_EQ(Bytes(grown.begin() + 64, grown.begin() + 100), Bytes(36, 0));
-  EXPECT_EQ(grown[100], 0xAA);
-}
-
-TEST_F(CFileTest, ReadComesUpShortOnlyAtTheEnd) {
-  CFile file;
-  ASSERT_TRUE(file.Open(image, CFile::modeRead));
   Bytes buffer(100);
-  file.Seek(60, CFile::begin);
-  EXPECT_EQ(file.Read(buffer.data(), 100), 4u);
+  EXPECT_EQ(file.ReadAt(60, buffer.data(), 100), 4u) << "short only at the end";
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 4), test::Slice(contents, 60, 4));
+  const unsigned char tail[] = {0xAA, 0xBB};
+  file.WriteAt(64, tail, 2);
+  EXPECT_EQ(file.GetLength(), 66u);
+  file.SetLength(64);
+  file.Sync();
+  file.Close();
+  EXPECT_EQ(ReadBytes(image), contents);
 }
 
-TEST(CFileDeviceTest, DiskFullThrowsWithPathAndSystemText) {
-  CFile full;
-  ASSERT_TRUE(full.Open("/dev/full", kCreate));
-  const Bytes bytes(16, 1);
-  try {
-    full.Write(bytes.data(), 16);
-    FAIL() << "writing to /dev/full must throw";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.GetError(), ENOSPC);
-    EXPECT_STREQ(e.what(), "cannot write file /dev/full: No space left on device");
-  }
-}
-
-TEST_F(CFileTest, ReadAndWriteErrorsOfTheSystemAreThrown) {
+TEST_F(CFileTest, SystemErrorsAreThrownWithPathAndSystemText) {
   CFile file;
   ASSERT_TRUE(file.Open(image, CFile::modeReadWrite));
   unsigned char buffer[8] = {};
   {
-    ScopedPosixCalls failing(
-        {[](int, void*, std::size_t) -> ssize_t { return errno = EIO, -1; },
-         [](int, const void*, std::size_t) -> ssize_t { return errno = ENOSPC, -1; }});
-    EXPECT_THROW(file.Read(buffer, 8), CFileException);
-    EXPECT_THROW(file.Write(buffer, 8), CFileException);
+    PosixCalls failing = ActivePosixCalls();
+    failing.pread = [](int, void*, std::size_t, off_t) -> ssize_t { return errno = EIO, -1; };
+    failing.pwrite = [](int, const void*, std::size_t, off_t) -> ssize_t {
+      return errno = ENOSPC, -1;
+    };
+    failing.fsync = [](int) { return errno = EIO, -1; };
+    ScopedPosixCalls scoped(failing);
+    EXPECT_THROW(file.ReadAt(0, buffer, 8), CFileException);
+    try {
+      file.WriteAt(0, buffer, 8);
+      FAIL() << "a failed write must throw";
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.GetError(), ENOSPC);
+      EXPECT_EQ(std::string(e.what()), "cannot write file " + image + ": No space left on device");
+    }
+    EXPECT_THROW(file.Sync(), CFileException);
   }
-  EXPECT_EQ(file.Read(buffer, 8), 8u) << "the real calls are back";
+  EXPECT_EQ(file.ReadAt(0, buffer, 8), 8u) << "the real calls are back";
 }
 
 }  // namespace

@@ -2,49 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include "address_cases.h"
 
 namespace zarneth {
 namespace {
 
-struct AddressCase {
-  const char* name;
-  std::string text;
-  std::uint32_t value;
-};
+using test::AddressCase;
 
 class ParseHexAddressTest : public testing::TestWithParam<AddressCase> {};
 
-TEST_P(ParseHexAddressTest, GivesTheValueOfTheLastRunOfDigits) {
+TEST_P(ParseHexAddressTest, FollowsTheOneAddressRule) {
   EXPECT_EQ(ParseHexAddress(GetParam().text), GetParam().value) << '"' << GetParam().text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rule, ParseHexAddressTest,
-    testing::Values(
-        AddressCase{"Empty", "", 0}, AddressCase{"Zero", "0", 0}, AddressCase{"UpperF", "F", 15},
-        AddressCase{"LowerF", "f", 15}, AddressCase{"G", "G", 0},
-        AddressCase{"Preset", "1CD800", 0x1CD800}, AddressCase{"PresetLower", "1cd800", 0x1CD800},
-        AddressCase{"V135End", "1DFFFF", 1966079}, AddressCase{"V138End", "1DD443", 1954883},
-        AddressCase{"V138EndLower", "1dd443", 1954883},
-        AddressCase{"Prefix0x", "0x1CD800", 0x1CD800}, AddressCase{"InnerSpace", "12 34", 0x34},
-        AddressCase{"InnerSpacePreset", "1C D800", 0xD800},
-        AddressCase{"TrailingSpace", "1CD800 ", 0}, AddressCase{"TrailingH", "1CD800h", 0},
-        AddressCase{"Largest", "FFFFFFFF", 0xFFFFFFFF},
-        AddressCase{"NineDigitsKeepLastEight", "1FFFFFFFF", 0xFFFFFFFF},
-        AddressCase{"OneAndEightZeros", "100000000", 0}, AddressCase{"MinusIsNoSign", "-10", 0x10},
-        AddressCase{"HighByteLast", std::string("12\xE9", 3), 0},
-        AddressCase{"HighByteInside",
-                    std::string("1\x80"
-                                "A",
-                                3),
-                    0xA},
-        AddressCase{"NulInside",
-                    std::string("12\0"
-                                "34",
-                                5),
-                    0x34}),
-    [](const testing::TestParamInfo<AddressCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rule, ParseHexAddressTest, testing::ValuesIn(test::AddressCases()),
+                         [](const testing::TestParamInfo<AddressCase>& info) {
+                           return info.param.name;
+                         });
+
+TEST(FormatHexAddress, WritesUpperCaseWithAtLeastSixDigits) {
+  EXPECT_EQ(FormatHexAddress(0x1cd800), "1CD800");
+  EXPECT_EQ(FormatHexAddress(0x10), "000010");
+  EXPECT_EQ(FormatHexAddress(0xFFFFFFFF), "FFFFFFFF");
+}
 
 }  // namespace
 }  // namespace zarneth

@@ -2,42 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include "hex_address.h"
-
 namespace zarneth {
 namespace {
 
-TEST(ModelPresets, ListsTheFourModelsInSortedOrderWithTheirRanges) {
-  const char* names[] = {"V135", "V136", "V137", "V138"};
-  const std::uint32_t ranges[] = {75776, 75776, 75776, 89156};
+TEST(ModelPresets, ListsTheFourModelsWithTheirAddressesAndRanges) {
+  struct Row {
+    const char* model;
+    const char* start;
+    const char* end;
+    std::uint32_t length;
+  };
+  const Row rows[] = {{"V135", "1CD800", "1DFFFF", 75776},
+                      {"V136", "1CD800", "1DFFFF", 75776},
+                      {"V137", "1C9800", "1DBFFF", 75776},
+                      {"V138", "1C7800", "1DD443", 89156}};
   for (int i = 0; i < 4; ++i) {
     const auto preset = LookupPreset(i);
     ASSERT_TRUE(preset) << i;
-    EXPECT_EQ(preset->model, names[i]);
-    EXPECT_EQ(preset->startText.size(), 6u);
-    EXPECT_EQ(ParseHexAddress(preset->endText) - ParseHexAddress(preset->startText) + 1, ranges[i])
-        << names[i];
+    EXPECT_EQ(preset->model, rows[i].model);
+    EXPECT_EQ(preset->StartText(), rows[i].start) << rows[i].model;
+    EXPECT_EQ(preset->EndText(), rows[i].end) << rows[i].model;
+    EXPECT_EQ(preset->Length(), rows[i].length) << rows[i].model;
   }
-}
-
-TEST(ModelPresets, V136SharesTheRangeOfV135) {
-  EXPECT_EQ(LookupPreset(1)->startText, LookupPreset(0)->startText);
-  EXPECT_EQ(LookupPreset(1)->endText, LookupPreset(0)->endText);
-  EXPECT_EQ(LookupPreset(0)->startText, "1CD800");
-  EXPECT_EQ(LookupPreset(0)->endText, "1DFFFF");
-}
-
-TEST(ModelPresets, V138ParsesToItsAddresses) {
-  EXPECT_EQ(ParseHexAddress(LookupPreset(3)->startText), 0x1C7800u);
-  EXPECT_EQ(ParseHexAddress(LookupPreset(3)->endText), 0x1DD443u);
-  EXPECT_EQ(LookupPreset(2)->startText, "1C9800");
-  EXPECT_EQ(LookupPreset(2)->endText, "1DBFFF");
 }
 
 TEST(ModelPresets, IndexesOutsideTheListGiveNone) {
   EXPECT_FALSE(LookupPreset(-1));
   EXPECT_FALSE(LookupPreset(4));
   EXPECT_FALSE(LookupPreset(1 << 30));
+}
+
+TEST(ModelPresets, FindModelTakesAnyLetterCase) {
+  EXPECT_EQ(FindModel("v138")->start, 0x1C7800u);
+  EXPECT_EQ(FindModel("V136")->model, "V136");
+  for (const char* unknown : {"", "V139", "V13", "V1355", "135"})
+    EXPECT_FALSE(FindModel(unknown)) << unknown;
 }
 
 }  // namespace

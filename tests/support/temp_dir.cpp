@@ -46,10 +46,13 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in)
     throw std::runtime_error("cannot read test file " + path);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  Bytes bytes(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
@@ -62,6 +65,22 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   for (const auto& part : parts)
     all.insert(all.end(), part.begin(), part.end());
   return all;
+}
+
+FolderListing ListFolder(const std::filesystem::path& folder) {
+  FolderListing listing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_symlink()) {
+      const std::string target = std::filesystem::read_symlink(entry.path()).string();
+      listing["link " + name] = Bytes(target.begin(), target.end());
+    } else if (entry.is_regular_file()) {
+      listing[name] = ReadBytes(entry.path().string());
+    } else {
+      listing["other " + name] = {};
+    }
+  }
+  return listing;
 }
 
 }  // namespace zarneth::test

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,11 @@ Bytes ReadBytes(const std::string& path);
 // The bytes [offset, offset + count) of `bytes`.
 Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count);
 Bytes Concat(std::initializer_list<Bytes> parts);
+
+// Every entry of a folder, hidden ones too: regular files with their bytes, a symbolic link
+// as the text of its target, a folder or anything else as nothing. Two listings are equal
+// exactly when no entry appeared, went or changed.
+using FolderListing = std::map<std::string, Bytes>;
+FolderListing ListFolder(const std::filesystem::path& folder);
 
 }  // namespace zarneth::test

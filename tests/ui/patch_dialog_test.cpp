@@ -15,6 +15,7 @@
 #include "dialog_probe.h"
 #include "dialog_units.h"
 #include "modal_helpers.h"
+#include "model_presets.h"
 #include "ui_tests.h"
 
 namespace zarneth::test {
@@ -70,7 +71,10 @@ void PatchDialogTest::startState() {
   RunModal(d, [&] {
     QVERIFY(Read(d) == kStartState);
     auto* combo = d.Control<QComboBox>(IDC_MODEL);
-    QCOMPARE(combo->count(), 4);
+    // The template's list is the engine's preset table, in its order.
+    QCOMPARE(combo->count(), static_cast<int>(kModelPresets.size()));
+    for (int i = 0; i < combo->count(); ++i)
+      QCOMPARE(combo->itemText(i).toStdString(), std::string(kModelPresets[i].model));
     QCOMPARE(combo->currentText(), QString("V135"));
     for (int id : {IDC_SOURCE, IDC_TRANSCRIPT, IDC_DESTINATION})
       QVERIFY(d.Control<QLineEdit>(id)->text().isEmpty());

@@ -30,8 +30,19 @@ class DoCommandTest : public QObject {
   void cutShowsDoneAndWritesTheRange();
   void cutWithoutDestinationFails();
   void aFileErrorIsReportedAndTheFormStaysUsable();
+  void addressesFollowTheEnginesOneRule();
+  void aKilledRunIsUndoneAndTheDoneDialogSaysSo();
+  void theFailureDialogGrowsToShowALongReason();
   void aboutBoxFromTheWindowMenu();
   void minimizedIconIsCentred();
+};
+
+// Wrapping a run's detail into the lines of a result dialog.
+class ResultDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void wrapsAtSpacesThenPathsThenAnywhere_data();
+  void wrapsAtSpacesThenPathsThenAnywhere();
 };
 
 }  // namespace zarneth::test

@@ -12,5 +12,7 @@ int main(int argc, char** argv) {
   failed += QTest::qExec(&patchDialog, argc, argv);
   zarneth::test::DoCommandTest doCommand;
   failed += QTest::qExec(&doCommand, argc, argv);
+  zarneth::test::ResultDialogTest resultDialog;
+  failed += QTest::qExec(&resultDialog, argc, argv);
   return failed == 0 ? 0 : 1;
 }

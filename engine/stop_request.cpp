@@ -1,0 +1,37 @@
+#include "stop_request.h"
+
+#include <atomic>
+#include <string>
+
+namespace zarneth {
+namespace {
+
+// Lock-free, so a signal handler may store into it.
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+}  // namespace
+
+void RequestStop(int signalNumber) {
+  g_stopSignal.store(signalNumber == 0 ? -1 : signalNumber, std::memory_order_relaxed);
+}
+
+int StopRequested() {
+  return g_stopSignal.load(std::memory_order_relaxed);
+}
+
+void ClearStopRequest() {
+  g_stopSignal.store(0, std::memory_order_relaxed);
+}
+
+RunStopped::RunStopped(int signalNumber)
+    : std::runtime_error("the run was stopped by signal " + std::to_string(signalNumber) +
+                         "; nothing was changed"),
+      m_signal(signalNumber) {}
+
+void StopIfRequested() {
+  if (const int signalNumber = StopRequested())
+    throw RunStopped(signalNumber);
+}
+
+}  // namespace zarneth

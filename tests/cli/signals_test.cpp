@@ -1,0 +1,104 @@
+// Real signals on runs over a 64 MiB image: SIGKILL at spread delays, and SIGINT, SIGTERM and
+// SIGHUP, which stop the run at its next safe point. After each, a later run settles the
+// folder, which must then hold exactly the old files or exactly the new ones.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "cli_runner.h"
+#include "dying_run.h"
+
+namespace zarneth::test {
+namespace {
+
+class SignalsTest : public testing::Test {
+ protected:
+  TempDir dir;
+  TempDir logs;  // the runner's stdout and stderr, outside the folder under test
+  std::string image = dir / "image.bin";
+  std::string transcript = dir / "transcript.bin";
+  std::string output = dir / "out.bin";
+
+  void Restore(const Bytes& imageBytes, const Bytes& transcriptBytes) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      std::filesystem::remove(entry.path());
+    WriteBytes(image, imageBytes);
+    WriteBytes(transcript, transcriptBytes);
+  }
+
+  // A later run that opens the image and writes into the folder, then leaves no trace.
+  FolderListing Settle() {
+    const CliRun run = RunCli({"cut", "--source", image, "--start", "0", "--end", "0", "--output",
+                               dir / "settle.bin", "--quiet"},
+                              logs);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::filesystem::remove(dir / "settle.bin");
+    return ListFolder(dir.Path());
+  }
+};
+
+TEST_F(SignalsTest, AKilledOrStoppedRunLeavesTheOldOrTheNewFiles) {
+  const Bytes imageBytes = Pattern(64 << 20, 1);
+  const Bytes transcriptBytes = Pattern(32 << 20, 2);
+  const std::vector<std::string> kinds[] = {
+      {"patch", "--source", image, "--transcript", transcript, "--start", "100000", "--output",
+       output},
+      {"cut", "--source", image, "--start", "100000", "--end", "20FFFFF", "--output", output},
+      {"patch", "--source", image, "--transcript", transcript, "--start", "100000", "--in-place"},
+  };
+  struct Stop {
+    int signalNumber;
+    int delayMs;
+  };
+  const Stop stops[] = {{SIGKILL, 1},   {SIGKILL, 8}, {SIGKILL, 25}, {SIGKILL, 70},
+                        {SIGKILL, 200}, {SIGINT, 15}, {SIGTERM, 40}, {SIGHUP, 5}};
+  int stopped = 0;
+  for (const auto& args : kinds) {
+    SCOPED_TRACE(args[0] + " " + args.back());
+    Restore(imageBytes, transcriptBytes);
+    const FolderListing before = ListFolder(dir.Path());
+    ASSERT_EQ(RunCli(args, logs).exitCode, 0);
+    const FolderListing after = ListFolder(dir.Path());
+    for (const Stop& stop : stops) {
+      Restore(imageBytes, transcriptBytes);
+      const int pid = StartCli(args);
+      ::usleep(static_cast<useconds_t>(stop.delayMs * 1000));
+      ::kill(pid, stop.signalNumber);
+      const int exitCode = WaitCli(pid);
+      if (stop.signalNumber != SIGKILL) {
+        EXPECT_TRUE(exitCode == 128 + stop.signalNumber || exitCode == 0)
+            << "signal " << stop.signalNumber << " gave exit code " << exitCode;
+        stopped += exitCode == 128 + stop.signalNumber;
+      }
+      const FolderListing settled = Settle();
+      EXPECT_TRUE(settled == before || settled == after)
+          << "signal " << stop.signalNumber << " after " << stop.delayMs
+          << " ms left a third state";
+    }
+  }
+  EXPECT_GT(stopped, 0) << "no signal ever landed mid-run";
+}
+
+TEST_F(SignalsTest, TheNextRunUndoesAKilledInPlaceRunAndSaysSo) {
+  const Bytes imageBytes = Pattern(0x1000, 1);
+  Restore(imageBytes, Pattern(0x100, 2));
+  PatchJob job;
+  job.createNewFile = false;
+  job.sourcePath = image;
+  job.transcriptPath = transcript;
+  job.startText = "100";
+  ASSERT_TRUE(RunDyingAt(job, "fsync", 3));  // the image holds the new bytes, unsynced
+  const CliRun run = RunCli(
+      {"cut", "--source", image, "--start", "0", "--end", "FFF", "--output", output, "--quiet"},
+      logs);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "zarneth-cli: undid an interrupted run on source file " + image +
+                         ": restored 256 bytes at 0x100\n");
+  EXPECT_EQ(ReadBytes(output), imageBytes);
+  EXPECT_EQ(ReadBytes(image), imageBytes);
+}
+
+}  // namespace
+}  // namespace zarneth::test

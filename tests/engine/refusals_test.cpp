@@ -1,0 +1,164 @@
+// Runs that must be refused, and what they must leave: every file of the folder exactly as
+// it was, an existing destination included, and no file added.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "patch_job.h"
+#include "posix_calls.h"
+#include "run_fixture.h"
+
+namespace zarneth::test {
+namespace {
+
+class RefusalTest : public RunFixture {
+ protected:
+  void SetUp() override {
+    Files(0x1000, 0x100);
+    WriteBytes(destination, Pattern(50, 7));  // a refused run must not empty it
+  }
+};
+
+TEST_F(RefusalTest, BlocksAndRangesMustLieInsideTheImage) {
+  struct Case {
+    const char* name;
+    const char* start;
+    const char* end;  // Cut only
+    bool inside;
+  };
+  const Case cases[] = {
+      {"inside", "10", "10F", true},
+      {"touching the end", "F00", "FFF", true},
+      {"one past", "F01", "1000", false},
+      {"far past", "1CD8000", "1CD80FF", false},
+      {"at 2 GiB", "80000000", "80000010", false},
+      {"wrapped", "FFFFFFFF", "FFFFFFFF", false},
+  };
+  for (const Case& c : cases) {
+    for (const PatchJob& job : {InPlace(c.start), Copy(c.start), Cut(c.start, c.end)}) {
+      if (c.inside) {
+        const RunResult result = RunJob(job);
+        EXPECT_EQ(result.outcome, PatchOutcome::Done) << c.name << ": " << result.failureReason;
+        WriteBytes(image, imageBytes);
+      } else {
+        ExpectRefused(job, "runs past the end of");
+      }
+    }
+  }
+  ExpectRefused(Cut("0", "FFFFFFFF"), "the range of 4294967296 bytes at 0x0 runs past the end");
+  ExpectRefused(Cut("10", "E"), "the end address 0xE lies more than one below the start address");
+  EXPECT_EQ(RunJob(Cut("1", "0")).outcome, PatchOutcome::Done) << "end one below start";
+}
+
+TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_symlink(dir / "gone.bin", dir / "dangling");
+  const std::string readOnly = dir / "read-only.bin";
+  WriteBytes(readOnly, Pattern(10, 8));
+  ::chmod(readOnly.c_str(), 0444);
+  struct Case {
+    const char* name;
+    void (*change)(PatchJob&, const std::string& dir);
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"no source", [](PatchJob& j, auto&) { j.sourcePath.clear(); }, "no source file given"},
+      {"no transcript", [](PatchJob& j, auto&) { j.transcriptPath.clear(); },
+       "no transcript file given"},
+      {"no destination", [](PatchJob& j, auto&) { j.destinationPath.clear(); },
+       "no destination file given"},
+      {"typo in start", [](PatchJob& j, auto&) { j.startText = "1CD8OO"; },
+       "the start address '1CD8OO' is not an address: give 1 to 8 hex digits"},
+      {"missing source", [](PatchJob& j, auto&) { j.sourcePath += ".missing"; },
+       "cannot open for reading source file"},
+      {"missing transcript", [](PatchJob& j, auto&) { j.transcriptPath += ".missing"; },
+       "No such file or directory"},
+      {"transcript is source", [](PatchJob& j, auto&) { j.transcriptPath = j.sourcePath; },
+       "are the same file"},
+      {"destination is source", [](PatchJob& j, auto&) { j.destinationPath = j.sourcePath; },
+       "cannot create destination file"},
+      {"destination is transcript",
+       [](PatchJob& j, auto&) { j.destinationPath = j.transcriptPath; }, "in use"},
+      {"transcript is a device", [](PatchJob& j, auto&) { j.transcriptPath = "/dev/zero"; },
+       "it is a device, not a regular file"},
+      {"source is a FIFO", [](PatchJob& j, auto& d) { j.sourcePath = d + "/fifo"; },
+       "it is a FIFO"},
+      {"destination is a FIFO", [](PatchJob& j, auto& d) { j.destinationPath = d + "/fifo"; },
+       "it is a FIFO"},
+      {"destination is a device", [](PatchJob& j, auto&) { j.destinationPath = "/dev/full"; },
+       "it is a device"},
+      {"destination is a folder", [](PatchJob& j, auto& d) { j.destinationPath = d; },
+       "Is a directory"},
+      {"destination folder missing",
+       [](PatchJob& j, auto& d) { j.destinationPath = d + "/no/such/out.bin"; },
+       "No such file or directory"},
+      {"destination is a dangling link",
+       [](PatchJob& j, auto& d) { j.destinationPath = d + "/dangling"; },
+       "symbolic link to a file that does not exist"},
+      {"destination is read-only",
+       [](PatchJob& j, auto& d) { j.destinationPath = d + "/read-only.bin"; },
+       "the file is read-only"},
+  };
+  for (const Case& c : cases) {
+    PatchJob job = Copy("10");
+    c.change(job, dir.Path().string());
+    SCOPED_TRACE(c.name);
+    ExpectRefused(job, c.reason);
+  }
+  PatchJob inPlace = InPlace("10");
+  inPlace.transcriptPath = image;
+  ExpectRefused(inPlace, "in use");
+  ExpectRefused(Cut("0", "FFh"), "the end address 'FFh' is not an address");
+}
+
+// Network file systems emulate flock with record locks, which never conflict within one
+// process: the identity of the files must refuse one file in two roles on its own.
+TEST_F(RefusalTest, OneFileInTwoRolesIsRefusedByIdentityWhenLocksDoNotConflict) {
+  PosixCalls noLocks = ActivePosixCalls();
+  noLocks.flock = [](int, int) { return 0; };
+  ScopedPosixCalls scoped(noLocks);
+  const std::string hardLink = dir / "hard-link.bin";
+  std::filesystem::create_hard_link(image, hardLink);
+  PatchJob transcriptIsImage = Copy("0");
+  transcriptIsImage.transcriptPath = hardLink;
+  PatchJob copyOverImage = Copy("0");
+  copyOverImage.destinationPath = hardLink;
+  PatchJob cutOverImage = Cut("0", "F");
+  cutOverImage.destinationPath = image;
+  PatchJob inPlaceFromItself = InPlace("0");
+  inPlaceFromItself.transcriptPath = hardLink;
+  for (const PatchJob& job : {transcriptIsImage, copyOverImage, cutOverImage, inPlaceFromItself})
+    ExpectRefused(job, "are the same file");
+}
+
+ino_t g_shrinking = 0;
+
+// A file that shrinks under the run: its reads end early. The kernel's copy is turned off so
+// that every byte goes through the reads.
+TEST_F(RefusalTest, AFileThatShrinksMidRunFailsTheRunAndChangesNothing) {
+  PosixCalls shrinking = ActivePosixCalls();
+  shrinking.copyFileRange = [](int, off_t*, int, off_t*, std::size_t, unsigned) -> ssize_t {
+    return errno = EXDEV, -1;
+  };
+  shrinking.pread = [](int fd, void* buffer, std::size_t count, off_t offset) -> ssize_t {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_ino == g_shrinking)
+      return offset >= 0x80 ? 0 : ::pread(fd, buffer, std::min<std::size_t>(count, 0x80), offset);
+    return ::pread(fd, buffer, count, offset);
+  };
+  ScopedPosixCalls scoped(shrinking);
+  const std::pair<std::string, PatchJob> cases[] = {
+      {transcript, InPlace("10")}, {transcript, Copy("10")}, {image, Cut("0", "FFF")}};
+  for (const auto& [file, job] : cases) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    g_shrinking = info.st_ino;
+    ExpectRefused(job, "came up short");
+  }
+}
+
+}  // namespace
+}  // namespace zarneth::test
