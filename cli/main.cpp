@@ -62,6 +62,7 @@ void StopOnSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  StopOnSignals();
   CLI::App app{
       "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
       "or cuts an address range out of an image into a file of its own.",
@@ -112,7 +113,6 @@ int main(int argc, char** argv) {
     return zarneth::cli::kExitUsage;
   }
 
-  StopOnSignals();
   if (patch->parsed())
     return zarneth::cli::RunPatchCommand(options, std::cout, std::cerr);
   if (cut->parsed())

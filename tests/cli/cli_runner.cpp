@@ -54,6 +54,8 @@ int WaitCli(int pid) {
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid)
     return -1;
+  if (WIFSIGNALED(status))
+    return 128 + WTERMSIG(status);  // as a shell reports it
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -23,7 +23,7 @@ int RunCliIntoClosedPipe(const std::vector<std::string>& args);
 // Starts zarneth-cli itself (no wrapper, so a signal reaches it) without waiting; returns the
 // process id.
 int StartCli(const std::vector<std::string>& args);
-// Waits for a started process; returns its exit code, or -1 if it did not exit normally.
+// Waits for a started process; returns its exit code, or 128 + the signal that ended it.
 int WaitCli(int pid);
 
 }  // namespace zarneth::test

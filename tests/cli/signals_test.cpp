@@ -68,6 +68,8 @@ TEST_F(SignalsTest, AKilledOrStoppedRunLeavesTheOldOrTheNewFiles) {
       ::kill(pid, stop.signalNumber);
       const int exitCode = WaitCli(pid);
       if (stop.signalNumber != SIGKILL) {
+        // 128 + n: stopped at a safe point (or, in its first instant, ended by the signal
+        // itself before anything was opened); 0: the run had finished.
         EXPECT_TRUE(exitCode == 128 + stop.signalNumber || exitCode == 0)
             << "signal " << stop.signalNumber << " gave exit code " << exitCode;
         stopped += exitCode == 128 + stop.signalNumber;

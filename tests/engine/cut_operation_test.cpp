@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "c_file.h"
 #include "model_presets.h"
 #include "patch_job.h"
 #include "run_fixture.h"
@@ -41,6 +44,21 @@ TEST_F(CutTest, AReadOnlyImageIsCutAndCreateNewDoesNotMatter) {
   PatchJob job = Cut("0", "F");
   job.createNewFile = false;
   EXPECT_EQ(RunJob(job).outcome, PatchOutcome::Done);
+  EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0, 16));
+}
+
+TEST_F(CutTest, AStaleTemporaryFileGoesOnceNobodyHoldsIt) {
+  Files(0x1000, 0);
+  const std::string stale = dir / ".out.bin.zarneth-abc123.tmp";
+  WriteBytes(stale, Pattern(10, 4));
+  {
+    CFile writer;  // a run still writing its copy holds its temporary file
+    ASSERT_TRUE(writer.Open(stale, CFile::modeReadWrite));
+    ASSERT_EQ(RunJob(Cut("0", "F")).outcome, PatchOutcome::Done);
+    EXPECT_TRUE(std::filesystem::exists(stale));
+  }
+  ASSERT_EQ(RunJob(Cut("0", "F")).outcome, PatchOutcome::Done);
+  EXPECT_FALSE(std::filesystem::exists(stale)) << "left by a killed run: removed";
   EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0, 16));
 }
 
