@@ -31,6 +31,7 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
   edit->setAlignment((control.style & ES_RIGHT) ? Qt::AlignRight | Qt::AlignVCenter
                                                 : Qt::AlignLeft | Qt::AlignVCenter);
   edit->setFrame((control.style & WS_BORDER) != 0);
+  edit->setAcceptDrops(false);  // only fields that ask for them take dropped files
   return edit;
 }
 

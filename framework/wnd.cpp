@@ -1,5 +1,7 @@
 #include "wnd.h"
 
+#include "file_drop.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +69,11 @@ bool CWnd::IsWindowEnabled() const {
 void CWnd::ShowWindow(int command) {
   if (m_widget)
     m_widget->setVisible(command != SW_HIDE);
+}
+
+void CWnd::DragAcceptFiles(bool accept) {
+  if (m_widget)
+    AcceptFileDrops(m_widget, accept);
 }
 
 bool CWnd::IsWindowVisible() const {

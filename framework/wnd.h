@@ -44,6 +44,8 @@ class CWnd {
   // SW_SHOW or SW_HIDE.
   void ShowWindow(int command);
   bool IsWindowVisible() const;
+  // Takes files dropped from a file manager; an edit field shows the first one's path.
+  void DragAcceptFiles(bool accept = true);
 
  protected:
   QWidget* m_widget = nullptr;

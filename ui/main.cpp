@@ -1,4 +1,8 @@
-// zarneth: the dialog. Takes no arguments; ends when the dialog closes.
+// zarneth: the dialog. Answers --version and --help on the terminal; otherwise opens the
+// dialog and ends when it closes.
+#include <iostream>
+
+#include "command_line.h"
 #include "patch_app.h"
 #include "win_app.h"
 
@@ -9,5 +13,7 @@ zarneth::CPatchApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto answered = zarneth::AnswerCommandLine(argc, argv, std::cout))
+    return *answered;
   return zarneth::fw::AfxWinMain(argc, argv);
 }

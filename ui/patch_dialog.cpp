@@ -64,6 +64,10 @@ bool CPatchDialog::OnInitDialog() {
     }
   }
 
+  // Files dropped from a file manager onto a path field fill it in.
+  for (CEdit* pathField : {&m_editSource, &m_editTranscript, &m_editDest})
+    pathField->DragAcceptFiles();
+
   SetIcon(m_hIcon, true);
   SetIcon(m_hIcon, false);
   m_chkCreateNew.SetCheck(m_createNewFile ? BST_CHECKED : BST_UNCHECKED);

@@ -186,7 +186,15 @@ void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
            2);
 }
 
+void DoCommandTest::addressesFollowTheEnginesOneRule_data() {
+  QTest::addColumn<int>("row");
+  for (std::size_t i = 0; i < AddressCases().size(); ++i)
+    QTest::newRow(AddressCases()[i].name) << static_cast<int>(i);
+}
+
 void DoCommandTest::addressesFollowTheEnginesOneRule() {
+  QFETCH(int, row);
+  const AddressCase& c = AddressCases()[static_cast<std::size_t>(row)];
   const Bytes image = ReadBytes(*g_dir / "image.bin");
   WriteBytes(*g_dir / "transcript.bin", Pattern(16, 2));
   DialogProbe d;
@@ -194,19 +202,16 @@ void DoCommandTest::addressesFollowTheEnginesOneRule() {
     SetText(d, IDC_SOURCE, *g_dir / "image.bin");
     SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
     QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
-    for (const AddressCase& c : AddressCases()) {
-      WriteBytes(*g_dir / "image.bin", image);
-      SetText(d, IDC_START, c.text);
-      const Seen seen = PressDo(d);
-      const bool inside = c.value && std::uint64_t{*c.value} + 16 <= image.size();
-      QVERIFY2(seen.caption == (inside ? "Zarneth done" : "Can't doing"), c.name);
-      const QString why = seen.texts.value(1);
-      if (!c.value)
-        QVERIFY2(why.contains("is not an address"), qPrintable(why));
-      else if (!inside)
-        QVERIFY2(why.contains("runs past the end of image"), qPrintable(why));
-      QVERIFY2((ReadBytes(*g_dir / "image.bin") == image) != inside, c.name);
-    }
+    SetText(d, IDC_START, c.text);
+    const Seen seen = PressDo(d);
+    const bool inside = c.value && std::uint64_t{*c.value} + 16 <= image.size();
+    QCOMPARE(seen.caption, QString(inside ? "Zarneth done" : "Can't doing"));
+    const QString why = seen.texts.value(1);
+    if (!c.value)
+      QVERIFY2(why.contains("is not an address"), qPrintable(why));
+    else if (!inside)
+      QVERIFY2(why.contains("runs past the end of image"), qPrintable(why));
+    QCOMPARE(ReadBytes(*g_dir / "image.bin") == image, !inside);
   });
 }
 
@@ -291,27 +296,33 @@ void DoCommandTest::aboutBoxFromTheWindowMenu() {
   });
 }
 
+void DoCommandTest::minimizedIconIsCentred_data() {
+  QTest::addColumn<QSize>("size");
+  QTest::newRow("larger than the icon") << QSize(160, 120);
+  QTest::newRow("one pixel larger") << QSize(33, 33);
+  QTest::newRow("smaller than the icon") << QSize(20, 10);
+}
+
 void DoCommandTest::minimizedIconIsCentred() {
+  QFETCH(QSize, size);
   DialogProbe d;
   RunModal(d, [&] {
     QWidget* window = d.GetSafeWidget();
     window->showMinimized();
     QVERIFY(d.IsIconic());
-    for (const QSize size : {QSize(160, 120), QSize(33, 33), QSize(20, 10)}) {
-      window->setFixedSize(size);
-      QImage painted(size, QImage::Format_ARGB32);
-      painted.fill(Qt::transparent);
-      window->render(&painted, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    window->setFixedSize(size);
+    QImage painted(size, QImage::Format_ARGB32);
+    painted.fill(Qt::transparent);
+    window->render(&painted, QPoint(), QRegion(), QWidget::DrawWindowBackground);
 
-      // Truncating division: (w - 32 + 1) / 2, negative when the window is small.
-      QImage expected(size, QImage::Format_ARGB32);
-      expected.fill(window->palette().window().color());
-      QPainter painter(&expected);
-      painter.drawPixmap((size.width() - 31) / 2, (size.height() - 31) / 2,
-                         d.m_hIcon->icon.pixmap(32, 32));
-      painter.end();
-      QCOMPARE(painted, expected);
-    }
+    // Truncating division: (w - 32 + 1) / 2, negative when the window is small.
+    QImage expected(size, QImage::Format_ARGB32);
+    expected.fill(window->palette().window().color());
+    QPainter painter(&expected);
+    painter.drawPixmap((size.width() - 31) / 2, (size.height() - 31) / 2,
+                       d.m_hIcon->icon.pixmap(32, 32));
+    painter.end();
+    QCOMPARE(painted, expected);
   });
 }
 

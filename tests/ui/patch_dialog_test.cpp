@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,19 +158,28 @@ void PatchDialogTest::aTypedAddressStaysUntilTheNextPick() {
   });
 }
 
+void PatchDialogTest::aCancelledPickerLeavesTheField_data() {
+  QTest::addColumn<int>("button");
+  QTest::addColumn<int>("field");
+  QTest::newRow("source") << IDC_BROWSE_SOURCE << IDC_SOURCE;
+  QTest::newRow("transcript") << IDC_BROWSE_TRANSCRIPT << IDC_TRANSCRIPT;
+  QTest::newRow("destination") << IDC_BROWSE_DESTINATION << IDC_DESTINATION;
+}
+
 void PatchDialogTest::aCancelledPickerLeavesTheField() {
+  QFETCH(int, button);
+  QFETCH(int, field);
   QTemporaryDir dir;
   const QString picked = dir.filePath("picked.bin");
   QFile(picked).open(QIODevice::WriteOnly);
   DialogProbe d;
   RunModal(d, [&] {
-    for (int button : {IDC_BROWSE_SOURCE, IDC_BROWSE_TRANSCRIPT, IDC_BROWSE_DESTINATION}) {
-      const int field = button - IDC_BROWSE_SOURCE + IDC_SOURCE;
-      d.Control<QLineEdit>(field)->setText("typed.bin");
-      QVERIFY(HandleNextModal([](QWidget* picker) { qobject_cast<QDialog*>(picker)->reject(); },
-                              [&] { Click(d, button); }));
-      QCOMPARE(d.Control<QLineEdit>(field)->text(), QString("typed.bin"));
-    }
+    d.Control<QLineEdit>(field)->setText("typed.bin");
+    QVERIFY(HandleNextModal([](QWidget* picker) { qobject_cast<QDialog*>(picker)->reject(); },
+                            [&] { Click(d, button); }));
+    QCOMPARE(d.Control<QLineEdit>(field)->text(), QString("typed.bin"));
+    if (button != IDC_BROWSE_DESTINATION)
+      return;
     bool saveAs = false;
     QVERIFY(HandleNextModal(
         [&](QWidget* picker) {
@@ -191,6 +203,53 @@ void PatchDialogTest::aCancelledPickerLeavesTheField() {
         },
         [&] { Click(d, IDC_BROWSE_SOURCE); }));
     QCOMPARE(d.Control<QLineEdit>(IDC_SOURCE)->text(), picked);
+  });
+}
+
+namespace {
+
+// Drops `urls` onto `target` the way Qt delivers a drag from a file manager: only to a
+// widget that takes drops, and the drop only when the drag was accepted on entering.
+void DropUrls(QWidget* target, const QList<QUrl>& urls) {
+  if (!target->acceptDrops())
+    return;
+  QMimeData data;
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted())
+    return;
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+}
+
+}  // namespace
+
+void PatchDialogTest::droppedFilesFillOnlyThePathFields_data() {
+  QTest::addColumn<int>("target");  // a control number, or 0 for the dialog itself
+  QTest::addColumn<QString>("url");
+  QTest::addColumn<bool>("fills");
+  const QString file = "file:///home/user/images/be4 v135.bin";
+  QTest::newRow("source") << IDC_SOURCE << file << true;
+  QTest::newRow("transcript") << IDC_TRANSCRIPT << file << true;
+  QTest::newRow("destination") << IDC_DESTINATION << file << true;
+  QTest::newRow("start address") << IDC_START << file << false;
+  QTest::newRow("the dialog elsewhere") << 0 << file << false;
+  QTest::newRow("not a local file") << IDC_SOURCE << "https://example.org/be4.bin" << false;
+}
+
+void PatchDialogTest::droppedFilesFillOnlyThePathFields() {
+  QFETCH(int, target);
+  QFETCH(QString, url);
+  QFETCH(bool, fills);
+  DialogProbe d;
+  RunModal(d, [&] {
+    const int field = target == 0 ? IDC_SOURCE : target;
+    const QString before = d.Control<QLineEdit>(field)->text();
+    DropUrls(target == 0 ? d.GetSafeWidget() : d.Control(target),
+             {QUrl(url), QUrl("file:///second.bin")});
+    QCOMPARE(d.Control<QLineEdit>(field)->text(),
+             fills ? QString("/home/user/images/be4 v135.bin") : before);
   });
 }
 

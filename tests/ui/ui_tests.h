@@ -12,7 +12,10 @@ class PatchDialogTest : public QObject {
   void createNewToggleCarriesIntoCutMode();
   void eachModelPickFillsItsAddresses();
   void aTypedAddressStaysUntilTheNextPick();
+  void aCancelledPickerLeavesTheField_data();
   void aCancelledPickerLeavesTheField();
+  void droppedFilesFillOnlyThePathFields_data();
+  void droppedFilesFillOnlyThePathFields();
   void tabOrderFollowsTheTemplate();
   void geometryFollowsTheDialogFont();
   void pixelGeometryWithAKnownFont();
@@ -30,10 +33,12 @@ class DoCommandTest : public QObject {
   void cutShowsDoneAndWritesTheRange();
   void cutWithoutDestinationFails();
   void aFileErrorIsReportedAndTheFormStaysUsable();
+  void addressesFollowTheEnginesOneRule_data();
   void addressesFollowTheEnginesOneRule();
   void aKilledRunIsUndoneAndTheDoneDialogSaysSo();
   void theFailureDialogGrowsToShowALongReason();
   void aboutBoxFromTheWindowMenu();
+  void minimizedIconIsCentred_data();
   void minimizedIconIsCentred();
 };
 
