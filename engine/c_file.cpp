@@ -39,7 +39,6 @@ std::string SystemErrorText(int error) {
 
 CFileException::CFileException(std::string operation, std::string path, int error)
     : std::runtime_error("cannot " + operation + " file " + path + ": " + SystemErrorText(error)),
-      m_operation(std::move(operation)),
       m_path(std::move(path)),
       m_error(error) {}
 
@@ -144,11 +143,6 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
       Fail("write", EIO);
     done += static_cast<std::uint32_t>(n);
   }
-}
-
-void CFile::SetLength(std::uint32_t length) {
-  if (sys::Ftruncate(m_fd, static_cast<off_t>(length)) != 0)
-    Fail("set the length of", errno);
 }
 
 void CFile::Sync() {

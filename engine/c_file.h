@@ -13,11 +13,9 @@ class CFileException : public std::runtime_error {
   CFileException(std::string operation, std::string path, int error);
 
   const std::string& GetPath() const { return m_path; }
-  const std::string& GetOperation() const { return m_operation; }
   int GetError() const { return m_error; }
 
  private:
-  std::string m_operation;
   std::string m_path;
   int m_error;
 };
@@ -64,7 +62,6 @@ class CFile {
   // Writes all `count` bytes at `offset`, extending the file as needed.
   void WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t count);
 
-  void SetLength(std::uint32_t length);
   // Flushes the file's data and size to the disk.
   void Sync();
   void Close();

@@ -20,10 +20,6 @@ int StopRequested() {
   return g_stopSignal.load(std::memory_order_relaxed);
 }
 
-void ClearStopRequest() {
-  g_stopSignal.store(0, std::memory_order_relaxed);
-}
-
 RunStopped::RunStopped(int signalNumber)
     : std::runtime_error("the run was stopped by signal " + std::to_string(signalNumber) +
                          "; nothing was changed"),

@@ -10,8 +10,6 @@ namespace zarneth {
 void RequestStop(int signalNumber);
 // The signal number given to RequestStop, or 0 while no stop is requested.
 int StopRequested();
-// Forgets a request, for a caller that runs again after a stop.
-void ClearStopRequest();
 
 // Thrown at a safe point once a stop is requested; by then nothing of the run remains.
 class RunStopped : public std::runtime_error {

@@ -71,7 +71,7 @@ void CDialog::EndDialog(int result) {
 }
 
 bool CDialog::OnInitDialog() {
-  CDataExchange exchange{this, false};
+  CDataExchange exchange{this};
   DoDataExchange(&exchange);
   return true;
 }

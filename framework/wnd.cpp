@@ -62,10 +62,6 @@ void CWnd::EnableWindow(bool enable) {
     m_widget->setEnabled(enable);
 }
 
-bool CWnd::IsWindowEnabled() const {
-  return m_widget && m_widget->isEnabled();
-}
-
 void CWnd::ShowWindow(int command) {
   if (m_widget)
     m_widget->setVisible(command != SW_HIDE);
@@ -74,10 +70,6 @@ void CWnd::ShowWindow(int command) {
 void CWnd::DragAcceptFiles(bool accept) {
   if (m_widget)
     AcceptFileDrops(m_widget, accept);
-}
-
-bool CWnd::IsWindowVisible() const {
-  return m_widget && m_widget->isVisible();
 }
 
 void CButton::SetCheck(int state) {

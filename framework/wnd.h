@@ -40,10 +40,8 @@ class CWnd {
   void SetWindowText(const std::string& text);
   std::string GetWindowText() const;
   void EnableWindow(bool enable = true);
-  bool IsWindowEnabled() const;
   // SW_SHOW or SW_HIDE.
   void ShowWindow(int command);
-  bool IsWindowVisible() const;
   // Takes files dropped from a file manager; an edit field shows the first one's path.
   void DragAcceptFiles(bool accept = true);
 
@@ -72,7 +70,6 @@ class CDialog;
 // Passed to DoDataExchange; this framework binds controls only, it exchanges no values.
 struct CDataExchange {
   CDialog* m_pDlgWnd;
-  bool m_bSaveAndValidate;
 };
 
 // Attaches `control` to the dialog's control with number `id`.

@@ -17,7 +17,10 @@ for path in /usr/bin/zarneth /usr/bin/zarneth-cli \
             /usr/share/metainfo/org.zarneth.Zarneth.metainfo.xml \
             /usr/share/icons/hicolor/16x16/apps/zarneth.png \
             /usr/share/icons/hicolor/32x32/apps/zarneth.png \
-            /usr/share/doc/zarneth/README.md /usr/share/doc/zarneth/LICENSE; do
+            /usr/share/doc/zarneth/README.md /usr/share/doc/zarneth/copyright \
+            /usr/share/doc/zarneth/changelog.gz \
+            /usr/share/man/man1/zarneth-cli.1.gz /usr/share/man/man1/zarneth.1.gz \
+            /usr/share/bash-completion/completions/zarneth-cli; do
   grep -qxF "$path" "$work/contents" || { echo "missing from the package: $path"; exit 1; }
 done
 if grep -E '/usr/(lib|include)/|bench|_tests|fuzz_' "$work/contents"; then
@@ -31,4 +34,11 @@ desktop-file-validate "$work/root/usr/share/applications/org.zarneth.Zarneth.des
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zarneth.Zarneth.metainfo.xml"
 file "$work/root/usr/share/icons/hicolor/32x32/apps/zarneth.png" | grep -q "32 x 32"
 "$work/root/usr/bin/zarneth-cli" --version | grep -qx 1.0.0.1
+"$work/root/usr/bin/zarneth" --version | head -n 1 | grep -qx "zarneth 1.0.0.1"
+# lintian, where installed: no error and no warning.
+if command -v lintian >/dev/null; then
+  tags=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+  [ -z "$tags" ] || { echo "lintian: $tags"; exit 1; }
+  echo "lintian: no errors or warnings"
+fi
 echo "package contents and metadata are valid"
