@@ -20,6 +20,11 @@ class CFileException : public std::runtime_error {
   int m_error;
 };
 
+// System error numbers the engine reports by itself, in the platform's own numbering (errno
+// values on POSIX, GetLastError() values on Windows).
+extern const int kErrorIo;        // data that should be there could not be read
+extern const int kErrorTooLarge;  // a file outside 32-bit offsets
+
 // Which file an open CFile is, whatever name reached it: the same identity under two
 // roles of a run means one file named twice.
 struct FileIdentity {
@@ -28,7 +33,9 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// One regular file held open and locked for the length of a run. A failed open is a false
+// One regular file held open and locked for the length of a run. POSIX: flock locks, shared
+// for reading, exclusive for writing. Windows: share modes, reading shared with readers only,
+// writing shared with nobody. A failed open is a false
 // result with a reason; every failure after that (read, write, sync, close) throws
 // CFileException. The destructor closes the file on every way out and never throws.
 class CFile {
@@ -52,6 +59,7 @@ class CFile {
   bool Open(const std::string& path, unsigned flags, std::string* whyNot = nullptr);
 
   // Creates a file that must not exist yet, for reading and writing, locked exclusively.
+  // `permissions` are POSIX mode bits; Windows has none to give.
   bool CreateNew(const std::string& path, unsigned permissions, std::string* whyNot = nullptr);
 
   // Length in bytes; a file of 4 GiB or more throws, it lies outside 32-bit offsets.
@@ -68,24 +76,35 @@ class CFile {
   // Closes without throwing, for a way out that is already an error.
   void Abort();
 
-  bool IsOpen() const { return m_fd >= 0; }
+  // Whether the file is marked read-only: no write bit at all (POSIX), the read-only
+  // attribute (Windows).
+  bool IsReadOnly() const;
+  // Gives this file the permission bits and owner (POSIX) or the attributes (Windows) of
+  // `model`, so that a file written in its place looks the same to its owner.
+  void TakeAccessFrom(const CFile& model);
+
+  bool IsOpen() const { return m_handle != kNoHandle; }
   const std::string& GetFilePath() const { return m_path; }
   FileIdentity GetIdentity() const { return m_identity; }
-  // The system's handle, for the streaming copy.
-  int GetHandle() const { return m_fd; }
+  // The system's handle (a descriptor or a HANDLE), for the platform's own copy.
+  std::intptr_t GetHandle() const { return m_handle; }
 
   // Throws CFileException for this file.
   [[noreturn]] void Fail(const std::string& operation, int error) const;
 
  private:
-  bool Adopt(int fd, const std::string& path, bool writes, int lockOperation, std::string* whyNot);
+  static constexpr std::intptr_t kNoHandle = -1;
 
-  int m_fd = -1;
+  bool Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned flags,
+             std::string* whyNot);
+
+  std::intptr_t m_handle = kNoHandle;
   std::string m_path;
   FileIdentity m_identity;
 };
 
-// The system's text for an error number, e.g. "No such file or directory".
+// The system's text for an error number, e.g. "No such file or directory" (strerror on
+// POSIX, FormatMessageW on Windows).
 std::string SystemErrorText(int error);
 
 }  // namespace zarneth

@@ -1,16 +1,6 @@
 #include "file_paths.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <memory>
-
-#include "c_file.h"
-#include "posix_calls.h"
+#include "file_system.h"
 
 namespace zarneth {
 namespace {
@@ -20,37 +10,36 @@ constexpr const char* kTemporaryMark = ".zarneth-";
 constexpr const char* kTemporarySuffix = ".tmp";
 constexpr std::size_t kUniqueLength = 6;
 
+#ifdef _WIN32
+constexpr const char* kSeparators = "\\/";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
 }  // namespace
 
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
-  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                             &std::free);
-  if (resolved)
-    return std::string(resolved.get());
-  struct stat link {};
-  if (errno == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    if (whyNot)
-      *whyNot = "it is a symbolic link to a file that does not exist";
-    return std::nullopt;
-  }
-  return path;
-}
-
 std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(kSeparators);
   if (slash == std::string::npos)
     return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  if (slash == 0)
+    return path.substr(0, 1);
+#ifdef _WIN32
+  if (slash == 2 && path[1] == ':')
+    return path.substr(0, 3);  // the root of a drive, "C:\"
+#endif
+  return path.substr(0, slash);
 }
 
 std::string NameOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string JournalPathFor(const std::string& imagePath) {
   const std::string image = FinalPath(imagePath, nullptr).value_or(imagePath);
-  return FolderOf(image) + "/." + NameOf(image) + kJournalSuffix;
+  return Utf8FromPath(PathFromUtf8(FolderOf(image)) /
+                      PathFromUtf8("." + NameOf(image) + kJournalSuffix));
 }
 
 bool IsTemporaryName(const std::string& name) {
@@ -63,27 +52,18 @@ bool IsTemporaryName(const std::string& name) {
 }
 
 std::string TemporaryName(const std::string& finalPath, const std::string& unique) {
-  return FolderOf(finalPath) + "/." + NameOf(finalPath) + kTemporaryMark +
-         unique.substr(0, kUniqueLength) + kTemporarySuffix;
+  return Utf8FromPath(PathFromUtf8(FolderOf(finalPath)) /
+                      PathFromUtf8("." + NameOf(finalPath) + kTemporaryMark +
+                                   unique.substr(0, kUniqueLength) + kTemporarySuffix));
 }
 
-bool PathExists(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
-void SyncFolderOf(const std::string& pathInFolder) {
-  const std::string folder = FolderOf(pathInFolder);
-  const int fd = sys::Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  int error = fd < 0 ? errno : 0;
-  if (fd >= 0) {
-    if (sys::Fsync(fd) != 0)
-      error = errno;
-    sys::Close(fd);
-  }
-  // EINVAL: a file system that keeps no separate folder data to sync.
-  if (error != 0 && error != EINVAL)
-    throw CFileException("sync the folder of", pathInFolder, error);
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 }  // namespace zarneth

@@ -1,15 +1,12 @@
 #pragma once
 
-#include <optional>
+#include <filesystem>
 #include <string>
 
 namespace zarneth {
 
-// The path of the file a name leads to, symbolic links followed; for a name that does not
-// exist yet, the name itself. None for a dangling symbolic link, with the reason in `whyNot`.
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot);
-
-// The folder a path lies in ("." for a bare name) and its last component.
+// The folder a path lies in ("." for a bare name) and its last component. On Windows both
+// '\' and '/' separate components.
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
 
@@ -22,11 +19,9 @@ std::string JournalPathFor(const std::string& imagePath);
 bool IsTemporaryName(const std::string& name);
 std::string TemporaryName(const std::string& finalPath, const std::string& unique);
 
-// Whether anything exists under `path` (a dangling link counts).
-bool PathExists(const std::string& path);
-
-// Makes the folder's entries (a rename, a new or a removed file) durable. Throws
-// CFileException naming `pathInFolder` when the folder cannot be synced.
-void SyncFolderOf(const std::string& pathInFolder);
+// A UTF-8 path as std::filesystem takes it, and back: std::string alone would mean the
+// ANSI code page on Windows.
+std::filesystem::path PathFromUtf8(const std::string& path);
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 }  // namespace zarneth

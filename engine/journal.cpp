@@ -1,7 +1,6 @@
 #include "journal.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -9,7 +8,7 @@
 #include <zlib.h>
 
 #include "file_paths.h"
-#include "posix_calls.h"
+#include "file_system.h"
 #include "stream_copy.h"
 
 namespace zarneth {
@@ -71,8 +70,8 @@ std::optional<Record> Decode(const Header& header) {
 // Removes a journal file for good: once gone, it must not come back after a power cut.
 void RemoveJournal(CFile& journal, const std::string& path) {
   journal.Close();
-  if (sys::Unlink(path.c_str()) != 0)
-    throw CFileException("remove", path, errno);
+  if (const int error = RemoveFile(path))
+    throw CFileException("remove", path, error);
   SyncFolderOf(path);
 }
 
@@ -92,7 +91,7 @@ bool InPlaceJournal::Begin(std::uint64_t offset, std::uint32_t length, std::stri
   try {
     Record record{offset, length, m_image.GetLength(), 0};
     if (CopyBytes(m_image, offset, m_journal, kHeaderSize, length, &record.bytesCrc) < length)
-      m_image.Fail("read", EIO);  // the range was checked inside the locked image
+      m_image.Fail("read", kErrorIo);  // the range was checked inside the locked image
     const Header header = Encode(record);
     m_journal.WriteAt(0, header.data(), kHeaderSize);
     m_journal.Sync();
@@ -101,7 +100,7 @@ bool InPlaceJournal::Begin(std::uint64_t offset, std::uint32_t length, std::stri
     // The image is untouched: the journal has nothing to undo.
     m_active = false;
     m_journal.Abort();
-    sys::Unlink(m_path.c_str());
+    RemoveFile(m_path);
     throw;
   }
   return true;
@@ -116,7 +115,7 @@ void InPlaceJournal::PlayBack() {
   if (!m_active)
     return;
   if (CopyBytes(m_journal, kHeaderSize, m_image, m_offset, m_length, nullptr, false) < m_length)
-    m_journal.Fail("read", EIO);
+    m_journal.Fail("read", kErrorIo);
   m_image.Sync();
   Finish();
 }

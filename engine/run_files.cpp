@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "file_paths.h"
+#include "file_system.h"
 #include "journal.h"
 
 namespace zarneth {

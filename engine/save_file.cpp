@@ -1,14 +1,10 @@
 #include "save_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <random>
 
 #include "file_paths.h"
-#include "posix_calls.h"
+#include "file_system.h"
 #include "stop_request.h"
 
 namespace zarneth {
@@ -26,32 +22,32 @@ std::string UniqueText() {
 // Whether `path` still names the file open in `file`: a run cleaning the folder may have
 // removed a temporary file in the instant between its creation and its lock.
 bool StillNamed(const CFile& file, const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 &&
-         FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                      static_cast<std::uint64_t>(info.st_ino)} == file.GetIdentity();
+  return IdentityOf(path) == file.GetIdentity();
 }
 
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& folder) {
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(folder), error)) {
+    const std::string name = Utf8FromPath(entry.path().filename());
     if (!IsTemporaryName(name) || !entry.is_regular_file(error) || entry.is_symlink(error))
       continue;
     // A run that is still writing holds its lock; one that was killed holds nothing.
+    const std::string path = Utf8FromPath(entry.path());
     CFile stale;
-    if (stale.Open(entry.path().string(), CFile::modeRead | CFile::shareExclusive) &&
-        StillNamed(stale, entry.path().string()))
-      sys::Unlink(entry.path().c_str());
+    if (stale.Open(path, CFile::modeRead | CFile::shareExclusive) && StillNamed(stale, path)) {
+      stale.Close();  // Windows removes no file that is still open
+      RemoveFile(path);
+    }
   }
 }
 
 SaveFile::~SaveFile() {
   if (m_temp.IsOpen() && !m_committed) {
-    // Removed while still locked, so no cleaning run can mistake it for another's.
-    sys::Unlink(m_tempPath.c_str());
+    // Removed while still locked, so no cleaning run can mistake it for another's (Windows
+    // lets the holder remove a file it created).
+    RemoveFile(m_tempPath);
     m_temp.Abort();
   }
 }
@@ -65,8 +61,7 @@ bool SaveFile::Prepare(const std::string& path, std::string* whyNot) {
     return true;
   if (!m_existing.Open(m_finalPath, CFile::modeRead | CFile::shareExclusive, whyNot))
     return false;
-  struct stat info {};
-  if (::fstat(m_existing.GetHandle(), &info) != 0 || (info.st_mode & 0222) == 0) {
+  if (m_existing.IsReadOnly()) {
     m_existing.Abort();
     if (whyNot)
       *whyNot = "the file is read-only";
@@ -77,8 +72,7 @@ bool SaveFile::Prepare(const std::string& path, std::string* whyNot) {
 
 bool SaveFile::Begin(std::string* whyNot) {
   RemoveStaleTemporaries(FolderOf(m_finalPath));
-  struct stat existing {};
-  const bool replaces = m_existing.IsOpen() && ::fstat(m_existing.GetHandle(), &existing) == 0;
+  const bool replaces = m_existing.IsOpen();
   for (int attempt = 0; attempt < 100; ++attempt) {
     m_tempPath = TemporaryName(m_finalPath, UniqueText());
     if (!m_temp.CreateNew(m_tempPath, replaces ? 0600 : 0666, whyNot)) {
@@ -95,25 +89,19 @@ bool SaveFile::Begin(std::string* whyNot) {
       *whyNot = "no unused temporary name in the folder";
     return false;
   }
-  if (replaces) {
-    if (sys::Fchmod(m_temp.GetHandle(), existing.st_mode & 07777) != 0)
-      m_temp.Fail("set the permissions of", errno);
-    // Only the owner's superuser may give a file away; otherwise the new file is ours.
-    if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
-        sys::Fchown(m_temp.GetHandle(), existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
-      m_temp.Fail("set the owner of", errno);
-  }
+  if (replaces)
+    m_temp.TakeAccessFrom(m_existing);
   return true;
 }
 
 void SaveFile::Commit() {
   StopIfRequested();
   m_temp.Sync();
-  if (sys::Rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
-    throw CFileException("replace", m_finalPath, errno);
+  // Windows replaces no file that is open; the new file stays held until it has the name.
+  m_existing.Close();
+  ReplaceFile(m_tempPath, m_finalPath);
   m_committed = true;
   m_temp.Close();
-  m_existing.Close();
   SyncFolderOf(m_finalPath);
 }
 

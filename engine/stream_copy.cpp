@@ -3,21 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
-#include "posix_calls.h"
 #include "stop_request.h"
+#include "system_copy.h"
 
 namespace zarneth {
 namespace {
-
-// Errors after which copy_file_range cannot help with these two files, but reads and writes
-// still can: different file systems, a kernel or file system without the call.
-bool KernelCopyUnavailable(int error) {
-  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
-         error == EBADF;
-}
 
 std::uint32_t UpdateCrc(std::uint32_t crc, const unsigned char* bytes, std::uint32_t count) {
   return static_cast<std::uint32_t>(::crc32(crc, bytes, count));
@@ -28,27 +20,19 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const unsigned char* bytes, std::uint
 std::uint64_t CopyBytes(CFile& from, std::uint64_t fromOffset, CFile& to, std::uint64_t toOffset,
                         std::uint64_t count, std::uint32_t* crc, bool stoppable) {
   std::uint64_t done = 0;
-  bool kernelCopy = crc == nullptr;
-  while (kernelCopy && done < count) {
+  // A summed copy must see every byte; the system's copy shows none.
+  bool systemCopy = crc == nullptr;
+  while (systemCopy && done < count) {
     if (stoppable)
       StopIfRequested();
-    off_t fromAt = static_cast<off_t>(fromOffset + done);
-    off_t toAt = static_cast<off_t>(toOffset + done);
     const auto piece =
         static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kCopyPieceSize));
-    const ssize_t n = sys::CopyFileRange(from.GetHandle(), &fromAt, to.GetHandle(), &toAt, piece);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      if (done == 0 && KernelCopyUnavailable(errno)) {
-        kernelCopy = false;
-        break;
-      }
-      to.Fail("write", errno);
-    }
-    if (n == 0)
+    const auto n = CopyInSystem(from, fromOffset + done, to, toOffset + done, piece);
+    if (!n)
+      break;
+    if (*n == 0)
       return done;  // `from` ended early
-    done += static_cast<std::uint64_t>(n);
+    done += *n;
   }
   if (done == count)
     return done;

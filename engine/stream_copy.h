@@ -6,14 +6,14 @@
 
 namespace zarneth {
 
-// The largest piece the kernel is asked to copy at once; between pieces a run can stop.
+// The largest piece the system is asked to copy at once; between pieces a run can stop.
 inline constexpr std::uint32_t kCopyPieceSize = 8u << 20;
 // The one working buffer of a copy that goes through user memory (a file system that cannot
 // copy by itself, or a copy that is summed on the way).
 inline constexpr std::uint32_t kCutBufferSize = 80000;
 
 // Copies `count` bytes of `from` at `fromOffset` to `to` at `toOffset`, in bounded pieces:
-// the kernel copies (copy_file_range; file systems that can share blocks do so), falling back
+// the system copies by itself where it can (CopyInSystem), falling back
 // to reads and writes through one buffer of kCutBufferSize. With `crc`, every byte goes
 // through the buffer and is added to that CRC-32. Returns the bytes copied: fewer than
 // `count` only where `from` ends early. When `stoppable`, it throws RunStopped between pieces

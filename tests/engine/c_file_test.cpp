@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "posix_calls.h"
+#include "fault_injection.h"
 #include "temp_dir.h"
 
 namespace zarneth {
@@ -124,20 +124,16 @@ TEST_F(CFileTest, SystemErrorsAreThrownWithPathAndSystemText) {
   ASSERT_TRUE(file.Open(image, CFile::modeReadWrite));
   unsigned char buffer[8] = {};
   {
-    PosixCalls failing = ActivePosixCalls();
-    failing.pread = [](int, void*, std::size_t, off_t) -> ssize_t { return errno = EIO, -1; };
-    failing.pwrite = [](int, const void*, std::size_t, off_t) -> ssize_t {
-      return errno = ENOSPC, -1;
-    };
-    failing.fsync = [](int) { return errno = EIO, -1; };
-    ScopedPosixCalls scoped(failing);
+    test::ScopedFaults faults;
+    faults.FailReads();
+    faults.DiskFullAfter(0);
+    faults.FailSync(1);
     EXPECT_THROW(file.ReadAt(0, buffer, 8), CFileException);
     try {
       file.WriteAt(0, buffer, 8);
       FAIL() << "a failed write must throw";
     } catch (const CFileException& e) {
-      EXPECT_EQ(e.GetError(), ENOSPC);
-      EXPECT_EQ(std::string(e.what()), "cannot write file " + image + ": No space left on device");
+      EXPECT_EQ(std::string(e.what()), "cannot write file " + image + ": " + test::DiskFullText());
     }
     EXPECT_THROW(file.Sync(), CFileException);
   }

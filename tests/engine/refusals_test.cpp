@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "fault_injection.h"
 #include "patch_job.h"
-#include "posix_calls.h"
 #include "run_fixture.h"
 
 namespace zarneth::test {
@@ -117,9 +117,8 @@ TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
 // Network file systems emulate flock with record locks, which never conflict within one
 // process: the identity of the files must refuse one file in two roles on its own.
 TEST_F(RefusalTest, OneFileInTwoRolesIsRefusedByIdentityWhenLocksDoNotConflict) {
-  PosixCalls noLocks = ActivePosixCalls();
-  noLocks.flock = [](int, int) { return 0; };
-  ScopedPosixCalls scoped(noLocks);
+  ScopedFaults faults;
+  faults.NoLocks();
   const std::string hardLink = dir / "hard-link.bin";
   std::filesystem::create_hard_link(image, hardLink);
   PatchJob transcriptIsImage = Copy("0");
@@ -134,28 +133,13 @@ TEST_F(RefusalTest, OneFileInTwoRolesIsRefusedByIdentityWhenLocksDoNotConflict) 
     ExpectRefused(job, "are the same file");
 }
 
-ino_t g_shrinking = 0;
-
-// A file that shrinks under the run: its reads end early. The kernel's copy is turned off so
-// that every byte goes through the reads.
+// A file that shrinks under the run: its reads end early.
 TEST_F(RefusalTest, AFileThatShrinksMidRunFailsTheRunAndChangesNothing) {
-  PosixCalls shrinking = ActivePosixCalls();
-  shrinking.copyFileRange = [](int, off_t*, int, off_t*, std::size_t, unsigned) -> ssize_t {
-    return errno = EXDEV, -1;
-  };
-  shrinking.pread = [](int fd, void* buffer, std::size_t count, off_t offset) -> ssize_t {
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_ino == g_shrinking)
-      return offset >= 0x80 ? 0 : ::pread(fd, buffer, std::min<std::size_t>(count, 0x80), offset);
-    return ::pread(fd, buffer, count, offset);
-  };
-  ScopedPosixCalls scoped(shrinking);
   const std::pair<std::string, PatchJob> cases[] = {
       {transcript, InPlace("10")}, {transcript, Copy("10")}, {image, Cut("0", "FFF")}};
   for (const auto& [file, job] : cases) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    g_shrinking = info.st_ino;
+    ScopedFaults faults;
+    faults.ShortReads(file, 0x80);
     ExpectRefused(job, "came up short");
   }
 }

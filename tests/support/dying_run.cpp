@@ -1,45 +1,55 @@
 #include "dying_run.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 
-#include "posix_calls.h"
+#include "system_call_hook.h"
 
 namespace zarneth::test {
 namespace {
 
-constexpr int kDiedStatus = 77;
 const char* g_call = nullptr;
 int g_remaining = 0;
 
 void DieAtChosenCall(const char* call) {
   if ((!g_call || std::strcmp(call, g_call) == 0) && --g_remaining == 0)
-    ::_exit(kDiedStatus);
+    std::_Exit(kDiedStatus);
 }
 
 }  // namespace
 
-bool RunDyingAt(const PatchJob& job, const char* call, int occurrence) {
-  const pid_t child = ::fork();
-  if (child < 0)
-    throw std::runtime_error("fork failed");
-  if (child == 0) {
-    g_call = call;
-    g_remaining = occurrence;
-    SetPosixCallHook(&DieAtChosenCall);
-    try {
-      RunJob(job);
-    } catch (...) {
-    }
-    ::_exit(0);
+int RunUntilDeath(const PatchJob& job, const char* call, int occurrence) {
+  g_call = call;
+  g_remaining = occurrence;
+  SetSystemCallHook(&DieAtChosenCall);
+  try {
+    RunJob(job);
+  } catch (...) {
   }
-  int status = 0;
-  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-    throw std::runtime_error("the dying run did not exit");
-  return WEXITSTATUS(status) == kDiedStatus;
+  SetSystemCallHook(nullptr);
+  return kRanThrough;
+}
+
+std::vector<std::string> JobArguments(const PatchJob& job) {
+  return {job.mode == PatchMode::Cut ? "cut" : "zarneth",
+          job.createNewFile ? "new" : "in-place",
+          job.sourcePath,
+          job.transcriptPath,
+          job.destinationPath,
+          job.startText,
+          job.endText};
+}
+
+PatchJob JobFromArguments(const std::vector<std::string>& arguments) {
+  PatchJob job;
+  job.mode = arguments.at(0) == "cut" ? PatchMode::Cut : PatchMode::Zarneth;
+  job.createNewFile = arguments.at(1) == "new";
+  job.sourcePath = arguments.at(2);
+  job.transcriptPath = arguments.at(3);
+  job.destinationPath = arguments.at(4);
+  job.startText = arguments.at(5);
+  job.endText = arguments.at(6);
+  return job;
 }
 
 }  // namespace zarneth::test

@@ -15,9 +15,9 @@
 #include "address_cases.h"
 #include "dialog_probe.h"
 #include "dying_run.h"
+#include "fault_injection.h"
 #include "modal_helpers.h"
 #include "paint_dc.h"
-#include "posix_calls.h"
 #include "temp_dir.h"
 #include "ui_tests.h"
 
@@ -163,11 +163,8 @@ void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
     Seen seen;
     {
       // The disk refuses to sync the image: the run puts the old bytes back and reports.
-      PosixCalls failing = ActivePosixCalls();
-      static int syncs;
-      syncs = 0;
-      failing.fsync = [](int fd) { return ++syncs == 3 ? (errno = EIO, -1) : ::fsync(fd); };
-      ScopedPosixCalls scoped(failing);
+      test::ScopedFaults faults;
+      faults.FailSync(3);
       seen = PressDo(d);
     }
     QVERIFY(seen.opened);

@@ -9,7 +9,7 @@
 namespace zarneth {
 namespace {
 
-PosixCallHook g_hook = nullptr;
+SystemCallHook g_hook = nullptr;
 
 const PosixCalls& Before(const char* call) {
   if (g_hook)
@@ -47,7 +47,7 @@ ScopedPosixCalls::~ScopedPosixCalls() {
   ActivePosixCalls() = m_saved;
 }
 
-void SetPosixCallHook(PosixCallHook hook) {
+void SetSystemCallHook(SystemCallHook hook) {
   g_hook = hook;
 }
 

@@ -14,6 +14,10 @@
 namespace zarneth {
 namespace {
 
+int FdOf(const CFile& file) {
+  return static_cast<int>(file.GetHandle());
+}
+
 bool Refuse(std::string* whyNot, std::string reason) {
   if (whyNot)
     *whyNot = std::move(reason);
@@ -33,17 +37,11 @@ std::string NotRegularReason(mode_t mode) {
 
 }  // namespace
 
+const int kErrorIo = EIO;
+const int kErrorTooLarge = EFBIG;
+
 std::string SystemErrorText(int error) {
   return std::system_category().message(error);
-}
-
-CFileException::CFileException(std::string operation, std::string path, int error)
-    : std::runtime_error("cannot " + operation + " file " + path + ": " + SystemErrorText(error)),
-      m_path(std::move(path)),
-      m_error(error) {}
-
-CFile::~CFile() {
-  Abort();
 }
 
 bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
@@ -59,7 +57,7 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
       sys::Open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0)
     return Refuse(whyNot, SystemErrorText(errno));
-  return Adopt(fd, path, writes, exclusive ? LOCK_EX : LOCK_SH, whyNot);
+  return Adopt(fd, path, writes, exclusive ? shareExclusive : modeRead, whyNot);
 }
 
 bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string* whyNot) {
@@ -69,11 +67,13 @@ bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string
                            static_cast<mode_t>(permissions));
   if (fd < 0)
     return Refuse(whyNot, SystemErrorText(errno));
-  return Adopt(fd, path, true, LOCK_EX, whyNot);
+  return Adopt(fd, path, true, shareExclusive, whyNot);
 }
 
-bool CFile::Adopt(int fd, const std::string& path, bool writes, int lockOperation,
+bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned flags,
                   std::string* whyNot) {
+  const int fd = static_cast<int>(handle);
+  const int lockOperation = (flags & shareExclusive) != 0 ? LOCK_EX : LOCK_SH;
   auto refuseAndClose = [&](std::string reason) {
     sys::Close(fd);
     return Refuse(whyNot, std::move(reason));
@@ -94,7 +94,7 @@ bool CFile::Adopt(int fd, const std::string& path, bool writes, int lockOperatio
       return refuseAndClose("the file is in use (held open by a run)");
     return refuseAndClose(SystemErrorText(errno));
   }
-  m_fd = fd;
+  m_handle = fd;
   m_path = path;
   m_identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
   return true;
@@ -102,7 +102,7 @@ bool CFile::Adopt(int fd, const std::string& path, bool writes, int lockOperatio
 
 std::uint32_t CFile::GetLength() const {
   struct stat info {};
-  if (::fstat(m_fd, &info) != 0)
+  if (::fstat(FdOf(*this), &info) != 0)
     Fail("get the length of", errno);
   if (info.st_size < 0 ||
       static_cast<unsigned long long>(info.st_size) > std::numeric_limits<std::uint32_t>::max())
@@ -115,7 +115,7 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
   std::uint32_t done = 0;
   while (done < count) {
     const ssize_t n =
-        sys::Pread(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+        sys::Pread(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -133,7 +133,7 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
   std::uint32_t done = 0;
   while (done < count) {
     const ssize_t n =
-        sys::Pwrite(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+        sys::Pwrite(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -146,28 +146,43 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
 }
 
 void CFile::Sync() {
-  if (sys::Fsync(m_fd) != 0)
+  if (sys::Fsync(FdOf(*this)) != 0)
     Fail("sync", errno);
 }
 
 void CFile::Close() {
-  if (m_fd < 0)
+  if (!IsOpen())
     return;
-  const int fd = m_fd;
-  m_fd = -1;
+  const int fd = FdOf(*this);
+  m_handle = kNoHandle;
   // After a failed close the descriptor is gone on Linux; retrying could close another file.
   if (sys::Close(fd) != 0 && errno != EINTR)
     Fail("close", errno);
 }
 
 void CFile::Abort() {
-  if (m_fd >= 0)
-    sys::Close(m_fd);
-  m_fd = -1;
+  if (IsOpen())
+    sys::Close(FdOf(*this));
+  m_handle = kNoHandle;
 }
 
-void CFile::Fail(const std::string& operation, int error) const {
-  throw CFileException(operation, m_path, error);
+bool CFile::IsReadOnly() const {
+  struct stat info {};
+  if (::fstat(FdOf(*this), &info) != 0)
+    Fail("get the permissions of", errno);
+  return (info.st_mode & 0222) == 0;
+}
+
+void CFile::TakeAccessFrom(const CFile& model) {
+  struct stat info {};
+  if (::fstat(FdOf(model), &info) != 0)
+    model.Fail("get the permissions of", errno);
+  if (sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
+    Fail("set the permissions of", errno);
+  // Only the owner's superuser may give a file away; otherwise the new file is ours.
+  if ((info.st_uid != ::geteuid() || info.st_gid != ::getegid()) &&
+      sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0 && errno != EPERM)
+    Fail("set the owner of", errno);
 }
 
 }  // namespace zarneth

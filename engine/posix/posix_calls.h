@@ -5,12 +5,13 @@
 
 #include <cstddef>
 
+#include "system_call_hook.h"
+
 namespace zarneth {
 
-// Every system call through which the engine changes, reads, locks or syncs a file. Tests
+// Every POSIX call through which the engine changes, reads, locks or syncs a file. Tests
 // replace single calls to make a read come up short, a write fail with ENOSPC or locks never
-// conflict, and set a hook that runs before each call to count the calls or to end the
-// process right before a chosen one.
+// conflict; the SystemCallHook runs before each of them.
 struct PosixCalls {
   int (*open)(const char* path, int flags, mode_t mode);
   int (*close)(int fd);
@@ -43,10 +44,6 @@ class ScopedPosixCalls {
  private:
   PosixCalls m_saved;
 };
-
-// Runs before every call made through sys:: below, with the call's name. Null: none.
-using PosixCallHook = void (*)(const char* call);
-void SetPosixCallHook(PosixCallHook hook);
 
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {

@@ -1,0 +1,36 @@
+#include "system_copy.h"
+
+#include <cerrno>
+
+#include "posix_calls.h"
+
+namespace zarneth {
+namespace {
+
+// Errors after which copy_file_range cannot help with these two files, but reads and writes
+// still can: different file systems, a kernel or file system without the call.
+bool KernelCopyUnavailable(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+         error == EBADF;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset, CFile& to,
+                                          std::uint64_t toOffset, std::size_t count) {
+  for (;;) {
+    off_t fromAt = static_cast<off_t>(fromOffset);
+    off_t toAt = static_cast<off_t>(toOffset);
+    const ssize_t n = sys::CopyFileRange(static_cast<int>(from.GetHandle()), &fromAt,
+                                         static_cast<int>(to.GetHandle()), &toAt, count);
+    if (n >= 0)
+      return static_cast<std::uint64_t>(n);
+    if (errno == EINTR)
+      continue;
+    if (KernelCopyUnavailable(errno))
+      return std::nullopt;
+    to.Fail("write", errno);
+  }
+}
+
+}  // namespace zarneth

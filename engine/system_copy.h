@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "c_file.h"
+
+namespace zarneth {
+
+// The system's own copy between two open files, the bytes never passing through the program
+// (copy_file_range on Linux; file systems that can share blocks do so). Copies up to `count`
+// bytes and returns how many, 0 where `from` ends. None when the system cannot copy between
+// these two files; the caller then copies through a buffer. Other errors throw
+// CFileException.
+std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset, CFile& to,
+                                          std::uint64_t toOffset, std::size_t count);
+
+}  // namespace zarneth

@@ -1,0 +1,36 @@
+#pragma once
+
+// Faults of the system made to order, the same on every platform: each swaps some of the
+// engine's system calls through its seam for the lifetime of the ScopedFaults.
+
+#include <cstdint>
+#include <string>
+
+namespace zarneth::test {
+
+class ScopedFaults {
+ public:
+  ScopedFaults();
+  ~ScopedFaults();
+  ScopedFaults(const ScopedFaults&) = delete;
+  ScopedFaults& operator=(const ScopedFaults&) = delete;
+
+  // Every read fails with an I/O error.
+  void FailReads();
+  // Writes fail with the system's "disk full" once `bytes` more bytes were written; the
+  // system's own copy counts as writing.
+  void DiskFullAfter(std::uint64_t bytes);
+  // The `nth` sync from now fails with an I/O error; the others go through.
+  void FailSync(int nth);
+  // Opens of one file never conflict, as with locks a network file system ignores.
+  void NoLocks();
+  // Reads of the file at `path` end after its first `bytes` bytes, as if it had shrunk;
+  // the system's own copy is off so that every byte goes through a read.
+  void ShortReads(const std::string& path, std::uint64_t bytes);
+};
+
+// The system's text for a full disk and for a missing file, as errors quote them.
+std::string DiskFullText();
+std::string MissingFileText();
+
+}  // namespace zarneth::test
