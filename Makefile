@@ -1,8 +1,9 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
-# The rest are for CI and releases: `make asan-test`, `make fuzz`, `make package`, `make bench`.
+# The rest are for CI and releases: `make asan-test`, `make fuzz`, `make package`, `make bench`,
+# and the Windows build: `make windows`, `make windows-test`, `make windows-package`.
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build test run asan-test fuzz package bench clean
+.PHONY: all deps build test run asan-test fuzz package bench windows windows-test windows-package clean
 
 all: build
 
@@ -49,5 +50,18 @@ bench: deps
 	cmake --build --preset release
 	build-release/bin/engine_bench
 
+# zarneth-cli.exe and the tests for 64-bit Windows, cross-built with MinGW-w64 into
+# build-windows/bin; the tests run under Wine.
+windows: deps
+	@test -f build-windows/build.ninja || cmake --preset windows
+	cmake --build --preset windows
+
+windows-test: windows
+	ctest --preset windows
+
+# build-windows/zarneth-<version>-win64.zip: zarneth-cli.exe, README and LICENSE.
+windows-package: windows
+	cd build-windows && cpack -G ZIP
+
 clean:
-	rm -rf build build-asan build-fuzz build-release
+	rm -rf build build-asan build-fuzz build-release build-windows

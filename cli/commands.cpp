@@ -1,12 +1,12 @@
 #include "commands.h"
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <new>
 #include <ostream>
 
 #include "c_file.h"
+#include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
 #include "model_presets.h"
@@ -18,19 +18,6 @@ namespace zarneth::cli {
 namespace {
 
 constexpr const char* kProgram = "zarneth-cli";
-
-const char* SignalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGHUP:
-      return "SIGHUP";
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    default:
-      return "a signal";
-  }
-}
 
 int UsageError(std::ostream& err, const std::string& message) {
   err << kProgram << ": " << message << "\nRun with --help for more information.\n";
@@ -52,7 +39,7 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
       out << describeDone(result) << '\n';
     return kExitDone;
   } catch (const RunStopped& stopped) {
-    err << kProgram << ": stopped by " << SignalName(stopped.GetSignal())
+    err << kProgram << ": stopped by " << InterruptName(stopped.GetSignal())
         << "; every file is as it was\n";
     return kExitSignal + stopped.GetSignal();
   } catch (const CFileException& e) {

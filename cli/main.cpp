@@ -2,14 +2,14 @@
 // command line and hands it to RunJob, like the dialog's Do button.
 #include <CLI/CLI.hpp>
 
-#include <csignal>
+#include <algorithm>
 #include <iostream>
 
 #include "commands.h"
+#include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
 #include "model_presets.h"
-#include "stop_request.h"
 #include "version_record.h"
 
 namespace {
@@ -46,23 +46,11 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
       ->check(kAddress);
 }
 
-// SIGHUP, SIGINT and SIGTERM ask the run to stop at its next safe point, where it undoes
-// what it started. No SA_RESTART: a waiting system call returns so the run sees the request.
-void StopOnSignals() {
-  struct sigaction action {};
-  action.sa_handler = [](int signalNumber) { zarneth::RequestStop(signalNumber); };
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : {SIGHUP, SIGINT, SIGTERM})
-    sigaction(signalNumber, &action, nullptr);
-  // A reader that went away (`zarneth-cli ... | true`) must not turn a finished run into a
-  // failure: the done line is dropped, the exit code stays.
-  std::signal(SIGPIPE, SIG_IGN);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  StopOnSignals();
+  zarneth::cli::StopOnInterrupts();
+  zarneth::cli::PrepareConsole();
   CLI::App app{
       "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
       "or cuts an address range out of an image into a file of its own.",
@@ -101,7 +89,11 @@ int main(int argc, char** argv) {
   auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
 
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments after the program's name, last first.
+    std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
+    arguments.erase(arguments.begin());
+    std::reverse(arguments.begin(), arguments.end());
+    app.parse(arguments);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {

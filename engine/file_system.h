@@ -25,7 +25,7 @@ int RemoveFile(const std::string& path);
 
 // Puts the file `from` in the place of `to` in one step, replacing what `to` named. Throws
 // CFileException naming `to`.
-void ReplaceFile(const std::string& from, const std::string& to);
+void MoveIntoPlace(const std::string& from, const std::string& to);
 
 // Makes the folder's entries (a rename, a new or a removed file) durable. Throws
 // CFileException naming `pathInFolder` when the folder cannot be synced.

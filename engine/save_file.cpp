@@ -99,7 +99,7 @@ void SaveFile::Commit() {
   m_temp.Sync();
   // Windows replaces no file that is open; the new file stays held until it has the name.
   m_existing.Close();
-  ReplaceFile(m_tempPath, m_finalPath);
+  MoveIntoPlace(m_tempPath, m_finalPath);
   m_committed = true;
   m_temp.Close();
   SyncFolderOf(m_finalPath);

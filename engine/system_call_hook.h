@@ -8,4 +8,7 @@ namespace zarneth {
 using SystemCallHook = void (*)(const char* call);
 void SetSystemCallHook(SystemCallHook hook);
 
+// The name under which the hook sees the call that syncs a file to the disk.
+extern const char* const kSyncCallName;
+
 }  // namespace zarneth

@@ -44,7 +44,7 @@ int RemoveFile(const std::string& path) {
   return sys::Unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
-void ReplaceFile(const std::string& from, const std::string& to) {
+void MoveIntoPlace(const std::string& from, const std::string& to) {
   if (sys::Rename(from.c_str(), to.c_str()) != 0)
     throw CFileException("replace", to, errno);
 }

@@ -19,6 +19,8 @@ const PosixCalls& Before(const char* call) {
 
 }  // namespace
 
+const char* const kSyncCallName = "fsync";
+
 PosixCalls& ActivePosixCalls() {
   static PosixCalls calls{
       [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },

@@ -26,4 +26,16 @@ int StartCli(const std::vector<std::string>& args);
 // Waits for a started process; returns its exit code, or 128 + the signal that ended it.
 int WaitCli(int pid);
 
+// Ends a started run outright, as SIGKILL or TerminateProcess does.
+void KillCli(int pid);
+
+// A way to ask a run to stop at its next safe point, and the exit code a stopped run gives.
+struct Interrupt {
+  const char* name;
+  int exitCode;
+};
+// Those this platform has: SIGINT, SIGTERM and SIGHUP; Ctrl+Break.
+std::vector<Interrupt> Interrupts();
+void InterruptCli(int pid, const Interrupt& interrupt);
+
 }  // namespace zarneth::test

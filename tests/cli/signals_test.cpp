@@ -1,14 +1,16 @@
-// Real signals on runs over a 64 MiB image: SIGKILL at spread delays, and SIGINT, SIGTERM and
-// SIGHUP, which stop the run at its next safe point. After each, a later run settles the
+// Real kills and interrupts on runs over a 64 MiB image: SIGKILL (TerminateProcess) at spread
+// delays, and SIGINT, SIGTERM and SIGHUP (Ctrl+Break), which stop the run at its next safe
+// point. After each, a later run settles the
 // folder, which must then hold exactly the old files or exactly the new ones.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "cli_runner.h"
 #include "dying_run.h"
+#include "system_call_hook.h"
 
 namespace zarneth::test {
 namespace {
@@ -49,11 +51,15 @@ TEST_F(SignalsTest, AKilledOrStoppedRunLeavesTheOldOrTheNewFiles) {
       {"patch", "--source", image, "--transcript", transcript, "--start", "100000", "--in-place"},
   };
   struct Stop {
-    int signalNumber;
+    const Interrupt* interrupt;  // null: killed
     int delayMs;
   };
-  const Stop stops[] = {{SIGKILL, 1},   {SIGKILL, 8}, {SIGKILL, 25}, {SIGKILL, 70},
-                        {SIGKILL, 200}, {SIGINT, 15}, {SIGTERM, 40}, {SIGHUP, 5}};
+  std::vector<Stop> stops = {
+      {nullptr, 1}, {nullptr, 8}, {nullptr, 25}, {nullptr, 70}, {nullptr, 200}};
+  const std::vector<Interrupt> interrupts = Interrupts();
+  const int delays[] = {15, 40, 5};
+  for (std::size_t i = 0; i < interrupts.size(); ++i)
+    stops.push_back({&interrupts[i], delays[i % 3]});
   int stopped = 0;
   for (const auto& args : kinds) {
     SCOPED_TRACE(args[0] + " " + args.back());
@@ -64,23 +70,26 @@ TEST_F(SignalsTest, AKilledOrStoppedRunLeavesTheOldOrTheNewFiles) {
     for (const Stop& stop : stops) {
       Restore(imageBytes, transcriptBytes);
       const int pid = StartCli(args);
-      ::usleep(static_cast<useconds_t>(stop.delayMs * 1000));
-      ::kill(pid, stop.signalNumber);
+      std::this_thread::sleep_for(std::chrono::milliseconds(stop.delayMs));
+      const char* how = stop.interrupt ? stop.interrupt->name : "a kill";
+      if (stop.interrupt)
+        InterruptCli(pid, *stop.interrupt);
+      else
+        KillCli(pid);
       const int exitCode = WaitCli(pid);
-      if (stop.signalNumber != SIGKILL) {
+      if (stop.interrupt) {
         // 128 + n: stopped at a safe point (or, in its first instant, ended by the signal
         // itself before anything was opened); 0: the run had finished.
-        EXPECT_TRUE(exitCode == 128 + stop.signalNumber || exitCode == 0)
-            << "signal " << stop.signalNumber << " gave exit code " << exitCode;
-        stopped += exitCode == 128 + stop.signalNumber;
+        EXPECT_TRUE(exitCode == stop.interrupt->exitCode || exitCode == 0)
+            << how << " gave exit code " << exitCode;
+        stopped += exitCode == stop.interrupt->exitCode;
       }
       const FolderListing settled = Settle();
       EXPECT_TRUE(settled == before || settled == after)
-          << "signal " << stop.signalNumber << " after " << stop.delayMs
-          << " ms left a third state";
+          << how << " after " << stop.delayMs << " ms left a third state";
     }
   }
-  EXPECT_GT(stopped, 0) << "no signal ever landed mid-run";
+  EXPECT_GT(stopped, 0) << "no interrupt ever landed mid-run";
 }
 
 TEST_F(SignalsTest, TheNextRunUndoesAKilledInPlaceRunAndSaysSo) {
@@ -91,7 +100,7 @@ TEST_F(SignalsTest, TheNextRunUndoesAKilledInPlaceRunAndSaysSo) {
   job.sourcePath = image;
   job.transcriptPath = transcript;
   job.startText = "100";
-  ASSERT_TRUE(RunDyingAt(job, "fsync", 3));  // the image holds the new bytes, unsynced
+  ASSERT_TRUE(RunDyingAt(job, kSyncCallName, 3));  // the image holds the new bytes, unsynced
   const CliRun run = RunCli(
       {"cut", "--source", image, "--start", "0", "--end", "FFF", "--output", output, "--quiet"},
       logs);

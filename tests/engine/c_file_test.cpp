@@ -1,12 +1,11 @@
 #include "c_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
 
 #include "fault_injection.h"
+#include "platform_files.h"
 #include "temp_dir.h"
 
 namespace zarneth {
@@ -14,6 +13,7 @@ namespace {
 
 using test::Bytes;
 using test::Concat;
+using test::MakeSymlink;
 using test::Pattern;
 using test::ReadBytes;
 using test::TempDir;
@@ -31,20 +31,19 @@ class CFileTest : public testing::Test {
 };
 
 TEST_F(CFileTest, OnlyExistingRegularFilesOpen) {
-  const std::string fifo = dir / "fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  std::filesystem::create_symlink(dir / "elsewhere.bin", dir / "dangling");
   struct Case {
     std::string path;
-    const char* reason;
+    std::string reason;
   };
-  const Case refused[] = {
-      {dir / "missing.bin", "No such file or directory"},
-      {dir / "dangling", "No such file or directory"},
+  std::vector<Case> refused = {
+      {dir / "missing.bin", test::MissingFileText()},
       {dir.Path().string(), "Is a directory"},
-      {fifo, "it is a FIFO, not a regular file"},
-      {"/dev/null", "it is a device, not a regular file"},
+      {test::kDevicePath, "it is a device, not a regular file"},
   };
+  if (test::MakeFifo(dir / "fifo"))
+    refused.push_back({dir / "fifo", "it is a FIFO, not a regular file"});
+  if (MakeSymlink(dir / "elsewhere.bin", dir / "dangling"))
+    refused.push_back({dir / "dangling", test::MissingFileText()});
   for (const Case& c : refused) {
     for (unsigned mode : kReadModes) {
       std::string why;
@@ -59,10 +58,10 @@ TEST_F(CFileTest, OnlyExistingRegularFilesOpen) {
 }
 
 TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
-  const std::string symlink = dir / "symlink.bin";
   const std::string hardlink = dir / "hardlink.bin";
-  std::filesystem::create_symlink(image, symlink);
   std::filesystem::create_hard_link(image, hardlink);
+  // Without symbolic links the third name is the file's own again.
+  const std::string symlink = MakeSymlink(image, dir / "symlink.bin") ? dir / "symlink.bin" : image;
   {
     CFile first, second;
     ASSERT_TRUE(first.Open(image, CFile::modeRead));
@@ -86,7 +85,7 @@ TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
 }
 
 TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
-  ::chmod(image.c_str(), 0444);
+  test::MakeReadOnly(image);
   std::string why;
   EXPECT_FALSE(CFile().Open(image, CFile::modeReadWrite, &why));
   EXPECT_EQ(why, "the file is read-only");
@@ -97,12 +96,14 @@ TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
 TEST_F(CFileTest, CreateNewMakesOnlyFilesThatDoNotExist) {
   std::string why;
   EXPECT_FALSE(CFile().CreateNew(image, 0600, &why));
-  EXPECT_EQ(why, "File exists");
+  EXPECT_EQ(why, test::FileExistsText());
   CFile created;
   ASSERT_TRUE(created.CreateNew(dir / "new.bin", 0640));
   EXPECT_FALSE(CFile().Open(dir / "new.bin", CFile::modeRead)) << "held exclusively";
+#ifndef _WIN32
   const auto permissions = std::filesystem::status(dir / "new.bin").permissions();
   EXPECT_EQ(permissions & ~std::filesystem::perms(0640), std::filesystem::perms::none);
+#endif
 }
 
 TEST_F(CFileTest, PositionedReadsAndWrites) {

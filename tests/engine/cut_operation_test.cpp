@@ -5,6 +5,7 @@
 #include "c_file.h"
 #include "model_presets.h"
 #include "patch_job.h"
+#include "platform_files.h"
 #include "run_fixture.h"
 #include "stream_copy.h"
 
@@ -40,7 +41,7 @@ TEST_F(CutTest, SingleByteAndEmptyRanges) {
 
 TEST_F(CutTest, AReadOnlyImageIsCutAndCreateNewDoesNotMatter) {
   Files(0x1000, 0);
-  ::chmod(image.c_str(), 0444);
+  MakeReadOnly(image);
   PatchJob job = Cut("0", "F");
   job.createNewFile = false;
   EXPECT_EQ(RunJob(job).outcome, PatchOutcome::Done);

@@ -7,6 +7,7 @@
 #include "dying_run.h"
 #include "patch_job.h"
 #include "run_fixture.h"
+#include "system_call_hook.h"
 
 namespace zarneth::test {
 namespace {
@@ -19,7 +20,7 @@ class JournalTest : public RunFixture {
   // (the third sync: journal, journal's folder, image).
   void KillInPlaceAfterTheWrite() {
     Files(0x1000, 0x100);
-    ASSERT_TRUE(RunDyingAt(InPlace("100"), "fsync", 3));
+    ASSERT_TRUE(RunDyingAt(InPlace("100"), kSyncCallName, 3));
     ASSERT_TRUE(std::filesystem::exists(journal));
     ASSERT_NE(ReadBytes(image), imageBytes);
   }
@@ -50,7 +51,7 @@ TEST_F(JournalTest, TheNextRunOfAnyKindPlaysAKilledRunBack) {
 
 TEST_F(JournalTest, ATornJournalIsRemovedAndTheImageLeftAlone) {
   Files(0x1000, 0x100);
-  ASSERT_TRUE(RunDyingAt(InPlace("100"), "fsync", 1));  // the journal was never synced
+  ASSERT_TRUE(RunDyingAt(InPlace("100"), kSyncCallName, 1));  // the journal was never synced
   std::filesystem::resize_file(journal, std::filesystem::file_size(journal) - 1);
   const RunResult result = RunJob(Cut("0", "F"));
   EXPECT_EQ(result.outcome, PatchOutcome::Done);

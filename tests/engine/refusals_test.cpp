@@ -1,13 +1,12 @@
 // Runs that must be refused, and what they must leave: every file of the folder exactly as
 // it was, an existing destination included, and no file added.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
 
 #include "fault_injection.h"
 #include "patch_job.h"
+#include "platform_files.h"
 #include "run_fixture.h"
 
 namespace zarneth::test {
@@ -53,18 +52,15 @@ TEST_F(RefusalTest, BlocksAndRangesMustLieInsideTheImage) {
 }
 
 TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
-  const std::string fifo = dir / "fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  std::filesystem::create_symlink(dir / "gone.bin", dir / "dangling");
   const std::string readOnly = dir / "read-only.bin";
   WriteBytes(readOnly, Pattern(10, 8));
-  ::chmod(readOnly.c_str(), 0444);
+  MakeReadOnly(readOnly);
   struct Case {
     const char* name;
     void (*change)(PatchJob&, const std::string& dir);
-    const char* reason;
+    std::string reason;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"no source", [](PatchJob& j, auto&) { j.sourcePath.clear(); }, "no source file given"},
       {"no transcript", [](PatchJob& j, auto&) { j.transcriptPath.clear(); },
        "no transcript file given"},
@@ -75,33 +71,37 @@ TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
       {"missing source", [](PatchJob& j, auto&) { j.sourcePath += ".missing"; },
        "cannot open for reading source file"},
       {"missing transcript", [](PatchJob& j, auto&) { j.transcriptPath += ".missing"; },
-       "No such file or directory"},
+       MissingFileText()},
       {"transcript is source", [](PatchJob& j, auto&) { j.transcriptPath = j.sourcePath; },
        "are the same file"},
       {"destination is source", [](PatchJob& j, auto&) { j.destinationPath = j.sourcePath; },
        "cannot create destination file"},
       {"destination is transcript",
        [](PatchJob& j, auto&) { j.destinationPath = j.transcriptPath; }, "in use"},
-      {"transcript is a device", [](PatchJob& j, auto&) { j.transcriptPath = "/dev/zero"; },
+      {"transcript is a device", [](PatchJob& j, auto&) { j.transcriptPath = kDevicePath; },
        "it is a device, not a regular file"},
-      {"source is a FIFO", [](PatchJob& j, auto& d) { j.sourcePath = d + "/fifo"; },
-       "it is a FIFO"},
-      {"destination is a FIFO", [](PatchJob& j, auto& d) { j.destinationPath = d + "/fifo"; },
-       "it is a FIFO"},
-      {"destination is a device", [](PatchJob& j, auto&) { j.destinationPath = "/dev/full"; },
+      {"destination is a device", [](PatchJob& j, auto&) { j.destinationPath = kDevicePath; },
        "it is a device"},
       {"destination is a folder", [](PatchJob& j, auto& d) { j.destinationPath = d; },
        "Is a directory"},
       {"destination folder missing",
        [](PatchJob& j, auto& d) { j.destinationPath = d + "/no/such/out.bin"; },
-       "No such file or directory"},
-      {"destination is a dangling link",
-       [](PatchJob& j, auto& d) { j.destinationPath = d + "/dangling"; },
-       "symbolic link to a file that does not exist"},
+       MissingFolderText()},
       {"destination is read-only",
        [](PatchJob& j, auto& d) { j.destinationPath = d + "/read-only.bin"; },
        "the file is read-only"},
   };
+  if (MakeFifo(dir / "fifo")) {
+    cases.push_back({"source is a FIFO", [](PatchJob& j, auto& d) { j.sourcePath = d + "/fifo"; },
+                     "it is a FIFO"});
+    cases.push_back({"destination is a FIFO",
+                     [](PatchJob& j, auto& d) { j.destinationPath = d + "/fifo"; },
+                     "it is a FIFO"});
+  }
+  if (MakeSymlink(dir / "gone.bin", dir / "dangling"))
+    cases.push_back({"destination is a dangling link",
+                     [](PatchJob& j, auto& d) { j.destinationPath = d + "/dangling"; },
+                     "symbolic link to a file that does not exist"});
   for (const Case& c : cases) {
     PatchJob job = Copy("10");
     c.change(job, dir.Path().string());

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "patch_job.h"
+#include "platform_files.h"
 #include "run_fixture.h"
 
 namespace zarneth::test {
@@ -55,6 +56,9 @@ TEST_F(ZarnethTest, APatchedCopySplicesTheTranscriptIn) {
 }
 
 TEST_F(ZarnethTest, AReplacedDestinationKeepsItsPermissionsOwnerAndLink) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX permission bits, owners and links";
+#else
   Files(100, 10);
   const std::string target = dir / "target.bin";
   WriteBytes(target, Pattern(500, 9));
@@ -74,11 +78,12 @@ TEST_F(ZarnethTest, AReplacedDestinationKeepsItsPermissionsOwnerAndLink) {
     EXPECT_TRUE(info.st_uid == 1234u && info.st_gid == 5678u) << "owner kept";
   }
   EXPECT_EQ(ListFolder(dir.Path()).size(), 4u) << "no temporary file left";
+#endif
 }
 
 TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {
   Files(100, 10);
-  ::chmod(image.c_str(), 0444);
+  MakeReadOnly(image);
   const RunResult copy = RunJob(Copy("10"));
   EXPECT_EQ(copy.outcome, PatchOutcome::Done) << copy.failureReason;
   EXPECT_EQ(ReadBytes(destination).size(), 100u);

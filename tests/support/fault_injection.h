@@ -29,8 +29,7 @@ class ScopedFaults {
   void ShortReads(const std::string& path, std::uint64_t bytes);
 };
 
-// The system's text for a full disk and for a missing file, as errors quote them.
+// The system's text for a full disk, as errors quote it.
 std::string DiskFullText();
-std::string MissingFileText();
 
 }  // namespace zarneth::test

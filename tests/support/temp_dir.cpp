@@ -3,16 +3,24 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
 namespace zarneth::test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "zarneth-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data()))
-    throw std::runtime_error("mkdtemp failed");
-  m_path = pattern;
+  static std::mt19937_64 generator{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    m_path = std::filesystem::temp_directory_path() /
+             ("zarneth-test-" + std::to_string(generator() % 1000000000));
+    // Made with the owner's rights only, as mkdtemp does; false when the name is taken.
+    if (std::filesystem::create_directory(m_path)) {
+      std::filesystem::permissions(m_path, std::filesystem::perms::owner_all);
+      return;
+    }
+  }
+  throw std::runtime_error("no unused name for a temporary folder");
 }
 
 TempDir::~TempDir() {

@@ -18,6 +18,7 @@
 #include "fault_injection.h"
 #include "modal_helpers.h"
 #include "paint_dc.h"
+#include "system_call_hook.h"
 #include "temp_dir.h"
 #include "ui_tests.h"
 
@@ -219,7 +220,7 @@ void DoCommandTest::aKilledRunIsUndoneAndTheDoneDialogSaysSo() {
   killed.sourcePath = *g_dir / "image.bin";
   killed.transcriptPath = *g_dir / "transcript.bin";
   killed.startText = "1000";
-  QVERIFY(RunDyingAt(killed, "fsync", 3));  // the image holds new bytes, the journal the old
+  QVERIFY(RunDyingAt(killed, kSyncCallName, 3));  // the image holds new bytes, the journal the old
   DialogProbe d;
   RunModal(d, [&] {
     QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);

@@ -91,8 +91,4 @@ std::string DiskFullText() {
   return SystemErrorText(ENOSPC);
 }
 
-std::string MissingFileText() {
-  return SystemErrorText(ENOENT);
-}
-
 }  // namespace zarneth::test

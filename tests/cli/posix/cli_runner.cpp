@@ -1,6 +1,7 @@
 #include "cli_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +79,18 @@ int RunCliIntoClosedPipe(const std::vector<std::string>& args) {
 
 int StartCli(const std::vector<std::string>& args) {
   return Spawn(args, "/dev/null", "/dev/null", -1, false);
+}
+
+void KillCli(int pid) {
+  ::kill(pid, SIGKILL);
+}
+
+std::vector<Interrupt> Interrupts() {
+  return {{"SIGINT", 128 + SIGINT}, {"SIGTERM", 128 + SIGTERM}, {"SIGHUP", 128 + SIGHUP}};
+}
+
+void InterruptCli(int pid, const Interrupt& interrupt) {
+  ::kill(pid, interrupt.exitCode - 128);
 }
 
 }  // namespace zarneth::test

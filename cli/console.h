@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zarneth::cli {
+
+// The command line as UTF-8 texts, whatever the system's code page: on Windows read from
+// the wide command line, elsewhere argv as it is.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Makes the console show the UTF-8 the tool writes (Windows); nothing to do elsewhere.
+void PrepareConsole();
+
+// Asks the run to stop at its next safe point when the user interrupts it: SIGHUP, SIGINT
+// and SIGTERM on POSIX; Ctrl+C, Ctrl+Break and closing the console window on Windows.
+void StopOnInterrupts();
+
+// What stopped a run, for its last line: "SIGINT", "Ctrl+C", ...
+const char* InterruptName(int signalNumber);
+
+}  // namespace zarneth::cli

@@ -1,0 +1,69 @@
+#include "console.h"
+
+#include <windows.h>
+
+#include <csignal>
+
+#include "stop_request.h"
+#include "wide_text.h"
+
+namespace zarneth::cli {
+namespace {
+
+// The numbers a stop is reported with, as a POSIX shell would count them: 128 + n.
+constexpr int kCtrlC = SIGINT;           // 2
+constexpr int kCtrlBreak = SIGBREAK;     // 21
+constexpr int kConsoleClosed = SIGTERM;  // 15
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+      RequestStop(kCtrlC);
+      return TRUE;
+    case CTRL_BREAK_EVENT:
+      RequestStop(kCtrlBreak);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      // The process ends when this returns: give the run the few seconds the system allows
+      // to reach its safe point and undo what it started.
+      RequestStop(kConsoleClosed);
+      ::Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  std::vector<std::string> arguments = Utf8CommandLine();
+  if (arguments.empty())
+    return std::vector<std::string>(argv, argv + argc);
+  return arguments;
+}
+
+void PrepareConsole() {
+  ::SetConsoleOutputCP(CP_UTF8);
+}
+
+void StopOnInterrupts() {
+  ::SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+}
+
+const char* InterruptName(int signalNumber) {
+  switch (signalNumber) {
+    case kCtrlC:
+      return "Ctrl+C";
+    case kCtrlBreak:
+      return "Ctrl+Break";
+    case kConsoleClosed:
+      return "the console closing";
+    default:
+      return "an interrupt";
+  }
+}
+
+}  // namespace zarneth::cli

@@ -1,0 +1,213 @@
+#include "c_file.h"
+
+#include <windows.h>
+
+#include <limits>
+
+#include "wide_text.h"
+#include "win32_calls.h"
+
+namespace zarneth {
+namespace {
+
+HANDLE HandleOf(const CFile& file) {
+  return reinterpret_cast<HANDLE>(file.GetHandle());
+}
+
+bool Refuse(std::string* whyNot, std::string reason) {
+  if (whyNot)
+    *whyNot = std::move(reason);
+  return false;
+}
+
+// The same words the POSIX build gives for a folder.
+constexpr const char* kFolderReason = "Is a directory";
+
+std::string OpenErrorReason(DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+    return "the file is in use (held open by a run)";
+  return SystemErrorText(static_cast<int>(error));
+}
+
+// Why a handle that is not a file on a disk cannot take part in a run.
+std::string NotRegularReason(DWORD type) {
+  if (type == FILE_TYPE_CHAR)
+    return "it is a device, not a regular file";
+  if (type == FILE_TYPE_PIPE)
+    return "it is a pipe, not a regular file";
+  return "it is not a regular file";
+}
+
+// One positioned, synchronous transfer of at most 4 GiB - 1 bytes.
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
+}  // namespace
+
+const int kErrorIo = ERROR_HANDLE_EOF;
+const int kErrorTooLarge = ERROR_FILE_TOO_LARGE;
+
+std::string SystemErrorText(int error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (length == 0 || !text)
+    return "system error " + std::to_string(static_cast<unsigned long>(error));
+  std::string message = Utf8FromWide(std::wstring(text, length));
+  ::LocalFree(text);
+  // The system ends its sentences with a period and a line break; ours go on after it.
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.'))
+    message.pop_back();
+  return message;
+}
+
+bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
+  if (path.empty())
+    return Refuse(whyNot, "no path given");
+  const bool writes = (flags & modeReadWrite) != 0;
+  const bool exclusive = writes || (flags & shareExclusive) != 0;
+  const std::wstring systemPath = SystemPath(path);
+  // A folder opens only with backup semantics, and then not as a file; refuse it by name.
+  const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return Refuse(whyNot, kFolderReason);
+    if (writes && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      return Refuse(whyNot, "the file is read-only");
+  }
+  // Share modes are the locks: a writer shares with nobody, a reader with readers only.
+  const HANDLE handle =
+      sys::Open(systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0),
+                exclusive ? 0 : FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (handle == INVALID_HANDLE_VALUE)
+    return Refuse(whyNot, OpenErrorReason(::GetLastError()));
+  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, writes, flags, whyNot);
+}
+
+bool CFile::CreateNew(const std::string& path, unsigned, std::string* whyNot) {
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
+  // Shared for deletion only, so that the file can be renamed into place while still held.
+  const HANDLE handle = sys::Open(SystemPath(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+  if (handle == INVALID_HANDLE_VALUE)
+    return Refuse(whyNot, OpenErrorReason(::GetLastError()));
+  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, true, shareExclusive, whyNot);
+}
+
+bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned,
+                  std::string* whyNot) {
+  const HANDLE file = reinterpret_cast<HANDLE>(handle);
+  auto refuseAndClose = [&](std::string reason) {
+    sys::Close(file);
+    return Refuse(whyNot, std::move(reason));
+  };
+  const DWORD type = ::GetFileType(file);
+  if (type != FILE_TYPE_DISK)
+    return refuseAndClose(NotRegularReason(type));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file, &info))
+    return refuseAndClose(SystemErrorText(static_cast<int>(::GetLastError())));
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return refuseAndClose(kFolderReason);
+  if (writes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return refuseAndClose("the file is read-only");
+  m_handle = handle;
+  m_path = path;
+  m_identity = {info.dwVolumeSerialNumber,
+                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return true;
+}
+
+std::uint32_t CFile::GetLength() const {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(HandleOf(*this), &size))
+    Fail("get the length of", static_cast<int>(::GetLastError()));
+  if (size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<std::uint32_t>::max())
+    Fail("get the length of", kErrorTooLarge);
+  return static_cast<std::uint32_t>(size.QuadPart);
+}
+
+std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < count) {
+    OVERLAPPED at = At(offset + done);
+    DWORD got = 0;
+    if (!sys::Read(HandleOf(*this), bytes + done, count - done, &got, &at)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_HANDLE_EOF)
+        break;
+      Fail("read", static_cast<int>(error));
+    }
+    if (got == 0)
+      break;  // end of file
+    done += got;
+  }
+  return done;
+}
+
+void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t count) {
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < count) {
+    OVERLAPPED at = At(offset + done);
+    DWORD put = 0;
+    if (!sys::Write(HandleOf(*this), bytes + done, count - done, &put, &at))
+      Fail("write", static_cast<int>(::GetLastError()));
+    if (put == 0)
+      Fail("write", ERROR_WRITE_FAULT);
+    done += put;
+  }
+}
+
+void CFile::Sync() {
+  if (!sys::Flush(HandleOf(*this)))
+    Fail("sync", static_cast<int>(::GetLastError()));
+}
+
+void CFile::Close() {
+  if (!IsOpen())
+    return;
+  const HANDLE handle = HandleOf(*this);
+  m_handle = kNoHandle;
+  if (!sys::Close(handle))
+    Fail("close", static_cast<int>(::GetLastError()));
+}
+
+void CFile::Abort() {
+  if (IsOpen())
+    sys::Close(HandleOf(*this));
+  m_handle = kNoHandle;
+}
+
+bool CFile::IsReadOnly() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(HandleOf(*this), &info))
+    Fail("get the attributes of", static_cast<int>(::GetLastError()));
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void CFile::TakeAccessFrom(const CFile& model) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(HandleOf(model), &info))
+    model.Fail("get the attributes of", static_cast<int>(::GetLastError()));
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes =
+      (info.dwFileAttributes & kKept) ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
+  if (!sys::SetBasicInfo(HandleOf(*this), basic))
+    Fail("set the attributes of", static_cast<int>(::GetLastError()));
+}
+
+}  // namespace zarneth

@@ -1,0 +1,103 @@
+#include "file_system.h"
+
+#include <windows.h>
+
+#include "file_paths.h"
+#include "wide_text.h"
+#include "win32_calls.h"
+
+namespace zarneth {
+namespace {
+
+// A handle for asking about a file or folder without reading it or standing in anyone's way.
+HANDLE OpenToAsk(const std::wstring& path, DWORD access = 0) {
+  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\server\x" -> "\\server\x".
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\UNC\\"))
+    return L"\\\\" + path.substr(8);
+  if (path.starts_with(L"\\\\?\\"))
+    return path.substr(4);
+  return path;
+}
+
+}  // namespace
+
+std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
+  const std::wstring systemPath = SystemPath(path);
+  const HANDLE handle = OpenToAsk(systemPath);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      if (whyNot)
+        *whyNot = "it is a symbolic link to a file that does not exist";
+      return std::nullopt;
+    }
+    return path;
+  }
+  // A device (NUL, CON) is its own final name; the open refuses it later.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    return path;
+  }
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
+                                             FILE_NAME_NORMALIZED);
+  if (length >= final.size()) {
+    final.resize(length);
+    length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
+                                         FILE_NAME_NORMALIZED);
+  }
+  ::CloseHandle(handle);
+  if (length == 0 || length >= final.size())
+    return path;
+  final.resize(length);
+  return Utf8FromWide(WithoutLongPrefix(final));
+}
+
+bool PathExists(const std::string& path) {
+  return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  const HANDLE handle = OpenToAsk(SystemPath(path));
+  if (handle == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+  ::CloseHandle(handle);
+  if (!known)
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+int RemoveFile(const std::string& path) {
+  return sys::Remove(SystemPath(path)) ? 0 : static_cast<int>(::GetLastError());
+}
+
+void MoveIntoPlace(const std::string& from, const std::string& to) {
+  // Write-through: the call returns once the new name is on the disk.
+  if (!sys::Move(SystemPath(from), SystemPath(to),
+                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw CFileException("replace", to, static_cast<int>(::GetLastError()));
+}
+
+void SyncFolderOf(const std::string& pathInFolder) {
+  // NTFS keeps its folders in its own journal; flushing the folder's handle pushes that out
+  // where the system allows it. Where it does not (no write access to the folder, a file
+  // system without the call), the renames were already made durable by write-through.
+  const HANDLE folder = OpenToAsk(SystemPath(FolderOf(pathInFolder)), GENERIC_READ | GENERIC_WRITE);
+  if (folder == INVALID_HANDLE_VALUE)
+    return;
+  const bool flushed = sys::Flush(folder) != 0;
+  const DWORD error = flushed ? 0 : ::GetLastError();
+  ::CloseHandle(folder);
+  if (!flushed && error != ERROR_INVALID_FUNCTION && error != ERROR_ACCESS_DENIED)
+    throw CFileException("sync the folder of", pathInFolder, static_cast<int>(error));
+}
+
+}  // namespace zarneth

@@ -1,0 +1,39 @@
+#include "platform_files.h"
+
+#include <windows.h>
+
+#include "c_file.h"
+#include "wide_text.h"
+
+namespace zarneth::test {
+
+const char* const kDevicePath = "NUL";
+
+bool MakeFifo(const std::string&) {
+  return false;
+}
+
+// Symbolic links need a right most users lack (or developer mode), and Wine's links do not
+// open as Windows' do: the tests of links are POSIX's.
+bool MakeSymlink(const std::string&, const std::string&) {
+  return false;
+}
+
+void MakeReadOnly(const std::string& path) {
+  const std::wstring wide = WideFromUtf8(path);
+  ::SetFileAttributesW(wide.c_str(), ::GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_READONLY);
+}
+
+std::string MissingFileText() {
+  return SystemErrorText(ERROR_FILE_NOT_FOUND);
+}
+
+std::string MissingFolderText() {
+  return SystemErrorText(ERROR_PATH_NOT_FOUND);
+}
+
+std::string FileExistsText() {
+  return SystemErrorText(ERROR_FILE_EXISTS);
+}
+
+}  // namespace zarneth::test
