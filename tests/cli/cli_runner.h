@@ -26,6 +26,10 @@ int StartCli(const std::vector<std::string>& args);
 // Waits for a started process; returns its exit code, or 128 + the signal that ended it.
 int WaitCli(int pid);
 
+// Whether a command line can carry `text` to the program unchanged: never a NUL byte, and
+// on Windows, whose command line is UTF-16, only valid UTF-8.
+bool CommandLineCarries(const std::string& text);
+
 // Ends a started run outright, as SIGKILL or TerminateProcess does.
 void KillCli(int pid);
 

@@ -81,6 +81,10 @@ int StartCli(const std::vector<std::string>& args) {
   return Spawn(args, "/dev/null", "/dev/null", -1, false);
 }
 
+bool CommandLineCarries(const std::string& text) {
+  return text.find('\0') == std::string::npos;
+}
+
 void KillCli(int pid) {
   ::kill(pid, SIGKILL);
 }

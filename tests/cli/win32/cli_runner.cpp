@@ -84,13 +84,25 @@ int StartCli(const std::vector<std::string>& args) {
   return pid;
 }
 
+bool CommandLineCarries(const std::string& text) {
+  return text.find('\0') == std::string::npos &&
+         ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                               static_cast<int>(text.size()), nullptr, 0) > 0;
+}
+
 void KillCli(int pid) {
   const auto started = Started().find(pid);
   if (started != Started().end())
     ::TerminateProcess(started->second, 137);
 }
 
+// Wine delivers no console control events to a run that shares no console with the tests
+// (GenerateConsoleCtrlEvent fails there); on Windows, Ctrl+Break reaches the run's process
+// group.
 std::vector<Interrupt> Interrupts() {
+  const bool sharesAConsole = ::GetConsoleWindow() != nullptr;
+  if (!sharesAConsole)
+    return {};
   return {{"Ctrl+Break", 128 + 21}};
 }
 
