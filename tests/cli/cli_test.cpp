@@ -71,6 +71,21 @@ TEST_F(CliTest, PatchIntoANewFileWithAModel) {
   EXPECT_EQ(ReadBytes(image), imageBytes);
 }
 
+// Names are UTF-8 on the command line and in what the tool prints, whatever the system's own
+// code page (Windows reads the wide command line).
+TEST_F(CliTest, FileNamesInAnyScriptArriveWhole) {
+  const std::string source = dir / "образ Ü.bin";
+  const std::string copy = dir / "コピー ß.bin";
+  WriteBytes(source, imageBytes);
+  const CliRun run = Run({"patch", "--source", source, "--transcript", transcript, "--model",
+                          "V135", "--output", copy});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "wrote " + copy + " (2097152 bytes): " + source + " with " + transcript +
+                         " at 0x1CD800\n");
+  EXPECT_EQ(ReadBytes(copy), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
+                                     Slice(imageBytes, 0x1E0000, 0x20000)}));
+}
+
 TEST_F(CliTest, PatchInPlaceQuietly) {
   const CliRun run = Run({"patch", "--source", image, "--transcript", transcript, "--start",
                           "0X1c9800", "--in-place", "--quiet"});

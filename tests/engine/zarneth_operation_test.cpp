@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "file_paths.h"
 #include "patch_job.h"
 #include "platform_files.h"
 #include "run_fixture.h"
@@ -79,6 +80,24 @@ TEST_F(ZarnethTest, AReplacedDestinationKeepsItsPermissionsOwnerAndLink) {
   }
   EXPECT_EQ(ListFolder(dir.Path()).size(), 4u) << "no temporary file left";
 #endif
+}
+
+// Longer than Windows' classic limit of 260 characters: every kind of run still works.
+TEST_F(ZarnethTest, PathsLongerThanTheClassicLimitWork) {
+  const std::string deep =
+      dir / (std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c'));
+  std::filesystem::create_directories(PathFromUtf8(deep));
+  Files(100, 10);
+  for (PatchJob job : {InPlace("0"), Copy("0"), Cut("0", "9")}) {
+    job.sourcePath = deep + "/image.bin";
+    job.transcriptPath = deep + "/transcript.bin";
+    job.destinationPath = deep + "/out.bin";
+    WriteBytes(job.sourcePath, imageBytes);
+    WriteBytes(job.transcriptPath, transcriptBytes);
+    const RunResult result = RunJob(job);
+    EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  }
+  EXPECT_EQ(ReadBytes(deep + "/out.bin"), Slice(imageBytes, 0, 10));
 }
 
 TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {

@@ -7,7 +7,13 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "file_paths.h"
+
 namespace zarneth::test {
+
+std::string TempDir::operator/(const std::string& name) const {
+  return Utf8FromPath(m_path / PathFromUtf8(name));
+}
 
 TempDir::TempDir() {
   static std::mt19937_64 generator{std::random_device{}()};
@@ -46,7 +52,7 @@ Bytes Pattern(std::size_t count, unsigned seed) {
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out)
@@ -54,7 +60,7 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary | std::ios::ate);
   if (!in)
     throw std::runtime_error("cannot read test file " + path);
   Bytes bytes(static_cast<std::size_t>(in.tellg()));
@@ -78,12 +84,12 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 FolderListing ListFolder(const std::filesystem::path& folder) {
   FolderListing listing;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = Utf8FromPath(entry.path().filename());
     if (entry.is_symlink()) {
       const std::string target = std::filesystem::read_symlink(entry.path()).string();
       listing["link " + name] = Bytes(target.begin(), target.end());
     } else if (entry.is_regular_file()) {
-      listing[name] = ReadBytes(entry.path().string());
+      listing[name] = ReadBytes(Utf8FromPath(entry.path()));
     } else {
       listing["other " + name] = {};
     }

@@ -19,7 +19,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& Path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+  // The UTF-8 path of `name` (UTF-8) in the folder.
+  std::string operator/(const std::string& name) const;
 
  private:
   std::filesystem::path m_path;
@@ -29,6 +30,7 @@ class TempDir {
 // from the wrong offset or the wrong file shows.
 Bytes Pattern(std::size_t count, unsigned seed);
 
+// Paths are UTF-8, as the engine takes them.
 void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);
 
