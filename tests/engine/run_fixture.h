@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "patch_job.h"
 #include "temp_dir.h"
@@ -36,6 +38,38 @@ class RunFixture : public testing::Test {
     job.startText = std::move(start);
     job.endText = std::move(end);
     return job;
+  }
+
+  // The kinds of run that write, each on the folder ResetFolder makes.
+  struct RunKind {
+    const char* name;
+    PatchJob job;
+    bool withDestination;  // an existing file under the destination name
+  };
+  std::vector<RunKind> KindsOfRun() const {
+    return {{"patched copy", Copy("1000"), false},
+            {"patched copy over an existing file", Copy("1000"), true},
+            {"cut", Cut("1000", "2FFFF"), false},
+            {"cut over an existing file", Cut("1000", "2FFFF"), true},
+            {"in place", InPlace("1000"), false}};
+  }
+  // Empties the folder and writes the files again; the transcript is longer than one copy
+  // buffer.
+  void ResetFolder(bool withDestination) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      std::filesystem::remove(entry.path());
+    Files(0x40000, 100000);
+    if (withDestination)
+      WriteBytes(destination, Pattern(3000, 5));
+  }
+  // A later run that opens the image and writes into the folder, then leaves no trace: it
+  // plays back a journal and removes stale temporary files.
+  void SettleFolder() {
+    PatchJob settle = Cut("0", "0");
+    settle.destinationPath = dir / "settle.bin";
+    const RunResult result = RunJob(settle);
+    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    std::filesystem::remove(settle.destinationPath);
   }
 
   // The job must be refused with `reason` in its sentence, and every file of the folder must
