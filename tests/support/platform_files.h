@@ -11,8 +11,19 @@ namespace zarneth::test {
 bool MakeFifo(const std::string& path);
 // Makes a symbolic link; false where links are not tested (Windows).
 bool MakeSymlink(const std::string& target, const std::string& link);
+// Makes "fifo" (a FIFO) and "dangling" (a link to "gone.bin", which does not exist) in
+// `folder`; false where the system has no FIFOs or links are not tested (Windows).
+bool MakeFifoAndDanglingLink(const std::string& folder);
+inline constexpr const char* kNoFifosOrLinks =
+    "no FIFOs here, and symbolic links are tested on POSIX only";
+
 // Takes every write bit away (POSIX) or sets the read-only attribute (Windows).
 void MakeReadOnly(const std::string& path);
+
+// Gives a file access unlike a new file's: permission bits 0640 and, as root, another owner
+// (POSIX); the hidden and archive attributes (Windows). AccessOf describes it, for comparing.
+void GiveUnusualAccess(const std::string& path);
+std::string AccessOf(const std::string& path);
 
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;

@@ -19,9 +19,22 @@ bool MakeSymlink(const std::string&, const std::string&) {
   return false;
 }
 
+bool MakeFifoAndDanglingLink(const std::string& folder) {
+  return MakeFifo(folder + "/fifo") && MakeSymlink(folder + "/gone.bin", folder + "/dangling");
+}
+
 void MakeReadOnly(const std::string& path) {
   const std::wstring wide = WideFromUtf8(path);
   ::SetFileAttributesW(wide.c_str(), ::GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_READONLY);
+}
+
+void GiveUnusualAccess(const std::string& path) {
+  ::SetFileAttributesW(WideFromUtf8(path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+std::string AccessOf(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+  return "attributes " + std::to_string(attributes);
 }
 
 std::string MissingFileText() {
