@@ -11,13 +11,13 @@
 #include "win_types.h"
 #include "wnd.h"
 
-class QPaintEvent;
-
 namespace zarneth::fw {
 
 class CDialog;
 class CPaintDC;
 class DialogWindow;
+// What the backend keeps of a running dialog (its window, the paint in progress).
+struct DialogNative;
 
 // One row of a dialog's message map: a notification from a control, and the member
 // function that handles it.
@@ -61,7 +61,7 @@ class CDialog : public CWnd {
   void SendMessage(Message message, CPaintDC& dc);
 
   // The control with this number while the dialog runs, else null.
-  QWidget* GetControlWidget(int id) const;
+  WindowHandle GetDlgItem(int id) const;
 
   // Used by DDX_Control.
   void BindControl(int id, CWnd& control);
@@ -81,19 +81,20 @@ class CDialog : public CWnd {
 
  private:
   friend class DialogWindow;
+  friend struct DialogNative;
 
   // Runs a handler; an escaping exception becomes a message box and the dialog stays open.
   void Guarded(const std::function<void()>& handler);
   void Dispatch(int id, Notification code);
   void DispatchSysCommand(unsigned id);
-  QWidget* OwnerWidget() const;
+  // The window that owns this dialog: its parent, else the main window, else none.
+  WindowHandle OwnerWindow() const;
   const DialogTemplate* GetTemplate() const;
 
   int m_templateId;
   std::optional<DialogTemplate> m_indirectTemplate;
   CWnd* m_parent;
-  DialogWindow* m_window = nullptr;
-  QPaintEvent* m_paintEvent = nullptr;
+  DialogNative* m_native = nullptr;  // while DoModal runs
   std::unique_ptr<CMenu> m_systemMenu;
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QStringList>
 #include <string>
 
 #include "win_types.h"
@@ -21,9 +20,6 @@ class CFileDialog {
   // IDOK with a chosen path, or IDCANCEL.
   int DoModal();
   std::string GetPathName() const { return m_pathName; }
-
-  // The Qt name filters for a filter text, e.g. "All Files (*)".
-  static QStringList NameFilters(const std::string& filter);
 
  private:
   bool m_open;

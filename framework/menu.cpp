@@ -1,49 +1,35 @@
 #include "menu.h"
 
-#include <QAction>
-#include <QMenu>
-
 #include "win_types.h"
 
 namespace zarneth::fw {
 
-CMenu::CMenu(QWidget* parent, std::function<void(unsigned)> onCommand)
-    : m_menu(std::make_unique<QMenu>(parent)), m_onCommand(std::move(onCommand)) {}
-
-CMenu::~CMenu() = default;
+CMenu::CMenu(CommandHandler onCommand, AppendHandler onAppend)
+    : m_onCommand(std::move(onCommand)), m_onAppend(std::move(onAppend)) {}
 
 bool CMenu::AppendMenu(unsigned flags, unsigned id, const std::string& text) {
-  if (flags & MF_SEPARATOR) {
-    m_menu->addSeparator();
-    return true;
-  }
-  QAction* action = m_menu->addAction(QString::fromStdString(text));
-  action->setData(id);
-  QObject::connect(action, &QAction::triggered, m_menu.get(), [this, id] { m_onCommand(id); });
+  MenuEntry entry{flags, (flags & MF_SEPARATOR) ? 0u : id, (flags & MF_SEPARATOR) ? "" : text};
+  if (m_onAppend)
+    m_onAppend(entry);
+  m_entries.push_back(std::move(entry));
   return true;
 }
 
 int CMenu::GetMenuItemCount() const {
-  return static_cast<int>(m_menu->actions().size());
+  return static_cast<int>(m_entries.size());
 }
 
 unsigned CMenu::GetMenuItemID(int position) const {
-  const QAction* action = m_menu->actions().value(position);
-  return action && !action->isSeparator() ? action->data().toUInt() : 0;
+  return position >= 0 && position < GetMenuItemCount() ? m_entries[position].id : 0;
 }
 
 std::string CMenu::GetMenuString(int position) const {
-  const QAction* action = m_menu->actions().value(position);
-  return action ? action->text().toStdString() : std::string();
+  return position >= 0 && position < GetMenuItemCount() ? m_entries[position].text : "";
 }
 
 bool CMenu::IsSeparator(int position) const {
-  const QAction* action = m_menu->actions().value(position);
-  return action && action->isSeparator();
-}
-
-void CMenu::Popup(const QPoint& globalPosition) {
-  m_menu->popup(globalPosition);
+  return position >= 0 && position < GetMenuItemCount() &&
+         (m_entries[position].flags & MF_SEPARATOR) != 0;
 }
 
 }  // namespace zarneth::fw

@@ -1,37 +1,43 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
-
-class QMenu;
-class QPoint;
-class QWidget;
+#include <vector>
 
 namespace zarneth::fw {
 
+// One entry of a menu: MF_SEPARATOR, or MF_STRING with a command number and a text ("&"
+// marks the access key).
+struct MenuEntry {
+  unsigned flags = 0;
+  unsigned id = 0;
+  std::string text;
+};
+
 // A popup menu whose entries carry command numbers; choosing one calls the owner's handler
-// with that number. The dialogs use it as their window menu.
+// with that number. The dialogs use it as their window menu: the backend shows these
+// entries (Qt) or keeps the system's own menu in step with them (Win32).
 class CMenu {
  public:
-  CMenu(QWidget* parent, std::function<void(unsigned)> onCommand);
-  ~CMenu();
-  CMenu(const CMenu&) = delete;
-  CMenu& operator=(const CMenu&) = delete;
+  using CommandHandler = std::function<void(unsigned)>;
+  using AppendHandler = std::function<void(const MenuEntry&)>;
 
-  // MF_SEPARATOR, or MF_STRING with a command number and a text ("&" marks the access key).
+  explicit CMenu(CommandHandler onCommand, AppendHandler onAppend = {});
+
   bool AppendMenu(unsigned flags, unsigned id = 0, const std::string& text = {});
   int GetMenuItemCount() const;
-  unsigned GetMenuItemID(int position) const;  // 0 for a separator
+  unsigned GetMenuItemID(int position) const;  // 0 for a separator or no entry
   std::string GetMenuString(int position) const;
   bool IsSeparator(int position) const;
 
-  void Popup(const QPoint& globalPosition);
-  QMenu* GetQMenu() const { return m_menu.get(); }
+  const std::vector<MenuEntry>& Entries() const { return m_entries; }
+  // What choosing the entry with this command number does.
+  void Choose(unsigned id) const { m_onCommand(id); }
 
  private:
-  std::unique_ptr<QMenu> m_menu;
-  std::function<void(unsigned)> m_onCommand;
+  std::vector<MenuEntry> m_entries;
+  CommandHandler m_onCommand;
+  AppendHandler m_onAppend;
 };
 
 }  // namespace zarneth::fw

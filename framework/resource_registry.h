@@ -42,7 +42,8 @@ void RegisterString(int id, std::string text);
 // The registered string, or an empty one.
 std::string LoadString(int id);
 
-// Pictures live in the Qt resource system; `path` is e.g. ":/pictures/icon_128.ico".
+// Where the backend finds a picture: a Qt resource path such as ":/pictures/icon_128.ico".
+// The Win32 backend takes pictures by number from the executable's resources instead.
 void RegisterPicture(int id, std::string path);
 std::string FindPicture(int id);
 

@@ -28,7 +28,7 @@ class CWinApp {
 
   // Returns false to end the program once it returns.
   virtual bool InitInstance();
-  // Kept for the classic start-up sequence; Qt's styles always draw 3D controls.
+  // Kept for the classic start-up sequence; today's controls are always drawn in 3D.
   void Enable3dControls() {}
   // There is no help file: says so in a message box.
   void OnHelp();
@@ -48,7 +48,7 @@ class CWinApp {
 
 CWinApp* AfxGetApp();
 
-// The program's entry: creates the Qt application, calls InitInstance, returns the exit code.
+// The program's entry: starts the toolkit, calls InitInstance, returns the exit code.
 int AfxWinMain(int argc, char** argv);
 
 // A message box over the active window, captioned with the application's name.

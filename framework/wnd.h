@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QIcon>
 #include <string>
-
-class QWidget;
 
 namespace zarneth::fw {
 
-// A loaded icon; handles stay valid for the whole program, so they compare by identity.
-struct IconData {
-  int resourceId;
-  QIcon icon;
-};
+// The toolkit's window behind a CWnd: a QWidget with Qt, an HWND with Win32. Only the
+// backend looks inside.
+struct NativeWindow;
+using WindowHandle = NativeWindow*;
+
+// A loaded icon, held as the backend keeps pictures; handles stay valid for the whole
+// program, so they compare by identity.
+struct IconData;
 using HICON = const IconData*;
 
 // Loads an icon picture by number once and hands out the same handle after; null if the
@@ -24,7 +24,7 @@ struct CRect {
   int Height() const { return bottom - top; }
 };
 
-// A window or control: a thin handle on a widget that a dialog owns. Handles are attached
+// A window or control: a thin handle on a window that a dialog owns. Handles are attached
 // while their dialog runs and detached when it ends; calls on a detached handle do nothing.
 class CWnd {
  public:
@@ -33,9 +33,9 @@ class CWnd {
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
-  QWidget* GetSafeWidget() const { return m_widget; }
-  void Attach(QWidget* widget) { m_widget = widget; }
-  void Detach() { m_widget = nullptr; }
+  WindowHandle GetSafeHwnd() const { return m_hWnd; }
+  void Attach(WindowHandle window) { m_hWnd = window; }
+  void Detach() { m_hWnd = nullptr; }
 
   void SetWindowText(const std::string& text);
   std::string GetWindowText() const;
@@ -46,7 +46,7 @@ class CWnd {
   void DragAcceptFiles(bool accept = true);
 
  protected:
-  QWidget* m_widget = nullptr;
+  WindowHandle m_hWnd = nullptr;
 };
 
 class CEdit : public CWnd {};

@@ -18,7 +18,9 @@
 #include "dialog.h"
 #include "dialog_units.h"
 #include "file_dialog.h"
+#include "file_filters.h"
 #include "modal_helpers.h"
+#include "qt_window.h"
 #include "resource_registry.h"
 #include "win_app.h"
 
@@ -122,22 +124,22 @@ class FrameworkTest : public QObject {
   void templateBuildsAFixedWindowInDialogUnits() {
     TestDialog dialog;
     RunModal(dialog, [&] {
-      QWidget* window = dialog.GetSafeWidget();
+      QWidget* window = WidgetOf(dialog);
       const BaseUnits units = BaseUnitsOf(window->font());
       QCOMPARE(window->size(), DialogUnitsToPixels(0, 0, 200, 100, units).size());
       QCOMPARE(window->minimumSize(), window->maximumSize());
-      QCOMPARE(dialog.GetControlWidget(kEdit)->geometry(),
+      QCOMPARE(WidgetOf(dialog.GetDlgItem(kEdit))->geometry(),
                DialogUnitsToPixels(10, 30, 80, 14, units));
-      QVERIFY(!dialog.GetControlWidget(kHidden)->isVisible());
-      QVERIFY(dialog.GetControlWidget(kEdit)->isVisible());
-      auto* combo = qobject_cast<QComboBox*>(dialog.GetControlWidget(kCombo));
+      QVERIFY(!WidgetOf(dialog.GetDlgItem(kHidden))->isVisible());
+      QVERIFY(WidgetOf(dialog.GetDlgItem(kEdit))->isVisible());
+      auto* combo = qobject_cast<QComboBox*>(WidgetOf(dialog.GetDlgItem(kCombo)));
       QCOMPARE(combo->itemText(0), QString("a"));  // sorted
       QCOMPARE(QApplication::focusWidget(), combo);
       // Tab order is template order, skipping the hidden edit.
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget(), dialog.GetControlWidget(kEdit));
+      QCOMPARE(QApplication::focusWidget(), WidgetOf(dialog.GetDlgItem(kEdit)));
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget(), dialog.GetControlWidget(kCheck));
+      QCOMPARE(QApplication::focusWidget(), WidgetOf(dialog.GetDlgItem(kCheck)));
     });
   }
 
@@ -151,11 +153,11 @@ class FrameworkTest : public QObject {
       QCOMPARE(dialog.combo.SetCurSel(7), CB_ERR);
       QCOMPARE(dialog.combo.GetCurSel(), CB_ERR);
 
-      QTest::mouseClick(dialog.GetControlWidget(kCheck), Qt::LeftButton);
+      QTest::mouseClick(WidgetOf(dialog.GetDlgItem(kCheck)), Qt::LeftButton);
       QCOMPARE(dialog.checkClicks, 1);
       QCOMPARE(dialog.check.GetCheck(), BST_UNCHECKED);  // the box flipped itself
       dialog.combo.SetCurSel(0);
-      QTest::keyClick(dialog.GetControlWidget(kCombo), Qt::Key_Down);
+      QTest::keyClick(WidgetOf(dialog.GetDlgItem(kCombo)), Qt::Key_Down);
       QCOMPARE(dialog.selectionChanges, 1);
       QCOMPARE(dialog.combo.GetCurSel(), 1);
     });
@@ -164,18 +166,18 @@ class FrameworkTest : public QObject {
   void enterPressesTheDefaultButtonAndEscapeCancels() {
     TestDialog dialog;
     const int result = RunModal(dialog, [&] {
-      QTest::keyClick(dialog.GetControlWidget(kEdit), Qt::Key_Return);
+      QTest::keyClick(WidgetOf(dialog.GetDlgItem(kEdit)), Qt::Key_Return);
       QCOMPARE(dialog.defaultClicks, 1);
-      QTest::keyClick(dialog.GetControlWidget(kEdit), Qt::Key_Escape);
-      QVERIFY(!dialog.GetSafeWidget()->isVisible());
+      QTest::keyClick(WidgetOf(dialog.GetDlgItem(kEdit)), Qt::Key_Escape);
+      QVERIFY(!WidgetOf(dialog)->isVisible());
     });
     QCOMPARE(result, IDCANCEL);
-    QVERIFY2(!dialog.check.GetSafeWidget(), "bound controls are detached after the dialog");
+    QVERIFY2(!WidgetOf(dialog.check), "bound controls are detached after the dialog");
   }
 
   void theCloseBoxCancels() {
     TestDialog dialog;
-    QCOMPARE(RunModal(dialog, [&] { dialog.GetSafeWidget()->close(); }), IDCANCEL);
+    QCOMPARE(RunModal(dialog, [&] { WidgetOf(dialog)->close(); }), IDCANCEL);
   }
 
   void anEscapingErrorIsReportedAndTheDialogStaysOpen() {
@@ -188,11 +190,11 @@ class FrameworkTest : public QObject {
             text = qobject_cast<QMessageBox*>(box)->text();
             test::PressOk(box);
           },
-          [&] { QTest::mouseClick(dialog.GetControlWidget(kThrow), Qt::LeftButton); }));
+          [&] { QTest::mouseClick(WidgetOf(dialog.GetDlgItem(kThrow)), Qt::LeftButton); }));
       QCOMPARE(caption, QString("FrameworkTests"));
       QCOMPARE(text, QString("cannot write file x: No space left on device"));
-      QVERIFY(dialog.GetSafeWidget()->isVisible());
-      QTest::mouseClick(dialog.GetControlWidget(kCheck), Qt::LeftButton);
+      QVERIFY(WidgetOf(dialog)->isVisible());
+      QTest::mouseClick(WidgetOf(dialog.GetDlgItem(kCheck)), Qt::LeftButton);
       QCOMPARE(dialog.checkClicks, 1);
 
       dialog.outOfMemory = true;
@@ -201,7 +203,7 @@ class FrameworkTest : public QObject {
             text = qobject_cast<QMessageBox*>(box)->text();
             test::PressOk(box);
           },
-          [&] { QTest::mouseClick(dialog.GetControlWidget(kThrow), Qt::LeftButton); }));
+          [&] { QTest::mouseClick(WidgetOf(dialog.GetDlgItem(kThrow)), Qt::LeftButton); }));
       QCOMPARE(text, QString("There is not enough memory to finish this command."));
     });
   }
@@ -215,26 +217,26 @@ class FrameworkTest : public QObject {
       menu->AppendMenu(MF_SEPARATOR);
       menu->AppendMenu(MF_STRING, 0x0020, "&Extra");
       QVERIFY(menu->IsSeparator(menu->GetMenuItemCount() - 2));
-      menu->GetQMenu()->actions().last()->trigger();
+      menu->Choose(menu->GetMenuItemID(menu->GetMenuItemCount() - 1));
       QCOMPARE(dialog.lastSysCommand, 0x0020u);
 
       // Right click on the free area and Alt+Space both open it.
-      QWidget* window = dialog.GetSafeWidget();
+      QWidget* window = WidgetOf(dialog);
       QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(window->width() - 3, 3),
                               window->mapToGlobal(QPoint(window->width() - 3, 3)));
       QApplication::sendEvent(window, &click);
-      QTRY_VERIFY(menu->GetQMenu()->isVisible());
-      menu->GetQMenu()->hide();
-      QTest::keyClick(dialog.GetControlWidget(kEdit), Qt::Key_Space, Qt::AltModifier);
-      QTRY_VERIFY(menu->GetQMenu()->isVisible());
-      menu->GetQMenu()->hide();
+      QTRY_VERIFY(WindowMenuPopup(dialog)->isVisible());
+      WindowMenuPopup(dialog)->hide();
+      QTest::keyClick(WidgetOf(dialog.GetDlgItem(kEdit)), Qt::Key_Space, Qt::AltModifier);
+      QTRY_VERIFY(WindowMenuPopup(dialog)->isVisible());
+      WindowMenuPopup(dialog)->hide();
     });
   }
 
   void theAllFilesFilterMatchesNamesWithoutADot() {
-    const QStringList filters = CFileDialog::NameFilters("All Files (*.*)|*.*||");
+    const QStringList filters = NameFilters("All Files (*.*)|*.*||");
     QCOMPARE(filters, QStringList{"All Files (*)"});
-    QCOMPARE(CFileDialog::NameFilters("Images|*.bin;*.img||"), QStringList{"Images (*.bin *.img)"});
+    QCOMPARE(NameFilters("Images|*.bin;*.img||"), QStringList{"Images (*.bin *.img)"});
   }
 
   void aPickerReturnsItsPathOnlyWhenAccepted() {

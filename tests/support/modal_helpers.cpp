@@ -1,4 +1,5 @@
 #include "modal_helpers.h"
+#include "qt_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,12 +17,12 @@ namespace zarneth::test {
 int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
   QTimer::singleShot(0, [&] {
     // Focus and window shortcuts need the dialog to be the active window.
-    QWidget* window = dialog.GetSafeWidget();
+    QWidget* window = fw::WidgetOf(dialog);
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window))
       qWarning("the dialog did not become active");
     body();
-    if (dialog.GetSafeWidget())
+    if (fw::WidgetOf(dialog))
       dialog.EndDialog(fw::IDCANCEL);
   });
   return dialog.DoModal();

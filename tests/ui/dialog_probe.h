@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "patch_dialog.h"
+#include "qt_window.h"
 #include "resource_ids.h"
 #include "win_app.h"
 
@@ -25,10 +26,10 @@ class DialogProbe : public CPatchDialog {
   using CPatchDialog::m_zarnethMode;
 
   fw::HICON DragIcon() { return OnQueryDragIcon(); }
-  QWidget* Control(int id) const { return GetControlWidget(id); }
+  QWidget* Control(int id) const { return fw::WidgetOf(GetDlgItem(id)); }
   template <class W>
   W* Control(int id) const {
-    return qobject_cast<W*>(GetControlWidget(id));
+    return qobject_cast<W*>(fw::WidgetOf(GetDlgItem(id)));
   }
 };
 

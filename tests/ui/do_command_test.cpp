@@ -18,6 +18,7 @@
 #include "fault_injection.h"
 #include "modal_helpers.h"
 #include "paint_dc.h"
+#include "qt_window.h"
 #include "system_call_hook.h"
 #include "temp_dir.h"
 #include "ui_tests.h"
@@ -79,7 +80,7 @@ void DoCommandTest::emptyFieldsShowTheFailureDialogInEitherMode() {
       QVERIFY(seen.opened);
       QCOMPARE(seen.caption, QString("Can't doing"));
       QCOMPARE(seen.texts, (QStringList{"Can'n open files!", "no source file given"}));
-      QCOMPARE(seen.owner, d.GetSafeWidget());  // owned by the main window, which waits
+      QCOMPARE(seen.owner, fw::WidgetOf(d));  // owned by the main window, which waits
       QVERIFY(seen.modal);
       QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
     }
@@ -172,7 +173,7 @@ void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
     QCOMPARE(seen.caption, QString("ui_tests"));  // the application's name
     QCOMPARE(seen.texts.size(), 1);
     QVERIFY2(seen.texts[0].startsWith("cannot sync file"), qPrintable(seen.texts[0]));
-    QVERIFY(QApplication::activeModalWidget() == d.GetSafeWidget());
+    QVERIFY(QApplication::activeModalWidget() == fw::WidgetOf(d));
     QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
 
     // The run's files were closed: the next run on the same image succeeds.
@@ -286,7 +287,7 @@ void DoCommandTest::aboutBoxFromTheWindowMenu() {
             hasIcon = hasIcon || label->pixmap().size() == QSize(32, 32);
           PressOk(about);
         },
-        [&] { menu->GetQMenu()->actions().last()->trigger(); }));
+        [&] { menu->Choose(menu->GetMenuItemID(menu->GetMenuItemCount() - 1)); }));
     QCOMPARE(caption, QString("About Zarneth"));
     QCOMPARE(texts.value(0), QString("Zarneth Version 1.0"));
     QCOMPARE(texts.size(), 2);
@@ -305,7 +306,7 @@ void DoCommandTest::minimizedIconIsCentred() {
   QFETCH(QSize, size);
   DialogProbe d;
   RunModal(d, [&] {
-    QWidget* window = d.GetSafeWidget();
+    QWidget* window = fw::WidgetOf(d);
     window->showMinimized();
     QVERIFY(d.IsIconic());
     window->setFixedSize(size);

@@ -19,6 +19,7 @@
 #include "dialog_units.h"
 #include "modal_helpers.h"
 #include "model_presets.h"
+#include "qt_window.h"
 #include "ui_tests.h"
 
 namespace zarneth::test {
@@ -38,7 +39,7 @@ struct FormState {
 };
 
 FormState Read(const DialogProbe& d) {
-  return {d.GetSafeWidget()->windowTitle(),
+  return {fw::WidgetOf(d)->windowTitle(),
           d.Control<QPushButton>(IDC_MODE)->text(),
           d.Control<QLineEdit>(IDC_START)->text(),
           d.Control<QLineEdit>(IDC_END)->text(),
@@ -86,7 +87,7 @@ void PatchDialogTest::startState() {
     QCOMPARE(QApplication::focusWidget(), combo);
     QVERIFY(d.GetIcon(true) == d.m_hIcon && d.GetIcon(false) == d.m_hIcon);
     QVERIFY(d.m_hIcon && d.DragIcon() == d.m_hIcon);
-    QVERIFY(!d.GetSafeWidget()->windowIcon().isNull());
+    QVERIFY(!fw::WidgetOf(d)->windowIcon().isNull());
   });
 }
 
@@ -246,7 +247,7 @@ void PatchDialogTest::droppedFilesFillOnlyThePathFields() {
   RunModal(d, [&] {
     const int field = target == 0 ? IDC_SOURCE : target;
     const QString before = d.Control<QLineEdit>(field)->text();
-    DropUrls(target == 0 ? d.GetSafeWidget() : d.Control(target),
+    DropUrls(target == 0 ? fw::WidgetOf(d) : d.Control(target),
              {QUrl(url), QUrl("file:///second.bin")});
     QCOMPARE(d.Control<QLineEdit>(field)->text(),
              fills ? QString("/home/user/images/be4 v135.bin") : before);
@@ -279,7 +280,7 @@ void PatchDialogTest::tabOrderFollowsTheTemplate() {
 void PatchDialogTest::geometryFollowsTheDialogFont() {
   DialogProbe d;
   RunModal(d, [&] {
-    QWidget* window = d.GetSafeWidget();
+    QWidget* window = fw::WidgetOf(d);
     const fw::BaseUnits units = fw::BaseUnitsOf(window->font());
     QCOMPARE(window->size(), fw::DialogUnitsToPixels(0, 0, 367, 178, units).size());
     QCOMPARE(d.Control(IDC_DO)->geometry(), fw::DialogUnitsToPixels(297, 139, 50, 14, units));
@@ -302,7 +303,7 @@ void PatchDialogTest::geometryFollowsTheDialogFont() {
 void PatchDialogTest::pixelGeometryWithAKnownFont() {
   DialogProbe d;
   RunModal(d, [&] {
-    QWidget* window = d.GetSafeWidget();
+    QWidget* window = fw::WidgetOf(d);
     if (QFontInfo(window->font()).family() != "DejaVu Sans" || window->font().pointSize() != 8)
       QSKIP("the dialog font here is not DejaVu Sans 8 pt");
     // DejaVu Sans at 8 pt: 52 letters are 353 pixels wide, so 7 x 13 pixel base units.

@@ -5,42 +5,6 @@
 #include <QMessageBox>
 
 namespace zarneth::fw {
-namespace {
-
-CWinApp* g_app = nullptr;
-
-}  // namespace
-
-CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : "") {
-  g_app = this;
-}
-
-CWinApp::~CWinApp() {
-  if (g_app == this)
-    g_app = nullptr;
-}
-
-bool CWinApp::InitInstance() {
-  return true;
-}
-
-void CWinApp::OnHelp() {
-  AfxMessageBox("No help is available for " + GetAppName() + ".", MB_OK);
-}
-
-bool CWinApp::OnCmdMsg(int id) {
-  for (const AppMessageMapEntry& entry : GetMessageMap()) {
-    if (entry.id == id) {
-      (this->*entry.handler)();
-      return true;
-    }
-  }
-  return false;
-}
-
-std::span<const AppMessageMapEntry> CWinApp::GetMessageMap() const {
-  return {};
-}
 
 std::string CWinApp::GetAppName() const {
   if (!m_appName.empty())
@@ -49,10 +13,6 @@ std::string CWinApp::GetAppName() const {
   const QString file =
       QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
   return QFileInfo(file).completeBaseName().toStdString();
-}
-
-CWinApp* AfxGetApp() {
-  return g_app;
 }
 
 int AfxWinMain(int argc, char** argv) {

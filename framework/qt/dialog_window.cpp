@@ -11,6 +11,7 @@
 #include "control_factory.h"
 #include "dialog.h"
 #include "dialog_units.h"
+#include "qt_window.h"
 
 namespace zarneth::fw {
 namespace {
@@ -82,14 +83,33 @@ void DialogWindow::FocusFirstTabStop() {
 }
 
 void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
-  if (CMenu* menu = m_owner.GetSystemMenu(false))
-    menu->Popup(globalPosition);
+  CMenu* menu = m_owner.GetSystemMenu(false);
+  if (!menu)
+    return;
+  if (!m_windowMenu)
+    m_windowMenu = new QMenu(this);
+  m_windowMenu->clear();
+  for (const MenuEntry& entry : menu->Entries()) {
+    if (entry.flags & MF_SEPARATOR) {
+      m_windowMenu->addSeparator();
+      continue;
+    }
+    const unsigned id = entry.id;
+    connect(m_windowMenu->addAction(QString::fromStdString(entry.text)), &QAction::triggered, this,
+            [menu, id] { menu->Choose(id); });
+  }
+  m_windowMenu->popup(globalPosition);
 }
 
 void DialogWindow::paintEvent(QPaintEvent* event) {
-  m_owner.m_paintEvent = event;
+  m_owner.m_native->paintEvent = event;
   m_owner.Guarded([this] { m_owner.OnPaint(); });
-  m_owner.m_paintEvent = nullptr;
+  m_owner.m_native->paintEvent = nullptr;
+}
+
+QMenu* WindowMenuPopup(const CDialog& dialog) {
+  const DialogWindow* window = DialogNative::WindowOf(dialog);
+  return window ? window->WindowMenuPopup() : nullptr;
 }
 
 void DialogWindow::reject() {

@@ -1,7 +1,5 @@
 #include "wnd.h"
 
-#include "file_drop.h"
-
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +9,8 @@
 #include <memory>
 
 #include "dialog.h"
+#include "file_drop.h"
+#include "qt_window.h"
 #include "resource_registry.h"
 #include "win_types.h"
 
@@ -29,62 +29,63 @@ HICON LoadIconResource(int id) {
 }
 
 void CWnd::SetWindowText(const std::string& text) {
-  if (!m_widget)
+  QWidget* widget = WidgetOf(m_hWnd);
+  if (!widget)
     return;
   const QString value = QString::fromStdString(text);
-  if (auto* edit = qobject_cast<QLineEdit*>(m_widget)) {
+  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(m_hWnd))) {
     edit->setText(value);
-  } else if (auto* button = qobject_cast<QAbstractButton*>(m_widget)) {
+  } else if (auto* button = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd))) {
     button->setText(value);
-  } else if (auto* label = qobject_cast<QLabel*>(m_widget)) {
+  } else if (auto* label = qobject_cast<QLabel*>(WidgetOf(m_hWnd))) {
     label->setText(value);
   } else {
-    m_widget->setWindowTitle(value);
+    WidgetOf(m_hWnd)->setWindowTitle(value);
   }
 }
 
 std::string CWnd::GetWindowText() const {
-  if (!m_widget)
+  if (!WidgetOf(m_hWnd))
     return {};
-  if (auto* edit = qobject_cast<QLineEdit*>(m_widget))
+  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(m_hWnd)))
     return edit->text().toStdString();
-  if (auto* button = qobject_cast<QAbstractButton*>(m_widget))
+  if (auto* button = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd)))
     return button->text().toStdString();
-  if (auto* label = qobject_cast<QLabel*>(m_widget))
+  if (auto* label = qobject_cast<QLabel*>(WidgetOf(m_hWnd)))
     return label->text().toStdString();
-  if (auto* combo = qobject_cast<QComboBox*>(m_widget))
+  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd)))
     return combo->currentText().toStdString();
-  return m_widget->windowTitle().toStdString();
+  return WidgetOf(m_hWnd)->windowTitle().toStdString();
 }
 
 void CWnd::EnableWindow(bool enable) {
-  if (m_widget)
-    m_widget->setEnabled(enable);
+  if (WidgetOf(m_hWnd))
+    WidgetOf(m_hWnd)->setEnabled(enable);
 }
 
 void CWnd::ShowWindow(int command) {
-  if (m_widget)
-    m_widget->setVisible(command != SW_HIDE);
+  if (WidgetOf(m_hWnd))
+    WidgetOf(m_hWnd)->setVisible(command != SW_HIDE);
 }
 
 void CWnd::DragAcceptFiles(bool accept) {
-  if (m_widget)
-    AcceptFileDrops(m_widget, accept);
+  if (WidgetOf(m_hWnd))
+    AcceptFileDrops(WidgetOf(m_hWnd), accept);
 }
 
 void CButton::SetCheck(int state) {
   // setChecked does not emit clicked(), so no BN_CLICKED reaches the message map.
-  if (auto* box = qobject_cast<QAbstractButton*>(m_widget))
+  if (auto* box = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd)))
     box->setChecked(state == BST_CHECKED);
 }
 
 int CButton::GetCheck() const {
-  auto* box = qobject_cast<QAbstractButton*>(m_widget);
+  auto* box = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd));
   return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
 int CComboBox::SetCurSel(int index) {
-  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd));
   if (!combo)
     return CB_ERR;
   const bool valid = index >= 0 && index < combo->count();
@@ -94,12 +95,8 @@ int CComboBox::SetCurSel(int index) {
 }
 
 int CComboBox::GetCurSel() const {
-  auto* combo = qobject_cast<QComboBox*>(m_widget);
+  auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd));
   return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
-}
-
-void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
-  pDX->m_pDlgWnd->BindControl(id, control);
 }
 
 }  // namespace zarneth::fw

@@ -1,7 +1,6 @@
 #include "paint_dc.h"
 
-#include <QWidget>
-
+#include "qt_window.h"
 #include "win_types.h"
 
 namespace zarneth::fw {
@@ -15,14 +14,17 @@ int GetSystemMetrics(SystemMetric metric) {
   return 0;
 }
 
-CPaintDC::CPaintDC(CWnd* window) : m_painter(window->GetSafeWidget()) {}
+CPaintDC::CPaintDC(CWnd* window)
+    : m_native(std::make_unique<PaintNative>(WidgetOf(window->GetSafeHwnd()))) {}
+
+CPaintDC::~CPaintDC() = default;
 
 void CPaintDC::DrawIcon(int x, int y, HICON icon) {
   if (!icon)
     return;
   const int width = GetSystemMetrics(SM_CXICON);
   const int height = GetSystemMetrics(SM_CYICON);
-  m_painter.drawPixmap(x, y, icon->icon.pixmap(width, height));
+  m_native->painter.drawPixmap(x, y, icon->icon.pixmap(width, height));
 }
 
 }  // namespace zarneth::fw

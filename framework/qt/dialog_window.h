@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMenu>
 #include <map>
 #include <vector>
 
@@ -20,6 +21,8 @@ class DialogWindow : public QDialog {
   void FocusFirstTabStop();
   void DefaultPaint(QPaintEvent* event) { QDialog::paintEvent(event); }
   void PopupSystemMenu(const QPoint& globalPosition);
+  // The popup that shows the window menu: built from its entries each time it opens.
+  QMenu* WindowMenuPopup() const { return m_windowMenu; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -33,6 +36,7 @@ class DialogWindow : public QDialog {
   CDialog& m_owner;
   std::map<int, QWidget*> m_controls;
   std::vector<QWidget*> m_tabOrder;
+  QMenu* m_windowMenu = nullptr;
 };
 
 }  // namespace zarneth::fw

@@ -1,5 +1,7 @@
 #include "control_factory.h"
 
+#include "qt_window.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 
-#include "wnd.h"
+#include "file_filters.h"
+#include "qt_window.h"
 
 namespace zarneth::fw {
 
@@ -16,7 +17,7 @@ CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, cons
       m_filter(filter ? filter : ""),
       m_parent(parent) {}
 
-QStringList CFileDialog::NameFilters(const std::string& filter) {
+QStringList NameFilters(const std::string& filter) {
   QString text = QString::fromStdString(filter);
   text.replace(QStringLiteral("*.*"), QStringLiteral("*"));
   const QStringList parts = text.split(QLatin1Char('|'));
@@ -35,7 +36,7 @@ QStringList CFileDialog::NameFilters(const std::string& filter) {
 }
 
 int CFileDialog::DoModal() {
-  QWidget* parent = m_parent ? m_parent->GetSafeWidget() : QApplication::activeWindow();
+  QWidget* parent = m_parent ? WidgetOf(*m_parent) : QApplication::activeWindow();
   QFileDialog dialog(parent);
   // Qt's own picker: the same on every desktop, and reachable by tests and the keyboard.
   dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -1,0 +1,108 @@
+// CDialog on Qt: a DialogWindow (a QDialog) per run of DoModal.
+#include "dialog.h"
+
+#include <QPaintEvent>
+#include <QPalette>
+#include <QWidget>
+
+#include "dialog_window.h"
+#include "paint_dc.h"
+#include "qt_window.h"
+
+namespace zarneth::fw {
+
+int CDialog::DoModal() {
+  const DialogTemplate* dialogTemplate = GetTemplate();
+  if (!dialogTemplate)
+    return -1;
+
+  DialogWindow window(*this, *dialogTemplate, WidgetOf(OwnerWindow()));
+  DialogNative native{&window};
+  m_native = &native;
+  m_hWnd = HandleOf(&window);
+  m_result = IDCANCEL;
+
+  // Whatever way DoModal is left, no handle may keep pointing at the destroyed widgets.
+  struct Detach {
+    CDialog& dialog;
+    ~Detach() {
+      for (CWnd* control : dialog.m_boundControls)
+        control->Detach();
+      dialog.m_boundControls.clear();
+      dialog.m_systemMenu.reset();
+      dialog.m_native = nullptr;
+      dialog.m_hWnd = nullptr;
+    }
+  } detach{*this};
+
+  if (OnInitDialog())
+    window.FocusFirstTabStop();
+  window.exec();
+  return m_result;
+}
+
+void CDialog::EndDialog(int result) {
+  m_result = result;
+  if (m_native)
+    m_native->window->done(result);
+}
+
+void CDialog::OnSysCommand(unsigned id, long) {
+  if (!m_native)
+    return;
+  switch (id & 0xFFF0u) {
+    case SC_MINIMIZE:
+      m_native->window->showMinimized();
+      break;
+    case SC_CLOSE:
+      m_native->window->close();
+      break;
+    default:
+      break;
+  }
+}
+
+void CDialog::Default() {
+  if (m_native && m_native->paintEvent)
+    m_native->window->DefaultPaint(m_native->paintEvent);
+}
+
+CMenu* CDialog::GetSystemMenu(bool /*revert*/) {
+  const DialogTemplate* dialogTemplate = GetTemplate();
+  if (!m_native || !dialogTemplate || !(dialogTemplate->style & WS_SYSMENU))
+    return nullptr;
+  if (!m_systemMenu) {
+    m_systemMenu = std::make_unique<CMenu>([this](unsigned id) { DispatchSysCommand(id); });
+    if (dialogTemplate->style & WS_MINIMIZEBOX)
+      m_systemMenu->AppendMenu(MF_STRING, SC_MINIMIZE, "Mi&nimize");
+    m_systemMenu->AppendMenu(MF_STRING, SC_CLOSE, "&Close");
+  }
+  return m_systemMenu.get();
+}
+
+void CDialog::SetIcon(HICON icon, bool bigIcon) {
+  (bigIcon ? m_bigIcon : m_smallIcon) = icon;
+  // One window icon holds every size; the latest one set stands for both.
+  if (m_native && icon)
+    m_native->window->setWindowIcon(icon->icon);
+}
+
+bool CDialog::IsIconic() const {
+  return m_native && m_native->window->isMinimized();
+}
+
+void CDialog::GetClientRect(CRect* rect) const {
+  const QRect area = m_native ? m_native->window->rect() : QRect();
+  *rect = CRect{0, 0, area.width(), area.height()};
+}
+
+void CDialog::SendMessage(Message message, CPaintDC& dc) {
+  if (message == Message::WM_ICONERASEBKGND && m_native)
+    dc.Native().painter.fillRect(m_native->window->rect(), m_native->window->palette().window());
+}
+
+WindowHandle CDialog::GetDlgItem(int id) const {
+  return m_native ? HandleOf(m_native->window->Control(id)) : nullptr;
+}
+
+}  // namespace zarneth::fw

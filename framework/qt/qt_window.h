@@ -1,0 +1,54 @@
+#pragma once
+
+// How the Qt backend fills the framework's opaque types: a window handle is a QWidget, an
+// icon a QIcon, a paint a QPainter. For the backend and for tests of it, never for ui/.
+
+#include <QIcon>
+#include <QPainter>
+#include <QWidget>
+
+#include "dialog.h"
+#include "paint_dc.h"
+#include "wnd.h"
+
+class QMenu;
+class QPaintEvent;
+
+namespace zarneth::fw {
+
+class DialogWindow;
+
+struct IconData {
+  int resourceId;
+  QIcon icon;
+};
+
+struct PaintNative {
+  explicit PaintNative(QWidget* widget) : painter(widget) {}
+  QPainter painter;
+};
+
+struct DialogNative {
+  DialogWindow* window = nullptr;
+  QPaintEvent* paintEvent = nullptr;
+
+  // The running dialog's window, or null.
+  static DialogWindow* WindowOf(const CDialog& dialog) {
+    return dialog.m_native ? dialog.m_native->window : nullptr;
+  }
+};
+
+inline QWidget* WidgetOf(WindowHandle window) {
+  return reinterpret_cast<QWidget*>(window);
+}
+inline WindowHandle HandleOf(QWidget* widget) {
+  return reinterpret_cast<WindowHandle>(widget);
+}
+inline QWidget* WidgetOf(const CWnd& window) {
+  return WidgetOf(window.GetSafeHwnd());
+}
+
+// The popup that shows a running dialog's window menu, or null.
+QMenu* WindowMenuPopup(const CDialog& dialog);
+
+}  // namespace zarneth::fw
