@@ -30,6 +30,9 @@ class CMenu {
   std::string GetMenuString(int position) const;
   bool IsSeparator(int position) const;
 
+  // From now on, every appended entry also goes to `onAppend`.
+  void KeepInStep(AppendHandler onAppend) { m_onAppend = std::move(onAppend); }
+
   const std::vector<MenuEntry>& Entries() const { return m_entries; }
   // What choosing the entry with this command number does.
   void Choose(unsigned id) const { m_onCommand(id); }

@@ -1,0 +1,45 @@
+// The system's Open and Save As pickers.
+#include "file_dialog.h"
+
+#include "wide_text.h"
+#include "win32_window.h"
+
+namespace zarneth::fw {
+
+CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, const char* fileName,
+                         unsigned flags, const char* filter, CWnd* parent)
+    : m_open(openFileDialog),
+      m_defaultExtension(defaultExtension ? defaultExtension : ""),
+      m_fileName(fileName ? fileName : ""),
+      m_flags(flags),
+      m_filter(filter ? filter : ""),
+      m_parent(parent) {}
+
+int CFileDialog::DoModal() {
+  // The filter's '|' separators become the NULs the system wants.
+  std::wstring filter = WideFromUtf8(m_filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|')
+      c = L'\0';
+  }
+  filter.push_back(L'\0');
+  std::wstring file = WideFromUtf8(m_fileName);
+  file.resize(32768, L'\0');
+  const std::wstring extension = WideFromUtf8(m_defaultExtension);
+
+  OPENFILENAMEW picker{};
+  picker.lStructSize = sizeof picker;
+  picker.hwndOwner = m_parent ? HwndOf(*m_parent) : ::GetActiveWindow();
+  picker.lpstrFilter = m_filter.empty() ? nullptr : filter.c_str();
+  picker.lpstrFile = file.data();
+  picker.nMaxFile = static_cast<DWORD>(file.size());
+  picker.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  picker.Flags = m_flags | OFN_EXPLORER;
+  const BOOL chosen = m_open ? ::GetOpenFileNameW(&picker) : ::GetSaveFileNameW(&picker);
+  if (!chosen)
+    return IDCANCEL;
+  m_pathName = Utf8FromWide(file.c_str());
+  return IDOK;
+}
+
+}  // namespace zarneth::fw

@@ -1,0 +1,42 @@
+#include "win_app.h"
+
+#include "wide_text.h"
+#include "win32_window.h"
+
+namespace zarneth::fw {
+
+std::string CWinApp::GetAppName() const {
+  if (!m_appName.empty())
+    return m_appName;
+  // The executable's name without its last extension: "Zarneth.EXE" gives "Zarneth".
+  std::wstring file(MAX_PATH, L'\0');
+  file.resize(::GetModuleFileNameW(nullptr, file.data(), MAX_PATH));
+  file = file.substr(file.find_last_of(L"\\/") + 1);
+  return Utf8FromWide(file.substr(0, file.find_last_of(L'.')));
+}
+
+int AfxWinMain(int, char**) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  CWinApp* app = AfxGetApp();
+  if (!app)
+    return 1;
+  // InitInstance runs the main dialog itself; false means the program is finished.
+  if (!app->InitInstance())
+    return 0;
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int AfxMessageBox(const std::string& text, unsigned type) {
+  const std::string caption = AfxGetApp() ? AfxGetApp()->GetAppName() : "";
+  ::MessageBoxW(::GetActiveWindow(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(),
+                type);
+  return IDOK;
+}
+
+}  // namespace zarneth::fw
