@@ -5,9 +5,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "child_process.h"
 #include "cli_runner.h"
 #include "file_paths.h"
-#include "process.h"
 #include "wide_text.h"
 
 namespace zarneth::test {

@@ -1,7 +1,7 @@
 #include <stdexcept>
 
+#include "child_process.h"
 #include "dying_run.h"
-#include "process.h"
 
 namespace zarneth::test {
 

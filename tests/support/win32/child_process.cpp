@@ -1,4 +1,4 @@
-#include "process.h"
+#include "child_process.h"
 
 #include <stdexcept>
 

@@ -1,0 +1,123 @@
+#include "modal_driver.h"
+
+#include <algorithm>
+#include <set>
+
+#include "wide_text.h"
+
+namespace zarneth::test {
+namespace {
+
+std::function<void()> g_pending;
+
+void CALLBACK RunPending(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  std::function<void()> pending = std::move(g_pending);
+  g_pending = nullptr;
+  if (pending)
+    pending();
+}
+
+// The thread's visible top-level windows.
+std::set<HWND> TopLevelWindows() {
+  std::set<HWND> windows;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        if (::IsWindowVisible(window))
+          reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+struct Watch {
+  std::set<HWND> before;
+  std::function<void(HWND)> whileOpen;
+  SeenModal seen;
+  int polls = 0;
+};
+Watch* g_watch = nullptr;
+
+void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
+  Watch& watch = *g_watch;
+  for (HWND window : TopLevelWindows()) {
+    if (watch.before.count(window))
+      continue;
+    ::KillTimer(nullptr, timer);
+    watch.seen.opened = true;
+    watch.seen.window = window;
+    watch.seen.caption = TextOf(window);
+    watch.seen.owner = ::GetWindow(window, GW_OWNER);
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM seen) {
+          wchar_t className[32] = {};
+          ::GetClassNameW(child, className, 32);
+          const std::string text = TextOf(child);
+          // Pictures are statics too; their text is only their resource number.
+          const LONG kind = ::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK;
+          if (::lstrcmpiW(className, L"Static") == 0 && !text.empty() && kind != SS_ICON &&
+              kind != SS_BITMAP)
+            reinterpret_cast<SeenModal*>(seen)->texts.push_back(text);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&watch.seen));
+    if (watch.whileOpen)
+      watch.whileOpen(window);
+    if (::IsWindow(window))
+      ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  if (++watch.polls > 1000)
+    ::KillTimer(nullptr, timer);
+}
+
+}  // namespace
+
+int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
+  g_pending = [&dialog, body] {
+    body();
+    if (dialog.GetSafeHwnd())
+      dialog.EndDialog(IDCANCEL);
+  };
+  ::SetTimer(nullptr, 0, 10, &RunPending);
+  return dialog.DoModal();
+}
+
+SeenModal CloseNextModal(const std::function<void()>& action,
+                         const std::function<void(HWND)>& whileOpen) {
+  Watch watch{TopLevelWindows(), whileOpen, {}, 0};
+  Watch* outer = g_watch;
+  g_watch = &watch;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &PollForModal);
+  action();
+  ::KillTimer(nullptr, timer);
+  g_watch = outer;
+  return watch.seen;
+}
+
+std::string TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Utf8FromWide(text);
+}
+
+void Click(HWND control) {
+  ::SendMessageW(control, BM_CLICK, 0, 0);
+}
+
+void Type(HWND edit, const std::string& text) {
+  ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+}
+
+void Pick(HWND combo, int index) {
+  ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  ::SendMessageW(::GetParent(combo), WM_COMMAND,
+                 MAKEWPARAM(::GetDlgCtrlID(combo), fw::kSelectionChanged),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+}  // namespace zarneth::test

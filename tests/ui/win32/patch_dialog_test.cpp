@@ -1,0 +1,212 @@
+// The dialog on the Win32 backend, under Wine: the real dialog manager's windows, driven with
+// the messages a user's clicks and keys send, checked through the system's own calls.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "modal_driver.h"
+#include "model_presets.h"
+#include "patch_dialog.h"
+#include "resource_ids.h"
+#include "resources.h"
+#include "temp_dir.h"
+#include "win_app.h"
+
+namespace zarneth::test {
+namespace {
+
+using namespace zarneth::res;
+
+class Probe : public CPatchDialog {
+ public:
+  using CPatchDialog::m_createNewFile;
+  using CPatchDialog::m_zarnethMode;
+  HWND Item(int id) const { return fw::HwndOf(GetDlgItem(id)); }
+  HWND Window() const { return fw::HwndOf(*this); }
+};
+
+bool Enabled(HWND window) {
+  return ::IsWindowEnabled(window) != 0;
+}
+bool Visible(HWND window) {
+  return ::IsWindowVisible(window) != 0;
+}
+
+// The form as a user sees it, for comparing after round trips.
+struct Form {
+  std::string caption, mode, start, end;
+  bool transcript, check, checked, endShown, destination;
+  bool operator==(const Form&) const = default;
+};
+
+Form Read(const Probe& d) {
+  return {TextOf(d.Window()),
+          TextOf(d.Item(IDC_MODE)),
+          TextOf(d.Item(IDC_START)),
+          TextOf(d.Item(IDC_END)),
+          Enabled(d.Item(IDC_TRANSCRIPT)),
+          Enabled(d.Item(IDC_CREATE_NEW)),
+          ::SendMessageW(d.Item(IDC_CREATE_NEW), BM_GETCHECK, 0, 0) == BST_CHECKED,
+          Visible(d.Item(IDC_END)),
+          Enabled(d.Item(IDC_DESTINATION))};
+}
+
+const Form kStart{"Zarneth language for Alcatel BE4 V4.0 - zarneth mode",
+                  "Cut mode",
+                  "1CD800",
+                  "1DFFFF",
+                  true,
+                  true,
+                  true,
+                  false,
+                  true};
+
+// The application object: its name captions message boxes, its main window owns the
+// result dialogs.
+class PatchDialogTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterResources(); }
+  void TearDown() override { app.m_pMainWnd = nullptr; }
+  fw::CWinApp app{"win32_ui_tests"};
+  TempDir dir;
+};
+
+TEST_F(PatchDialogTest, StartsInZarnethModeWithTheFirstModel) {
+  Probe d;
+  RunModal(d, [&] {
+    EXPECT_EQ(Read(d), kStart);
+    const HWND combo = d.Item(IDC_MODEL);
+    ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(kModelPresets.size()));
+    EXPECT_EQ(::SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(::GetFocus(), combo);
+    EXPECT_NE(::SendMessageW(d.Window(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_TRUE(d.m_zarnethMode && d.m_createNewFile);
+  });
+}
+
+TEST_F(PatchDialogTest, BothTogglesChangeTheFormAndComeBack) {
+  Probe d;
+  RunModal(d, [&] {
+    Click(d.Item(IDC_MODE));
+    const Form cut = Read(d);
+    EXPECT_EQ(cut.caption, "Zarneth language for Alcatel BE4 V4.0 - cut mode");
+    EXPECT_EQ(cut.mode, "Zarneth mode");
+    EXPECT_TRUE(!cut.transcript && !cut.check && cut.endShown && cut.destination);
+    Click(d.Item(IDC_MODE));
+    EXPECT_EQ(Read(d), kStart);
+
+    Click(d.Item(IDC_CREATE_NEW));
+    EXPECT_FALSE(d.m_createNewFile);
+    EXPECT_FALSE(Enabled(d.Item(IDC_DESTINATION)));
+    EXPECT_FALSE(Enabled(d.Item(IDC_BROWSE_DESTINATION)));
+    Click(d.Item(IDC_CREATE_NEW));
+    EXPECT_EQ(Read(d), kStart);
+  });
+}
+
+TEST_F(PatchDialogTest, EachModelPickFillsItsAddresses) {
+  Probe d;
+  RunModal(d, [&] {
+    for (int i = static_cast<int>(kModelPresets.size()) - 1; i >= 0; --i) {
+      Pick(d.Item(IDC_MODEL), i);
+      EXPECT_EQ(TextOf(d.Item(IDC_START)), kModelPresets[i].StartText()) << kModelPresets[i].model;
+      EXPECT_EQ(TextOf(d.Item(IDC_END)), kModelPresets[i].EndText()) << kModelPresets[i].model;
+    }
+  });
+}
+
+TEST_F(PatchDialogTest, DoPatchesACopyOrRefusesATypoAndSaysSo) {
+  const Bytes image = Pattern(0x2000, 1);
+  const Bytes transcript = Pattern(0x100, 2);
+  WriteBytes(dir / "image.bin", image);
+  WriteBytes(dir / "transcript.bin", transcript);
+  Probe d;
+  app.m_pMainWnd = &d;
+  RunModal(d, [&] {
+    Type(d.Item(IDC_SOURCE), dir / "image.bin");
+    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
+    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    Type(d.Item(IDC_START), "1000");
+    SeenModal seen = CloseNextModal([&] { Click(d.Item(IDC_DO)); });
+    ASSERT_TRUE(seen.opened);
+    EXPECT_EQ(seen.caption, "Zarneth done");
+    EXPECT_EQ(seen.owner, d.Window());
+    EXPECT_EQ(ReadBytes(dir / "patched.bin"),
+              Concat({Slice(image, 0, 0x1000), transcript, Slice(image, 0x1100, 0xF00)}));
+
+    Type(d.Item(IDC_START), "1O00");
+    seen = CloseNextModal([&] { Click(d.Item(IDC_DO)); });
+    EXPECT_EQ(seen.caption, "Can't doing");
+    ASSERT_FALSE(seen.texts.empty());
+    EXPECT_EQ(seen.texts[0], "Can'n open files!");
+    std::string detail;
+    for (std::size_t i = 1; i < seen.texts.size(); ++i)
+      detail += seen.texts[i] + " ";
+    EXPECT_NE(detail.find("is not an address"), std::string::npos) << detail;
+  });
+  EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
+}
+
+TEST_F(PatchDialogTest, TheSystemMenuOpensTheAboutBox) {
+  Probe d;
+  RunModal(d, [&] {
+    const HMENU menu = ::GetSystemMenu(d.Window(), FALSE);
+    const int count = ::GetMenuItemCount(menu);
+    ASSERT_GT(count, 2);
+    EXPECT_EQ(::GetMenuItemID(menu, count - 1), IDM_ABOUTBOX);
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&About Zarneth...");
+    const SeenModal about =
+        CloseNextModal([&] { ::SendMessageW(d.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0); });
+    EXPECT_EQ(about.caption, "About Zarneth");
+    ASSERT_FALSE(about.texts.empty());
+    EXPECT_EQ(about.texts[0], "Zarneth Version 1.0");
+  });
+}
+
+TEST_F(PatchDialogTest, TabOrderAndGeometryFollowTheTemplate) {
+  Probe d;
+  RunModal(d, [&] {
+    const int order[] = {IDC_MODEL,
+                         IDC_START,
+                         IDC_SOURCE,
+                         IDC_TRANSCRIPT,
+                         IDC_DESTINATION,
+                         IDC_CREATE_NEW,
+                         IDC_BROWSE_SOURCE,
+                         IDC_BROWSE_TRANSCRIPT,
+                         IDC_BROWSE_DESTINATION,
+                         IDC_DO,
+                         IDCANCEL,
+                         IDC_MODE};
+    HWND control = d.Item(order[0]);
+    for (int id : order) {
+      EXPECT_EQ(::GetDlgCtrlID(control), id);
+      control = ::GetNextDlgTabItem(d.Window(), control, FALSE);
+    }
+    EXPECT_EQ(control, d.Item(IDC_MODEL)) << "the hidden end address is skipped";
+
+    // Dialog units become pixels the dialog manager's way, through the dialog's font: the
+    // position and the size each rounded.
+    const struct {
+      int id;
+      RECT units;  // x, y, width, height
+    } placed[] = {{IDC_DO, {297, 139, 50, 14}},
+                  {IDC_SOURCE, {124, 51, 161, 14}},
+                  {IDC_START, {283, 9, 77, 14}}};
+    for (const auto& [id, units] : placed) {
+      RECT pixels = units;
+      ::MapDialogRect(d.Window(), &pixels);
+      const RECT expected{pixels.left, pixels.top, pixels.left + pixels.right,
+                          pixels.top + pixels.bottom};
+      RECT actual{};
+      ::GetWindowRect(d.Item(id), &actual);
+      ::MapWindowPoints(nullptr, d.Window(), reinterpret_cast<POINT*>(&actual), 2);
+      EXPECT_TRUE(::EqualRect(&expected, &actual)) << "control " << id;
+    }
+  });
+}
+
+}  // namespace
+}  // namespace zarneth::test
