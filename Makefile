@@ -59,9 +59,10 @@ windows: deps
 windows-test: windows
 	ctest --preset windows
 
-# build-windows/zarneth-<version>-win64.zip: zarneth-cli.exe, README and LICENSE.
+# build-windows/zarneth-<version>-win64.zip (the programs, README, LICENSE) and
+# build-windows/zarneth-<version>-win64.exe, the installer.
 windows-package: windows
-	cd build-windows && cpack -G ZIP
+	cd build-windows && cpack
 
 clean:
 	rm -rf build build-asan build-fuzz build-release build-windows
