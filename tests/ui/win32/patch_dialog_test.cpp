@@ -2,6 +2,7 @@
 // the messages a user's clicks and keys send, checked through the system's own calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "modal_driver.h"
@@ -11,6 +12,9 @@
 #include "resources.h"
 #include "temp_dir.h"
 #include "win_app.h"
+
+// DROPFILES; after the framework's headers, as win32_window.h explains.
+#include <shlobj.h>
 
 namespace zarneth::test {
 namespace {
@@ -162,6 +166,36 @@ TEST_F(PatchDialogTest, TheSystemMenuOpensTheAboutBox) {
     EXPECT_EQ(about.caption, "About Zarneth");
     ASSERT_FALSE(about.texts.empty());
     EXPECT_EQ(about.texts[0], "Zarneth Version 1.0");
+  });
+}
+
+// A drop as Explorer makes it: a DROPFILES block with the wide paths, sent as WM_DROPFILES.
+void DropFile(HWND target, const std::wstring& path) {
+  const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+  const HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(drop + 1));
+  ::GlobalUnlock(memory);
+  ::SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+TEST_F(PatchDialogTest, DroppedFilesFillThePathFieldsAndMinimizedItShowsItsIcon) {
+  Probe d;
+  RunModal(d, [&] {
+    for (int id : {IDC_SOURCE, IDC_TRANSCRIPT, IDC_DESTINATION}) {
+      DropFile(d.Item(id), L"C:\\firmware\\be4 v135.bin");
+      EXPECT_EQ(TextOf(d.Item(id)), "C:\\firmware\\be4 v135.bin") << "control " << id;
+    }
+    DropFile(d.Item(IDC_START), L"C:\\firmware\\be4 v135.bin");
+    EXPECT_EQ(TextOf(d.Item(IDC_START)), "1CD800") << "an address field takes no drop";
+
+    ::SendMessageW(d.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(d.Window()));
+    const LRESULT icon = ::SendMessageW(d.Window(), WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(icon, 0);
+    EXPECT_EQ(::SendMessageW(d.Window(), WM_QUERYDRAGICON, 0, 0), icon);
   });
 }
 
