@@ -169,6 +169,34 @@ TEST_F(PatchDialogTest, TheSystemMenuOpensTheAboutBox) {
   });
 }
 
+// Each Browse button opens the system's picker (Open for the inputs, Save As for the
+// destination) with the template's filter; cancelled, it leaves the field as it was.
+TEST_F(PatchDialogTest, TheSystemsPickersOpenAndACancelLeavesTheField) {
+  Probe d;
+  RunModal(d, [&] {
+    const struct {
+      int button;
+      int field;
+    } browses[] = {{IDC_BROWSE_SOURCE, IDC_SOURCE},
+                   {IDC_BROWSE_TRANSCRIPT, IDC_TRANSCRIPT},
+                   {IDC_BROWSE_DESTINATION, IDC_DESTINATION}};
+    for (const auto& [button, field] : browses) {
+      Type(d.Item(field), "kept.bin");
+      std::string fileType;
+      const SeenModal picker = CloseNextModal([&] { Click(d.Item(button)); },
+                                              [&](HWND window) {
+                                                // cmb1: the "Files of type" list.
+                                                fileType = TextOf(::GetDlgItem(window, 0x470));
+                                                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                                              });
+      ASSERT_TRUE(picker.opened) << "button " << button;
+      EXPECT_EQ(picker.caption, button == IDC_BROWSE_DESTINATION ? "Save As" : "Open");
+      EXPECT_EQ(fileType, "All Files (*.*)");
+      EXPECT_EQ(TextOf(d.Item(field)), "kept.bin");
+    }
+  });
+}
+
 // A drop as Explorer makes it: a DROPFILES block with the wide paths, sent as WM_DROPFILES.
 void DropFile(HWND target, const std::wstring& path) {
   const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
