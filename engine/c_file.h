@@ -95,6 +95,9 @@ class CFile {
  private:
   static constexpr std::intptr_t kNoHandle = -1;
 
+  // A refused open: the reason into `whyNot`, and false.
+  static bool Refuse(std::string* whyNot, std::string reason);
+
   bool Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned flags,
              std::string* whyNot);
 

@@ -12,6 +12,12 @@ CFile::~CFile() {
   Abort();
 }
 
+bool CFile::Refuse(std::string* whyNot, std::string reason) {
+  if (whyNot)
+    *whyNot = std::move(reason);
+  return false;
+}
+
 void CFile::Fail(const std::string& operation, int error) const {
   throw CFileException(operation, m_path, error);
 }

@@ -83,6 +83,8 @@ class CDialog : public CWnd {
   friend class DialogWindow;
   friend struct DialogNative;
 
+  // Once DoModal's window is gone: no handle may keep pointing at it or its controls.
+  void DetachAfterRun();
   // Runs a handler; an escaping exception becomes a message box and the dialog stays open.
   void Guarded(const std::function<void()>& handler);
   void Dispatch(int id, Notification code);

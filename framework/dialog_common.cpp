@@ -104,6 +104,15 @@ void CDialog::BindControl(int id, CWnd& control) {
   m_boundControls.push_back(&control);
 }
 
+void CDialog::DetachAfterRun() {
+  for (CWnd* control : m_boundControls)
+    control->Detach();
+  m_boundControls.clear();
+  m_systemMenu.reset();
+  m_native = nullptr;
+  m_hWnd = nullptr;
+}
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   pDX->m_pDlgWnd->BindControl(id, control);
 }

@@ -18,12 +18,6 @@ int FdOf(const CFile& file) {
   return static_cast<int>(file.GetHandle());
 }
 
-bool Refuse(std::string* whyNot, std::string reason) {
-  if (whyNot)
-    *whyNot = std::move(reason);
-  return false;
-}
-
 // Why a file that is not a regular file cannot take part in a run.
 std::string NotRegularReason(mode_t mode) {
   if (S_ISDIR(mode))

@@ -14,12 +14,6 @@ HANDLE HandleOf(const CFile& file) {
   return reinterpret_cast<HANDLE>(file.GetHandle());
 }
 
-bool Refuse(std::string* whyNot, std::string reason) {
-  if (whyNot)
-    *whyNot = std::move(reason);
-  return false;
-}
-
 // The same words the POSIX build gives for a folder.
 constexpr const char* kFolderReason = "Is a directory";
 

@@ -8,15 +8,6 @@
 
 namespace zarneth::fw {
 
-CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, const char* fileName,
-                         unsigned flags, const char* filter, CWnd* parent)
-    : m_open(openFileDialog),
-      m_defaultExtension(defaultExtension ? defaultExtension : ""),
-      m_fileName(fileName ? fileName : ""),
-      m_flags(flags),
-      m_filter(filter ? filter : ""),
-      m_parent(parent) {}
-
 QStringList NameFilters(const std::string& filter) {
   QString text = QString::fromStdString(filter);
   text.replace(QStringLiteral("*.*"), QStringLiteral("*"));

@@ -165,14 +165,7 @@ int CDialog::DoModal() {
   // Whatever way DoModal is left, no handle may keep pointing at the destroyed windows.
   struct Detach {
     CDialog& dialog;
-    ~Detach() {
-      for (CWnd* control : dialog.m_boundControls)
-        control->Detach();
-      dialog.m_boundControls.clear();
-      dialog.m_systemMenu.reset();
-      dialog.m_native = nullptr;
-      dialog.m_hWnd = nullptr;
-    }
+    ~Detach() { dialog.DetachAfterRun(); }
   } detach{*this};
 
   const INT_PTR result = ::DialogBoxIndirectParamW(

@@ -6,15 +6,6 @@
 
 namespace zarneth::fw {
 
-CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, const char* fileName,
-                         unsigned flags, const char* filter, CWnd* parent)
-    : m_open(openFileDialog),
-      m_defaultExtension(defaultExtension ? defaultExtension : ""),
-      m_fileName(fileName ? fileName : ""),
-      m_flags(flags),
-      m_filter(filter ? filter : ""),
-      m_parent(parent) {}
-
 int CFileDialog::DoModal() {
   // The filter's '|' separators become the NULs the system wants.
   std::wstring filter = WideFromUtf8(m_filter);
