@@ -36,10 +36,21 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+namespace {
+
+// `path`'s folder joined with the hidden name "." + `path`'s name + `suffix`. Built with +=:
+// g++ 12 sees overlapping copies in "." + std::string that cannot happen (GCC bug 105329).
+std::string HiddenBeside(const std::string& path, const std::string& suffix) {
+  std::string name = ".";
+  name += NameOf(path);
+  name += suffix;
+  return Utf8FromPath(PathFromUtf8(FolderOf(path)) / PathFromUtf8(name));
+}
+
+}  // namespace
+
 std::string JournalPathFor(const std::string& imagePath) {
-  const std::string image = FinalPath(imagePath, nullptr).value_or(imagePath);
-  return Utf8FromPath(PathFromUtf8(FolderOf(image)) /
-                      PathFromUtf8("." + NameOf(image) + kJournalSuffix));
+  return HiddenBeside(FinalPath(imagePath, nullptr).value_or(imagePath), kJournalSuffix);
 }
 
 bool IsTemporaryName(const std::string& name) {
@@ -52,9 +63,10 @@ bool IsTemporaryName(const std::string& name) {
 }
 
 std::string TemporaryName(const std::string& finalPath, const std::string& unique) {
-  return Utf8FromPath(PathFromUtf8(FolderOf(finalPath)) /
-                      PathFromUtf8("." + NameOf(finalPath) + kTemporaryMark +
-                                   unique.substr(0, kUniqueLength) + kTemporarySuffix));
+  std::string suffix = kTemporaryMark;
+  suffix += unique.substr(0, kUniqueLength);
+  suffix += kTemporarySuffix;
+  return HiddenBeside(finalPath, suffix);
 }
 
 std::filesystem::path PathFromUtf8(const std::string& path) {
