@@ -33,44 +33,45 @@ void CWnd::SetWindowText(const std::string& text) {
   if (!widget)
     return;
   const QString value = QString::fromStdString(text);
-  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(m_hWnd))) {
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     edit->setText(value);
-  } else if (auto* button = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd))) {
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(value);
-  } else if (auto* label = qobject_cast<QLabel*>(WidgetOf(m_hWnd))) {
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(value);
   } else {
-    WidgetOf(m_hWnd)->setWindowTitle(value);
+    widget->setWindowTitle(value);
   }
 }
 
 std::string CWnd::GetWindowText() const {
-  if (!WidgetOf(m_hWnd))
+  QWidget* widget = WidgetOf(m_hWnd);
+  if (!widget)
     return {};
-  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(m_hWnd)))
+  if (auto* edit = qobject_cast<QLineEdit*>(widget))
     return edit->text().toStdString();
-  if (auto* button = qobject_cast<QAbstractButton*>(WidgetOf(m_hWnd)))
+  if (auto* button = qobject_cast<QAbstractButton*>(widget))
     return button->text().toStdString();
-  if (auto* label = qobject_cast<QLabel*>(WidgetOf(m_hWnd)))
+  if (auto* label = qobject_cast<QLabel*>(widget))
     return label->text().toStdString();
-  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd)))
+  if (auto* combo = qobject_cast<QComboBox*>(widget))
     return combo->currentText().toStdString();
-  return WidgetOf(m_hWnd)->windowTitle().toStdString();
+  return widget->windowTitle().toStdString();
 }
 
 void CWnd::EnableWindow(bool enable) {
-  if (WidgetOf(m_hWnd))
-    WidgetOf(m_hWnd)->setEnabled(enable);
+  if (QWidget* widget = WidgetOf(m_hWnd))
+    widget->setEnabled(enable);
 }
 
 void CWnd::ShowWindow(int command) {
-  if (WidgetOf(m_hWnd))
-    WidgetOf(m_hWnd)->setVisible(command != SW_HIDE);
+  if (QWidget* widget = WidgetOf(m_hWnd))
+    widget->setVisible(command != SW_HIDE);
 }
 
 void CWnd::DragAcceptFiles(bool accept) {
-  if (WidgetOf(m_hWnd))
-    AcceptFileDrops(WidgetOf(m_hWnd), accept);
+  if (QWidget* widget = WidgetOf(m_hWnd))
+    AcceptFileDrops(widget, accept);
 }
 
 void CButton::SetCheck(int state) {
