@@ -52,5 +52,29 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   RecordProperty("crash_points", total);
 }
 
+// A stop requested before each system call in turn, as Ctrl+C or SIGINT requests it: the run
+// either ends with RunStopped, having undone everything itself, or finishes whole.
+TEST_F(CrashSweepTest, AStopRequestedAtAnyPointUndoesTheRunOrLetsItFinish) {
+  int stopped = 0;
+  for (const RunKind& kind : KindsOfRun()) {
+    SCOPED_TRACE(kind.name);
+    ResetFolder(kind.withDestination);
+    const FolderListing before = ListFolder(dir.Path());
+    ASSERT_EQ(RunJob(kind.job).outcome, PatchOutcome::Done);
+    const FolderListing after = ListFolder(dir.Path());
+    for (int point = 1;; ++point) {
+      ResetFolder(kind.withDestination);
+      const ChildRun run = RunInterruptedAt(kind.job, Interruption::StopRequest, nullptr, point);
+      if (run == ChildRun::NotReached)
+        break;
+      const bool wasStopped = run == ChildRun::Interrupted;
+      EXPECT_TRUE(ListFolder(dir.Path()) == (wasStopped ? before : after))
+          << "a stop before system call " << point << (wasStopped ? " left a change" : "");
+      stopped += wasStopped;
+    }
+  }
+  EXPECT_GT(stopped, 10) << "few stops landed at a safe point";
+}
+
 }  // namespace
 }  // namespace zarneth::test

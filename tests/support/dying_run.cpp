@@ -1,33 +1,63 @@
 #include "dying_run.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
+#include "stop_request.h"
 #include "system_call_hook.h"
 
 namespace zarneth::test {
 namespace {
 
+// The child's exit codes.
+constexpr int kFinished = 0;
+constexpr int kDied = 77;
+constexpr int kStopped = 78;
+constexpr int kNotReached = 79;
+
 const char* g_call = nullptr;
 int g_remaining = 0;
+Interruption g_how = Interruption::Death;
 
-void DieAtChosenCall(const char* call) {
-  if ((!g_call || std::strcmp(call, g_call) == 0) && --g_remaining == 0)
-    std::_Exit(kDiedStatus);
+void InterruptAtChosenCall(const char* call) {
+  if ((g_call && std::strcmp(call, g_call) != 0) || --g_remaining != 0)
+    return;
+  if (g_how == Interruption::Death)
+    std::_Exit(kDied);
+  RequestStop(SIGINT);
 }
 
 }  // namespace
 
-int RunUntilDeath(const PatchJob& job, const char* call, int occurrence) {
+int RunInChild(const PatchJob& job, Interruption how, const char* call, int occurrence) {
   g_call = call;
   g_remaining = occurrence;
-  SetSystemCallHook(&DieAtChosenCall);
+  g_how = how;
+  SetSystemCallHook(&InterruptAtChosenCall);
   try {
     RunJob(job);
+  } catch (const RunStopped&) {
+    return kStopped;
   } catch (...) {
   }
   SetSystemCallHook(nullptr);
-  return kRanThrough;
+  return g_remaining > 0 ? kNotReached : kFinished;
+}
+
+ChildRun ChildRunOf(int exitCode) {
+  switch (exitCode) {
+    case kDied:
+    case kStopped:
+      return ChildRun::Interrupted;
+    case kFinished:
+      return ChildRun::Finished;
+    case kNotReached:
+      return ChildRun::NotReached;
+    default:
+      throw std::runtime_error("the interrupted run ended with " + std::to_string(exitCode));
+  }
 }
 
 std::vector<std::string> JobArguments(const PatchJob& job) {

@@ -7,17 +7,30 @@
 
 namespace zarneth::test {
 
-// Runs `job` in a child process that ends itself, as a kill would, right before its
-// `occurrence`-th system call named `call` through the engine's seam (any call when `call`
-// is null). True when the child died there; false when the run ended first. POSIX forks;
-// Windows starts the helper program dying_run_child.
-bool RunDyingAt(const PatchJob& job, const char* call, int occurrence);
+// How a run in a child process is interrupted right before its `occurrence`-th system call
+// named `call` through the engine's seam (any call when `call` is null).
+enum class Interruption {
+  Death,        // the process ends itself there, as a kill would
+  StopRequest,  // a stop is requested there, as Ctrl+C or SIGINT does, and the run goes on
+};
 
-// The child's side: runs `job` with the hook set and returns kRanThrough when it ended
-// without dying. kDiedStatus is the exit code of a child that died at its call.
-inline constexpr int kDiedStatus = 77;
-inline constexpr int kRanThrough = 0;
-int RunUntilDeath(const PatchJob& job, const char* call, int occurrence);
+// What became of the child's run: interrupted (died, or ended with RunStopped), finished,
+// or finished before it reached the chosen call.
+enum class ChildRun { Interrupted, Finished, NotReached };
+
+// Runs `job` in a child process, interrupted as asked. POSIX forks; Windows starts the
+// helper program dying_run_child.
+ChildRun RunInterruptedAt(const PatchJob& job, Interruption how, const char* call, int occurrence);
+
+// True when the child died at its call; false when the run ended first.
+inline bool RunDyingAt(const PatchJob& job, const char* call, int occurrence) {
+  return RunInterruptedAt(job, Interruption::Death, call, occurrence) == ChildRun::Interrupted;
+}
+
+// The child's side: runs `job` with the hook set; returns the exit code that tells the
+// parent what became of it.
+int RunInChild(const PatchJob& job, Interruption how, const char* call, int occurrence);
+ChildRun ChildRunOf(int exitCode);
 
 // A job as command-line arguments for the helper program, and back.
 std::vector<std::string> JobArguments(const PatchJob& job);

@@ -7,16 +7,16 @@
 
 namespace zarneth::test {
 
-bool RunDyingAt(const PatchJob& job, const char* call, int occurrence) {
+ChildRun RunInterruptedAt(const PatchJob& job, Interruption how, const char* call, int occurrence) {
   const pid_t child = ::fork();
   if (child < 0)
     throw std::runtime_error("fork failed");
   if (child == 0)
-    ::_exit(RunUntilDeath(job, call, occurrence));
+    ::_exit(RunInChild(job, how, call, occurrence));
   int status = 0;
   if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-    throw std::runtime_error("the dying run did not exit");
-  return WEXITSTATUS(status) == kDiedStatus;
+    throw std::runtime_error("the interrupted run did not exit");
+  return ChildRunOf(WEXITSTATUS(status));
 }
 
 }  // namespace zarneth::test

@@ -1,5 +1,6 @@
-// The dying run's child on Windows: dying_run_child <call or -> <occurrence> <job...>.
-// Exits with kDiedStatus when it died at the chosen call, kRanThrough when the run ended.
+// The interrupted run's child on Windows:
+//   dying_run_child die|stop <call or -> <occurrence> <job...>
+// Its exit code tells the parent what became of the run (see RunInChild).
 #include <string>
 #include <vector>
 
@@ -8,11 +9,13 @@
 
 int main() {
   const std::vector<std::string> arguments = zarneth::Utf8CommandLine();
-  if (arguments.size() != 10)
+  if (arguments.size() != 11)
     return 2;
-  const std::string call = arguments[1];
+  const auto how = arguments[1] == "die" ? zarneth::test::Interruption::Death
+                                         : zarneth::test::Interruption::StopRequest;
+  const std::string call = arguments[2];
   const zarneth::PatchJob job =
-      zarneth::test::JobFromArguments({arguments.begin() + 3, arguments.end()});
-  return zarneth::test::RunUntilDeath(job, call == "-" ? nullptr : call.c_str(),
-                                      std::stoi(arguments[2]));
+      zarneth::test::JobFromArguments({arguments.begin() + 4, arguments.end()});
+  return zarneth::test::RunInChild(job, how, call == "-" ? nullptr : call.c_str(),
+                                   std::stoi(arguments[3]));
 }

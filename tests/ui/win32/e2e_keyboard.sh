@@ -20,10 +20,19 @@ cp "$work/image.bin" "$work/image.orig"
 { head -c 1890304 "$work/image.bin"; cat "$work/transcript.bin";
   tail -c +$((1890304 + 75776 + 1)) "$work/image.bin"; } >"$work/expected.bin"
 windows() { "$wine" winepath -w "$1" 2>/dev/null; }
+# A window Wine has just created may not be viewable yet; focusing it then fails.
+focus() {
+  for _ in $(seq 100); do
+    xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "cannot focus window $1" >&2
+  return 1
+}
 
 "$wine" "$program" & app=$!
 window=$(timeout 60 xdotool search --sync --name '^Zarneth language for Alcatel BE4 V4.0' | head -n 1)
-xdotool windowfocus --sync "$window"
+focus "$window"
 sleep 0.5
 # Focus starts on the model list; then start address, source, transcript, destination.
 xdotool key --delay 50 Tab Tab
@@ -37,21 +46,25 @@ xdotool key Return
 done_window=$(timeout 20 xdotool search --sync --name '^Zarneth done$' | head -n 1)
 [ -n "$done_window" ] || { echo "no 'Zarneth done' window"; exit 1; }
 echo "saw the 'Zarneth done' window"
-xdotool windowfocus --sync "$done_window" key Return
+focus "$done_window"
+xdotool key Return
 for _ in $(seq 50); do xdotool search --name '^Zarneth done$' >/dev/null || break; sleep 0.1; done
 cmp "$work/patched.bin" "$work/expected.bin"
 echo "patched copy matches byte for byte"
 
 # Back to the start address: a typo with a letter O, then Do again.
-xdotool windowfocus --sync "$window" key --delay 50 shift+Tab shift+Tab shift+Tab
+focus "$window"
+xdotool key --delay 50 shift+Tab shift+Tab shift+Tab
 xdotool key ctrl+a
 xdotool type --delay 5 "1CD8OO"
 xdotool key Return
 failed=$(timeout 20 xdotool search --sync --name "^Can.t doing$" | head -n 1)
 [ -n "$failed" ] || { echo "no failure dialog"; exit 1; }
 echo "saw the failure dialog"
-xdotool windowfocus --sync "$failed" key Return
+focus "$failed"
+xdotool key Return
 cmp "$work/image.bin" "$work/image.orig"
 echo "the image is unchanged"
-xdotool windowfocus --sync "$window" key Escape
+focus "$window"
+xdotool key Escape
 wait $app
