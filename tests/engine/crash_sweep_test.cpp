@@ -56,6 +56,7 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
 // either ends with RunStopped, having undone everything itself, or finishes whole.
 TEST_F(CrashSweepTest, AStopRequestedAtAnyPointUndoesTheRunOrLetsItFinish) {
   int stopped = 0;
+  int points = 0;
   for (const RunKind& kind : KindsOfRun()) {
     SCOPED_TRACE(kind.name);
     ResetFolder(kind.withDestination);
@@ -71,8 +72,10 @@ TEST_F(CrashSweepTest, AStopRequestedAtAnyPointUndoesTheRunOrLetsItFinish) {
       EXPECT_TRUE(ListFolder(dir.Path()) == (wasStopped ? before : after))
           << "a stop before system call " << point << (wasStopped ? " left a change" : "");
       stopped += wasStopped;
+      ++points;
     }
   }
+  std::cout << stopped << " of " << points << " stop requests stopped the run\n";
   EXPECT_GT(stopped, 10) << "few stops landed at a safe point";
 }
 
