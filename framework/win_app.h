@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <span>
 #include <string>
 
@@ -50,6 +51,10 @@ CWinApp* AfxGetApp();
 
 // The program's entry: starts the toolkit, calls InitInstance, returns the exit code.
 int AfxWinMain(int argc, char** argv);
+
+// Where a command-line answer (--version, --help) goes: standard output, which for a Windows
+// program without a console of its own is the console it was started from.
+std::ostream& AfxCommandLineOutput();
 
 // A message box over the active window, captioned with the application's name.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);

@@ -1,7 +1,5 @@
 // zarneth: the dialog. Answers --version and --help on the terminal; otherwise opens the
 // dialog and ends when it closes.
-#include <iostream>
-
 #include "command_line.h"
 #include "patch_app.h"
 #include "win_app.h"
@@ -13,7 +11,8 @@ zarneth::CPatchApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto answered = zarneth::AnswerCommandLine(argc, argv, std::cout))
+  if (const auto answered =
+          zarneth::AnswerCommandLine(argc, argv, zarneth::fw::AfxCommandLineOutput()))
     return *answered;
   return zarneth::fw::AfxWinMain(argc, argv);
 }

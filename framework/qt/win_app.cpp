@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <iostream>
 
 namespace zarneth::fw {
 
@@ -25,6 +26,10 @@ int AfxWinMain(int argc, char** argv) {
   if (!app->InitInstance())
     return 0;
   return application.exec();
+}
+
+std::ostream& AfxCommandLineOutput() {
+  return std::cout;
 }
 
 int AfxMessageBox(const std::string& text, unsigned type) {

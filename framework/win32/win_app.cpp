@@ -1,5 +1,8 @@
 #include "win_app.h"
 
+#include <cstdio>
+#include <iostream>
+
 #include "wide_text.h"
 #include "win32_window.h"
 
@@ -30,6 +33,16 @@ int AfxWinMain(int, char**) {
     ::DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+std::ostream& AfxCommandLineOutput() {
+  // Redirected, the output already has somewhere to go; otherwise a program of the windows
+  // subsystem borrows the console of the command prompt it was started from, if any.
+  const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS) &&
+      std::freopen("CONOUT$", "w", stdout))
+    std::cout.clear();
+  return std::cout;
 }
 
 int AfxMessageBox(const std::string& text, unsigned type) {
