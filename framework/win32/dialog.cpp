@@ -19,18 +19,18 @@ CDialog* DialogOf(HWND window) {
 // A transparent picture shows the dialog through the pixels of its corner colour: those
 // pixels take the dialog's own colour. Pictures of 8 bits per pixel change their colour
 // table; those of 24 or 32 bits their pixels.
-void ShowDialogThroughCornerColour(HWND control, int imageId) {
+HBITMAP ShowDialogThroughCornerColour(HWND control, int imageId) {
   const auto bitmap =
       static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   DIBSECTION section{};
   if (!bitmap)
-    return;
+    return nullptr;
   const BITMAP& image = section.dsBm;
   if (::GetObjectW(bitmap, sizeof section, &section) != sizeof section ||
       (image.bmBitsPixel != 8 && image.bmBitsPixel != 24 && image.bmBitsPixel != 32)) {
     ::DeleteObject(bitmap);
-    return;
+    return nullptr;
   }
   const COLORREF face = ::GetSysColor(COLOR_3DFACE);
   auto* bits = static_cast<unsigned char*>(image.bmBits);
@@ -68,17 +68,21 @@ void ShowDialogThroughCornerColour(HWND control, int imageId) {
       ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   if (previous)
     ::DeleteObject(previous);
+  return bitmap;
 }
 
-// The controls are the dialog's children in template order.
-void ShowPicturesThroughTheirCorners(HWND window, const DialogTemplate& dialogTemplate) {
+// The controls are the dialog's children in template order. The pictures made here stay the
+// dialog's to delete: a static deletes no picture it was given.
+void ShowPicturesThroughTheirCorners(HWND window, const DialogTemplate& dialogTemplate,
+                                     std::vector<HBITMAP>& made) {
   HWND child = ::GetWindow(window, GW_CHILD);
   for (const ControlTemplate& control : dialogTemplate.controls) {
     if (!child)
       return;
     if (control.kind == ControlClass::Static && (control.style & 0xFu) == SS_BITMAP &&
         (control.exStyle & WS_EX_TRANSPARENT))
-      ShowDialogThroughCornerColour(child, control.imageId);
+      if (const HBITMAP picture = ShowDialogThroughCornerColour(child, control.imageId))
+        made.push_back(picture);
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
 }
@@ -102,7 +106,7 @@ INT_PTR CALLBACK DialogNative::DialogProc(HWND window, UINT message, WPARAM wPar
         ::SendDlgItemMessageW(window, item.id, CB_ADDSTRING, 0,
                               reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
     }
-    ShowPicturesThroughTheirCorners(window, *dialog->GetTemplate());
+    ShowPicturesThroughTheirCorners(window, *dialog->GetTemplate(), dialog->m_native->pictures);
     bool focusFirst = true;
     try {
       focusFirst = dialog->OnInitDialog();
@@ -171,6 +175,8 @@ int CDialog::DoModal() {
   const INT_PTR result = ::DialogBoxIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(memoryTemplate.data()),
       HwndOf(OwnerWindow()), &DialogNative::DialogProc, reinterpret_cast<LPARAM>(this));
+  for (const HBITMAP picture : native.pictures)
+    ::DeleteObject(picture);
   if (native.escaped)
     std::rethrow_exception(native.escaped);
   return result == -1 ? -1 : m_result;

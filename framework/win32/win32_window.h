@@ -56,6 +56,8 @@ struct DialogNative {
   bool wantsDefault = false;
   // An exception a handler let escape, carried past the system's frames.
   std::exception_ptr escaped;
+  // Pictures the backend made for the dialog's statics, deleted once the dialog is gone.
+  std::vector<HBITMAP> pictures;
 
   static INT_PTR CALLBACK DialogProc(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
