@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "wide_text.h"
 
@@ -55,12 +56,20 @@ HANDLE StartProcess(const std::string& program, const std::vector<std::string>& 
   startup.hStdOutput = out ? out : discard;
   startup.hStdError = err ? err : discard;
   PROCESS_INFORMATION started{};
-  const BOOL ok = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                   creationFlags, nullptr, nullptr, &startup, &started);
+  // Wine now and then refuses a start while other programs start beside it: try again.
+  BOOL ok = FALSE;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+    if (attempt > 0)
+      ::Sleep(200);
+    ok = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, creationFlags,
+                          nullptr, nullptr, &startup, &started);
+    error = ok ? 0 : ::GetLastError();
+  }
   ::CloseHandle(in);
   ::CloseHandle(discard);
   if (!ok)
-    throw std::runtime_error("cannot start " + program);
+    throw std::runtime_error("cannot start " + program + " (error " + std::to_string(error) + ")");
   ::CloseHandle(started.hThread);
   return started.hProcess;
 }
