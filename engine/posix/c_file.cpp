@@ -100,7 +100,7 @@ std::uint32_t CFile::GetLength() const {
     Fail("get the length of", errno);
   if (info.st_size < 0 ||
       static_cast<unsigned long long>(info.st_size) > std::numeric_limits<std::uint32_t>::max())
-    Fail("get the length of", EFBIG);
+    Fail("get the length of", kErrorTooLarge);
   return static_cast<std::uint32_t>(info.st_size);
 }
 

@@ -116,8 +116,7 @@ bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, un
     return refuseAndClose("the file is read-only");
   m_handle = handle;
   m_path = path;
-  m_identity = {info.dwVolumeSerialNumber,
-                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  m_identity = IdentityOfHandle(file).value_or(FileIdentity{});
   return true;
 }
 

@@ -66,13 +66,9 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   const HANDLE handle = OpenToAsk(SystemPath(path));
   if (handle == INVALID_HANDLE_VALUE)
     return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+  const auto identity = IdentityOfHandle(handle);
   ::CloseHandle(handle);
-  if (!known)
-    return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber,
-                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return identity;
 }
 
 int RemoveFile(const std::string& path) {

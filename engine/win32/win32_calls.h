@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
+#include "c_file.h"
 #include "system_call_hook.h"
 
 namespace zarneth {
@@ -24,6 +26,10 @@ struct Win32Calls {
 
 // The calls in force; the real ones unless a test swapped them.
 Win32Calls& ActiveWin32Calls();
+
+// Which file an open handle is: its volume's serial number and its file index. None when the
+// system cannot say.
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle);
 
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {

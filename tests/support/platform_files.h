@@ -7,8 +7,6 @@
 
 namespace zarneth::test {
 
-// Makes a FIFO; false where the platform has none (Windows).
-bool MakeFifo(const std::string& path);
 // Makes a symbolic link; false where links are not tested (Windows).
 bool MakeSymlink(const std::string& target, const std::string& link);
 // Makes "fifo" (a FIFO) and "dangling" (a link to "gone.bin", which does not exist) in

@@ -11,12 +11,8 @@ program=$1
 work=$(mktemp -d)
 trap 'kill $app 2>/dev/null || true; rm -rf "$work"' EXIT
 
-head -c 2097152 /dev/urandom >"$work/image.bin"
-head -c 75776 /dev/urandom >"$work/transcript.bin"
-cp "$work/image.bin" "$work/image.orig"
-# The expected copy: V135's block at 0x1CD800 (1890304) replaced by the transcript.
-{ head -c 1890304 "$work/image.bin"; cat "$work/transcript.bin";
-  tail -c +$((1890304 + 75776 + 1)) "$work/image.bin"; } >"$work/expected.bin"
+source "$(dirname "$0")/e2e_files.sh"
+make_e2e_files "$work"
 
 "$program" & app=$!
 window=$(timeout 20 xdotool search --sync --name '^Zarneth language for Alcatel BE4 V4.0' | head -n 1)

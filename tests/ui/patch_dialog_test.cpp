@@ -20,6 +20,7 @@
 #include "modal_helpers.h"
 #include "model_presets.h"
 #include "qt_window.h"
+#include "tab_order.h"
 #include "ui_tests.h"
 
 namespace zarneth::test {
@@ -255,21 +256,9 @@ void PatchDialogTest::droppedFilesFillOnlyThePathFields() {
 }
 
 void PatchDialogTest::tabOrderFollowsTheTemplate() {
-  const int expected[] = {IDC_MODEL,
-                          IDC_START,
-                          IDC_SOURCE,
-                          IDC_TRANSCRIPT,
-                          IDC_DESTINATION,
-                          IDC_CREATE_NEW,
-                          IDC_BROWSE_SOURCE,
-                          IDC_BROWSE_TRANSCRIPT,
-                          IDC_BROWSE_DESTINATION,
-                          IDC_DO,
-                          fw::IDCANCEL,
-                          IDC_MODE};
   DialogProbe d;
   RunModal(d, [&] {
-    for (int id : expected) {
+    for (int id : kMainDialogTabOrder) {
       QCOMPARE(QApplication::focusWidget(), d.Control(id));
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }

@@ -13,10 +13,6 @@ namespace zarneth::test {
 
 const char* const kDevicePath = "/dev/null";
 
-bool MakeFifo(const std::string& path) {
-  return ::mkfifo(path.c_str(), 0644) == 0;
-}
-
 bool MakeSymlink(const std::string& target, const std::string& link) {
   std::error_code error;
   std::filesystem::create_symlink(target, link, error);
@@ -24,7 +20,8 @@ bool MakeSymlink(const std::string& target, const std::string& link) {
 }
 
 bool MakeFifoAndDanglingLink(const std::string& folder) {
-  return MakeFifo(folder + "/fifo") && MakeSymlink(folder + "/gone.bin", folder + "/dangling");
+  return ::mkfifo((folder + "/fifo").c_str(), 0644) == 0 &&
+         MakeSymlink(folder + "/gone.bin", folder + "/dangling");
 }
 
 void MakeReadOnly(const std::string& path) {

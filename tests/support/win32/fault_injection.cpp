@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "c_file.h"
+#include "file_system.h"
 #include "win32_calls.h"
 
 namespace zarneth::test {
@@ -17,14 +18,6 @@ std::uint64_t g_shortLength = 0;
 
 std::uint64_t OffsetOf(const OVERLAPPED* at) {
   return at ? (std::uint64_t{at->OffsetHigh} << 32) | at->Offset : 0;
-}
-
-std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info))
-    return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber,
-                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 }  // namespace
@@ -78,9 +71,7 @@ void ScopedFaults::NoLocks() {
 }
 
 void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
-  CFile file;
-  file.Open(path, CFile::modeRead);
-  g_short = file.GetIdentity();
+  g_short = IdentityOf(path);
   g_shortLength = bytes;
   ActiveWin32Calls().readFile = [](HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done,
                                    LPOVERLAPPED at) -> BOOL {

@@ -9,18 +9,15 @@ namespace zarneth::test {
 
 const char* const kDevicePath = "NUL";
 
-bool MakeFifo(const std::string&) {
-  return false;
-}
-
 // Symbolic links need a right most users lack (or developer mode), and Wine's links do not
 // open as Windows' do: the tests of links are POSIX's.
 bool MakeSymlink(const std::string&, const std::string&) {
   return false;
 }
 
-bool MakeFifoAndDanglingLink(const std::string& folder) {
-  return MakeFifo(folder + "/fifo") && MakeSymlink(folder + "/gone.bin", folder + "/dangling");
+// Windows has no FIFOs.
+bool MakeFifoAndDanglingLink(const std::string&) {
+  return false;
 }
 
 void MakeReadOnly(const std::string& path) {

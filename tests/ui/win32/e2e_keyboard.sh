@@ -13,12 +13,8 @@ export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 work=$(mktemp -d)
 trap 'kill $app 2>/dev/null || true; "$wine"server -k 2>/dev/null || true; rm -rf "$work"' EXIT
 
-head -c 2097152 /dev/urandom >"$work/image.bin"
-head -c 75776 /dev/urandom >"$work/transcript.bin"
-cp "$work/image.bin" "$work/image.orig"
-# The expected copy: V135's block at 0x1CD800 (1890304) replaced by the transcript.
-{ head -c 1890304 "$work/image.bin"; cat "$work/transcript.bin";
-  tail -c +$((1890304 + 75776 + 1)) "$work/image.bin"; } >"$work/expected.bin"
+source "$(dirname "$0")/../e2e_files.sh"
+make_e2e_files "$work"
 windows() { "$wine" winepath -w "$1" 2>/dev/null; }
 # A window Wine has just created may not be viewable yet; focusing it then fails.
 focus() {
@@ -28,6 +24,17 @@ focus() {
   done
   echo "cannot focus window $1" >&2
   return 1
+}
+# Waits for the window titled $1 (a regular expression), says it was seen, and closes it
+# with Enter.
+see_and_close() {
+  local found
+  found=$(timeout 20 xdotool search --sync --name "$1" | head -n 1)
+  [ -n "$found" ] || { echo "no window '$1'"; exit 1; }
+  echo "saw the '$1' window"
+  focus "$found"
+  xdotool key Return
+  for _ in $(seq 50); do xdotool search --name "$1" >/dev/null || break; sleep 0.1; done
 }
 
 "$wine" "$program" & app=$!
@@ -43,12 +50,7 @@ xdotool key Tab
 xdotool type --delay 5 "$(windows "$work/patched.bin")"
 xdotool key Return
 
-done_window=$(timeout 20 xdotool search --sync --name '^Zarneth done$' | head -n 1)
-[ -n "$done_window" ] || { echo "no 'Zarneth done' window"; exit 1; }
-echo "saw the 'Zarneth done' window"
-focus "$done_window"
-xdotool key Return
-for _ in $(seq 50); do xdotool search --name '^Zarneth done$' >/dev/null || break; sleep 0.1; done
+see_and_close '^Zarneth done$'
 cmp "$work/patched.bin" "$work/expected.bin"
 echo "patched copy matches byte for byte"
 
@@ -58,11 +60,7 @@ xdotool key --delay 50 shift+Tab shift+Tab shift+Tab
 xdotool key ctrl+a
 xdotool type --delay 5 "1CD8OO"
 xdotool key Return
-failed=$(timeout 20 xdotool search --sync --name "^Can.t doing$" | head -n 1)
-[ -n "$failed" ] || { echo "no failure dialog"; exit 1; }
-echo "saw the failure dialog"
-focus "$failed"
-xdotool key Return
+see_and_close '^Can.t doing$'
 cmp "$work/image.bin" "$work/image.orig"
 echo "the image is unchanged"
 focus "$window"

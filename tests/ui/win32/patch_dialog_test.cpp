@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "../tab_order.h"
 #include "modal_driver.h"
 #include "model_presets.h"
 #include "patch_dialog.h"
@@ -230,20 +231,8 @@ TEST_F(PatchDialogTest, DroppedFilesFillThePathFieldsAndMinimizedItShowsItsIcon)
 TEST_F(PatchDialogTest, TabOrderAndGeometryFollowTheTemplate) {
   Probe d;
   RunModal(d, [&] {
-    const int order[] = {IDC_MODEL,
-                         IDC_START,
-                         IDC_SOURCE,
-                         IDC_TRANSCRIPT,
-                         IDC_DESTINATION,
-                         IDC_CREATE_NEW,
-                         IDC_BROWSE_SOURCE,
-                         IDC_BROWSE_TRANSCRIPT,
-                         IDC_BROWSE_DESTINATION,
-                         IDC_DO,
-                         IDCANCEL,
-                         IDC_MODE};
-    HWND control = d.Item(order[0]);
-    for (int id : order) {
+    HWND control = d.Item(kMainDialogTabOrder[0]);
+    for (int id : kMainDialogTabOrder) {
       EXPECT_EQ(::GetDlgCtrlID(control), id);
       control = ::GetNextDlgTabItem(d.Window(), control, FALSE);
     }
