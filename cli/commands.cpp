@@ -1,6 +1,5 @@
 #include "commands.h"
 
-#include <filesystem>
 #include <functional>
 #include <new>
 #include <ostream>
@@ -11,7 +10,7 @@
 #include "hex_address.h"
 #include "model_presets.h"
 #include "patch_job.h"
-#include "run_files.h"
+#include "quoted_name.h"
 #include "stop_request.h"
 
 namespace zarneth::cli {
@@ -29,15 +28,19 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
             const std::function<std::string(const RunResult&)>& describeDone) {
   try {
     const RunResult result = RunJob(job);
-    for (const std::string& note : result.notes)
-      err << kProgram << ": " << note << '\n';
     if (result.outcome == PatchOutcome::Failed) {
-      err << kProgram << ": failed: " << result.failureReason << '\n';
+      err << kProgram << ": failed: " << result.failureReason;
+      if (result.overrunBytes > 0)
+        err << "; give --allow-overrun to write past the block anyway";
+      err << '\n';
       return kExitFailed;
     }
     if (!quiet)
       out << describeDone(result) << '\n';
-    return kExitDone;
+    if (result.warning.empty())
+      return kExitDone;
+    err << kProgram << ": warning: " << result.warning << '\n';
+    return kExitUnconfirmed;
   } catch (const RunStopped& stopped) {
     err << kProgram << ": stopped by " << InterruptName(stopped.GetSignal())
         << "; every file is as it was\n";
@@ -50,20 +53,6 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
     err << kProgram << ": error: " << e.what() << '\n';
   }
   return kExitFileError;
-}
-
-// With the model's own start, a transcript longer than the model's language block would
-// overwrite the firmware that follows it. Returns an empty string when it fits or cannot be
-// measured (the run itself then reports the transcript).
-std::string OverrunMessage(const CommandOptions& options, const ModelPreset& preset) {
-  std::error_code error;
-  const auto transcriptSize = std::filesystem::file_size(options.transcript, error);
-  if (error || transcriptSize <= preset.Length())
-    return {};
-  return "transcript " + options.transcript + " is " + std::to_string(transcriptSize) +
-         " bytes, longer than the " + std::to_string(preset.Length()) + " bytes of model " +
-         std::string(preset.model) + "'s language block from " + HexText(preset.start) + " to " +
-         HexText(preset.end) + "; give --allow-overrun to write past it anyway";
 }
 
 }  // namespace
@@ -82,25 +71,20 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   job.transcriptPath = options.transcript;
   job.destinationPath = options.output;
   job.startText = options.start.empty() ? preset->StartText() : options.start;
-
-  // With --start the block may lie anywhere in the image; the run checks the image's end.
-  if (preset && options.start.empty() && !options.allowOverrun) {
-    const std::string overrun = OverrunMessage(options, *preset);
-    if (!overrun.empty()) {
-      err << kProgram << ": " << overrun << '\n';
-      return kExitUsage;
-    }
-  }
+  // With --start the block may lie anywhere in the image; only the image's end bounds it.
+  if (options.start.empty())
+    job.model = options.model;
+  job.allowOverrun = options.allowOverrun;
 
   return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
     if (options.inPlace) {
-      return "patched " + job.sourcePath + " in place: wrote " +
-             std::to_string(result.bytesWritten) + " bytes of " + job.transcriptPath + " at " +
-             HexText(result.start);
+      return "patched " + QuotedName(job.sourcePath) + " in place: wrote " +
+             std::to_string(result.bytesWritten) + " bytes of " + QuotedName(job.transcriptPath) +
+             " at " + HexText(result.start);
     }
-    return "wrote " + job.destinationPath + " (" + std::to_string(result.bytesWritten) +
-           " bytes): " + job.sourcePath + " with " + job.transcriptPath + " at " +
-           HexText(result.start);
+    return "wrote " + QuotedName(job.destinationPath) + " (" + std::to_string(result.bytesWritten) +
+           " bytes): " + QuotedName(job.sourcePath) + " with " + QuotedName(job.transcriptPath) +
+           " at " + HexText(result.start);
   });
 }
 
@@ -122,7 +106,7 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
             ? "an empty range at " + HexText(result.start)
             : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
     return "cut " + std::to_string(result.bytesWritten) + " bytes (" + range + ") of " +
-           job.sourcePath + " into " + job.destinationPath;
+           QuotedName(job.sourcePath) + " into " + QuotedName(job.destinationPath);
   });
 }
 

@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
   app.footer(
       "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside the image.\n"
       "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error (nothing opened),\n"
-      "3 file error during the run (e.g. disk full; nothing changed), 128 + signal number\n"
-      "when stopped by SIGHUP, SIGINT or SIGTERM (nothing changed).\n");
+      "3 file error during the run (e.g. disk full; nothing changed), 4 done, but the\n"
+      "system did not confirm that the new content is on the disk (it is in place),\n"
+      "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM (nothing changed).\n");
 
   CommandOptions options;
   auto* patch = app.add_subcommand("patch", "Write a transcript into an image");

@@ -6,11 +6,13 @@
 
 namespace zarneth {
 
-// A failure of a file that is already open: names the operation, the path and the system's
-// error text, e.g. "cannot write file out.bin: No space left on device".
+// A failure of a file that is already open: names the operation, the quoted path and the
+// system's error text, e.g. "cannot write file 'out.bin': No space left on device".
 class CFileException : public std::runtime_error {
  public:
   CFileException(std::string operation, std::string path, int error);
+  // With the run's own reason in place of a system error's text.
+  CFileException(std::string operation, std::string path, const std::string& reason);
 
   const std::string& GetPath() const { return m_path; }
   int GetError() const { return m_error; }
@@ -24,6 +26,9 @@ class CFileException : public std::runtime_error {
 // values on POSIX, GetLastError() values on Windows).
 extern const int kErrorIo;        // data that should be there could not be read
 extern const int kErrorTooLarge;  // a file outside 32-bit offsets
+
+// The largest length of a file a run works with: its offsets are 32-bit.
+inline constexpr std::uint64_t kMaxFileLength = 0xFFFFFFFFu;
 
 // Which file an open CFile is, whatever name reached it: the same identity under two
 // roles of a run means one file named twice.
@@ -44,6 +49,7 @@ class CFile {
     modeRead = 0x0000,
     modeReadWrite = 0x0002,
     shareExclusive = 0x0010,  // with modeRead: lock out readers too, as a writer does
+    noFollow = 0x0020,        // refuse a symbolic link in place of the file
   };
 
   CFile() = default;
@@ -62,8 +68,12 @@ class CFile {
   // `permissions` are POSIX mode bits; Windows has none to give.
   bool CreateNew(const std::string& path, unsigned permissions, std::string* whyNot = nullptr);
 
-  // Length in bytes; a file of 4 GiB or more throws, it lies outside 32-bit offsets.
-  std::uint32_t GetLength() const;
+  // Length in bytes; a run refuses files longer than kMaxFileLength.
+  std::uint64_t GetLength() const;
+  // How many names (hard links) the file has.
+  std::uint64_t GetLinkCount() const;
+  // Whether the user running owns the file.
+  bool IsOwnedByCaller() const;
 
   // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
   std::uint32_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count);
@@ -79,9 +89,12 @@ class CFile {
   // Whether the file is marked read-only: no write bit at all (POSIX), the read-only
   // attribute (Windows).
   bool IsReadOnly() const;
-  // Gives this file the permission bits and owner (POSIX) or the attributes (Windows) of
-  // `model`, so that a file written in its place looks the same to its owner.
-  void TakeAccessFrom(const CFile& model);
+  // Gives this file the owner and group, then the permission bits (so that set-id bits
+  // survive the change of owner), then the extended attributes and ACLs of `model` (POSIX),
+  // or its attributes and security descriptor (Windows), so that a file written in its place
+  // looks the same to everyone. False when the system let only the owner's superuser give
+  // the file away and the caller is not one; the rest is copied all the same.
+  bool TakeAccessFrom(const CFile& model);
 
   bool IsOpen() const { return m_handle != kNoHandle; }
   const std::string& GetFilePath() const { return m_path; }
@@ -93,6 +106,7 @@ class CFile {
   [[noreturn]] void Fail(const std::string& operation, int error) const;
 
  private:
+  friend class TemporaryFile;
   static constexpr std::intptr_t kNoHandle = -1;
 
   // A refused open: the reason into `whyNot`, and false.

@@ -1,36 +1,34 @@
 #include "cut_operation.h"
 
 #include "c_file.h"
+#include "hex_address.h"
+#include "quoted_name.h"
 #include "run_files.h"
 #include "save_file.h"
-#include "stream_copy.h"
 
 namespace zarneth {
 
 RunResult RunCut(const PatchJob& job, RunResult result) {
   // The source is only read: a read-only image can be cut, and other runs may read it too.
+  RunFiles files(result);
   CFile source;
-  if (!OpenForRole(source, job.sourcePath, CFile::modeRead, "source", result))
+  if (!files.Open(source, job.sourcePath, "source"))
     return result;
-  const std::uint32_t sourceLength = source.GetLength();
-  if (result.start + result.cutLength > sourceLength)
+  const auto sourceLength = files.Length(source, "source");
+  if (!sourceLength)
+    return result;
+  if (result.start + result.cutLength > *sourceLength)
     return FailRun(result, "the range of " + std::to_string(result.cutLength) + " bytes at " +
                                HexText(result.start) + " runs past the end of source file " +
-                               job.sourcePath + " (" + std::to_string(sourceLength) + " bytes)");
+                               QuotedName(job.sourcePath) + " (" + std::to_string(*sourceLength) +
+                               " bytes)");
 
   SaveFile destination;
-  if (!PrepareDestination(destination, job.destinationPath, result) ||
-      RefuseSameFile({{"source", &source}, {"destination", destination.Existing()}}, result) ||
-      !BeginDestination(destination, job.destinationPath, result))
+  if (!files.Prepare(destination, job.destinationPath, SaveFile::Use::NewFile, "destination") ||
+      !files.Begin(destination, job.destinationPath, "destination"))
     return result;
-
-  const std::uint64_t got =
-      CopyBytes(source, result.start, destination.File(), 0, result.cutLength);
-  if (got < result.cutLength)
-    return FailRun(result, ShortReadReason(source, "source", got, result.cutLength));
-  destination.Commit();
-  result.bytesWritten = got;
-  result.outcome = PatchOutcome::Done;
+  result.bytesWritten = result.cutLength;
+  files.WriteAndCommit(destination, {{source, "source", result.start, result.cutLength}});
   return result;
 }
 

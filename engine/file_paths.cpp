@@ -1,14 +1,15 @@
 #include "file_paths.h"
 
-#include "file_system.h"
+#include <random>
+#include <string_view>
 
 namespace zarneth {
 namespace {
 
-constexpr const char* kJournalSuffix = ".zarneth-journal";
 constexpr const char* kTemporaryMark = ".zarneth-";
 constexpr const char* kTemporarySuffix = ".tmp";
 constexpr std::size_t kUniqueLength = 6;
+constexpr std::string_view kUniqueAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
 
 #ifdef _WIN32
 constexpr const char* kSeparators = "\\/";
@@ -49,17 +50,12 @@ std::string HiddenBeside(const std::string& path, const std::string& suffix) {
 
 }  // namespace
 
-std::string JournalPathFor(const std::string& imagePath) {
-  return HiddenBeside(FinalPath(imagePath, nullptr).value_or(imagePath), kJournalSuffix);
-}
-
-bool IsTemporaryName(const std::string& name) {
-  const std::string mark = kTemporaryMark;
-  const std::string suffix = kTemporarySuffix;
-  const std::size_t tail = mark.size() + kUniqueLength + suffix.size();
-  return name.size() > tail + 1 && name[0] == '.' &&
-         name.compare(name.size() - tail, mark.size(), mark) == 0 &&
-         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+std::string UniqueText() {
+  static std::mt19937_64 generator{std::random_device{}()};
+  std::string text(kUniqueLength, 'a');
+  for (char& c : text)
+    c = kUniqueAlphabet[generator() % kUniqueAlphabet.size()];
+  return text;
 }
 
 std::string TemporaryName(const std::string& finalPath, const std::string& unique) {
@@ -67,6 +63,18 @@ std::string TemporaryName(const std::string& finalPath, const std::string& uniqu
   suffix += unique.substr(0, kUniqueLength);
   suffix += kTemporarySuffix;
   return HiddenBeside(finalPath, suffix);
+}
+
+bool IsTemporaryNameOf(const std::string& name, const std::string& finalName) {
+  std::string prefix = ".";
+  prefix += finalName;
+  prefix += kTemporaryMark;
+  const std::string_view suffix = kTemporarySuffix;
+  if (name.size() != prefix.size() + kUniqueLength + suffix.size() || !name.starts_with(prefix) ||
+      !name.ends_with(suffix))
+    return false;
+  const std::string_view unique = std::string_view(name).substr(prefix.size(), kUniqueLength);
+  return unique.find_first_not_of(kUniqueAlphabet) == std::string_view::npos;
 }
 
 std::filesystem::path PathFromUtf8(const std::string& path) {

@@ -10,14 +10,13 @@ namespace zarneth {
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
 
-// The undo journal of an in-place run on `imagePath`: a hidden file beside the image the
-// name leads to, ".<image name>.zarneth-journal".
-std::string JournalPathFor(const std::string& imagePath);
-
-// Whether a name in a folder is one of the save file's temporary names,
-// ".<name>.zarneth-XXXXXX.tmp".
-bool IsTemporaryName(const std::string& name);
+// The save file's named temporaries beside `finalPath`: ".<final name>.zarneth-XXXXXX.tmp",
+// with six characters of UniqueText's alphabet. IsTemporaryNameOf says whether a name in
+// the folder is exactly such a name for `finalName`, and nothing else.
 std::string TemporaryName(const std::string& finalPath, const std::string& unique);
+bool IsTemporaryNameOf(const std::string& name, const std::string& finalName);
+// Six characters drawn at random from [a-z0-9].
+std::string UniqueText();
 
 // A UTF-8 path as std::filesystem takes it, and back: std::string alone would mean the
 // ANSI code page on Windows.

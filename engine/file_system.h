@@ -10,22 +10,34 @@
 
 namespace zarneth {
 
-// The path of the file a name leads to, links followed; for a name that does not exist
-// yet, the name itself. None for a dangling symbolic link, with the reason in `whyNot`.
+// The path of the file a name leads to, following a symbolic link (and a link it leads to)
+// only where the kernel's protected-symlink rule lets the caller follow it, whatever the
+// machine's setting: in a sticky folder writable by all, only a link owned by the caller
+// or by the folder's owner. For a name that does not exist yet, the name itself. None,
+// with the reason in `whyNot`, for a link the rule refuses and for a dangling link.
 std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot);
 
 // Whether anything exists under `path` (a dangling link counts).
 bool PathExists(const std::string& path);
 
-// Which file `path` names now; none when it names nothing.
+// Which file `path` names now, a link itself rather than what it leads to; none when it
+// names nothing.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // Removes the name `path`; 0, or the system's error number.
 int RemoveFile(const std::string& path);
 
-// Puts the file `from` in the place of `to` in one step, replacing what `to` named. Throws
-// CFileException naming `to`.
-void MoveIntoPlace(const std::string& from, const std::string& to);
+// Removes the file `file` holds open under its path, then closes it; never throws.
+void RemoveHeldFile(CFile& file);
+
+// Puts the file `from` in the place of `to` in one step: replacing what `to` names when
+// `replaces`, otherwise only while nothing has the name `to`. Throws CFileException naming
+// `to`.
+void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces);
+
+// Lets go of a file about to be replaced where the system replaces no file held open
+// (Windows); elsewhere it stays held through the rename.
+void ReleaseBeforeReplace(CFile& file);
 
 // Makes the folder's entries (a rename, a new or a removed file) durable. Throws
 // CFileException naming `pathInFolder` when the folder cannot be synced.

@@ -46,4 +46,10 @@ std::string FormatHexAddress(std::uint32_t value) {
   return text;
 }
 
+std::string HexText(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
 }  // namespace zarneth

@@ -21,4 +21,7 @@ std::optional<std::uint32_t> ParseHexAddress(std::string_view text);
 // digits, no prefix ("1CD800").
 std::string FormatHexAddress(std::uint32_t value);
 
+// An address or offset as messages write it: "0x1CD800".
+std::string HexText(std::uint64_t value);
+
 }  // namespace zarneth

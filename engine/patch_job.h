@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace zarneth {
 
@@ -23,25 +22,33 @@ struct PatchJob {
   std::string destinationPath;
   std::string startText;
   std::string endText;
+  // The model the form or the command line picked ("V135"; empty for none). With its own
+  // start address, a transcript longer than its language block is refused unless
+  // allowOverrun: it would overwrite the firmware after the block.
+  std::string model;
+  bool allowOverrun = false;
 };
 
 // What a run reports back: the outcome, the addresses it worked with, for a failed run a
-// short sentence saying which check or which file refused and why, and notes on what it
-// did besides its job (an interrupted earlier run it undid).
+// short sentence saying which check or which file refused and why. A Done run with a
+// warning put every byte in place, but the system did not confirm that the last step (the
+// folder's new entry) is on the disk.
 struct RunResult {
   PatchOutcome outcome = PatchOutcome::Failed;
   std::uint32_t start = 0;         // the start address as parsed
   std::uint64_t cutLength = 0;     // Cut mode: end - start + 1
   std::uint64_t bytesWritten = 0;  // bytes written to the source or the destination
+  std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
   std::string failureReason;
-  std::vector<std::string> notes;
+  std::string warning;
 };
 
 // Checks the job and runs its operation. Every check (paths, addresses, files, ranges, one
-// file in two roles) comes before anything is written, and a run either completes, synced
-// to the disk, or leaves every file as it was. Refusals come back as Failed; a failure of a
-// file that is already open escapes as CFileException and a stop request as RunStopped,
-// both after the run's changes were undone.
+// file in two roles, the model's block) comes before anything is written, and a run either
+// completes, synced to the disk, or leaves every file as it was. Refusals come back as
+// Failed; a failure of a file that is already open escapes as CFileException and a stop
+// request as RunStopped, both with every file as it was. Once the destination was renamed
+// into place the run is Done, with a warning for anything that failed after.
 RunResult RunJob(const PatchJob& job);
 
 }  // namespace zarneth

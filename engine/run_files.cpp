@@ -1,43 +1,16 @@
 #include "run_files.h"
 
-#include <cstdio>
+#include <string_view>
 
-#include "file_paths.h"
 #include "file_system.h"
-#include "journal.h"
+#include "quoted_name.h"
+#include "stream_copy.h"
 
 namespace zarneth {
 namespace {
 
-std::string Cannot(const char* purpose, const char* role, const std::string& path,
-                   const std::string& why) {
-  return std::string("cannot ") + purpose + " " + role + " file " + path + ": " + why;
-}
-
-// Settles the journal of `file`, open for writing; false when its journal does not fit.
-bool Settle(CFile& file, const char* role, RunResult& result) {
-  const JournalSettlement settled = SettleJournal(file);
-  const std::string subject = std::string(role) + " file " + file.GetFilePath();
-  switch (settled.state) {
-    case JournalState::None:
-      return true;
-    case JournalState::PlayedBack:
-      result.notes.push_back("undid an interrupted run on " + subject + ": restored " +
-                             std::to_string(settled.length) + " bytes at " +
-                             HexText(settled.offset));
-      return true;
-    case JournalState::TornRemoved:
-      result.notes.push_back("removed the unfinished undo journal of " + subject +
-                             "; the file had not been touched");
-      return true;
-    case JournalState::Mismatch:
-      break;
-  }
-  FailRun(result, "cannot undo the interrupted run on " + subject + ": its journal " +
-                      JournalPathFor(file.GetFilePath()) + " was written for a file of " +
-                      std::to_string(settled.savedImageLength) + " bytes, the file now has " +
-                      std::to_string(file.GetLength()) + " bytes; nothing was changed");
-  return false;
+const char* PurposeOf(SaveFile::Use use) {
+  return use == SaveFile::Use::InPlace ? "patch" : "create";
 }
 
 }  // namespace
@@ -50,81 +23,97 @@ RunResult& FailRun(RunResult& result, std::string reason) {
 
 std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t got,
                             std::uint64_t wanted) {
-  return std::string(role) + " file " + file.GetFilePath() + " came up short: read " +
+  return std::string(role) + " file " + QuotedName(file.GetFilePath()) + " came up short: read " +
          std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
 }
 
-std::string HexText(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
-bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const char* role,
-                 RunResult& result) {
-  const bool writes = (flags & CFile::modeReadWrite) != 0;
-  const char* purpose = writes ? "open for reading and writing" : "open for reading";
-  // A run interrupted between the settling and the open may leave a new journal: look again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    std::string whyNot;
-    if (!file.Open(path, flags, &whyNot)) {
-      FailRun(result, Cannot(purpose, role, path, whyNot));
-      return false;
-    }
-    if (!PathExists(JournalPathFor(path)))
-      return true;
-    if (writes)
-      return Settle(file, role, result);
-    // Playing a journal back writes the file, so it takes the writer's lock for that.
-    file.Close();
-    CFile writer;
-    if (!writer.Open(path, CFile::modeReadWrite, &whyNot)) {
-      FailRun(result, Cannot("undo the interrupted run on", role, path, whyNot));
-      return false;
-    }
-    if (!Settle(writer, role, result))
-      return false;
-    writer.Close();
-  }
-  FailRun(result, Cannot(purpose, role, path, "it keeps changing under the run"));
+bool RunFiles::Fail(const char* purpose, const char* role, const std::string& path,
+                    const std::string& why) {
+  const bool inPlace = std::string_view(purpose) == PurposeOf(SaveFile::Use::InPlace);
+  FailRun(m_result, std::string("cannot ") + purpose + " " + role + " file " + QuotedName(path) +
+                        (inPlace ? " in place: " : ": ") + why);
   return false;
 }
 
-bool PrepareDestination(SaveFile& destination, const std::string& path, RunResult& result) {
-  if (PathExists(JournalPathFor(path))) {
-    CFile settled;
-    if (!OpenForRole(settled, path, CFile::modeReadWrite, "destination", result))
-      return false;
-    settled.Close();
-  }
-  std::string whyNot;
-  if (destination.Prepare(path, &whyNot))
+bool RunFiles::RefuseSameFile(const CFile& file, const char* role) {
+  for (const auto& [heldRole, held] : m_held) {
+    if (held->GetIdentity() != file.GetIdentity())
+      continue;
+    FailRun(m_result, std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
+                          " and the " + role + " file " + QuotedName(file.GetFilePath()) +
+                          " are the same file");
     return true;
-  FailRun(result, Cannot("create", "destination", path, whyNot));
+  }
   return false;
 }
 
-bool BeginDestination(SaveFile& destination, const std::string& path, RunResult& result) {
+bool RunFiles::RefuseSameFile(const std::string& path, const char* role) {
+  const auto identity = IdentityOf(FinalPath(path, nullptr).value_or(path));
+  for (const auto& [heldRole, held] : m_held) {
+    if (!identity || held->GetIdentity() != *identity)
+      continue;
+    FailRun(m_result, std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
+                          " and the " + role + " file " + QuotedName(path) + " are the same file");
+    return true;
+  }
+  return false;
+}
+
+bool RunFiles::Open(CFile& file, const std::string& path, const char* role) {
+  std::string whyNot;
+  if (!file.Open(path, CFile::modeRead, &whyNot))
+    return RefuseSameFile(path, role) ? false : Fail("open for reading", role, path, whyNot);
+  if (RefuseSameFile(file, role))
+    return false;
+  m_held.emplace_back(role, &file);
+  return true;
+}
+
+bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
+                       const char* role) {
+  std::string whyNot;
+  if (!destination.Prepare(path, use, &whyNot))
+    return RefuseSameFile(path, role) ? false : Fail(PurposeOf(use), role, path, whyNot);
+  if (const CFile* existing = destination.Existing()) {
+    if (RefuseSameFile(*existing, role))
+      return false;
+    m_held.emplace_back(role, existing);
+  }
+  return true;
+}
+
+bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char* role) {
   std::string whyNot;
   if (destination.Begin(&whyNot))
     return true;
-  FailRun(result, Cannot("create", "destination", path, whyNot));
-  return false;
+  return Fail(PurposeOf(destination.GetUse()), role, path, whyNot);
 }
 
-bool RefuseSameFile(std::initializer_list<HeldFile> files, RunResult& result) {
-  for (auto first = files.begin(); first != files.end(); ++first) {
-    for (auto second = first + 1; second != files.end(); ++second) {
-      if (!first->second || !second->second ||
-          first->second->GetIdentity() != second->second->GetIdentity())
-        continue;
-      FailRun(result, std::string("the ") + first->first + " file " + first->second->GetFilePath() +
-                          " and the " + second->first + " file " + second->second->GetFilePath() +
-                          " are the same file");
-      return true;
+std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {
+  const std::uint64_t length = file.GetLength();
+  if (length <= kMaxFileLength)
+    return static_cast<std::uint32_t>(length);
+  FailRun(m_result, std::string(role) + " file " + QuotedName(file.GetFilePath()) + " has " +
+                        std::to_string(length) + " bytes, more than the " +
+                        std::to_string(kMaxFileLength) +
+                        " bytes (4 GiB - 1) that 32-bit addresses reach");
+  return std::nullopt;
+}
+
+bool RunFiles::WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces) {
+  std::uint64_t at = 0;
+  for (const Piece& piece : pieces) {
+    const std::uint64_t got =
+        CopyBytes(piece.from, piece.offset, destination.File(), at, piece.count);
+    if (got < piece.count) {
+      FailRun(m_result, ShortReadReason(piece.from, piece.role, got, piece.count));
+      return false;
     }
+    at += got;
   }
-  return false;
+  m_result.warning = destination.Commit();
+  m_result.outcome = PatchOutcome::Done;
+  return true;
 }
 
 }  // namespace zarneth

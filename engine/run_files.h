@@ -1,14 +1,16 @@
 #pragma once
 
 // How an operation takes hold of its files and reports a refusal: each file is opened for
-// its role ("source", "transcript", "destination") with its journal settled first, the same
-// file in two roles is refused, and every refusal becomes a Failed result with a sentence
-// naming the role, the path and the reason.
+// its role ("source", "transcript", "destination"), one file in two roles is refused in
+// one sentence whatever the roles and their order, and every refusal becomes a Failed
+// result with a sentence naming the role, the quoted path and the reason.
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "c_file.h"
 #include "patch_job.h"
@@ -16,20 +18,44 @@
 
 namespace zarneth {
 
-// Opens `file` for one role of a run. An undo journal left beside it by an interrupted run
-// is settled first: played back (noted in `result`) or, when torn, removed.
-bool OpenForRole(CFile& file, const std::string& path, unsigned flags, const char* role,
-                 RunResult& result);
+class RunFiles {
+ public:
+  explicit RunFiles(RunResult& result) : m_result(result) {}
 
-// Checks the destination of a new file and settles its journal, before anything is written.
-bool PrepareDestination(SaveFile& destination, const std::string& path, RunResult& result);
+  // Opens `file` for reading in one role.
+  bool Open(CFile& file, const std::string& path, const char* role);
 
-// Creates the destination's temporary file; the last step before anything is written.
-bool BeginDestination(SaveFile& destination, const std::string& path, RunResult& result);
+  // Checks and holds the destination of a new file, or the image patched in place.
+  bool Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use, const char* role);
 
-// Refuses one file in two roles, found by identity whatever names and locks say.
-using HeldFile = std::pair<const char*, const CFile*>;
-bool RefuseSameFile(std::initializer_list<HeldFile> files, RunResult& result);
+  // Creates the destination's temporary file; the last step before anything is written.
+  bool Begin(SaveFile& destination, const std::string& path, const char* role);
+
+  // The file's length, or none with the run failed for a file beyond 32-bit offsets.
+  std::optional<std::uint32_t> Length(const CFile& file, const char* role);
+
+  // A run of bytes of one file, copied into the new content.
+  struct Piece {
+    CFile& from;
+    const char* role;
+    std::uint64_t offset;
+    std::uint64_t count;
+  };
+  // Writes the pieces one after another into the destination's temporary file and commits
+  // it: Done (with the commit's warning, if any), or Failed when a piece came up short, with
+  // every file as it was. `destination` was begun.
+  bool WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces);
+
+ private:
+  // Refuses `file`, just taken in `role`, when another role holds the same file.
+  bool RefuseSameFile(const CFile& file, const char* role);
+  // After a refused open: the same refusal when the path leads to a file of another role.
+  bool RefuseSameFile(const std::string& path, const char* role);
+  bool Fail(const char* purpose, const char* role, const std::string& path, const std::string& why);
+
+  RunResult& m_result;
+  std::vector<std::pair<const char*, const CFile*>> m_held;
+};
 
 // Marks `result` Failed with `reason` and returns it, for the early exits of an operation.
 RunResult& FailRun(RunResult& result, std::string reason);
@@ -37,8 +63,5 @@ RunResult& FailRun(RunResult& result, std::string reason);
 // The reason for a read that ended before `wanted` bytes: the file changed under the run.
 std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t got,
                             std::uint64_t wanted);
-
-// An address or offset as the user writes it: "0x1CD800".
-std::string HexText(std::uint64_t value);
 
 }  // namespace zarneth

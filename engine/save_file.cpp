@@ -1,108 +1,119 @@
 #include "save_file.h"
 
 #include <filesystem>
-#include <random>
 
 #include "file_paths.h"
 #include "file_system.h"
+#include "quoted_name.h"
 #include "stop_request.h"
 
 namespace zarneth {
 namespace {
 
-std::string UniqueText() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::string text(6, 'a');
-  for (char& c : text)
-    c = kAlphabet[generator() % (sizeof kAlphabet - 1)];
-  return text;
-}
-
-// Whether `path` still names the file open in `file`: a run cleaning the folder may have
-// removed a temporary file in the instant between its creation and its lock.
-bool StillNamed(const CFile& file, const std::string& path) {
-  return IdentityOf(path) == file.GetIdentity();
+bool Refuse(std::string* whyNot, std::string reason) {
+  if (whyNot)
+    *whyNot = std::move(reason);
+  return false;
 }
 
 }  // namespace
 
-void RemoveStaleTemporaries(const std::string& folder) {
+void RemoveStaleTemporaries(const std::string& finalPath) {
+  const std::string finalName = NameOf(finalPath);
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(folder), error)) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(PathFromUtf8(FolderOf(finalPath)), error)) {
     const std::string name = Utf8FromPath(entry.path().filename());
-    if (!IsTemporaryName(name) || !entry.is_regular_file(error) || entry.is_symlink(error))
+    if (!IsTemporaryNameOf(name, finalName))
       continue;
-    // A run that is still writing holds its lock; one that was killed holds nothing.
+    // A run that is still writing holds its lock; one that was killed holds nothing. The
+    // open refuses links and anything but a regular file.
     const std::string path = Utf8FromPath(entry.path());
     CFile stale;
-    if (stale.Open(path, CFile::modeRead | CFile::shareExclusive) && StillNamed(stale, path)) {
-      stale.Close();  // Windows removes no file that is still open
-      RemoveFile(path);
-    }
+    if (stale.Open(path, CFile::modeRead | CFile::shareExclusive | CFile::noFollow) &&
+        stale.IsOwnedByCaller() && IdentityOf(path) == stale.GetIdentity())
+      RemoveHeldFile(stale);
   }
 }
 
-SaveFile::~SaveFile() {
-  if (m_temp.IsOpen() && !m_committed) {
-    // Removed while still locked, so no cleaning run can mistake it for another's (Windows
-    // lets the holder remove a file it created).
-    RemoveFile(m_tempPath);
-    m_temp.Abort();
-  }
-}
-
-bool SaveFile::Prepare(const std::string& path, std::string* whyNot) {
-  const auto finalPath = FinalPath(path, whyNot);
+bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
+  m_use = use;
+  const auto finalPath = zarneth::FinalPath(path, whyNot);
   if (!finalPath)
     return false;
   m_finalPath = *finalPath;
-  if (!PathExists(m_finalPath))
+  if (use == Use::NewFile && !PathExists(m_finalPath))
     return true;
-  if (!m_existing.Open(m_finalPath, CFile::modeRead | CFile::shareExclusive, whyNot))
+  // The name was resolved above: a link put in its place since then is refused.
+  const unsigned mode = use == Use::InPlace
+                            ? CFile::modeReadWrite | CFile::noFollow
+                            : CFile::modeRead | CFile::shareExclusive | CFile::noFollow;
+  if (!m_existing.Open(m_finalPath, mode, whyNot))
     return false;
   if (m_existing.IsReadOnly()) {
     m_existing.Abort();
-    if (whyNot)
-      *whyNot = "the file is read-only";
-    return false;
+    return Refuse(whyNot, "the file is read-only");
+  }
+  if (use == Use::InPlace && m_existing.GetLinkCount() > 1) {
+    const auto names = m_existing.GetLinkCount();
+    m_existing.Abort();
+    return Refuse(whyNot, "it has " + std::to_string(names) +
+                              " names (hard links), and the others would keep the old bytes; "
+                              "write a patched copy instead");
   }
   return true;
 }
 
 bool SaveFile::Begin(std::string* whyNot) {
-  RemoveStaleTemporaries(FolderOf(m_finalPath));
+  RemoveStaleTemporaries(m_finalPath);
   const bool replaces = m_existing.IsOpen();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    m_tempPath = TemporaryName(m_finalPath, UniqueText());
-    if (!m_temp.CreateNew(m_tempPath, replaces ? 0600 : 0666, whyNot)) {
-      if (PathExists(m_tempPath))
-        continue;  // the name is taken: draw another
-      return false;
-    }
-    if (StillNamed(m_temp, m_tempPath))
-      break;
-    m_temp.Abort();
-  }
-  if (!m_temp.IsOpen()) {
-    if (whyNot)
-      *whyNot = "no unused temporary name in the folder";
+  if (!m_temp.Create(m_finalPath, replaces ? 0600 : 0666, whyNot)) {
+    if (m_use == Use::InPlace && whyNot)
+      *whyNot = "its folder " + QuotedName(FolderOf(m_finalPath)) + " does not take a new file (" +
+                *whyNot + "); write a patched copy instead";
     return false;
   }
-  if (replaces)
-    m_temp.TakeAccessFrom(m_existing);
+  if (replaces && !m_temp.File().TakeAccessFrom(m_existing) && m_use == Use::InPlace) {
+    m_temp.Discard();
+    return Refuse(whyNot,
+                  "it belongs to another user, and only they or the superuser can keep it "
+                  "theirs when it is written anew; write a patched copy instead");
+  }
   return true;
 }
 
-void SaveFile::Commit() {
+std::string SaveFile::Commit() {
   StopIfRequested();
-  m_temp.Sync();
-  // Windows replaces no file that is open; the new file stays held until it has the name.
-  m_existing.Close();
-  MoveIntoPlace(m_tempPath, m_finalPath);
-  m_committed = true;
-  m_temp.Close();
-  SyncFolderOf(m_finalPath);
+  CFile& file = m_temp.File();
+  file.Sync();
+  const bool replaces = m_existing.IsOpen();
+  const std::string& name = m_temp.GiveName(Existing());
+  // The destination must still be the file checked and held since Prepare.
+  if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
+    throw CFileException("replace", m_finalPath,
+                         "another file took its name during the run; nothing was changed");
+  ReleaseBeforeReplace(m_existing);
+  MoveIntoPlace(name, m_finalPath, replaces);
+  // The point of no return: the destination holds the new bytes. What fails from here on
+  // is a warning, never a failure of the run.
+  m_temp.Placed();
+  std::string unconfirmed;
+  try {
+    file.Close();
+  } catch (const CFileException& e) {
+    unconfirmed = e.what();
+  }
+  try {
+    SyncFolderOf(m_finalPath);
+  } catch (const CFileException& e) {
+    if (unconfirmed.empty())
+      unconfirmed = e.what();
+  }
+  m_existing.Abort();
+  if (unconfirmed.empty())
+    return {};
+  return "the new content is in place in " + QuotedName(m_finalPath) +
+         ", but the system did not confirm that it is on the disk (" + unconfirmed + ")";
 }
 
 }  // namespace zarneth

@@ -4,48 +4,62 @@
 #include <string>
 
 #include "c_file.h"
+#include "temporary_file.h"
 
 namespace zarneth {
 
-// A new file (a patched copy, a cut) that appears whole or not at all, in the manner of
-// Qt's QSaveFile: the bytes go to a hidden temporary file in the destination's folder;
-// Commit() syncs it, renames it over the destination and syncs the folder. Destroyed without
-// Commit(), it removes the temporary file and the destination is exactly as it was.
+// The one way a run changes a file, a patched copy, a cut and an image patched in place
+// alike, in the manner of Qt's QSaveFile: the new bytes go to a temporary file in the
+// destination's folder; Commit() syncs it, renames it over the destination and syncs the
+// folder. Until the rename every file is as it was; destroyed without Commit(), the save
+// file leaves nothing behind.
 class SaveFile {
  public:
+  enum class Use {
+    NewFile,  // a patched copy or a cut: a new name, or a file to replace
+    InPlace,  // the image itself, which is also read for the new content
+  };
+
   SaveFile() = default;
-  ~SaveFile();
   SaveFile(const SaveFile&) = delete;
   SaveFile& operator=(const SaveFile&) = delete;
 
-  // Checks the destination before anything is written: a new name in an existing folder, or
-  // a regular file with a write bit, which is then held exclusively until the commit so that
-  // no other run reads or writes it meanwhile. A symbolic link leads to the file to replace;
-  // a dangling one is refused.
-  bool Prepare(const std::string& path, std::string* whyNot);
+  // Checks the destination before anything is written. A symbolic link is followed only as
+  // the kernel's protected-symlink rule allows. NewFile: a new name in an existing folder,
+  // or a regular file with a write bit. InPlace: a regular file with a write bit and one
+  // name only (other hard links would keep the old bytes). An existing file is held
+  // exclusively from here to the rename, so no other run reads or writes it meanwhile.
+  bool Prepare(const std::string& path, Use use, std::string* whyNot);
 
   // The existing destination, held since Prepare; none for a new name.
   CFile* Existing() { return m_existing.IsOpen() ? &m_existing : nullptr; }
+  Use GetUse() const { return m_use; }
+  // The path the rename will replace: the file a link led to.
+  const std::string& FinalPath() const { return m_finalPath; }
 
-  // Removes temporary files that earlier, killed runs left in the folder (those nobody holds)
-  // and creates this run's own, with the existing destination's permission bits and owner.
+  // Removes temporaries of this destination that earlier, killed runs left, and creates
+  // this run's own with the existing file's owner, mode and extended attributes.
   bool Begin(std::string* whyNot);
 
   // The temporary file to write, from Begin on.
-  CFile& File() { return m_temp; }
+  CFile& File() { return m_temp.File(); }
 
-  // The last safe point, then: sync, rename over the destination, sync the folder.
-  void Commit();
+  // The last safe point, then: sync, rename over the destination (the point of no return),
+  // sync the folder. A failure before the rename throws, with every file as it was. After
+  // it the destination holds the new bytes whatever happens; the result is then empty, or
+  // a warning that the system did not confirm they are on the disk.
+  std::string Commit();
 
  private:
   std::string m_finalPath;
-  std::string m_tempPath;
+  Use m_use = Use::NewFile;
   CFile m_existing;
-  CFile m_temp;
-  bool m_committed = false;
+  TemporaryFile m_temp;
 };
 
-// Removes the save file's temporary files in `folder` that no run holds any more.
-void RemoveStaleTemporaries(const std::string& folder);
+// Removes the temporaries that killed runs left beside `finalPath`: only a file named
+// exactly ".<final name>.zarneth-XXXXXX.tmp", regular (not a link), owned by the user
+// running, that no run holds. Nothing else, whatever its name.
+void RemoveStaleTemporaries(const std::string& finalPath);
 
 }  // namespace zarneth

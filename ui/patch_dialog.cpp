@@ -157,9 +157,11 @@ void CPatchDialog::OnDo() {
     m_cutLength = static_cast<std::uint32_t>(result.cutLength);
 
   const bool done = result.outcome == PatchOutcome::Done;
-  std::vector<std::string> detail = result.notes;
+  std::vector<std::string> detail;
   if (!done)
     detail.push_back(result.failureReason);
+  else if (!result.warning.empty())
+    detail.push_back(result.warning);
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }
 

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <limits>
+#include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "posix_calls.h"
 
@@ -29,6 +31,55 @@ std::string NotRegularReason(mode_t mode) {
   return "it is not a regular file";
 }
 
+struct stat Status(const CFile& file, const char* purpose) {
+  struct stat info {};
+  if (::fstat(FdOf(file), &info) != 0)
+    file.Fail(purpose, errno);
+  return info;
+}
+
+// The names of `file`'s extended attributes, each ended by a zero byte; empty where the file
+// system keeps none.
+std::vector<char> AttributeNames(const CFile& file) {
+  for (;;) {
+    const ssize_t size = sys::Flistxattr(FdOf(file), nullptr, 0);
+    if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+      return {};
+    if (size < 0)
+      file.Fail("list the extended attributes of", errno);
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t got = sys::Flistxattr(FdOf(file), names.data(), names.size());
+    if (got >= 0) {
+      names.resize(static_cast<std::size_t>(got));
+      return names;
+    }
+    if (errno != ERANGE)  // ERANGE: one was added meanwhile, ask again
+      file.Fail("list the extended attributes of", errno);
+  }
+}
+
+// Every extended attribute of `from` onto `to`: ACLs (system.posix_acl_access), user,
+// security and trusted attributes, whatever the caller can read.
+void CopyExtendedAttributes(const CFile& from, CFile& to) {
+  const std::vector<char> names = AttributeNames(from);
+  std::vector<char> value;
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1) {
+    const char* name = &names[at];
+    ssize_t size = sys::Fgetxattr(FdOf(from), name, nullptr, 0);
+    if (size >= 0) {
+      value.resize(static_cast<std::size_t>(size));
+      size = sys::Fgetxattr(FdOf(from), name, value.data(), value.size());
+    }
+    if (size < 0) {
+      if (errno == ENODATA)
+        continue;  // removed meanwhile
+      from.Fail(std::string("read the extended attribute ") + name + " of", errno);
+    }
+    if (sys::Fsetxattr(FdOf(to), name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+      to.Fail(std::string("set the extended attribute ") + name + " of", errno);
+  }
+}
+
 }  // namespace
 
 const int kErrorIo = EIO;
@@ -47,10 +98,14 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   const bool exclusive = writes || (flags & shareExclusive) != 0;
   // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
   // and on a regular file the flag changes nothing.
-  const int fd =
-      sys::Open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0)
+  const bool noLink = (flags & noFollow) != 0;
+  const int fd = sys::Open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY |
+                                             O_NONBLOCK | (noLink ? O_NOFOLLOW : 0));
+  if (fd < 0) {
+    if (noLink && errno == ELOOP)
+      return Refuse(whyNot, "it is a symbolic link, not the file itself");
     return Refuse(whyNot, SystemErrorText(errno));
+  }
   return Adopt(fd, path, writes, exclusive ? shareExclusive : modeRead, whyNot);
 }
 
@@ -94,14 +149,16 @@ bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, un
   return true;
 }
 
-std::uint32_t CFile::GetLength() const {
-  struct stat info {};
-  if (::fstat(FdOf(*this), &info) != 0)
-    Fail("get the length of", errno);
-  if (info.st_size < 0 ||
-      static_cast<unsigned long long>(info.st_size) > std::numeric_limits<std::uint32_t>::max())
-    Fail("get the length of", kErrorTooLarge);
-  return static_cast<std::uint32_t>(info.st_size);
+std::uint64_t CFile::GetLength() const {
+  return static_cast<std::uint64_t>(Status(*this, "get the length of").st_size);
+}
+
+std::uint64_t CFile::GetLinkCount() const {
+  return Status(*this, "count the names of").st_nlink;
+}
+
+bool CFile::IsOwnedByCaller() const {
+  return Status(*this, "get the owner of").st_uid == ::geteuid();
 }
 
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -161,22 +218,25 @@ void CFile::Abort() {
 }
 
 bool CFile::IsReadOnly() const {
-  struct stat info {};
-  if (::fstat(FdOf(*this), &info) != 0)
-    Fail("get the permissions of", errno);
-  return (info.st_mode & 0222) == 0;
+  return (Status(*this, "get the permissions of").st_mode & 0222) == 0;
 }
 
-void CFile::TakeAccessFrom(const CFile& model) {
-  struct stat info {};
-  if (::fstat(FdOf(model), &info) != 0)
-    model.Fail("get the permissions of", errno);
+bool CFile::TakeAccessFrom(const CFile& model) {
+  const struct stat info = Status(model, "get the permissions of");
+  // Owner first: a change of owner clears the set-id bits that the mode then gives back.
+  // Only the superuser may give a file away; otherwise the new file stays the caller's.
+  bool ownerKept = true;
+  if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
+    if (sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
+      if (errno != EPERM)
+        Fail("set the owner of", errno);
+      ownerKept = false;
+    }
+  }
   if (sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
     Fail("set the permissions of", errno);
-  // Only the owner's superuser may give a file away; otherwise the new file is ours.
-  if ((info.st_uid != ::geteuid() || info.st_gid != ::getegid()) &&
-      sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0 && errno != EPERM)
-    Fail("set the owner of", errno);
+  CopyExtendedAttributes(model, *this);
+  return ownerKept;
 }
 
 }  // namespace zarneth

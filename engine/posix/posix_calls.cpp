@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace zarneth {
@@ -11,9 +13,12 @@ namespace {
 
 SystemCallHook g_hook = nullptr;
 
-const PosixCalls& Before(const char* call) {
-  if (g_hook)
-    g_hook(call);
+// The error the hook makes the call fail with, or 0 to let it through.
+int Before(const char* call) {
+  return g_hook ? g_hook(call) : 0;
+}
+
+const PosixCalls& Calls() {
   return ActivePosixCalls();
 }
 
@@ -36,7 +41,14 @@ PosixCalls& ActivePosixCalls() {
       ::fchmod,
       ::fchown,
       ::rename,
+      [](const char* from, const char* to) {
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+      },
+      ::linkat,
       ::unlink,
+      ::flistxattr,
+      ::fgetxattr,
+      ::fsetxattr,
   };
   return calls;
 }
@@ -54,48 +66,81 @@ void SetSystemCallHook(SystemCallHook hook) {
 }
 
 namespace sys {
+namespace {
+
+// Each call asks the hook first; a refusal is the call's own failure, -1 with errno set.
+template <typename Call>
+auto Through(const char* name, Call call) -> decltype(call()) {
+  if (const int error = Before(name)) {
+    errno = error;
+    return -1;
+  }
+  return call();
+}
+
+}  // namespace
 
 int Open(const char* path, int flags, mode_t mode) {
-  return Before("open").open(path, flags, mode);
+  return Through("open", [&] { return Calls().open(path, flags, mode); });
 }
 int Close(int fd) {
-  return Before("close").close(fd);
+  // A close the hook refuses still closes, as a failing close(2) does on Linux.
+  if (const int error = Before("close"))
+    return Calls().close(fd), errno = error, -1;
+  return Calls().close(fd);
 }
 int Flock(int fd, int operation) {
-  return Before("flock").flock(fd, operation);
+  return Through("flock", [&] { return Calls().flock(fd, operation); });
 }
 ssize_t Read(int fd, void* buffer, std::size_t count) {
-  return Before("read").read(fd, buffer, count);
+  return Through("read", [&] { return Calls().read(fd, buffer, count); });
 }
 ssize_t Write(int fd, const void* buffer, std::size_t count) {
-  return Before("write").write(fd, buffer, count);
+  return Through("write", [&] { return Calls().write(fd, buffer, count); });
 }
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset) {
-  return Before("pread").pread(fd, buffer, count, offset);
+  return Through("pread", [&] { return Calls().pread(fd, buffer, count, offset); });
 }
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset) {
-  return Before("pwrite").pwrite(fd, buffer, count, offset);
+  return Through("pwrite", [&] { return Calls().pwrite(fd, buffer, count, offset); });
 }
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count) {
-  return Before("copy_file_range").copyFileRange(fromFd, fromOffset, toFd, toOffset, count, 0);
+  return Through("copy_file_range", [&] {
+    return Calls().copyFileRange(fromFd, fromOffset, toFd, toOffset, count, 0);
+  });
 }
 int Ftruncate(int fd, off_t length) {
-  return Before("ftruncate").ftruncate(fd, length);
+  return Through("ftruncate", [&] { return Calls().ftruncate(fd, length); });
 }
 int Fsync(int fd) {
-  return Before("fsync").fsync(fd);
+  return Through("fsync", [&] { return Calls().fsync(fd); });
 }
 int Fchmod(int fd, mode_t mode) {
-  return Before("fchmod").fchmod(fd, mode);
+  return Through("fchmod", [&] { return Calls().fchmod(fd, mode); });
 }
 int Fchown(int fd, uid_t owner, gid_t group) {
-  return Before("fchown").fchown(fd, owner, group);
+  return Through("fchown", [&] { return Calls().fchown(fd, owner, group); });
 }
 int Rename(const char* from, const char* to) {
-  return Before("rename").rename(from, to);
+  return Through("rename", [&] { return Calls().rename(from, to); });
+}
+int RenameNoReplace(const char* from, const char* to) {
+  return Through("renameat2", [&] { return Calls().renameNoReplace(from, to); });
+}
+int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+  return Through("linkat", [&] { return Calls().linkat(fromFolder, from, toFolder, to, flags); });
 }
 int Unlink(const char* path) {
-  return Before("unlink").unlink(path);
+  return Through("unlink", [&] { return Calls().unlink(path); });
+}
+ssize_t Flistxattr(int fd, char* names, std::size_t size) {
+  return Through("flistxattr", [&] { return Calls().flistxattr(fd, names, size); });
+}
+ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size) {
+  return Through("fgetxattr", [&] { return Calls().fgetxattr(fd, name, value, size); });
+}
+int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags) {
+  return Through("fsetxattr", [&] { return Calls().fsetxattr(fd, name, value, size, flags); });
 }
 
 }  // namespace sys

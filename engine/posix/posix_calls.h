@@ -27,7 +27,12 @@ struct PosixCalls {
   int (*fchmod)(int fd, mode_t mode);
   int (*fchown)(int fd, uid_t owner, gid_t group);
   int (*rename)(const char* from, const char* to);
+  int (*renameNoReplace)(const char* from, const char* to);
+  int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
   int (*unlink)(const char* path);
+  ssize_t (*flistxattr)(int fd, char* names, std::size_t size);
+  ssize_t (*fgetxattr)(int fd, const char* name, void* value, std::size_t size);
+  int (*fsetxattr)(int fd, const char* name, const void* value, std::size_t size, int flags);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -60,7 +65,13 @@ int Fsync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);
 int Rename(const char* from, const char* to);
+// rename that fails with EEXIST instead of replacing a file that appeared under `to`.
+int RenameNoReplace(const char* from, const char* to);
+int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
 int Unlink(const char* path);
+ssize_t Flistxattr(int fd, char* names, std::size_t size);
+ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size);
+int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags);
 }  // namespace sys
 
 }  // namespace zarneth

@@ -1,8 +1,10 @@
 #include "c_file.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
-#include <limits>
+#include <vector>
 
 #include "wide_text.h"
 #include "win32_calls.h"
@@ -40,7 +42,28 @@ OVERLAPPED At(std::uint64_t offset) {
   return at;
 }
 
+// Whether `sid` is the user the process runs as.
+bool IsCallersSid(PSID sid) {
+  HANDLE token = nullptr;
+  if (!sid || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    return false;
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> user(size);
+  const bool same = size > 0 && ::GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+                    ::EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
+  ::CloseHandle(token);
+  return same;
+}
+
 }  // namespace
+
+BY_HANDLE_FILE_INFORMATION Information(const CFile& file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(HandleOf(file), &info))
+    file.Fail("get the attributes of", static_cast<int>(::GetLastError()));
+  return info;
+}
 
 const int kErrorIo = ERROR_HANDLE_EOF;
 const int kErrorTooLarge = ERROR_FILE_TOO_LARGE;
@@ -78,12 +101,19 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
       return Refuse(whyNot, "the file is read-only");
   }
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
-  const HANDLE handle =
-      sys::Open(systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0),
-                exclusive ? 0 : FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  const bool noLink = (flags & noFollow) != 0;
+  const HANDLE handle = sys::Open(
+      systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0), exclusive ? 0 : FILE_SHARE_READ,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
   if (handle == INVALID_HANDLE_VALUE)
     return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, writes, flags, whyNot);
+  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path, writes, flags, whyNot))
+    return false;
+  if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    Abort();
+    return Refuse(whyNot, "it is a symbolic link, not the file itself");
+  }
+  return true;
 }
 
 bool CFile::CreateNew(const std::string& path, unsigned, std::string* whyNot) {
@@ -114,20 +144,38 @@ bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, un
     return refuseAndClose(kFolderReason);
   if (writes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
     return refuseAndClose("the file is read-only");
+  // A file whose identity the system cannot give could not be told apart from the run's
+  // other files: refused, never taken for a match.
+  const auto identity = IdentityOfHandle(file);
+  if (!identity)
+    return refuseAndClose("the system cannot tell which file it is (" +
+                          SystemErrorText(static_cast<int>(::GetLastError())) + ")");
   m_handle = handle;
   m_path = path;
-  m_identity = IdentityOfHandle(file).value_or(FileIdentity{});
+  m_identity = *identity;
   return true;
 }
 
-std::uint32_t CFile::GetLength() const {
+std::uint64_t CFile::GetLength() const {
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(HandleOf(*this), &size))
     Fail("get the length of", static_cast<int>(::GetLastError()));
-  if (size.QuadPart < 0 ||
-      static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<std::uint32_t>::max())
-    Fail("get the length of", kErrorTooLarge);
-  return static_cast<std::uint32_t>(size.QuadPart);
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::uint64_t CFile::GetLinkCount() const {
+  return Information(*this).nNumberOfLinks;
+}
+
+bool CFile::IsOwnedByCaller() const {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(HandleOf(*this), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                        nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  const bool owned = IsCallersSid(owner);
+  ::LocalFree(descriptor);
+  return owned;
 }
 
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -184,23 +232,29 @@ void CFile::Abort() {
 }
 
 bool CFile::IsReadOnly() const {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(HandleOf(*this), &info))
-    Fail("get the attributes of", static_cast<int>(::GetLastError()));
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void CFile::TakeAccessFrom(const CFile& model) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(HandleOf(model), &info))
-    model.Fail("get the attributes of", static_cast<int>(::GetLastError()));
+bool CFile::TakeAccessFrom(const CFile& model) {
+  // The attributes come with the final name (TemporaryFile::GiveName); until then the file
+  // stays hidden. The access list comes where the system lets the caller set it.
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(HandleOf(model), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, &access, nullptr, &descriptor) == ERROR_SUCCESS) {
+    if (access)
+      ::SetSecurityInfo(HandleOf(*this), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, access, nullptr);
+    ::LocalFree(descriptor);
+  }
+  return true;
+}
+
+DWORD KeptAttributes(const CFile& file) {
   constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-  basic.FileAttributes =
-      (info.dwFileAttributes & kKept) ? (info.dwFileAttributes & kKept) : FILE_ATTRIBUTE_NORMAL;
-  if (!sys::SetBasicInfo(HandleOf(*this), basic))
-    Fail("set the attributes of", static_cast<int>(::GetLastError()));
+  const DWORD kept = Information(file).dwFileAttributes & kKept;
+  return kept ? kept : FILE_ATTRIBUTE_NORMAL;
 }
 
 }  // namespace zarneth

@@ -9,10 +9,11 @@
 namespace zarneth {
 namespace {
 
-// A handle for asking about a file or folder without reading it or standing in anyone's way.
-HANDLE OpenToAsk(const std::wstring& path, DWORD access = 0) {
+// A handle for asking about a file or folder without reading it or standing in anyone's way;
+// with `flags` FILE_FLAG_OPEN_REPARSE_POINT, about a link itself.
+HANDLE OpenToAsk(const std::wstring& path, DWORD access = 0, DWORD flags = 0) {
   return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
 // "\\?\C:\x" -> "C:\x", "\\?\UNC\server\x" -> "\\server\x".
@@ -63,7 +64,7 @@ bool PathExists(const std::string& path) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  const HANDLE handle = OpenToAsk(SystemPath(path));
+  const HANDLE handle = OpenToAsk(SystemPath(path), 0, FILE_FLAG_OPEN_REPARSE_POINT);
   if (handle == INVALID_HANDLE_VALUE)
     return std::nullopt;
   const auto identity = IdentityOfHandle(handle);
@@ -75,11 +76,21 @@ int RemoveFile(const std::string& path) {
   return sys::Remove(SystemPath(path)) ? 0 : static_cast<int>(::GetLastError());
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to) {
+void RemoveHeldFile(CFile& file) {
+  // Windows removes no file that is open without sharing its deletion.
+  file.Abort();
+  RemoveFile(file.GetFilePath());
+}
+
+void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces) {
   // Write-through: the call returns once the new name is on the disk.
-  if (!sys::Move(SystemPath(from), SystemPath(to),
-                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw CFileException("replace", to, static_cast<int>(::GetLastError()));
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaces ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!sys::Move(SystemPath(from), SystemPath(to), flags))
+    throw CFileException(replaces ? "replace" : "create", to, static_cast<int>(::GetLastError()));
+}
+
+void ReleaseBeforeReplace(CFile& file) {
+  file.Abort();
 }
 
 void SyncFolderOf(const std::string& pathInFolder) {

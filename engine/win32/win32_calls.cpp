@@ -1,15 +1,24 @@
 #include "win32_calls.h"
 
 #include <string>
+#include <utility>
 
 namespace zarneth {
 namespace {
 
 SystemCallHook g_hook = nullptr;
 
-const Win32Calls& Before(const char* call) {
-  if (g_hook)
-    g_hook(call);
+// Each call asks the hook first; a refusal is the call's own failure, with the error set.
+template <typename Call>
+auto Through(const char* name, decltype(std::declval<Call>()()) failure, Call call) {
+  if (const int error = g_hook ? g_hook(name) : 0) {
+    ::SetLastError(static_cast<DWORD>(error));
+    return failure;
+  }
+  return call();
+}
+
+const Win32Calls& Calls() {
   return ActiveWin32Calls();
 }
 
@@ -41,30 +50,48 @@ void SetSystemCallHook(SystemCallHook hook) {
 namespace sys {
 
 HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-  return Before("CreateFileW")
-      .createFile(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  return Through("CreateFileW", INVALID_HANDLE_VALUE, [&] {
+    return Calls().createFile(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  });
 }
 BOOL Close(HANDLE handle) {
-  return Before("CloseHandle").closeHandle(handle);
+  // A close the hook refuses still closes, so that no handle is left behind.
+  if (const int error = g_hook ? g_hook("CloseHandle") : 0) {
+    Calls().closeHandle(handle);
+    ::SetLastError(static_cast<DWORD>(error));
+    return FALSE;
+  }
+  return Calls().closeHandle(handle);
 }
 BOOL Read(HANDLE handle, void* buffer, DWORD count, DWORD* done, OVERLAPPED* at) {
-  return Before("ReadFile").readFile(handle, buffer, count, done, at);
+  return Through("ReadFile", FALSE,
+                 [&] { return Calls().readFile(handle, buffer, count, done, at); });
 }
 BOOL Write(HANDLE handle, const void* buffer, DWORD count, DWORD* done, OVERLAPPED* at) {
-  return Before("WriteFile").writeFile(handle, buffer, count, done, at);
+  return Through("WriteFile", FALSE,
+                 [&] { return Calls().writeFile(handle, buffer, count, done, at); });
 }
 BOOL Flush(HANDLE handle) {
-  return Before("FlushFileBuffers").flushFileBuffers(handle);
+  return Through("FlushFileBuffers", FALSE, [&] { return Calls().flushFileBuffers(handle); });
 }
 BOOL SetBasicInfo(HANDLE handle, FILE_BASIC_INFO& info) {
-  return Before("SetFileInformationByHandle")
-      .setFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
+  return Through("SetFileInformationByHandle", FALSE, [&] {
+    return Calls().setFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
+  });
+}
+BOOL SetDeleteOnClose(HANDLE handle, bool deleteOnClose) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = deleteOnClose ? TRUE : FALSE;
+  return Through("SetFileInformationByHandle", FALSE, [&] {
+    return Calls().setFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info);
+  });
 }
 BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
-  return Before("MoveFileExW").moveFileEx(from.c_str(), to.c_str(), flags);
+  return Through("MoveFileExW", FALSE,
+                 [&] { return Calls().moveFileEx(from.c_str(), to.c_str(), flags); });
 }
 BOOL Remove(const std::wstring& path) {
-  return Before("DeleteFileW").deleteFile(path.c_str());
+  return Through("DeleteFileW", FALSE, [&] { return Calls().deleteFile(path.c_str()); });
 }
 
 }  // namespace sys

@@ -31,6 +31,12 @@ Win32Calls& ActiveWin32Calls();
 // system cannot say.
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle);
 
+// The system's record of an open file; throws CFileException for it.
+BY_HANDLE_FILE_INFORMATION Information(const CFile& file);
+// The attributes that a file written in `file`'s place takes over: hidden, system, archive,
+// not content-indexed (or "normal" when it has none of them).
+DWORD KeptAttributes(const CFile& file);
+
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {
 HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
@@ -39,6 +45,9 @@ BOOL Read(HANDLE handle, void* buffer, DWORD count, DWORD* done, OVERLAPPED* at)
 BOOL Write(HANDLE handle, const void* buffer, DWORD count, DWORD* done, OVERLAPPED* at);
 BOOL Flush(HANDLE handle);
 BOOL SetBasicInfo(HANDLE handle, FILE_BASIC_INFO& info);
+// Marks an open file (opened with DELETE access) for removal when its last handle closes,
+// or lifts the mark.
+BOOL SetDeleteOnClose(HANDLE handle, bool deleteOnClose);
 BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags);
 BOOL Remove(const std::wstring& path);
 }  // namespace sys

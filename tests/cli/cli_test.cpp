@@ -6,10 +6,12 @@
 #include "address_cases.h"
 #include "cli_runner.h"
 #include "platform_files.h"
+#include "quoted_name.h"
 #include "temp_dir.h"
 
 namespace {
 
+using zarneth::QuotedName;
 using zarneth::test::Bytes;
 using zarneth::test::CliRun;
 using zarneth::test::CommandLineCarries;
@@ -64,8 +66,8 @@ TEST_F(CliTest, PatchIntoANewFileWithAModel) {
                           "--output", output});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, "wrote " + output + " (2097152 bytes): " + image + " with " + transcript +
-                         " at 0x1CD800\n");
+  EXPECT_EQ(run.out, "wrote " + QuotedName(output) + " (2097152 bytes): " + QuotedName(image) +
+                         " with " + QuotedName(transcript) + " at 0x1CD800\n");
   EXPECT_EQ(ReadBytes(output), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
                                        Slice(imageBytes, 0x1E0000, 0x20000)}));
   EXPECT_EQ(ReadBytes(image), imageBytes);
@@ -80,8 +82,8 @@ TEST_F(CliTest, FileNamesInAnyScriptArriveWhole) {
   const CliRun run = Run({"patch", "--source", source, "--transcript", transcript, "--model",
                           "V135", "--output", copy});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "wrote " + copy + " (2097152 bytes): " + source + " with " + transcript +
-                         " at 0x1CD800\n");
+  EXPECT_EQ(run.out, "wrote " + QuotedName(copy) + " (2097152 bytes): " + QuotedName(source) +
+                         " with " + QuotedName(transcript) + " at 0x1CD800\n");
   EXPECT_EQ(ReadBytes(copy), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
                                      Slice(imageBytes, 0x1E0000, 0x20000)}));
 }
@@ -98,8 +100,8 @@ TEST_F(CliTest, PatchInPlaceQuietly) {
 TEST_F(CliTest, CutTheWholeV138Range) {
   const CliRun run = Run({"cut", "--source", image, "--model", "V138", "--output", output});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "cut 89156 bytes (0x1C7800 to 0x1DD443) of " + image + " into " + output + "\n");
+  EXPECT_EQ(run.out, "cut 89156 bytes (0x1C7800 to 0x1DD443) of " + QuotedName(image) + " into " +
+                         QuotedName(output) + "\n");
   EXPECT_EQ(ReadBytes(output), Slice(imageBytes, 0x1C7800, 89156));
 }
 
@@ -159,8 +161,11 @@ TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {
   WriteBytes(transcript, Pattern(75777, 2));
   const CliRun refused = Run(
       {"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--in-place"});
-  EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_NE(refused.err.find("is 75777 bytes, longer than the 75776 bytes"), std::string::npos)
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("(75777 bytes) is longer than the language block of V135 (75776 "
+                             "bytes): 1 bytes after the block, up to 0x1E0000, would be "
+                             "overwritten; give --allow-overrun"),
+            std::string::npos)
       << refused.err;
   EXPECT_EQ(ReadBytes(image), imageBytes);
 
@@ -197,11 +202,15 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndLeaveTheImage) {
   const std::string missing = MissingFileText();
   const Case cases[] = {
       {{"patch", "--source", image, "--transcript", image, "--start", "0", "--in-place"},
-       "cannot open for reading transcript file"},
+       "are the same file"},
       {{"patch", "--source", image, "--transcript", transcript, "--start", "0", "--output", link},
-       "cannot create destination file"},
+       "are the same file"},
       {{"cut", "--source", image, "--start", "0", "--end", "F", "--output", image},
-       "the file is in use"},
+       "are the same file"},
+      // A name cannot forge a line of its own.
+      {{"cut", "--source", dir / "x\nzarneth-cli: failed: y", "--model", "V135", "--output",
+        output},
+       "x\\nzarneth-cli: failed: y'"},
       {{"cut", "--source", dir / "missing.bin", "--model", "V135", "--output", output},
        missing.c_str()},
       {{"patch", "--source", transcript, "--transcript", transcript, "--start", "0", "--output",

@@ -6,6 +6,7 @@
 
 #include "fault_injection.h"
 #include "platform_files.h"
+#include "quoted_name.h"
 #include "temp_dir.h"
 
 namespace zarneth {
@@ -142,7 +143,8 @@ TEST_F(CFileTest, SystemErrorsAreThrownWithPathAndSystemText) {
       file.WriteAt(0, buffer, 8);
       FAIL() << "a failed write must throw";
     } catch (const CFileException& e) {
-      EXPECT_EQ(std::string(e.what()), "cannot write file " + image + ": " + test::DiskFullText());
+      EXPECT_EQ(std::string(e.what()),
+                "cannot write file " + QuotedName(image) + ": " + test::DiskFullText());
     }
     EXPECT_THROW(file.Sync(), CFileException);
   }

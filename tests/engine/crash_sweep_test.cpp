@@ -1,79 +1,164 @@
-// The run is made to die right before each of its system calls in turn, as SQLite's crash
-// tests do; after each death a later run settles the folder (plays back a journal, removes a
-// stale temporary file), and the folder must then hold exactly the old files or exactly the
-// new ones: never a third state, never a stray file.
+// Each system call of a run is made to fail, to end the process, or to come with a stop
+// request, in turn, as SQLite's crash tests do; after each, what the run reported and what
+// the folder holds must agree: a failure or a stop leaves exactly the old files, a Done run
+// exactly the new ones, never a third state. A killed run may leave one named temporary,
+// which the next run to that destination removes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "c_file.h"
 #include "dying_run.h"
+#include "fault_injection.h"
 #include "patch_job.h"
 #include "run_fixture.h"
+#include "save_file.h"
+#include "system_call_hook.h"
 
 namespace zarneth::test {
 namespace {
 
+int g_failAt = 0;
+int g_failWith = 0;
+std::string g_failedCall;
+
+int FailChosenCall(const char* call) {
+  if (--g_failAt != 0)
+    return 0;
+  g_failedCall = call;
+  return g_failWith;
+}
+
 class CrashSweepTest : public RunFixture {
  protected:
-  // Sweeps every crash point of `job`; returns how many there were.
-  int Sweep(const PatchJob& job, bool withDestination) {
-    ResetFolder(withDestination);
-    const FolderListing before = ListFolder(dir.Path());
-    EXPECT_EQ(RunJob(job).outcome, PatchOutcome::Done);
-    const FolderListing after = ListFolder(dir.Path());
-    EXPECT_FALSE(after == before);
+  // The folder before and after a whole run of `kind`.
+  struct States {
+    FolderListing before;
+    FolderListing after;
+  };
+  States Expected(const RunKind& kind) {
+    ResetFolder(kind.withDestination);
+    States states{ListFolder(dir.Path()), {}};
+    const RunResult result = RunJob(kind.job);
+    EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    EXPECT_EQ(result.warning, "");
+    states.after = ListFolder(dir.Path());
+    EXPECT_FALSE(states.after == states.before);
+    return states;
+  }
 
-    int points = 0;
+  // Runs `interrupt(point)` for point 1, 2, ... on a fresh folder each time, until it says
+  // the run ended before that point; returns how many points there were.
+  template <typename Interrupt>
+  int ForEachPoint(const RunKind& kind, Interrupt interrupt) {
     for (int point = 1;; ++point) {
-      ResetFolder(withDestination);
-      const bool died = RunDyingAt(job, nullptr, point);
-      SettleFolder();
-      const FolderListing settled = ListFolder(dir.Path());
-      EXPECT_TRUE(settled == before || settled == after)
-          << "dying before system call " << point << " left a third state";
-      if (!died)
-        return points;
-      ++points;
+      ResetFolder(kind.withDestination);
+      if (!interrupt(point))
+        return point - 1;
     }
+  }
+
+  // Makes the `point`-th system call of `kind`'s run fail with `error`; false when the run
+  // made fewer calls. Counts clean Done runs and those with a warning.
+  bool FailAt(const RunKind& kind, const States& states, int error, int point, int& warnings) {
+    g_failAt = point;
+    g_failWith = error;
+    g_failedCall.clear();
+    SetSystemCallHook(&FailChosenCall);
+    RunResult result;
+    std::string thrown;
+    try {
+      result = RunJob(kind.job);
+    } catch (const CFileException& e) {
+      thrown = e.what();
+    }
+    SetSystemCallHook(nullptr);
+    if (g_failedCall.empty())
+      return false;
+    const std::string where = "failing " + g_failedCall + " (system call " + std::to_string(point) +
+                              ") with error " + std::to_string(error);
+    const bool done = thrown.empty() && result.outcome == PatchOutcome::Done;
+    EXPECT_TRUE(ListFolder(dir.Path()) == (done ? states.after : states.before))
+        << where << ": the files do not match the report "
+        << (done             ? "Done"
+            : thrown.empty() ? result.failureReason
+                             : thrown);
+    // Neither the content's sync nor the rename may fail unseen.
+    const bool mustShow = g_failedCall == kSyncCallName || g_failedCall.starts_with("rename") ||
+                          g_failedCall.starts_with("MoveFile");
+    if (done && mustShow) {
+      EXPECT_NE(result.warning, "") << where << ": reported Done without a word";
+    }
+    warnings += done && !result.warning.empty();
+    return true;
   }
 };
 
+TEST_F(CrashSweepTest, EveryFailingSystemCallLeavesTheFilesAsTheRunReports) {
+  for (const bool anonymous : {true, false}) {
+    ScopedFaults faults;
+    if (!anonymous)
+      faults.NoAnonymousFiles();
+    for (const RunKind& kind : KindsOfRun()) {
+      SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
+      const States states = Expected(kind);
+      for (const int error : {kIoError, kDiskFullError}) {
+        int warnings = 0;
+        const int points = ForEachPoint(
+            kind, [&](int point) { return FailAt(kind, states, error, point, warnings); });
+        EXPECT_GT(points, 5);
+        EXPECT_GT(warnings, 0) << "a failing folder sync after the rename warns";
+      }
+    }
+  }
+}
+
 TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   int total = 0;
-  for (const RunKind& kind : KindsOfRun()) {
-    SCOPED_TRACE(kind.name);
-    const int points = Sweep(kind.job, kind.withDestination);
-    EXPECT_GT(points, 5);
-    std::cout << kind.name << ": " << points << " crash points\n";
-    total += points;
+  for (const bool anonymous : {true, false}) {
+    ScopedFaults faults;
+    if (!anonymous)
+      faults.NoAnonymousFiles();
+    for (const RunKind& kind : KindsOfRun()) {
+      SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
+      const States states = Expected(kind);
+      const int points = ForEachPoint(kind, [&](int point) {
+        const bool died = RunDyingAt(kind.job, nullptr, point);
+        // What the next run to this destination does first.
+        RemoveStaleTemporaries(TargetOf(kind.job));
+        const FolderListing settled = ListFolder(dir.Path());
+        EXPECT_TRUE(settled == states.before || settled == states.after)
+            << "dying before system call " << point << " left a third state";
+        return died;
+      });
+      EXPECT_GT(points, 5);
+      total += points;
+    }
   }
   std::cout << "all kinds: " << total << " crash points\n";
   RecordProperty("crash_points", total);
 }
 
 // A stop requested before each system call in turn, as Ctrl+C or SIGINT requests it: the run
-// either ends with RunStopped, having undone everything itself, or finishes whole.
-TEST_F(CrashSweepTest, AStopRequestedAtAnyPointUndoesTheRunOrLetsItFinish) {
+// either ends with RunStopped, with every file as it was, or finishes whole.
+TEST_F(CrashSweepTest, AStopRequestedAtAnyPointLeavesTheOldFilesOrLetsTheRunFinish) {
   int stopped = 0;
   int points = 0;
   for (const RunKind& kind : KindsOfRun()) {
     SCOPED_TRACE(kind.name);
-    ResetFolder(kind.withDestination);
-    const FolderListing before = ListFolder(dir.Path());
-    ASSERT_EQ(RunJob(kind.job).outcome, PatchOutcome::Done);
-    const FolderListing after = ListFolder(dir.Path());
-    for (int point = 1;; ++point) {
-      ResetFolder(kind.withDestination);
+    const States states = Expected(kind);
+    points += ForEachPoint(kind, [&](int point) {
       const ChildRun run = RunInterruptedAt(kind.job, Interruption::StopRequest, nullptr, point);
       if (run == ChildRun::NotReached)
-        break;
+        return false;
       const bool wasStopped = run == ChildRun::Interrupted;
-      EXPECT_TRUE(ListFolder(dir.Path()) == (wasStopped ? before : after))
+      EXPECT_TRUE(ListFolder(dir.Path()) == (wasStopped ? states.before : states.after))
           << "a stop before system call " << point << (wasStopped ? " left a change" : "");
       stopped += wasStopped;
-      ++points;
-    }
+      return true;
+    });
   }
   std::cout << stopped << " of " << points << " stop requests stopped the run\n";
   EXPECT_GT(stopped, 10) << "few stops landed at a safe point";

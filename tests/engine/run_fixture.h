@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "patch_job.h"
+#include "quoted_name.h"
 #include "temp_dir.h"
 
 namespace zarneth::test {
@@ -62,14 +63,10 @@ class RunFixture : public testing::Test {
     if (withDestination)
       WriteBytes(destination, Pattern(3000, 5));
   }
-  // A later run that opens the image and writes into the folder, then leaves no trace: it
-  // plays back a journal and removes stale temporary files.
-  void SettleFolder() {
-    PatchJob settle = Cut("0", "0");
-    settle.destinationPath = dir / "settle.bin";
-    const RunResult result = RunJob(settle);
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
-    std::filesystem::remove(settle.destinationPath);
+  // The file a job replaces or creates: the destination, or the image in place.
+  static const std::string& TargetOf(const PatchJob& job) {
+    return job.mode == PatchMode::Zarneth && !job.createNewFile ? job.sourcePath
+                                                                : job.destinationPath;
   }
 
   // The job must be refused with `reason` in its sentence, and every file of the folder must

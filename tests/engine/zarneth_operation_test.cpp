@@ -54,7 +54,7 @@ TEST_F(ZarnethTest, APatchedCopySplicesTheTranscriptIn) {
   }
 }
 
-TEST_F(ZarnethTest, AReplacedDestinationKeepsItsAccessAndLink) {
+TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   Files(100, 10);
   const std::string target = dir / "target.bin";
   WriteBytes(target, Pattern(500, 9));
@@ -68,6 +68,17 @@ TEST_F(ZarnethTest, AReplacedDestinationKeepsItsAccessAndLink) {
   ASSERT_EQ(RunJob(copy).outcome, PatchOutcome::Done);
   EXPECT_EQ(std::filesystem::is_symlink(destination), linked);
   EXPECT_EQ(ReadBytes(target), Concat({transcriptBytes, Slice(imageBytes, 10, 90)}));
+  EXPECT_EQ(AccessOf(target), access);
+  EXPECT_EQ(ListFolder(dir.Path()).size(), linked ? 4u : 3u) << "no temporary file left";
+
+  // In place, through the same name: the image is written anew and keeps it all too.
+  PatchJob inPlace = InPlace("5A");
+  inPlace.sourcePath = copy.destinationPath;
+  const RunResult result = RunJob(inPlace);
+  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  EXPECT_EQ(ReadBytes(target),
+            Concat({transcriptBytes, Slice(imageBytes, 10, 80), transcriptBytes}));
+  EXPECT_EQ(std::filesystem::is_symlink(destination), linked);
   EXPECT_EQ(AccessOf(target), access);
   EXPECT_EQ(ListFolder(dir.Path()).size(), linked ? 4u : 3u) << "no temporary file left";
 }
@@ -97,7 +108,8 @@ TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {
   EXPECT_EQ(copy.outcome, PatchOutcome::Done) << copy.failureReason;
   EXPECT_EQ(ReadBytes(destination).size(), 100u);
   std::filesystem::remove(destination);
-  ExpectRefused(InPlace("10"), "source file " + image + ": the file is read-only");
+  ExpectRefused(InPlace("10"), "cannot patch source file " + QuotedName(image) +
+                                   " in place: the file is read-only");
 }
 
 }  // namespace

@@ -21,12 +21,13 @@ const char* g_call = nullptr;
 int g_remaining = 0;
 Interruption g_how = Interruption::Death;
 
-void InterruptAtChosenCall(const char* call) {
+int InterruptAtChosenCall(const char* call) {
   if ((g_call && std::strcmp(call, g_call) != 0) || --g_remaining != 0)
-    return;
+    return 0;
   if (g_how == Interruption::Death)
     std::_Exit(kDied);
   RequestStop(SIGINT);
+  return 0;
 }
 
 }  // namespace

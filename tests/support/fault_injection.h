@@ -27,7 +27,15 @@ class ScopedFaults {
   // Reads of the file at `path` end after its first `bytes` bytes, as if it had shrunk;
   // the system's own copy is off so that every byte goes through a read.
   void ShortReads(const std::string& path, std::uint64_t bytes);
+  // The folders' file system has no anonymous files, so runs take named temporaries (as on
+  // vfat or exFAT); the same as ever where every temporary is named (Windows).
+  void NoAnonymousFiles();
 };
+
+// The system's error numbers for an I/O error and a full disk, for faults made through the
+// system call hook.
+extern const int kIoError;
+extern const int kDiskFullError;
 
 // The system's text for a full disk, as errors quote it.
 std::string DiskFullText();

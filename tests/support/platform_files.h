@@ -23,6 +23,13 @@ void MakeReadOnly(const std::string& path);
 void GiveUnusualAccess(const std::string& path);
 std::string AccessOf(const std::string& path);
 
+// Gives the file (or the link itself) to another user, 1234:1234; false unless the system
+// lets the caller give files away (POSIX, as root).
+bool GiveToAnotherUser(const std::string& path);
+// Makes a folder shared by all as /tmp is: writable by everyone, sticky; false where the
+// system has no such folders (Windows).
+bool MakeSharedFolder(const std::string& path);
+
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;
 

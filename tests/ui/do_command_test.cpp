@@ -164,9 +164,9 @@ void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
     QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
     Seen seen;
     {
-      // The disk refuses to sync the image: the run puts the old bytes back and reports.
+      // The disk refuses to sync the new image: the old one stays, and the run reports.
       test::ScopedFaults faults;
-      faults.FailSync(3);
+      faults.FailSync(1);
       seen = PressDo(d);
     }
     QVERIFY(seen.opened);
@@ -214,26 +214,33 @@ void DoCommandTest::addressesFollowTheEnginesOneRule() {
   });
 }
 
-void DoCommandTest::aKilledRunIsUndoneAndTheDoneDialogSaysSo() {
+void DoCommandTest::aKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo() {
   const Bytes image = ReadBytes(*g_dir / "image.bin");
   PatchJob killed;
   killed.createNewFile = false;
   killed.sourcePath = *g_dir / "image.bin";
   killed.transcriptPath = *g_dir / "transcript.bin";
   killed.startText = "1000";
-  QVERIFY(RunDyingAt(killed, kSyncCallName, 3));  // the image holds new bytes, the journal the old
+  QVERIFY(RunDyingAt(killed, kSyncCallName, 1));  // the new image written, not yet in place
+  QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
   DialogProbe d;
   RunModal(d, [&] {
-    QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
     SetText(d, IDC_SOURCE, *g_dir / "image.bin");
-    SetText(d, IDC_DESTINATION, *g_dir / "block.bin");
-    const Seen seen = PressDo(d);
+    SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
+    QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
+    Seen seen;
+    {
+      // The folder's sync after the rename fails: the image is new, the dialog says so.
+      test::ScopedFaults faults;
+      faults.FailSync(2);
+      seen = PressDo(d);
+    }
     QCOMPARE(seen.caption, QString("Zarneth done"));
     QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
-    QVERIFY2(seen.texts.value(1).startsWith("undid an interrupted run on source file"),
+    QVERIFY2(seen.texts.value(1).startsWith("the new content is in place in"),
              qPrintable(seen.texts.value(1)));
   });
-  QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
+  QVERIFY(ReadBytes(*g_dir / "image.bin") != image);
 }
 
 void DoCommandTest::theFailureDialogGrowsToShowALongReason() {
@@ -262,7 +269,7 @@ void DoCommandTest::theFailureDialogGrowsToShowALongReason() {
         },
         [&] { QTest::mouseClick(d.Control(IDC_DO), Qt::LeftButton); }));
     QVERIFY2(text.count('\n') >= 2, qPrintable(text));
-    QVERIFY(text.contains("missing-image.bin: No such file or directory"));
+    QVERIFY(text.contains("missing-image.bin': No such file or directory"));
   });
 }
 

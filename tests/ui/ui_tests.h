@@ -35,7 +35,7 @@ class DoCommandTest : public QObject {
   void aFileErrorIsReportedAndTheFormStaysUsable();
   void addressesFollowTheEnginesOneRule_data();
   void addressesFollowTheEnginesOneRule();
-  void aKilledRunIsUndoneAndTheDoneDialogSaysSo();
+  void aKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo();
   void theFailureDialogGrowsToShowALongReason();
   void aboutBoxFromTheWindowMenu();
   void minimizedIconIsCentred_data();

@@ -1,5 +1,6 @@
 #include "fault_injection.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +87,17 @@ void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
     return g_saved->pread(fd, buffer, count, offset);
   };
 }
+
+void ScopedFaults::NoAnonymousFiles() {
+  ActivePosixCalls().open = [](const char* path, int flags, mode_t mode) {
+    if ((flags & O_TMPFILE) == O_TMPFILE)
+      return errno = EOPNOTSUPP, -1;
+    return g_saved->open(path, flags, mode);
+  };
+}
+
+const int kIoError = EIO;
+const int kDiskFullError = ENOSPC;
 
 std::string DiskFullText() {
   return SystemErrorText(ENOSPC);

@@ -1,10 +1,14 @@
 #include "platform_files.h"
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "c_file.h"
@@ -29,18 +33,42 @@ void MakeReadOnly(const std::string& path) {
 }
 
 void GiveUnusualAccess(const std::string& path) {
-  ::chmod(path.c_str(), 0640);
   // Only root may give a file away.
   if (::geteuid() == 0 && ::chown(path.c_str(), 1234, 5678) != 0)
     throw std::runtime_error("cannot give " + path + " away");
+  // Set-id bits, which a change of owner clears.
+  ::chmod(path.c_str(), 06750);
+  // An attribute of the user's and an access list that lets user 4321 read, where the file
+  // system keeps them (the ACL in its xattr form: version 2, then tag, permissions, id).
+  ::setxattr(path.c_str(), "user.zarneth-test", "kept", 4, 0);
+  const std::uint16_t acl[] = {2, 0, 0x01, 7,    0, 0, 0x02, 4,    4321, 0, 0x04,
+                               5, 0, 0,    0x10, 5, 0, 0,    0x20, 0,    0, 0};
+  ::setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0);
 }
 
 std::string AccessOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0)
     return "none";
-  return "mode " + std::to_string(info.st_mode & 07777) + ", owner " + std::to_string(info.st_uid) +
-         ":" + std::to_string(info.st_gid);
+  std::string access = "mode " + std::to_string(info.st_mode & 07777) + ", owner " +
+                       std::to_string(info.st_uid) + ":" + std::to_string(info.st_gid);
+  char names[1024];
+  const ssize_t length = ::listxattr(path.c_str(), names, sizeof names);
+  for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), names + at, value, sizeof value);
+    access += std::string(", ") + (names + at) + "=" +
+              (size < 0 ? "?" : std::to_string(std::hash<std::string>{}(std::string(value, size))));
+  }
+  return access;
+}
+
+bool GiveToAnotherUser(const std::string& path) {
+  return ::geteuid() == 0 && ::lchown(path.c_str(), 1234, 1234) == 0;
+}
+
+bool MakeSharedFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 && ::chmod(path.c_str(), 01777) == 0;
 }
 
 std::string MissingFileText() {

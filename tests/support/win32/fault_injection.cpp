@@ -87,6 +87,11 @@ void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
   };
 }
 
+void ScopedFaults::NoAnonymousFiles() {}
+
+const int kIoError = ERROR_IO_DEVICE;
+const int kDiskFullError = ERROR_DISK_FULL;
+
 std::string DiskFullText() {
   return SystemErrorText(ERROR_DISK_FULL);
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zarneth {
+
+// A file name as every message shows it: in single quotes, with control characters, the
+// backslash and the quote written as escapes ('a\nb', 'it\'s'), so that a name can neither
+// break a message's line nor forge one of its own.
+std::string QuotedName(std::string_view name);
+
+}  // namespace zarneth

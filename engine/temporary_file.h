@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "c_file.h"
+
+namespace zarneth {
+
+// The new file a save file writes, in the destination's folder, that no other program can
+// find, open or mistake for its own while it is written. Linux: an anonymous file
+// (O_TMPFILE), so a killed run leaves nothing; where the folder's file system has no such
+// files, a named one, ".<name>.zarneth-XXXXXX.tmp". Windows: a hidden file of that name
+// marked for deletion on close, so a killed run leaves nothing there either. It becomes
+// visible under the final name only through the save file's rename.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() { Discard(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // Creates it beside `finalPath`, with POSIX permission bits `permissions`; a refusal is
+  // false with the system's reason. The file's path in messages is `finalPath`: it is what
+  // the user asked to write.
+  bool Create(const std::string& finalPath, unsigned permissions, std::string* whyNot);
+
+  CFile& File() { return m_file; }
+
+  // Gives it a hidden name of its own beside the final path, ready to be renamed over it
+  // (Linux: links the anonymous file; Windows: lifts the deletion on close and takes the
+  // attributes of `replaced`, the file it is to replace, if any), and returns that name.
+  // Throws CFileException.
+  const std::string& GiveName(const CFile* replaced);
+
+  // The rename took place: the file is the destination now, nothing of it is to be removed.
+  void Placed() { m_placed = true; }
+
+  // Removes it, its name too if it has one, unless it was placed; never throws.
+  void Discard() noexcept;
+
+ private:
+  CFile m_file;
+  std::string m_finalPath;
+  std::string m_name;  // empty while the file has no name of its own
+  bool m_placed = false;
+};
+
+}  // namespace zarneth

@@ -1,0 +1,57 @@
+#include "temporary_file.h"
+
+#include <windows.h>
+
+#include "file_paths.h"
+#include "file_system.h"
+#include "wide_text.h"
+#include "win32_calls.h"
+
+namespace zarneth {
+
+bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* whyNot) {
+  m_finalPath = finalPath;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName(finalPath, UniqueText());
+    // Shared for deletion only, so that it can be renamed into place while still held.
+    const HANDLE handle = sys::Open(SystemPath(name), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        continue;
+      return CFile::Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
+    }
+    if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, true,
+                      CFile::shareExclusive, whyNot)) {
+      RemoveFile(name);
+      return false;
+    }
+    m_name = name;
+    // Gone with the last handle, a killed run's included, until the commit lifts the mark.
+    // A file system that cannot mark it keeps the name, which the next run then cleans.
+    sys::SetDeleteOnClose(handle, true);
+    return true;
+  }
+  return CFile::Refuse(whyNot, "no unused temporary name in the folder");
+}
+
+const std::string& TemporaryFile::GiveName(const CFile* replaced) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(m_file.GetHandle());
+  if (!sys::SetDeleteOnClose(handle, false))
+    m_file.Fail("keep the new content of", static_cast<int>(::GetLastError()));
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes = replaced ? KeptAttributes(*replaced) : FILE_ATTRIBUTE_NORMAL;
+  if (!sys::SetBasicInfo(handle, basic))
+    m_file.Fail("set the attributes of", static_cast<int>(::GetLastError()));
+  return m_name;
+}
+
+void TemporaryFile::Discard() noexcept {
+  if (!m_placed && !m_name.empty())
+    RemoveFile(m_name);  // shared for deletion, so it goes when the handle closes
+  m_name.clear();
+  m_file.Abort();
+}
+
+}  // namespace zarneth
