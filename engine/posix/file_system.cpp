@@ -60,7 +60,8 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
     if (::stat(folder.c_str(), &folderInfo) != 0)
       return Refused(whyNot, SystemErrorText(errno));
     if (!MayFollow(link, folderInfo))
-      return Refused(whyNot, "it is a symbolic link " + QuotedName(current) +
+      return Refused(whyNot, (hop == 0 ? std::string("it is a symbolic link")
+                                       : "it leads to the symbolic link " + QuotedName(current)) +
                                  " in a folder shared by all, owned by another user; the "
                                  "system follows such links only for their owner");
     const auto target = LinkTarget(current);

@@ -151,5 +151,14 @@ TEST_F(CFileTest, SystemErrorsAreThrownWithPathAndSystemText) {
   EXPECT_EQ(file.ReadAt(0, buffer, 8), 8u) << "the real calls are back";
 }
 
+// Every message quotes its names so that no name can break a line or forge one.
+TEST(QuotedNameTest, ControlCharactersQuotesAndBackslashesShowAsEscapes) {
+  EXPECT_EQ(QuotedName("out.bin"), "'out.bin'");
+  EXPECT_EQ(QuotedName("a\nzarneth-cli: failed: b"), "'a\\nzarneth-cli: failed: b'");
+  EXPECT_EQ(QuotedName("tab\there\r\x1B[2J\x7F"), "'tab\\there\\r\\x1B[2J\\x7F'");
+  EXPECT_EQ(QuotedName("it's C:\\x"), "'it\\'s C:\\\\x'");
+  EXPECT_EQ(QuotedName("образ Ü.bin"), "'образ Ü.bin'") << "UTF-8 stays as it is";
+}
+
 }  // namespace
 }  // namespace zarneth

@@ -124,8 +124,11 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
     for (const RunKind& kind : KindsOfRun()) {
       SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
       const States states = Expected(kind);
+      int leftBehind = 0;
       const int points = ForEachPoint(kind, [&](int point) {
         const bool died = RunDyingAt(kind.job, nullptr, point);
+        const FolderListing left = ListFolder(dir.Path());
+        leftBehind += !(left == states.before) && !(left == states.after);
         // What the next run to this destination does first.
         RemoveStaleTemporaries(TargetOf(kind.job));
         const FolderListing settled = ListFolder(dir.Path());
@@ -133,6 +136,11 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
             << "dying before system call " << point << " left a third state";
         return died;
       });
+      // A temporary without a name, or one the system deletes with its last handle, is
+      // left behind only by a death in the instant between its naming and its rename.
+      if (anonymous) {
+        EXPECT_LE(leftBehind, 1) << "deaths that left a temporary file";
+      }
       EXPECT_GT(points, 5);
       total += points;
     }

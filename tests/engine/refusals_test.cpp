@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "c_file.h"
 #include "fault_injection.h"
+#include "file_paths.h"
 #include "patch_job.h"
 #include "platform_files.h"
 #include "run_fixture.h"
@@ -137,6 +139,39 @@ TEST_F(RefusalTest, OneFileInTwoRolesIsRefusedByIdentityWhenLocksDoNotConflict) 
   cutOverImage.destinationPath = image;
   for (const PatchJob& job : {transcriptIsImage, copyOverImage, cutOverImage})
     ExpectRefused(job, "are the same file");
+}
+
+// Offsets are 32-bit: an image or a transcript of 4 GiB or more is refused before anything
+// is written, with the bound named. Sparse, so they take no room; in a folder of their own,
+// which the folder listings do not read.
+TEST_F(RefusalTest, FilesBeyondThirtyTwoBitOffsetsAreRefused) {
+  std::filesystem::create_directory(dir.Path() / "big");
+  const std::string huge = dir / "big/huge.bin";
+  WriteBytes(huge, {});
+  std::filesystem::resize_file(PathFromUtf8(huge), std::uint64_t{1} << 32);
+  PatchJob hugeImage = InPlace("10");
+  hugeImage.sourcePath = huge;
+  PatchJob hugeTranscript = Copy("10");
+  hugeTranscript.transcriptPath = huge;
+  PatchJob hugeCut = Cut("0", "F");
+  hugeCut.sourcePath = huge;
+  for (const PatchJob& job : {hugeImage, hugeTranscript, hugeCut})
+    ExpectRefused(job,
+                  "huge.bin' has 4294967296 bytes, more than the 4294967295 bytes (4 GiB - "
+                  "1) that 32-bit addresses reach");
+}
+
+// A file-size limit (ulimit -f) fails the write with the system's reason; the run leaves
+// nothing behind and the process lives on.
+TEST_F(RefusalTest, AFileSizeLimitFailsTheRunCleanly) {
+  for (const PatchJob& job : {InPlace("10"), Copy("10"), Cut("0", "FFF")}) {
+    const FolderListing before = ListFolder(dir.Path());
+    ScopedFileSizeLimit limit(0x800);
+    if (!limit.Active())
+      GTEST_SKIP() << "the system limits no file's size";
+    EXPECT_THROW(RunJob(job), CFileException);
+    EXPECT_TRUE(ListFolder(dir.Path()) == before);
+  }
 }
 
 // A file that shrinks under the run: its reads end early.

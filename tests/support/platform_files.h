@@ -3,6 +3,7 @@
 // What a test folder can hold on this platform and the words the system uses for it, so
 // that one set of tests runs on POSIX and on Windows.
 
+#include <cstdint>
 #include <string>
 
 namespace zarneth::test {
@@ -29,6 +30,21 @@ bool GiveToAnotherUser(const std::string& path);
 // Makes a folder shared by all as /tmp is: writable by everyone, sticky; false where the
 // system has no such folders (Windows).
 bool MakeSharedFolder(const std::string& path);
+
+// Limits the size of every file the process writes to `bytes` (ulimit -f) for its
+// lifetime; Active() is false where the system has no such limit (Windows).
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(std::uint64_t bytes);
+  ~ScopedFileSizeLimit();
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+  bool Active() const { return m_active; }
+
+ private:
+  bool m_active = false;
+  std::uint64_t m_saved = 0;
+};
 
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;

@@ -1,5 +1,6 @@
 #include "platform_files.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -69,6 +70,23 @@ bool GiveToAnotherUser(const std::string& path) {
 
 bool MakeSharedFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0 && ::chmod(path.c_str(), 01777) == 0;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t bytes) {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+    return;
+  m_saved = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  m_active = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  struct rlimit limit {};
+  if (m_active && ::getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+    limit.rlim_cur = m_saved;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
 }
 
 std::string MissingFileText() {

@@ -44,6 +44,10 @@ bool MakeSharedFolder(const std::string&) {
   return false;
 }
 
+// Windows limits no file's size by process.
+ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t) {}
+ScopedFileSizeLimit::~ScopedFileSizeLimit() = default;
+
 std::string MissingFileText() {
   return SystemErrorText(ERROR_FILE_NOT_FOUND);
 }
