@@ -87,11 +87,11 @@ std::string SaveFile::Commit() {
   CFile& file = m_temp.File();
   file.Sync();
   const bool replaces = m_existing.IsOpen();
-  const std::string& name = m_temp.GiveName(Existing());
   // The destination must still be the file checked and held since Prepare.
   if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
     throw CFileException("replace", m_finalPath,
                          "another file took its name during the run; nothing was changed");
+  const std::string& name = m_temp.GiveName(Existing());
   ReleaseBeforeReplace(m_existing);
   MoveIntoPlace(name, m_finalPath, replaces);
   // The point of no return: the destination holds the new bytes. What fails from here on

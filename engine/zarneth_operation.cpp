@@ -10,6 +10,10 @@
 namespace zarneth {
 namespace {
 
+std::string ByteCount(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
 // With the model's own start, a transcript longer than the model's language block would
 // overwrite the firmware after the block: refused unless the job allows it.
 bool RefuseOverrun(const PatchJob& job, std::uint32_t transcriptLength, RunResult& result) {
@@ -18,13 +22,12 @@ bool RefuseOverrun(const PatchJob& job, std::uint32_t transcriptLength, RunResul
       transcriptLength <= preset->Length())
     return false;
   result.overrunBytes = transcriptLength - preset->Length();
-  FailRun(result,
-          "the transcript " + QuotedName(job.transcriptPath) + " (" +
-              std::to_string(transcriptLength) + " bytes) is longer than the language block of " +
-              std::string(preset->model) + " (" + std::to_string(preset->Length()) +
-              " bytes): " + std::to_string(result.overrunBytes) + " bytes after the block, up to " +
-              HexText(std::uint64_t{result.start} + transcriptLength - 1) +
-              ", would be overwritten");
+  FailRun(result, "the transcript " + QuotedName(job.transcriptPath) + " (" +
+                      ByteCount(transcriptLength) + ") is longer than the language block of " +
+                      std::string(preset->model) + " (" + ByteCount(preset->Length()) +
+                      "): " + ByteCount(result.overrunBytes) + " after the block, up to " +
+                      HexText(std::uint64_t{result.start} + transcriptLength - 1) +
+                      ", would be overwritten");
   return true;
 }
 

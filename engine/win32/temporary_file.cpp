@@ -38,12 +38,13 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* 
 
 const std::string& TemporaryFile::GiveName(const CFile* replaced) {
   const HANDLE handle = reinterpret_cast<HANDLE>(m_file.GetHandle());
-  if (!sys::SetDeleteOnClose(handle, false))
-    m_file.Fail("keep the new content of", static_cast<int>(::GetLastError()));
   FILE_BASIC_INFO basic{};  // times of 0 stay as they are
   basic.FileAttributes = replaced ? KeptAttributes(*replaced) : FILE_ATTRIBUTE_NORMAL;
   if (!sys::SetBasicInfo(handle, basic))
     m_file.Fail("set the attributes of", static_cast<int>(::GetLastError()));
+  // The last step before the rename: from here a killed run would leave the file named.
+  if (!sys::SetDeleteOnClose(handle, false))
+    m_file.Fail("keep the new content of", static_cast<int>(::GetLastError()));
   return m_name;
 }
 

@@ -163,7 +163,7 @@ TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {
       {"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--in-place"});
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_NE(refused.err.find("(75777 bytes) is longer than the language block of V135 (75776 "
-                             "bytes): 1 bytes after the block, up to 0x1E0000, would be "
+                             "bytes): 1 byte after the block, up to 0x1E0000, would be "
                              "overwritten; give --allow-overrun"),
             std::string::npos)
       << refused.err;

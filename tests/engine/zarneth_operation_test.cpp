@@ -112,5 +112,48 @@ TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {
                                    " in place: the file is read-only");
 }
 
+// With the model's own start, a transcript longer than the model's block would overwrite the
+// firmware after it: refused before anything is written unless the job allows it. A start
+// of the user's own is bounded by the image's end only.
+TEST_F(ZarnethTest, ATranscriptPastTheModelsBlockIsRefusedUnlessAllowed) {
+  struct Case {
+    const char* name;
+    const char* start;
+    std::size_t transcriptSize;
+    bool allowOverrun;
+    std::uint64_t overrun;  // 0: done
+  };
+  const Case cases[] = {
+      {"shorter", "1CD800", 75775, false, 0},
+      {"the block exactly", "1CD800", 75776, false, 0},
+      {"one byte longer", "1CD800", 75777, false, 1},
+      {"a V138 block", "0x1cd800", 89156, false, 13380},
+      {"allowed", "1CD800", 89156, true, 0},
+      {"a start of the user's own", "1CD801", 89156, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Files(0x200000, c.transcriptSize);
+    for (PatchJob job : {Copy(c.start), InPlace(c.start)}) {
+      job.model = "V135";
+      job.allowOverrun = c.allowOverrun;
+      if (c.overrun == 0) {
+        const RunResult result = RunJob(job);
+        EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+        WriteBytes(image, imageBytes);
+        continue;
+      }
+      std::filesystem::remove(destination);
+      const std::string overrun = c.overrun == 1 ? "1 byte" : std::to_string(c.overrun) + " bytes";
+      ExpectRefused(job, "(" + std::to_string(c.transcriptSize) +
+                             " bytes) is longer than the language block of V135 (75776 bytes): " +
+                             overrun + " after the block");
+      EXPECT_EQ(RunJob(job).overrunBytes, c.overrun);
+    }
+  }
+  const RunResult noModel = RunJob(Copy("1CD800"));
+  EXPECT_EQ(noModel.outcome, PatchOutcome::Done) << "without a model only the image bounds it";
+}
+
 }  // namespace
 }  // namespace zarneth::test

@@ -32,6 +32,12 @@ class ScopedFaults {
   void NoAnonymousFiles();
 };
 
+// How many of one run's crash points may leave a named temporary for the next run to clean:
+// a death in the instant between naming it and the rename (Linux); on Windows also one
+// between its creation and its marking for deletion, and, when `replaces`, one at the
+// closing of the file it replaces, which Windows needs before the rename.
+int DeathsLeavingATemporary(bool replaces);
+
 // The system's error numbers for an I/O error and a full disk, for faults made through the
 // system call hook.
 extern const int kIoError;

@@ -96,6 +96,10 @@ void ScopedFaults::NoAnonymousFiles() {
   };
 }
 
+int DeathsLeavingATemporary(bool) {
+  return 1;
+}
+
 const int kIoError = EIO;
 const int kDiskFullError = ENOSPC;
 

@@ -89,6 +89,10 @@ void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
 
 void ScopedFaults::NoAnonymousFiles() {}
 
+int DeathsLeavingATemporary(bool replaces) {
+  return replaces ? 3 : 2;
+}
+
 const int kIoError = ERROR_IO_DEVICE;
 const int kDiskFullError = ERROR_DISK_FULL;
 
