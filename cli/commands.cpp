@@ -1,6 +1,5 @@
 #include "commands.h"
 
-#include <functional>
 #include <new>
 #include <ostream>
 
@@ -10,7 +9,7 @@
 #include "hex_address.h"
 #include "model_presets.h"
 #include "patch_job.h"
-#include "quoted_name.h"
+#include "run_report.h"
 #include "stop_request.h"
 
 namespace zarneth::cli {
@@ -24,8 +23,7 @@ int UsageError(std::ostream& err, const std::string& message) {
 }
 
 // Runs the job and turns its result into the one line and the exit code a script sees.
-int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& err,
-            const std::function<std::string(const RunResult&)>& describeDone) {
+int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& err) {
   try {
     const RunResult result = RunJob(job);
     if (result.outcome == PatchOutcome::Failed) {
@@ -36,7 +34,7 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
       return kExitFailed;
     }
     if (!quiet)
-      out << describeDone(result) << '\n';
+      out << DescribeDone(job, result) << '\n';
     if (result.warning.empty())
       return kExitDone;
     err << kProgram << ": warning: " << result.warning << '\n';
@@ -76,16 +74,7 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     job.model = options.model;
   job.allowOverrun = options.allowOverrun;
 
-  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
-    if (options.inPlace) {
-      return "patched " + QuotedName(job.sourcePath) + " in place: wrote " +
-             std::to_string(result.bytesWritten) + " bytes of " + QuotedName(job.transcriptPath) +
-             " at " + HexText(result.start);
-    }
-    return "wrote " + QuotedName(job.destinationPath) + " (" + std::to_string(result.bytesWritten) +
-           " bytes): " + QuotedName(job.sourcePath) + " with " + QuotedName(job.transcriptPath) +
-           " at " + HexText(result.start);
-  });
+  return Execute(job, options.quiet, out, err);
 }
 
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
@@ -100,14 +89,7 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
   job.startText = options.start.empty() ? preset->StartText() : options.start;
   job.endText = options.end.empty() ? preset->EndText() : options.end;
 
-  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
-    const std::string range =
-        result.cutLength == 0
-            ? "an empty range at " + HexText(result.start)
-            : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
-    return "cut " + std::to_string(result.bytesWritten) + " bytes (" + range + ") of " +
-           QuotedName(job.sourcePath) + " into " + QuotedName(job.destinationPath);
-  });
+  return Execute(job, options.quiet, out, err);
 }
 
 void PrintModels(std::ostream& out) {

@@ -5,14 +5,11 @@
 #include "model_presets.h"
 #include "quoted_name.h"
 #include "run_files.h"
+#include "run_report.h"
 #include "save_file.h"
 
 namespace zarneth {
 namespace {
-
-std::string ByteCount(std::uint64_t count) {
-  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
-}
 
 // With the model's own start, a transcript longer than the model's language block would
 // overwrite the firmware after the block: refused unless the job allows it.
@@ -22,12 +19,8 @@ bool RefuseOverrun(const PatchJob& job, std::uint32_t transcriptLength, RunResul
       transcriptLength <= preset->Length())
     return false;
   result.overrunBytes = transcriptLength - preset->Length();
-  FailRun(result, "the transcript " + QuotedName(job.transcriptPath) + " (" +
-                      ByteCount(transcriptLength) + ") is longer than the language block of " +
-                      std::string(preset->model) + " (" + ByteCount(preset->Length()) +
-                      "): " + ByteCount(result.overrunBytes) + " after the block, up to " +
-                      HexText(std::uint64_t{result.start} + transcriptLength - 1) +
-                      ", would be overwritten");
+  FailRun(result, "the transcript " + QuotedName(job.transcriptPath) + " " +
+                      DescribeOverrun(*preset, transcriptLength));
   return true;
 }
 

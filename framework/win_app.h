@@ -56,7 +56,8 @@ int AfxWinMain(int argc, char** argv);
 // program without a console of its own is the console it was started from.
 std::ostream& AfxCommandLineOutput();
 
-// A message box over the active window, captioned with the application's name.
+// A message box over the active window, captioned with the application's name. MB_OK
+// returns IDOK; MB_YESNO returns IDYES or IDNO, and Escape and the close box answer No.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
 
 }  // namespace zarneth::fw

@@ -7,6 +7,8 @@ namespace zarneth::fw {
 // Results of DoModal and the standard command ids.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
 inline constexpr int ID_HELP = 0xE146;
 
 // Control notifications a message map can name.
@@ -75,6 +77,9 @@ inline constexpr unsigned OFN_HIDEREADONLY = 0x0004u;
 
 // Message box styles.
 inline constexpr unsigned MB_OK = 0x0u;
+inline constexpr unsigned MB_YESNO = 0x4u;
 inline constexpr unsigned MB_ICONERROR = 0x10u;
+inline constexpr unsigned MB_ICONQUESTION = 0x20u;
+inline constexpr unsigned MB_DEFBUTTON2 = 0x100u;
 
 }  // namespace zarneth::fw

@@ -8,6 +8,8 @@
 #include "resource_ids.h"
 #include "resource_registry.h"
 #include "result_dialog.h"
+#include "run_report.h"
+#include "win_app.h"
 
 namespace zarneth {
 
@@ -18,6 +20,13 @@ namespace {
 constexpr const char* kCaptionZarnethMode = "Zarneth language for Alcatel BE4 V4.0 - zarneth mode";
 constexpr const char* kCaptionCutMode = "Zarneth language for Alcatel BE4 V4.0 - cut mode";
 constexpr const char* kFileFilter = "All Files (*.*)|*.*||";
+
+// A run's words as a sentence of the dialog: capital first letter.
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
 
 }  // namespace
 
@@ -149,20 +158,47 @@ void CPatchDialog::OnDo() {
     job.destinationPath = m_destPath;
   }
 
-  // A file error escaping the run goes on to the framework's report; no result dialog. The
-  // run has undone its changes by then.
-  const RunResult result = RunJob(job);
+  // With the model's own start the engine refuses a transcript longer than the model's block;
+  // the user is asked before anything is written.
+  if (m_zarnethMode) {
+    if (const auto preset = LookupPreset(m_comboModel.GetCurSel()))
+      job.model = std::string(preset->model);
+  }
+
+  // A file error escaping the run goes on to the framework's report; no result dialog. No
+  // file was changed then.
+  RunResult result = RunJob(job);
+  if (result.overrunBytes > 0) {
+    if (!AskToOverrun(job, result))
+      return;
+    job.allowOverrun = true;
+    result = RunJob(job);
+  }
   m_start = result.start;
   if (!m_zarnethMode)
     m_cutLength = static_cast<std::uint32_t>(result.cutLength);
 
   const bool done = result.outcome == PatchOutcome::Done;
   std::vector<std::string> detail;
-  if (!done)
-    detail.push_back(result.failureReason);
-  else if (!result.warning.empty())
-    detail.push_back(result.warning);
+  if (done) {
+    detail.push_back(Sentence(DescribeDone(job, result)));
+    if (!result.warning.empty())
+      detail.push_back(Sentence(result.warning));
+  } else {
+    detail.push_back(Sentence(result.failureReason));
+  }
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
+}
+
+bool CPatchDialog::AskToOverrun(const PatchJob& job, const RunResult& refused) {
+  const auto preset = FindModel(job.model);
+  if (!preset)
+    return false;
+  const std::string question = "The transcript " +
+                               DescribeOverrun(*preset, preset->Length() + refused.overrunBytes) +
+                               ". Write it anyway?";
+  // No is the default, so Enter and Escape write nothing.
+  return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void CPatchDialog::OnSysCommand(unsigned id, long lParam) {

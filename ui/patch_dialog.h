@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dialog.h"
+#include "patch_job.h"
 
 namespace zarneth {
 
@@ -58,6 +59,9 @@ class CPatchDialog : public fw::CDialog {
 
   // Runs an Open or Save As picker and, unless cancelled, puts its path into `target`.
   static void BrowseInto(bool openFileDialog, fw::CEdit& target);
+  // Asks whether to write a transcript that the run refused for overrunning the model's
+  // block; true for Yes.
+  static bool AskToOverrun(const PatchJob& job, const RunResult& refused);
 };
 
 }  // namespace zarneth

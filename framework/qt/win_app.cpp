@@ -35,10 +35,20 @@ std::ostream& AfxCommandLineOutput() {
 int AfxMessageBox(const std::string& text, unsigned type) {
   const QString caption = AfxGetApp() ? QString::fromStdString(AfxGetApp()->GetAppName())
                                       : QCoreApplication::applicationName();
-  QMessageBox box((type & MB_ICONERROR) ? QMessageBox::Critical : QMessageBox::NoIcon, caption,
-                  QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
-  box.exec();
-  return IDOK;
+  const bool yesNo = (type & MB_YESNO) != 0;
+  const QMessageBox::Icon icon = (type & MB_ICONERROR)      ? QMessageBox::Critical
+                                 : (type & MB_ICONQUESTION) ? QMessageBox::Question
+                                                            : QMessageBox::NoIcon;
+  QMessageBox box(icon, caption, QString::fromStdString(text),
+                  yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                  QApplication::activeWindow());
+  if (!yesNo) {
+    box.exec();
+    return IDOK;
+  }
+  box.setDefaultButton((type & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
 }
 
 }  // namespace zarneth::fw

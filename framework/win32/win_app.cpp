@@ -47,9 +47,9 @@ std::ostream& AfxCommandLineOutput() {
 
 int AfxMessageBox(const std::string& text, unsigned type) {
   const std::string caption = AfxGetApp() ? AfxGetApp()->GetAppName() : "";
-  ::MessageBoxW(::GetActiveWindow(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(),
-                type);
-  return IDOK;
+  // The system's own answers are the framework's: IDOK, IDYES, IDNO (Escape answers No).
+  return ::MessageBoxW(::GetActiveWindow(), WideFromUtf8(text).c_str(),
+                       WideFromUtf8(caption).c_str(), type);
 }
 
 }  // namespace zarneth::fw

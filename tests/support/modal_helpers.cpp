@@ -28,19 +28,21 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
   return dialog.DoModal();
 }
 
-bool HandleNextModal(const std::function<void(QWidget*)>& handler,
-                     const std::function<void()>& trigger) {
-  QWidget* const before = QApplication::activeModalWidget();
-  bool handled = false;
+int HandleModals(const std::vector<std::function<void(QWidget*)>>& handlers,
+                 const std::function<void()>& trigger) {
+  QWidget* seen = QApplication::activeModalWidget();
+  std::size_t handled = 0;
   int polls = 0;
   QTimer poll;
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != before && modal->isVisible()) {
-      poll.stop();
-      handled = true;
-      handler(modal);
+    if (modal && modal != seen && modal->isVisible()) {
+      seen = modal;
+      polls = 0;
+      if (++handled == handlers.size())
+        poll.stop();
+      handlers[handled - 1](modal);
     } else if (++polls > 2000) {
       poll.stop();
     }
@@ -48,7 +50,12 @@ bool HandleNextModal(const std::function<void(QWidget*)>& handler,
   poll.start();
   trigger();
   poll.stop();
-  return handled;
+  return static_cast<int>(handled);
+}
+
+bool HandleNextModal(const std::function<void(QWidget*)>& handler,
+                     const std::function<void()>& trigger) {
+  return HandleModals({handler}, trigger) == 1;
 }
 
 QStringList LabelTexts(const QWidget* window) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -21,6 +22,11 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body);
 // window opened.
 bool HandleNextModal(const std::function<void(QWidget*)>& handler,
                      const std::function<void()>& trigger);
+
+// The same for a trigger that opens several modal windows one after the other: each goes to
+// the next handler. Returns how many were handled.
+int HandleModals(const std::vector<std::function<void(QWidget*)>>& handlers,
+                 const std::function<void()>& trigger);
 
 // The texts of a window's labels, in creation order.
 QStringList LabelTexts(const QWidget* window);

@@ -79,7 +79,7 @@ void DoCommandTest::emptyFieldsShowTheFailureDialogInEitherMode() {
       const Seen seen = PressDo(d);
       QVERIFY(seen.opened);
       QCOMPARE(seen.caption, QString("Can't doing"));
-      QCOMPARE(seen.texts, (QStringList{"Can'n open files!", "no source file given"}));
+      QCOMPARE(seen.texts, (QStringList{"Can'n open files!", "No source file given"}));
       QCOMPARE(seen.owner, fw::WidgetOf(d));  // owned by the main window, which waits
       QVERIFY(seen.modal);
       QTest::mouseClick(d.Control(IDC_MODE), Qt::LeftButton);
@@ -103,7 +103,11 @@ void DoCommandTest::patchesThroughTheFormInBothVariants() {
     SetText(d, IDC_START, "1c7800");
     Seen seen = PressDo(d);
     QCOMPARE(seen.caption, QString("Zarneth done"));
-    QCOMPARE(seen.texts, QStringList{"Zarneth done."});
+    QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
+    // What the run did, in zarneth-cli's words.
+    QVERIFY2(seen.texts.value(1).startsWith("Wrote '") &&
+                 seen.texts.value(1).endsWith("transcript.bin' at 0x1C7800"),
+             qPrintable(seen.texts.value(1)));
     QVERIFY(ReadBytes(*g_dir / "patched.bin") == patched);
     QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
     QCOMPARE(d.m_start, 0x1C7800u);
@@ -138,7 +142,10 @@ void DoCommandTest::cutShowsDoneAndWritesTheRange() {
     QTest::keyClick(d.Control(IDC_MODEL), Qt::Key_End);  // V138: longer than one buffer
     SetText(d, IDC_SOURCE, *g_dir / "image.bin");
     SetText(d, IDC_DESTINATION, *g_dir / "block.bin");
-    QCOMPARE(PressDo(d).texts, QStringList{"Zarneth done."});
+    const Seen seen = PressDo(d);
+    QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
+    QVERIFY2(seen.texts.value(1).startsWith("Cut 89156 bytes (0x1C7800 to 0x1DD443) of '"),
+             qPrintable(seen.texts.value(1)));
     QCOMPARE(d.m_cutLength, 89156u);
     QCOMPARE(d.m_start, 0x1C7800u);
   });
@@ -153,6 +160,62 @@ void DoCommandTest::cutWithoutDestinationFails() {
     SetText(d, IDC_SOURCE, *g_dir / "image.bin");
     QCOMPARE(PressDo(d).caption, QString("Can't doing"));
   });
+}
+
+void DoCommandTest::aTranscriptPastTheModelsBlockIsWrittenOnlyAfterYes_data() {
+  QTest::addColumn<bool>("inPlace");
+  QTest::addColumn<int>("answer");  // a key, or 0 to press Yes
+  for (const bool inPlace : {false, true}) {
+    const char* variant = inPlace ? "in place" : "patched copy";
+    QTest::addRow("%s, Escape", variant) << inPlace << int{Qt::Key_Escape};
+    QTest::addRow("%s, Enter", variant) << inPlace << int{Qt::Key_Return};
+    QTest::addRow("%s, Yes", variant) << inPlace << 0;
+  }
+}
+
+void DoCommandTest::aTranscriptPastTheModelsBlockIsWrittenOnlyAfterYes() {
+  QFETCH(bool, inPlace);
+  QFETCH(int, answer);
+  const Bytes image = ReadBytes(*g_dir / "image.bin");
+  const Bytes transcript = Pattern(89156, 3);  // a V138 block, for V135's place
+  WriteBytes(*g_dir / "transcript.bin", transcript);
+  const std::string written = *g_dir / (inPlace ? "image.bin" : "patched.bin");
+  DialogProbe d;
+  RunModal(d, [&] {
+    SetText(d, IDC_SOURCE, *g_dir / "image.bin");
+    SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
+    SetText(d, IDC_DESTINATION, *g_dir / "patched.bin");
+    if (inPlace)
+      QTest::mouseClick(d.Control(IDC_CREATE_NEW), Qt::LeftButton);
+    QString question, caption, done;
+    const int modals = HandleModals({[&](QWidget* modal) {
+                                       auto* box = qobject_cast<QMessageBox*>(modal);
+                                       QVERIFY(box);
+                                       question = box->text();
+                                       caption = box->windowTitle();
+                                       if (answer != 0)
+                                         QTest::keyClick(box, static_cast<Qt::Key>(answer));
+                                       else
+                                         box->button(QMessageBox::Yes)->click();
+                                     },
+                                     [&](QWidget* modal) {
+                                       done = LabelTexts(modal).value(0);
+                                       PressOk(modal);
+                                     }},
+                                    [&] { QTest::mouseClick(d.Control(IDC_DO), Qt::LeftButton); });
+    QCOMPARE(caption, QString("ui_tests"));  // the application's name
+    QCOMPARE(question, QString("The transcript (89156 bytes) is longer than the language block "
+                               "of V135 (75776 bytes): 13380 bytes after the block, up to "
+                               "0x1E3443, would be overwritten. Write it anyway?"));
+    QCOMPARE(modals, answer == 0 ? 2 : 1);  // No: back to the form, no result dialog
+    QCOMPARE(done, answer == 0 ? QString("Zarneth done.") : QString());
+  });
+  const Bytes patched = Concat({Slice(image, 0, 0x1CD800), transcript,
+                                Slice(image, 0x1CD800 + 89156, 0x200000 - 0x1CD800 - 89156)});
+  QVERIFY(ReadBytes(*g_dir / "image.bin") == (inPlace && answer == 0 ? patched : image));
+  QCOMPARE(std::filesystem::exists(*g_dir / "patched.bin"), !inPlace && answer == 0);
+  if (answer == 0)
+    QVERIFY(ReadBytes(written) == patched);
 }
 
 void DoCommandTest::aFileErrorIsReportedAndTheFormStaysUsable() {
@@ -237,7 +300,9 @@ void DoCommandTest::aKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo() {
     }
     QCOMPARE(seen.caption, QString("Zarneth done"));
     QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
-    QVERIFY2(seen.texts.value(1).startsWith("the new content is in place in"),
+    QVERIFY2(seen.texts.value(1).startsWith("Patched '") &&
+                 seen.texts.value(1).contains("at 0x1CD800 The new content is in place in '") &&
+                 seen.texts.value(1).contains("did not confirm that it is on the disk"),
              qPrintable(seen.texts.value(1)));
   });
   QVERIFY(ReadBytes(*g_dir / "image.bin") != image);

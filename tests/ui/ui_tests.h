@@ -32,6 +32,8 @@ class DoCommandTest : public QObject {
   void inPlaceNeedsNoDestination();
   void cutShowsDoneAndWritesTheRange();
   void cutWithoutDestinationFails();
+  void aTranscriptPastTheModelsBlockIsWrittenOnlyAfterYes_data();
+  void aTranscriptPastTheModelsBlockIsWrittenOnlyAfterYes();
   void aFileErrorIsReportedAndTheFormStaysUsable();
   void addressesFollowTheEnginesOneRule_data();
   void addressesFollowTheEnginesOneRule();

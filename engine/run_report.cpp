@@ -1,0 +1,40 @@
+#include "run_report.h"
+
+#include "hex_address.h"
+#include "quoted_name.h"
+
+namespace zarneth {
+namespace {
+
+std::string ByteCount(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
+}  // namespace
+
+std::string DescribeDone(const PatchJob& job, const RunResult& result) {
+  if (job.mode == PatchMode::Cut) {
+    const std::string range =
+        result.cutLength == 0
+            ? "an empty range at " + HexText(result.start)
+            : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
+    return "cut " + ByteCount(result.bytesWritten) + " (" + range + ") of " +
+           QuotedName(job.sourcePath) + " into " + QuotedName(job.destinationPath);
+  }
+  if (!job.createNewFile)
+    return "patched " + QuotedName(job.sourcePath) + " in place: wrote " +
+           ByteCount(result.bytesWritten) + " of " + QuotedName(job.transcriptPath) + " at " +
+           HexText(result.start);
+  return "wrote " + QuotedName(job.destinationPath) + " (" + ByteCount(result.bytesWritten) +
+         "): " + QuotedName(job.sourcePath) + " with " + QuotedName(job.transcriptPath) + " at " +
+         HexText(result.start);
+}
+
+std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength) {
+  return "(" + ByteCount(transcriptLength) + ") is longer than the language block of " +
+         std::string(preset.model) + " (" + ByteCount(preset.Length()) +
+         "): " + ByteCount(transcriptLength - preset.Length()) + " after the block, up to " +
+         HexText(std::uint64_t{preset.start} + transcriptLength - 1) + ", would be overwritten";
+}
+
+}  // namespace zarneth

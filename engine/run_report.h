@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model_presets.h"
+#include "patch_job.h"
+
+namespace zarneth {
+
+// What a Done run did, in the words zarneth-cli prints and the done dialog shows below its
+// text: "wrote 'out.bin' (2097152 bytes): 'image.bin' with 'german.blk' at 0x1CD800".
+std::string DescribeDone(const PatchJob& job, const RunResult& result);
+
+// What a transcript of `transcriptLength` bytes at `preset`'s own start would overwrite after
+// its language block: "(89156 bytes) is longer than the language block of V135 (75776
+// bytes): 13380 bytes after the block, up to 0x1E3443, would be overwritten".
+std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength);
+
+}  // namespace zarneth
