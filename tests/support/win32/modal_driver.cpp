@@ -34,8 +34,9 @@ std::set<HWND> TopLevelWindows() {
 
 struct Watch {
   std::set<HWND> before;
-  std::function<void(HWND)> whileOpen;
-  SeenModal seen;
+  std::function<void(HWND, std::size_t)> whileOpen;
+  std::vector<SeenModal> seen;
+  std::size_t count = 1;
   int polls = 0;
 };
 Watch* g_watch = nullptr;
@@ -45,11 +46,16 @@ void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
   for (HWND window : TopLevelWindows()) {
     if (watch.before.count(window))
       continue;
-    ::KillTimer(nullptr, timer);
-    watch.seen.opened = true;
-    watch.seen.window = window;
-    watch.seen.caption = TextOf(window);
-    watch.seen.owner = ::GetWindow(window, GW_OWNER);
+    watch.before.insert(window);
+    watch.polls = 0;
+    watch.seen.emplace_back();
+    SeenModal& seen = watch.seen.back();
+    if (watch.seen.size() == watch.count)
+      ::KillTimer(nullptr, timer);
+    seen.opened = true;
+    seen.window = window;
+    seen.caption = TextOf(window);
+    seen.owner = ::GetWindow(window, GW_OWNER);
     ::EnumChildWindows(
         window,
         [](HWND child, LPARAM seen) {
@@ -63,9 +69,9 @@ void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
             reinterpret_cast<SeenModal*>(seen)->texts.push_back(text);
           return TRUE;
         },
-        reinterpret_cast<LPARAM>(&watch.seen));
+        reinterpret_cast<LPARAM>(&seen));
     if (watch.whileOpen)
-      watch.whileOpen(window);
+      watch.whileOpen(window, watch.seen.size() - 1);
     if (::IsWindow(window))
       ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     return;
@@ -86,9 +92,9 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
   return dialog.DoModal();
 }
 
-SeenModal CloseNextModal(const std::function<void()>& action,
-                         const std::function<void(HWND)>& whileOpen) {
-  Watch watch{TopLevelWindows(), whileOpen, {}, 0};
+std::vector<SeenModal> CloseNextModals(const std::function<void()>& action, std::size_t count,
+                                       const std::function<void(HWND, std::size_t)>& whileOpen) {
+  Watch watch{TopLevelWindows(), whileOpen, {}, count, 0};
   Watch* outer = g_watch;
   g_watch = &watch;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &PollForModal);
@@ -96,6 +102,15 @@ SeenModal CloseNextModal(const std::function<void()>& action,
   ::KillTimer(nullptr, timer);
   g_watch = outer;
   return watch.seen;
+}
+
+SeenModal CloseNextModal(const std::function<void()>& action,
+                         const std::function<void(HWND)>& whileOpen) {
+  const std::vector<SeenModal> seen = CloseNextModals(action, 1, [&](HWND window, std::size_t) {
+    if (whileOpen)
+      whileOpen(window);
+  });
+  return seen.empty() ? SeenModal{} : seen.front();
 }
 
 std::string TextOf(HWND window) {

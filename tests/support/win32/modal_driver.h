@@ -30,6 +30,11 @@ struct SeenModal {
 SeenModal CloseNextModal(const std::function<void()>& action,
                          const std::function<void(HWND)>& whileOpen = {});
 
+// The same for an action that opens up to `count` modal windows one after the other;
+// `whileOpen` gets each with its index. Returns what each showed, in order.
+std::vector<SeenModal> CloseNextModals(const std::function<void()>& action, std::size_t count,
+                                       const std::function<void(HWND, std::size_t)>& whileOpen);
+
 // A window's text as UTF-8.
 std::string TextOf(HWND window);
 // A click as BM_CLICK sends it: the control's BN_CLICKED reaches its dialog.

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "../tab_order.h"
+#include "file_paths.h"
 #include "modal_driver.h"
 #include "model_presets.h"
 #include "patch_dialog.h"
@@ -150,6 +151,45 @@ TEST_F(PatchDialogTest, DoPatchesACopyOrRefusesATypoAndSaysSo) {
     EXPECT_NE(detail.find("is not an address"), std::string::npos) << detail;
   });
   EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
+}
+
+// Past the model's block only after Yes: No (the default, so Enter too) returns to the form
+// with every file as it was and no result dialog.
+TEST_F(PatchDialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
+  const Bytes image = Pattern(0x200000, 1);
+  const Bytes transcript = Pattern(89156, 2);
+  WriteBytes(dir / "image.bin", image);
+  WriteBytes(dir / "transcript.bin", transcript);
+  Probe d;
+  app.m_pMainWnd = &d;
+  RunModal(d, [&] {
+    Type(d.Item(IDC_SOURCE), dir / "image.bin");
+    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
+    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    for (const int answer : {IDNO, IDYES}) {
+      const auto seen = CloseNextModals([&] { Click(d.Item(IDC_DO)); }, 2,
+                                        [&](HWND window, std::size_t index) {
+                                          if (index == 0)
+                                            ::PostMessageW(window, WM_COMMAND, answer, 0);
+                                        });
+      ASSERT_FALSE(seen.empty());
+      EXPECT_EQ(seen[0].caption, "win32_ui_tests");
+      EXPECT_NE(std::find(seen[0].texts.begin(), seen[0].texts.end(),
+                          "The transcript (89156 bytes) is longer than the language block of "
+                          "V135 (75776 bytes): 13380 bytes after the block, up to 0x1E3443, "
+                          "would be overwritten. Write it anyway?"),
+                seen[0].texts.end());
+      ASSERT_EQ(seen.size(), answer == IDYES ? 2u : 1u);
+      EXPECT_EQ(std::filesystem::exists(PathFromUtf8(dir / "patched.bin")), answer == IDYES);
+      if (answer == IDYES) {
+        EXPECT_EQ(seen[1].caption, "Zarneth done");
+      }
+    }
+  });
+  EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
+  EXPECT_EQ(ReadBytes(dir / "patched.bin"),
+            Concat({Slice(image, 0, 0x1CD800), transcript,
+                    Slice(image, 0x1CD800 + 89156, 0x200000 - 0x1CD800 - 89156)}));
 }
 
 TEST_F(PatchDialogTest, TheSystemMenuOpensTheAboutBox) {
