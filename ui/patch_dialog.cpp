@@ -119,10 +119,18 @@ void CPatchDialog::OnModelSelected() {
 }
 
 void CPatchDialog::BrowseInto(bool openFileDialog, CEdit& target) {
-  CFileDialog picker(openFileDialog, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                     kFileFilter, nullptr);
-  if (picker.DoModal() == IDOK)
-    target.SetWindowText(picker.GetPathName());
+  // The picker starts at the field's own path; with an empty field, in the folder picked
+  // last in this run of the program, by any of the three; else where the system starts it.
+  static std::string lastFolder;
+  const std::string current = target.GetWindowText();
+  CFileDialog picker(openFileDialog, nullptr, current.empty() ? nullptr : current.c_str(),
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFileFilter, nullptr);
+  if (current.empty())
+    picker.SetInitialFolder(lastFolder);
+  if (picker.DoModal() != IDOK)
+    return;
+  target.SetWindowText(picker.GetPathName());
+  lastFolder = picker.GetFolderPath();
 }
 
 void CPatchDialog::OnBrowseSource() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "file_filters.h"
 #include "qt_window.h"
@@ -36,6 +37,9 @@ int CFileDialog::DoModal() {
   dialog.setOption(QFileDialog::DontConfirmOverwrite, (m_flags & OFN_OVERWRITEPROMPT) == 0);
   if (!m_defaultExtension.empty())
     dialog.setDefaultSuffix(QString::fromStdString(m_defaultExtension));
+  if (!m_initialFolder.empty())
+    dialog.setDirectory(QString::fromStdString(m_initialFolder));
+  // A name with a folder starts the picker in that folder, the name selected.
   if (!m_fileName.empty())
     dialog.selectFile(QString::fromStdString(m_fileName));
   const QStringList filters = NameFilters(m_filter);
@@ -46,6 +50,10 @@ int CFileDialog::DoModal() {
     return IDCANCEL;
   m_pathName = dialog.selectedFiles().first().toStdString();
   return IDOK;
+}
+
+std::string CFileDialog::GetFolderPath() const {
+  return QFileInfo(QString::fromStdString(m_pathName)).absolutePath().toStdString();
 }
 
 }  // namespace zarneth::fw

@@ -17,6 +17,7 @@ int CFileDialog::DoModal() {
   std::wstring file = WideFromUtf8(m_fileName);
   file.resize(32768, L'\0');
   const std::wstring extension = WideFromUtf8(m_defaultExtension);
+  const std::wstring folder = WideFromUtf8(m_initialFolder);
 
   OPENFILENAMEW picker{};
   picker.lStructSize = sizeof picker;
@@ -25,12 +26,22 @@ int CFileDialog::DoModal() {
   picker.lpstrFile = file.data();
   picker.nMaxFile = static_cast<DWORD>(file.size());
   picker.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  // A name with a folder in lpstrFile starts the picker there; this is for the others.
+  picker.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   picker.Flags = m_flags | OFN_EXPLORER;
   const BOOL chosen = m_open ? ::GetOpenFileNameW(&picker) : ::GetSaveFileNameW(&picker);
   if (!chosen)
     return IDCANCEL;
   m_pathName = Utf8FromWide(file.c_str());
   return IDOK;
+}
+
+std::string CFileDialog::GetFolderPath() const {
+  const std::size_t separator = m_pathName.find_last_of("\\/");
+  if (separator == std::string::npos)
+    return {};
+  // "C:\x.bin" keeps its root: "C:\".
+  return m_pathName.substr(0, separator == 2 && m_pathName[1] == ':' ? 3 : separator);
 }
 
 }  // namespace zarneth::fw

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -157,6 +158,40 @@ void PatchDialogTest::aTypedAddressStaysUntilTheNextPick() {
     QCOMPARE(start->text(), QString("1C0000"));
     PickModel(d, 2);
     QCOMPARE(start->text(), QString("1C9800"));
+  });
+}
+
+// Each picker starts in the folder of its field's path; with an empty field, in the folder
+// picked last, by any picker.
+void PatchDialogTest::pickersStartWhereTheUserIs() {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath("typed");
+  QDir(dir.path()).mkpath("picked");
+  DialogProbe d;
+  RunModal(d, [&] {
+    auto startsIn = [&](int button) {
+      QString folder;
+      HandleNextModal(
+          [&](QWidget* picker) {
+            folder = qobject_cast<QFileDialog*>(picker)->directory().absolutePath();
+            qobject_cast<QDialog*>(picker)->reject();
+          },
+          [&] { Click(d, button); });
+      return folder;
+    };
+    d.Control<QLineEdit>(IDC_SOURCE)->setText(dir.filePath("typed/image.bin"));
+    QCOMPARE(startsIn(IDC_BROWSE_SOURCE), dir.filePath("typed"));
+    QVERIFY(HandleNextModal(
+        [&](QWidget* picker) {
+          auto* fileDialog = qobject_cast<QFileDialog*>(picker);
+          fileDialog->selectFile(dir.filePath("picked/new.bin"));
+          static_cast<QDialog*>(fileDialog)->accept();
+        },
+        [&] { Click(d, IDC_BROWSE_DESTINATION); }));
+    QCOMPARE(d.Control<QLineEdit>(IDC_DESTINATION)->text(), dir.filePath("picked/new.bin"));
+    d.Control<QLineEdit>(IDC_TRANSCRIPT)->clear();
+    QCOMPARE(startsIn(IDC_BROWSE_TRANSCRIPT), dir.filePath("picked"));
+    QCOMPARE(startsIn(IDC_BROWSE_SOURCE), dir.filePath("typed"));  // the field's folder first
   });
 }
 

@@ -14,6 +14,7 @@ class PatchDialogTest : public QObject {
   void aTypedAddressStaysUntilTheNextPick();
   void aCancelledPickerLeavesTheField_data();
   void aCancelledPickerLeavesTheField();
+  void pickersStartWhereTheUserIs();
   void droppedFilesFillOnlyThePathFields_data();
   void droppedFilesFillOnlyThePathFields();
   void tabOrderFollowsTheTemplate();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "../tab_order.h"
 #include "file_paths.h"
@@ -13,6 +14,7 @@
 #include "resource_ids.h"
 #include "resources.h"
 #include "temp_dir.h"
+#include "wide_text.h"
 #include "win_app.h"
 
 // DROPFILES; after the framework's headers, as win32_window.h explains.
@@ -234,6 +236,31 @@ TEST_F(PatchDialogTest, TheSystemsPickersOpenAndACancelLeavesTheField) {
       EXPECT_EQ(picker.caption, button == IDC_BROWSE_DESTINATION ? "Save As" : "Open");
       EXPECT_EQ(fileType, "All Files (*.*)");
       EXPECT_EQ(TextOf(d.Item(field)), "kept.bin");
+    }
+  });
+}
+
+// Each picker starts in the folder of its field's path. (That an empty field starts in the
+// folder picked last is the dialog's own logic, tested on the Qt backend.)
+TEST_F(PatchDialogTest, PickersStartInTheFolderOfTheirField) {
+  Probe d;
+  RunModal(d, [&] {
+    for (const auto& [button, field, folder] :
+         {std::tuple{IDC_BROWSE_SOURCE, IDC_SOURCE, "source"},
+          std::tuple{IDC_BROWSE_TRANSCRIPT, IDC_TRANSCRIPT, "transcript"},
+          std::tuple{IDC_BROWSE_DESTINATION, IDC_DESTINATION, "destination"}}) {
+      std::filesystem::create_directories(PathFromUtf8(dir / folder));
+      Type(d.Item(field), dir / folder + "/file.bin");
+      std::string shown;
+      CloseNextModal([&] { Click(d.Item(button)); },
+                     [&](HWND window) {
+                       wchar_t path[MAX_PATH] = {};
+                       ::SendMessageW(window, CDM_GETFOLDERPATH, MAX_PATH,
+                                      reinterpret_cast<LPARAM>(path));
+                       shown = Utf8FromWide(path);
+                       ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                     });
+      EXPECT_EQ(shown, dir / folder);
     }
   });
 }
