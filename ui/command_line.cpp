@@ -3,12 +3,13 @@
 #include <ostream>
 #include <string_view>
 
+#include "quoted_name.h"
 #include "version_record.h"
 
 namespace zarneth {
 
-std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out) {
-  if (argc != 2)
+std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  if (argc < 2)
     return std::nullopt;
   const std::string_view option = argv[1];
   if (option == "--version") {
@@ -24,7 +25,14 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out) {
            "For scripts and batch runs, see zarneth-cli(1).\n";
     return 0;
   }
-  return std::nullopt;
+  // Anything else, one argument too many included; a name in quotes, as every message has it.
+  const std::string_view bad =
+      argc > 2 && (option == "--version" || option == "--help" || option == "-h")
+          ? std::string_view(argv[2])
+          : option;
+  err << "zarneth: " << (bad.starts_with('-') ? "unrecognized option " : "unexpected argument ")
+      << QuotedName(bad) << "\nTry 'zarneth --help' for more information.\n";
+  return 2;
 }
 
 }  // namespace zarneth

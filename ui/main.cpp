@@ -1,5 +1,7 @@
 // zarneth: the dialog. Answers --version and --help on the terminal; otherwise opens the
 // dialog and ends when it closes.
+#include <iostream>
+
 #include "command_line.h"
 #include "patch_app.h"
 #include "win_app.h"
@@ -11,8 +13,10 @@ zarneth::CPatchApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto answered =
-          zarneth::AnswerCommandLine(argc, argv, zarneth::fw::AfxCommandLineOutput()))
-    return *answered;
+  if (argc > 1) {
+    std::ostream& out = zarneth::fw::AfxCommandLineOutput();
+    if (const auto answered = zarneth::AnswerCommandLine(argc, argv, out, std::cerr))
+      return *answered;
+  }
   return zarneth::fw::AfxWinMain(argc, argv);
 }

@@ -16,7 +16,26 @@ std::string CWinApp::GetAppName() const {
   return QFileInfo(file).completeBaseName().toStdString();
 }
 
+namespace {
+
+// Whether Qt would find no screen to open a window on: the X11 or Wayland platform (the
+// default) with neither display named. Qt itself would abort then.
+bool NoDisplay() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  const bool needsDisplay =
+      platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland");
+  return needsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") &&
+         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
 int AfxWinMain(int argc, char** argv) {
+  if (NoDisplay()) {
+    const std::string program = argc > 0 ? QFileInfo(argv[0]).fileName().toStdString() : "";
+    std::cerr << program << ": cannot open a window: no display\n";
+    return 1;
+  }
   QApplication application(argc, argv);
   CWinApp* app = AfxGetApp();
   if (!app)

@@ -38,10 +38,14 @@ int AfxWinMain(int, char**) {
 std::ostream& AfxCommandLineOutput() {
   // Redirected, the output already has somewhere to go; otherwise a program of the windows
   // subsystem borrows the console of the command prompt it was started from, if any.
+  // Standard error goes the same way, for a refused argument.
   const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS) &&
-      std::freopen("CONOUT$", "w", stdout))
-    std::cout.clear();
+  if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (std::freopen("CONOUT$", "w", stdout))
+      std::cout.clear();
+    if (::GetStdHandle(STD_ERROR_HANDLE) == nullptr && std::freopen("CONOUT$", "w", stderr))
+      std::cerr.clear();
+  }
   return std::cout;
 }
 

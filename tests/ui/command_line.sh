@@ -12,4 +12,17 @@ version=$(answer --version)
 grep -q "Copyright (C) 2026 the Zarneth developers" <<<"$version"
 help=$(answer --help)
 grep -q "^Usage: zarneth \[--help | --version\]$" <<<"$help" || { echo "bad --help: $help"; exit 1; }
-echo "--version and --help answered without a window"
+# Any other argument is refused, naming it, with exit code 2 and no window.
+refused=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "${program[@]}" --bogus 2>&1 >/dev/null | tr -d '\r') || true
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "${program[@]}" --bogus >/dev/null 2>&1 && code=0 || code=$?
+[ "$code" -eq 2 ] || { echo "--bogus gave exit code $code"; exit 1; }
+grep -q "^zarneth: unrecognized option '--bogus'$" <<<"$refused" || { echo "bad refusal: $refused"; exit 1; }
+grep -q "^Try 'zarneth --help' for more information.$" <<<"$refused"
+# With no display the dialog says so in one line instead of aborting (Qt only: Wine draws
+# its windows on a display of its own making).
+if [[ "${program[*]}" != *wine* ]]; then
+  nodisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "${program[@]}" 2>&1) && code=0 || code=$?
+  [ "$code" -eq 1 ] || { echo "no display gave exit code $code: $nodisplay"; exit 1; }
+  [ "$nodisplay" = "zarneth: cannot open a window: no display" ] || { echo "bad: $nodisplay"; exit 1; }
+fi
+echo "--version and --help answered without a window, others refused"
