@@ -1,6 +1,7 @@
 #include "patch_job.h"
 
 #include <optional>
+#include <string_view>
 
 #include "cut_operation.h"
 #include "hex_address.h"
@@ -15,7 +16,14 @@ namespace {
 std::optional<std::uint32_t> Address(const char* which, const std::string& text,
                                      RunResult& result) {
   const auto value = ParseHexAddress(text);
-  if (!value)
+  if (value)
+    return value;
+  // An empty field says so; the rule's advice after its colon is the same.
+  const std::string_view rule = kAddressRule;
+  if (text.find_first_not_of(" \t") == std::string::npos)
+    FailRun(result, std::string("the ") + which + " address is empty" +
+                        std::string(rule.substr(rule.find(':'))));
+  else
     FailRun(result, std::string("the ") + which + " address '" + text + "' " + kAddressRule);
   return value;
 }
