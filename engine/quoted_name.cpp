@@ -18,10 +18,8 @@ std::string QuotedName(std::string_view name) {
       case '\t':
         quoted += "\\t";
         break;
-      case '\\':
       case '\'':
-        quoted += '\\';
-        quoted += c;
+        quoted += "\\'";
         break;
       default:
         if (byte < 0x20 || byte == 0x7F) {

@@ -4,20 +4,39 @@
 #include <sstream>
 
 #include "dialog.h"
+#include "text_width.h"
 
 namespace zarneth {
 namespace {
 
 constexpr int kDetailWidth = 260;  // dialog units: room for about 60 characters a line
 constexpr int kMargin = 7;
-constexpr int kLineHeight = 8;
+constexpr int kLineHeight = 8;  // dialog units: one line of the dialog font
 constexpr std::size_t kMaxLines = 8;
 
-// Splits a word too long for any line: after its last '/' that fits, or at the line's end.
-void BreakLongWord(std::string word, std::size_t columns, std::vector<std::string>& lines) {
-  while (word.size() > columns) {
-    const std::size_t slash = word.rfind('/', columns - 1);
-    const std::size_t cut = slash != std::string::npos && slash > 0 ? slash + 1 : columns;
+// The length of the UTF-8 character that starts at `at`.
+std::size_t CharacterLength(const std::string& text, std::size_t at) {
+  std::size_t length = 1;
+  while (at + length < text.size() &&
+         (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+    ++length;
+  return length;
+}
+
+// Splits a word too wide for any line: after its last separator that fits, or before the
+// first character that does not fit (at least one character a line).
+void BreakLongWord(std::string word, int width, const TextWidth& widthOf,
+                   std::vector<std::string>& lines) {
+  while (widthOf(word) > width) {
+    std::size_t fits = CharacterLength(word, 0);
+    while (fits < word.size()) {
+      const std::size_t next = fits + CharacterLength(word, fits);
+      if (widthOf(std::string_view(word).substr(0, next)) > width)
+        break;
+      fits = next;
+    }
+    const std::size_t separator = word.find_last_of("/\\", fits - 1);
+    const std::size_t cut = separator != std::string::npos && separator > 0 ? separator + 1 : fits;
     lines.push_back(word.substr(0, cut));
     word.erase(0, cut);
   }
@@ -26,21 +45,20 @@ void BreakLongWord(std::string word, std::size_t columns, std::vector<std::strin
 
 }  // namespace
 
-std::vector<std::string> WrapDetail(const std::string& text, std::size_t columns,
-                                    std::size_t maxLines) {
+std::vector<std::string> WrapDetail(const std::string& text, int width, std::size_t maxLines,
+                                    const TextWidth& widthOf) {
   std::vector<std::string> lines;
   std::istringstream words(text);
   std::string word;
   std::string line;
   while (words >> word) {
-    if (!line.empty() && line.size() + 1 + word.size() <= columns) {
+    if (!line.empty() && widthOf(line + ' ' + word) <= width) {
       line += ' ' + word;
       continue;
     }
     if (!line.empty())
       lines.push_back(line);
-    line.clear();
-    BreakLongWord(word, columns, lines);
+    BreakLongWord(word, width, widthOf, lines);
     line = lines.back();
     lines.pop_back();
   }
@@ -60,11 +78,13 @@ fw::DialogTemplate ResultTemplate(const fw::DialogTemplate& base,
     return base;
   fw::DialogTemplate grown = base;
   const int width = std::max(base.cx, kDetailWidth);
-  const std::size_t columns = static_cast<std::size_t>((width - 2 * kMargin) / 4);
+  const TextWidth widthOf = [&base](std::string_view text) {
+    return fw::TextWidthInDialogUnits(base, text);
+  };
   std::string text;
   int lineCount = 0;
   for (const std::string& item : detail) {
-    for (const std::string& line : WrapDetail(item, columns, kMaxLines)) {
+    for (const std::string& line : WrapDetail(item, width - 2 * kMargin, kMaxLines, widthOf)) {
       text += (text.empty() ? "" : "\n") + line;
       ++lineCount;
     }

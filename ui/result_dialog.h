@@ -2,10 +2,13 @@
 
 // The done and the failure dialog of a run. Their templates (130 and 129) keep their caption
 // and text exactly; the run's detail (why it failed, an interrupted run it undid) goes on
-// wrapped lines below the text, and the dialog grows to fit, so a user always sees why.
+// wrapped lines below the text, laid out by the text's measured width in the dialog's font,
+// and the dialog grows to fit, so a user always sees all of it.
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "resource_registry.h"
@@ -19,10 +22,14 @@ void ShowResultDialog(int templateId, const std::vector<std::string>& detail);
 fw::DialogTemplate ResultTemplate(const fw::DialogTemplate& base,
                                   const std::vector<std::string>& detail);
 
-// Breaks `text` into lines of at most `columns` characters: at spaces, and inside a word
-// too long for a line after a '/' (a path) or else anywhere. Beyond `maxLines` the middle
+// How wide a text is, in any unit.
+using TextWidth = std::function<int(std::string_view)>;
+
+// Breaks `text` (UTF-8) into lines no wider than `width` as `widthOf` measures them: at
+// spaces, and inside a word too long for a line after a '/' or '\\' (a path on either
+// system) or else before the character that no longer fits. Beyond `maxLines` the middle
 // lines give way to one "...".
-std::vector<std::string> WrapDetail(const std::string& text, std::size_t columns,
-                                    std::size_t maxLines);
+std::vector<std::string> WrapDetail(const std::string& text, int width, std::size_t maxLines,
+                                    const TextWidth& widthOf);
 
 }  // namespace zarneth

