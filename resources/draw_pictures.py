@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Draws the program's pictures with the standard library only, so they can be redrawn:
 
-  icon_128.ico    the application icon: a phone handset, 32x32 and 16x16, 16 colours
+  icon_128.ico    the application icon: a phone handset, 64, 48, 32, 24 and 16 pixels square,
+                  16 colours, so that every scale finds its size
   bitmap_132.bmp  the wordmark "ZARNETH", 97x26, 256 colours
   icon_32.png, icon_16.png  the same icon for desktop menus (hicolor theme)
   bitmap_133.bmp  a phone handset for the form's left side, 71x180, 256 colours; its corner
                   colour is the key that the dialog draws transparent
+  bitmap_13x@2x.bmp, bitmap_13x@1.5x.bmp  both bitmaps drawn again at twice and one and a
+                  half times the size, for screens scaled to 200 % and 150 % (144 dpi)
 
 Run: python3 resources/draw_pictures.py  (writes into resources/pictures/)
 """
@@ -195,26 +198,35 @@ def write_png(path, canvas, transparent):
                   chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-def wordmark():
-    c = Canvas(97, 26, WHITE)
+def wordmark(scale=1.0):
+    """97x26 at scale 1; drawn anew, not enlarged, at the others."""
+    width, height = round(97 * scale), round(26 * scale)
+    c = Canvas(width, height, WHITE)
+    band = round(22 * scale)
     # Shaded band behind the letters, dark at the top.
-    for y in range(0, 22):
-        c.rect(0, y, 96, y, 16 + min(31, 4 + y))
-    c.text(7, 4, "ZARNETH", 2, BLACK)
-    c.text(6, 3, "ZARNETH", 2, WHITE)
-    c.rect(0, 22, 96, 23, TEAL)
-    c.rect(0, 24, 96, 25, CYAN)
+    for y in range(0, band):
+        c.rect(0, y, width - 1, y, 16 + min(31, 4 + int(y / scale)))
+    letters = round(2 * scale)
+    left, top, shadow = round(6 * scale), round(3 * scale), max(1, letters // 2)
+    c.text(left + shadow, top + shadow, "ZARNETH", letters, BLACK)
+    c.text(left, top, "ZARNETH", letters, WHITE)
+    stripe = (height - band) // 2
+    c.rect(0, band, width - 1, band + stripe - 1, TEAL)
+    c.rect(0, band + stripe, width - 1, height - 1, CYAN)
     return c
 
 
 def main():
     os.makedirs(HERE, exist_ok=True)
     write_ico(os.path.join(HERE, "icon_128.ico"),
-              [icon(32), icon(16)], MAGENTA)
+              [icon(size) for size in (32, 16, 64, 48, 24)], MAGENTA)
     for size in (32, 16):
         write_png(os.path.join(HERE, "icon_%d.png" % size), icon(size), MAGENTA)
-    write_bmp8(os.path.join(HERE, "bitmap_132.bmp"), wordmark(), palette_256())
-    write_bmp8(os.path.join(HERE, "bitmap_133.bmp"), handset(71, 180, True), palette_256())
+    for scale, suffix in ((1.0, ""), (1.5, "@1.5x"), (2.0, "@2x")):
+        write_bmp8(os.path.join(HERE, "bitmap_132%s.bmp" % suffix), wordmark(scale),
+                   palette_256())
+        write_bmp8(os.path.join(HERE, "bitmap_133%s.bmp" % suffix),
+                   handset(round(71 * scale), round(180 * scale), True), palette_256())
 
 
 if __name__ == "__main__":

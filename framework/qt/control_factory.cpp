@@ -2,6 +2,7 @@
 
 #include "qt_window.h"
 
+#include <QBitmap>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -47,6 +48,29 @@ QWidget* CreateCombo(const ControlTemplate& control, QWidget* parent) {
   return combo;
 }
 
+// The picture drawn for the window's scale where there is one ("x@2x.bmp" from 175 %,
+// "x@1.5x.bmp" from 125 %, beside "x.bmp"), marked with its scale so that it shows at its
+// template size, sharp: a picture enlarged by the toolkit would be blurred.
+QPixmap PictureForScale(const std::string& path, qreal ratio) {
+  const QString base = QString::fromStdString(path);
+  const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+  const struct {
+    qreal from;
+    const char* suffix;
+    qreal scale;
+  } variants[] = {{1.75, "@2x", 2.0}, {1.25, "@1.5x", 1.5}};
+  for (const auto& variant : variants) {
+    if (ratio < variant.from || dot < 0)
+      continue;
+    QPixmap scaled(base.left(dot) + QLatin1String(variant.suffix) + base.mid(dot));
+    if (!scaled.isNull()) {
+      scaled.setDevicePixelRatio(variant.scale);
+      return scaled;
+    }
+  }
+  return QPixmap(base);
+}
+
 QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent) {
   auto* label = new QLabel(parent);
   QPixmap picture;
@@ -54,13 +78,15 @@ QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent) {
     const HICON icon = LoadIconResource(control.imageId);
     const int size = GetSystemMetrics(SM_CXICON);
     if (icon)
-      picture = icon->icon.pixmap(size, size);
+      picture = icon->icon.pixmap(QSize(size, size), parent->devicePixelRatioF());
   } else {
-    picture = QPixmap(QString::fromStdString(FindPicture(control.imageId)));
+    picture = PictureForScale(FindPicture(control.imageId), parent->devicePixelRatioF());
     // A transparent picture shows the dialog through the pixels of its corner colour.
     if ((control.exStyle & WS_EX_TRANSPARENT) && !picture.isNull()) {
       const QColor key = picture.toImage().pixelColor(0, 0);
-      picture.setMask(picture.createMaskFromColor(key, Qt::MaskInColor));
+      QBitmap mask = picture.createMaskFromColor(key, Qt::MaskInColor);
+      mask.setDevicePixelRatio(picture.devicePixelRatio());
+      picture.setMask(mask);
     }
   }
   label->setPixmap(picture);
@@ -101,7 +127,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, BaseUnit
 
   QRect area = DialogUnitsToPixels(control.x, control.y, control.cx, control.cy, units);
   if (auto* picture = qobject_cast<QLabel*>(widget); picture && !picture->pixmap().isNull()) {
-    area.setSize(picture->pixmap().size());  // pictures keep their own size
+    // Pictures keep their own size, in the window's units whatever their scale.
+    area.setSize(picture->pixmap().deviceIndependentSize().toSize());
   } else if (control.kind == ControlClass::ComboBox) {
     area.setHeight(widget->sizeHint().height());  // the template height is the dropped list's
   }

@@ -3,6 +3,7 @@
 #include "dialog.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "paint_dc.h"
@@ -16,22 +17,46 @@ CDialog* DialogOf(HWND window) {
   return reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
 }
 
+// The window's dots per inch: its monitor's where the system scales per monitor (Windows 10
+// and later), else the screen's.
+UINT DpiOf(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (dpiForWindow)
+    return dpiForWindow(window);
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return static_cast<UINT>(dpi);
+}
+
+// The picture drawn for the window's scale where the program has one: its number plus 2000
+// from 175 % (168 dpi), plus 1000 from 125 % (120 dpi); else the picture itself. A picture
+// enlarged by the system would be blurred.
+HBITMAP LoadPictureForScale(HWND control, int imageId) {
+  const UINT dpi = DpiOf(control);
+  for (const auto& [from, offset] : {std::pair{168u, 2000}, std::pair{120u, 1000}}) {
+    if (dpi < from)
+      continue;
+    if (const auto scaled = static_cast<HBITMAP>(
+            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId + offset),
+                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
+      return scaled;
+  }
+  return static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId),
+                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
 // A transparent picture shows the dialog through the pixels of its corner colour: those
 // pixels take the dialog's own colour. Pictures of 8 bits per pixel change their colour
 // table; those of 24 or 32 bits their pixels.
-HBITMAP ShowDialogThroughCornerColour(HWND control, int imageId) {
-  const auto bitmap =
-      static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId),
-                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+bool ShowDialogThroughCornerColour(HBITMAP bitmap) {
   DIBSECTION section{};
-  if (!bitmap)
-    return nullptr;
   const BITMAP& image = section.dsBm;
   if (::GetObjectW(bitmap, sizeof section, &section) != sizeof section ||
-      (image.bmBitsPixel != 8 && image.bmBitsPixel != 24 && image.bmBitsPixel != 32)) {
-    ::DeleteObject(bitmap);
-    return nullptr;
-  }
+      (image.bmBitsPixel != 8 && image.bmBitsPixel != 24 && image.bmBitsPixel != 32))
+    return false;
   const COLORREF face = ::GetSysColor(COLOR_3DFACE);
   auto* bits = static_cast<unsigned char*>(image.bmBits);
   // Rows are stored bottom-up: the top-left corner starts the last row.
@@ -64,25 +89,32 @@ HBITMAP ShowDialogThroughCornerColour(HWND control, int imageId) {
       }
     }
   }
-  const auto previous = reinterpret_cast<HBITMAP>(
-      ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
-  if (previous)
-    ::DeleteObject(previous);
-  return bitmap;
+  return true;
 }
 
-// The controls are the dialog's children in template order. The pictures made here stay the
-// dialog's to delete: a static deletes no picture it was given.
-void ShowPicturesThroughTheirCorners(HWND window, const DialogTemplate& dialogTemplate,
-                                     std::vector<HBITMAP>& made) {
+// Each bitmap static gets the picture for the window's scale, a transparent one showing the
+// dialog through its corner colour. The controls are the dialog's children in template
+// order. The pictures made here stay the dialog's to delete: a static deletes no picture it
+// was given.
+void ShowPicturesForTheScale(HWND window, const DialogTemplate& dialogTemplate,
+                             std::vector<HBITMAP>& made) {
   HWND child = ::GetWindow(window, GW_CHILD);
   for (const ControlTemplate& control : dialogTemplate.controls) {
     if (!child)
       return;
-    if (control.kind == ControlClass::Static && (control.style & 0xFu) == SS_BITMAP &&
-        (control.exStyle & WS_EX_TRANSPARENT))
-      if (const HBITMAP picture = ShowDialogThroughCornerColour(child, control.imageId))
+    if (control.kind == ControlClass::Static && (control.style & 0xFu) == SS_BITMAP) {
+      const HBITMAP picture = LoadPictureForScale(child, control.imageId);
+      if (picture &&
+          (!(control.exStyle & WS_EX_TRANSPARENT) || ShowDialogThroughCornerColour(picture))) {
+        const auto previous = reinterpret_cast<HBITMAP>(
+            ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+        if (previous)
+          ::DeleteObject(previous);
         made.push_back(picture);
+      } else if (picture) {
+        ::DeleteObject(picture);
+      }
+    }
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
 }
@@ -106,7 +138,7 @@ INT_PTR CALLBACK DialogNative::DialogProc(HWND window, UINT message, WPARAM wPar
         ::SendDlgItemMessageW(window, item.id, CB_ADDSTRING, 0,
                               reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
     }
-    ShowPicturesThroughTheirCorners(window, *dialog->GetTemplate(), dialog->m_native->pictures);
+    ShowPicturesForTheScale(window, *dialog->GetTemplate(), dialog->m_native->pictures);
     bool focusFirst = true;
     try {
       focusFirst = dialog->OnInitDialog();

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -192,6 +193,28 @@ void PatchDialogTest::pickersStartWhereTheUserIs() {
     d.Control<QLineEdit>(IDC_TRANSCRIPT)->clear();
     QCOMPARE(startsIn(IDC_BROWSE_TRANSCRIPT), dir.filePath("picked"));
     QCOMPARE(startsIn(IDC_BROWSE_SOURCE), dir.filePath("typed"));  // the field's folder first
+  });
+}
+
+// Each picture is drawn for the screen's scale, never enlarged: at 200 % (the run of this
+// case with QT_SCALE_FACTOR=2) twice the pixels in the same room.
+void PatchDialogTest::picturesAreSharpAtTheScreensScale() {
+  DialogProbe d;
+  RunModal(d, [&] {
+    QWidget* window = fw::WidgetOf(d);
+    const qreal ratio = window->devicePixelRatioF();
+    QList<QSize> sizes;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+      const QPixmap picture = label->pixmap();
+      if (picture.isNull())
+        continue;
+      QCOMPARE(picture.devicePixelRatio(), ratio);
+      QCOMPARE(label->size(), picture.deviceIndependentSize().toSize());  // its template room
+      sizes << picture.size();
+    }
+    const int scale = qRound(ratio);
+    QVERIFY2(sizes.contains(QSize(97, 26) * scale) && sizes.contains(QSize(71, 180) * scale),
+             qPrintable(QString("at %1x").arg(ratio)));
   });
 }
 

@@ -15,6 +15,7 @@ class PatchDialogTest : public QObject {
   void aCancelledPickerLeavesTheField_data();
   void aCancelledPickerLeavesTheField();
   void pickersStartWhereTheUserIs();
+  void picturesAreSharpAtTheScreensScale();
   void droppedFilesFillOnlyThePathFields_data();
   void droppedFilesFillOnlyThePathFields();
   void tabOrderFollowsTheTemplate();
