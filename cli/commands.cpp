@@ -69,9 +69,9 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   job.transcriptPath = options.transcript;
   job.destinationPath = options.output;
   job.startText = options.start.empty() ? preset->StartText() : options.start;
-  // With --start the block may lie anywhere in the image; only the image's end bounds it.
-  if (options.start.empty())
-    job.model = options.model;
+  // The engine's one overrun rule: at the model's own start, its block bounds the transcript;
+  // at any other start only the image's end does.
+  job.model = options.model;
   job.allowOverrun = options.allowOverrun;
 
   return Execute(job, options.quiet, out, err);

@@ -168,6 +168,11 @@ TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {
             std::string::npos)
       << refused.err;
   EXPECT_EQ(ReadBytes(image), imageBytes);
+  // The model's own start, typed: the same rule.
+  EXPECT_EQ(Run({"patch", "--source", image, "--transcript", transcript, "--model", "V135",
+                 "--start", "0x1cd800", "--in-place"})
+                .exitCode,
+            1);
 
   const CliRun allowed = Run({"patch", "--source", image, "--transcript", transcript, "--model",
                               "V135", "--output", output, "--allow-overrun"});
