@@ -60,6 +60,21 @@ class CrashSweepTest : public RunFixture {
     }
   }
 
+  // Calls `sweep(kind, states, anonymous)` for each kind of run, with the temporaries the
+  // system gives and again with named ones (a file system without anonymous files).
+  template <typename Sweep>
+  void ForEachKindAndTemporary(Sweep sweep) {
+    for (const bool anonymous : {true, false}) {
+      ScopedFaults faults;
+      if (!anonymous)
+        faults.NoAnonymousFiles();
+      for (const RunKind& kind : KindsOfRun()) {
+        SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
+        sweep(kind, Expected(kind), anonymous);
+      }
+    }
+  }
+
   // Makes the `point`-th system call of `kind`'s run fail with `error`; false when the run
   // made fewer calls. Counts clean Done runs and those with a warning.
   bool FailAt(const RunKind& kind, const States& states, int error, int point, int& warnings) {
@@ -97,56 +112,42 @@ class CrashSweepTest : public RunFixture {
 };
 
 TEST_F(CrashSweepTest, EveryFailingSystemCallLeavesTheFilesAsTheRunReports) {
-  for (const bool anonymous : {true, false}) {
-    ScopedFaults faults;
-    if (!anonymous)
-      faults.NoAnonymousFiles();
-    for (const RunKind& kind : KindsOfRun()) {
-      SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
-      const States states = Expected(kind);
-      for (const int error : {kIoError, kDiskFullError}) {
-        int warnings = 0;
-        const int points = ForEachPoint(
-            kind, [&](int point) { return FailAt(kind, states, error, point, warnings); });
-        EXPECT_GT(points, 5);
-        EXPECT_GT(warnings, 0) << "a failing folder sync after the rename warns";
-      }
+  ForEachKindAndTemporary([&](const RunKind& kind, const States& states, bool) {
+    for (const int error : {kIoError, kDiskFullError}) {
+      int warnings = 0;
+      const int points = ForEachPoint(
+          kind, [&](int point) { return FailAt(kind, states, error, point, warnings); });
+      EXPECT_GT(points, 5);
+      EXPECT_GT(warnings, 0) << "a failing folder sync after the rename warns";
     }
-  }
+  });
 }
 
 TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   int total = 0;
-  for (const bool anonymous : {true, false}) {
-    ScopedFaults faults;
-    if (!anonymous)
-      faults.NoAnonymousFiles();
-    for (const RunKind& kind : KindsOfRun()) {
-      SCOPED_TRACE(std::string(kind.name) + (anonymous ? "" : ", named temporary"));
-      const States states = Expected(kind);
-      int leftBehind = 0;
-      const int points = ForEachPoint(kind, [&](int point) {
-        const bool died = RunDyingAt(kind.job, nullptr, point);
-        const FolderListing left = ListFolder(dir.Path());
-        leftBehind += !(left == states.before) && !(left == states.after);
-        // What the next run to this destination does first.
-        RemoveStaleTemporaries(TargetOf(kind.job));
-        const FolderListing settled = ListFolder(dir.Path());
-        EXPECT_TRUE(settled == states.before || settled == states.after)
-            << "dying before system call " << point << " left a third state";
-        return died;
-      });
-      // A temporary without a name, or one the system deletes with its last handle, is
-      // left behind only by a death in the instant between its naming and its rename.
-      if (anonymous) {
-        EXPECT_LE(leftBehind,
-                  DeathsLeavingATemporary(kind.withDestination || TargetOf(kind.job) == image))
-            << "deaths that left a temporary file";
-      }
-      EXPECT_GT(points, 5);
-      total += points;
+  ForEachKindAndTemporary([&](const RunKind& kind, const States& states, bool anonymous) {
+    int leftBehind = 0;
+    const int points = ForEachPoint(kind, [&](int point) {
+      const bool died = RunDyingAt(kind.job, nullptr, point);
+      const FolderListing left = ListFolder(dir.Path());
+      leftBehind += !(left == states.before) && !(left == states.after);
+      // What the next run to this destination does first.
+      RemoveStaleTemporaries(TargetOf(kind.job));
+      const FolderListing settled = ListFolder(dir.Path());
+      EXPECT_TRUE(settled == states.before || settled == states.after)
+          << "dying before system call " << point << " left a third state";
+      return died;
+    });
+    // A temporary without a name, or one the system deletes with its last handle, is left
+    // behind only by a death in the instant between its naming and its rename.
+    if (anonymous) {
+      EXPECT_LE(leftBehind,
+                DeathsLeavingATemporary(kind.withDestination || TargetOf(kind.job) == image))
+          << "deaths that left a temporary file";
     }
-  }
+    EXPECT_GT(points, 5);
+    total += points;
+  });
   std::cout << "all kinds: " << total << " crash points\n";
   RecordProperty("crash_points", total);
 }

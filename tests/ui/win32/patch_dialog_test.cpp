@@ -76,6 +76,12 @@ class PatchDialogTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterResources(); }
   void TearDown() override { app.m_pMainWnd = nullptr; }
+  // The three path fields: `source`, and the folder's transcript.bin and patched.bin.
+  void TypePaths(const Probe& d, const std::string& source) const {
+    Type(d.Item(IDC_SOURCE), source);
+    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
+    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+  }
   fw::CWinApp app{"win32_ui_tests"};
   TempDir dir;
 };
@@ -132,9 +138,7 @@ TEST_F(PatchDialogTest, DoPatchesACopyOrRefusesATypoAndSaysSo) {
   Probe d;
   app.m_pMainWnd = &d;
   RunModal(d, [&] {
-    Type(d.Item(IDC_SOURCE), dir / "image.bin");
-    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
-    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    TypePaths(d, dir / "image.bin");
     Type(d.Item(IDC_START), "1000");
     SeenModal seen = CloseNextModal([&] { Click(d.Item(IDC_DO)); });
     ASSERT_TRUE(seen.opened);
@@ -166,9 +170,7 @@ TEST_F(PatchDialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
   Probe d;
   app.m_pMainWnd = &d;
   RunModal(d, [&] {
-    Type(d.Item(IDC_SOURCE), dir / "image.bin");
-    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
-    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    TypePaths(d, dir / "image.bin");
     for (const int answer : {IDNO, IDYES}) {
       const auto seen = CloseNextModals([&] { Click(d.Item(IDC_DO)); }, 2,
                                         [&](HWND window, std::size_t index) {
@@ -205,9 +207,7 @@ TEST_F(PatchDialogTest, TheFailureDialogShowsAllOfALongReason) {
   Probe d;
   app.m_pMainWnd = &d;
   RunModal(d, [&] {
-    Type(d.Item(IDC_SOURCE), dir / wide + "\\missing-image.bin");
-    Type(d.Item(IDC_TRANSCRIPT), dir / "transcript.bin");
-    Type(d.Item(IDC_DESTINATION), dir / "patched.bin");
+    TypePaths(d, dir / wide + "\\missing-image.bin");
     std::string reason;
     int widest = 0, width = 0, lines = 0, lineHeight = 0, height = 0;
     CloseNextModal(
