@@ -1,7 +1,5 @@
 #include "run_files.h"
 
-#include <string_view>
-
 #include "file_system.h"
 #include "quoted_name.h"
 #include "stream_copy.h"
@@ -9,8 +7,17 @@
 namespace zarneth {
 namespace {
 
-const char* PurposeOf(SaveFile::Use use) {
-  return use == SaveFile::Use::InPlace ? "patch" : "create";
+// What a refusal says the run could not do: "cannot create destination file 'out.bin'",
+// "cannot patch source file 'image.bin' in place".
+std::string CannotDo(const char* purpose, const char* role, const std::string& path,
+                     bool inPlace = false) {
+  return std::string("cannot ") + purpose + " " + role + " file " + QuotedName(path) +
+         (inPlace ? " in place" : "");
+}
+
+std::string CannotPrepare(SaveFile::Use use, const char* role, const std::string& path) {
+  return use == SaveFile::Use::InPlace ? CannotDo("patch", role, path, true)
+                                       : CannotDo("create", role, path);
 }
 
 }  // namespace
@@ -27,28 +34,13 @@ std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t g
          std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
 }
 
-bool RunFiles::Fail(const char* purpose, const char* role, const std::string& path,
-                    const std::string& why) {
-  const bool inPlace = std::string_view(purpose) == PurposeOf(SaveFile::Use::InPlace);
-  FailRun(m_result, std::string("cannot ") + purpose + " " + role + " file " + QuotedName(path) +
-                        (inPlace ? " in place: " : ": ") + why);
+bool RunFiles::Fail(const std::string& cannot, const std::string& why) {
+  FailRun(m_result, cannot + ": " + why);
   return false;
 }
 
-bool RunFiles::RefuseSameFile(const CFile& file, const char* role) {
-  for (const auto& [heldRole, held] : m_held) {
-    if (held->GetIdentity() != file.GetIdentity())
-      continue;
-    FailRun(m_result, std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
-                          " and the " + role + " file " + QuotedName(file.GetFilePath()) +
-                          " are the same file");
-    return true;
-  }
-  return false;
-}
-
-bool RunFiles::RefuseSameFile(const std::string& path, const char* role) {
-  const auto identity = IdentityOf(FinalPath(path, nullptr).value_or(path));
+bool RunFiles::RefuseSameFile(std::optional<FileIdentity> identity, const std::string& path,
+                              const char* role) {
   for (const auto& [heldRole, held] : m_held) {
     if (!identity || held->GetIdentity() != *identity)
       continue;
@@ -59,34 +51,42 @@ bool RunFiles::RefuseSameFile(const std::string& path, const char* role) {
   return false;
 }
 
-bool RunFiles::Open(CFile& file, const std::string& path, const char* role) {
-  std::string whyNot;
-  if (!file.Open(path, CFile::modeRead, &whyNot))
-    return RefuseSameFile(path, role) ? false : Fail("open for reading", role, path, whyNot);
-  if (RefuseSameFile(file, role))
+bool RunFiles::RefuseRefused(const std::string& cannot, const std::string& path, const char* role,
+                             const std::string& why) {
+  // A file refused for being in use may be one this run already holds in another role.
+  if (!RefuseSameFile(IdentityOf(FinalPath(path, nullptr).value_or(path)), path, role))
+    Fail(cannot, why);
+  return false;
+}
+
+bool RunFiles::Hold(const CFile& file, const char* role) {
+  if (RefuseSameFile(file.GetIdentity(), file.GetFilePath(), role))
     return false;
   m_held.emplace_back(role, &file);
   return true;
+}
+
+bool RunFiles::Open(CFile& file, const std::string& path, const char* role) {
+  std::string whyNot;
+  if (!file.Open(path, CFile::modeRead, &whyNot))
+    return RefuseRefused(CannotDo("open for reading", role, path), path, role, whyNot);
+  return Hold(file, role);
 }
 
 bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
                        const char* role) {
   std::string whyNot;
   if (!destination.Prepare(path, use, &whyNot))
-    return RefuseSameFile(path, role) ? false : Fail(PurposeOf(use), role, path, whyNot);
-  if (const CFile* existing = destination.Existing()) {
-    if (RefuseSameFile(*existing, role))
-      return false;
-    m_held.emplace_back(role, existing);
-  }
-  return true;
+    return RefuseRefused(CannotPrepare(use, role, path), path, role, whyNot);
+  const CFile* existing = destination.Existing();
+  return !existing || Hold(*existing, role);
 }
 
 bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char* role) {
   std::string whyNot;
   if (destination.Begin(&whyNot))
     return true;
-  return Fail(PurposeOf(destination.GetUse()), role, path, whyNot);
+  return Fail(CannotPrepare(destination.GetUse(), role, path), whyNot);
 }
 
 std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {

@@ -47,11 +47,17 @@ class RunFiles {
   bool WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces);
 
  private:
-  // Refuses `file`, just taken in `role`, when another role holds the same file.
-  bool RefuseSameFile(const CFile& file, const char* role);
-  // After a refused open: the same refusal when the path leads to a file of another role.
-  bool RefuseSameFile(const std::string& path, const char* role);
-  bool Fail(const char* purpose, const char* role, const std::string& path, const std::string& why);
+  // Takes `file`, just opened in `role`, among the held files: false, with the run failed,
+  // when another role holds the same file.
+  bool Hold(const CFile& file, const char* role);
+  // Fails the run when a held file of another role has `identity`; true then.
+  bool RefuseSameFile(std::optional<FileIdentity> identity, const std::string& path,
+                      const char* role);
+  // A refused open: the same-file refusal where the path leads to a held file, else
+  // `cannot` with the system's reason. Always false.
+  bool RefuseRefused(const std::string& cannot, const std::string& path, const char* role,
+                     const std::string& why);
+  bool Fail(const std::string& cannot, const std::string& why);
 
   RunResult& m_result;
   std::vector<std::pair<const char*, const CFile*>> m_held;
