@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kProgram = "zarneth-cli";
 
 int UsageError(std::ostream& err, const std::string& message) {
-  err << kProgram << ": " << message << "\nRun with --help for more information.\n";
+  err << kProgram << ": " << message << "\nTry 'zarneth-cli --help' for more information.\n";
   return kExitUsage;
 }
 

@@ -10,6 +10,7 @@
 #include "exit_codes.h"
 #include "hex_address.h"
 #include "model_presets.h"
+#include "usage_check.h"
 #include "version_record.h"
 
 namespace {
@@ -25,9 +26,16 @@ const CLI::Validator kAddress(
     },
     "HEX", "address");
 
+// Every file is a regular file or a new name: a run is all or nothing, which a stream
+// ("-", standard input or output) cannot be.
 const CLI::Validator kPath(
     [](std::string& text) -> std::string {
-      return text.empty() ? "an empty path names no file" : std::string();
+      if (text.empty())
+        return "an empty path names no file";
+      if (text == "-")
+        return "'-' names no file: give a file's name (a run writes a whole file or none, which "
+               "a stream cannot take)";
+      return {};
     },
     "FILE", "path");
 
@@ -38,6 +46,11 @@ const CLI::Validator kModel(
       return "'" + text + "' is not a model: give V135, V136, V137 or V138";
     },
     "NAME", "model");
+
+int UsageError(const std::string& message) {
+  std::cerr << "zarneth-cli: " << message << "\nTry 'zarneth-cli --help' for more information.\n";
+  return zarneth::cli::kExitUsage;
+}
 
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
   command.add_option("--model", options.model, "Take the addresses of this firmware version")
@@ -55,7 +68,9 @@ int main(int argc, char** argv) {
       "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
       "or cuts an address range out of an image into a file of its own.",
       "zarneth-cli"};
-  app.set_version_flag("--version", zarneth::version::kVersion);
+  app.set_version_flag(
+      "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
+                       zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
   app.require_subcommand(1);
   app.footer(
       "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside the image.\n"
@@ -65,6 +80,7 @@ int main(int argc, char** argv) {
       "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM (nothing changed).\n");
 
   CommandOptions options;
+  app.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
   auto* patch = app.add_subcommand("patch", "Write a transcript into an image");
   patch->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
   patch->add_option("--transcript", options.transcript, "Language block to write")
@@ -89,10 +105,15 @@ int main(int argc, char** argv) {
 
   auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
 
+  std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
+  arguments.erase(arguments.begin());
+  // "zarneth-cli help" is a request for the help, as in other tools with commands.
+  if (arguments.size() == 1 && arguments[0] == "help")
+    arguments[0] = "--help";
+  if (const auto mistake = zarneth::cli::UsageMistake(app, arguments))
+    return UsageError(*mistake);
   try {
-    // CLI11 takes the arguments after the program's name, last first.
-    std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
-    arguments.erase(arguments.begin());
+    // CLI11 takes the arguments last first.
     std::reverse(arguments.begin(), arguments.end());
     app.parse(arguments);
   } catch (const CLI::CallForHelp& e) {
@@ -102,8 +123,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "zarneth-cli: " << e.what() << "\nRun with --help for more information.\n";
-    return zarneth::cli::kExitUsage;
+    return UsageError(zarneth::cli::UsageMessage(e));
   }
 
   if (patch->parsed())

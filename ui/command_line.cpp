@@ -13,9 +13,9 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, s
     return std::nullopt;
   const std::string_view option = argv[1];
   if (option == "--version") {
-    out << "zarneth " << version::kVersion << '\n'
-        << version::kProductName << ", " << version::kFileDescription << '\n'
-        << version::kLegalCopyright << '\n';
+    out << "zarneth (Zarneth) " << version::kVersion << '\n'
+        << version::kLegalCopyright << '\n'
+        << version::kLicenceLine << '\n';
     return 0;
   }
   if (option == "--help" || option == "-h") {

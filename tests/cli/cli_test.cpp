@@ -49,7 +49,10 @@ TEST_F(CliTest, HelpVersionAndModels) {
 
   const CliRun version = Run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "1.0.0.1\n");
+  EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "zarneth-cli (Zarneth) 1.0.0.1");
+  EXPECT_NE(version.out.find("\nCopyright (C) 2026 the Zarneth developers\nLicense MIT"),
+            std::string::npos)
+      << version.out;
 
   const CliRun models = Run({"models"});
   EXPECT_EQ(models.exitCode, 0);
@@ -120,7 +123,11 @@ TEST_F(CliTest, AddressesFollowTheEnginesOneRule) {
                             "--output", output, "--quiet"});
     if (!c.value) {
       EXPECT_EQ(run.exitCode, 2) << c.name;
-      EXPECT_NE(run.err.find("'" + c.text + "' is not an address"), std::string::npos) << run.err;
+      // An empty value, or one that looks like an option, is named as such.
+      const std::string said = c.text.empty()            ? "was given an empty value"
+                               : c.text.starts_with('-') ? "needs a value, not the option"
+                                                         : "'" + c.text + "' is not an address";
+      EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
     } else if (*c.value < imageBytes.size()) {
       ASSERT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
       EXPECT_EQ(ReadBytes(output), Slice(imageBytes, *c.value, 1)) << c.name;
@@ -132,29 +139,59 @@ TEST_F(CliTest, AddressesFollowTheEnginesOneRule) {
   EXPECT_EQ(ReadBytes(image), imageBytes);
 }
 
-TEST_F(CliTest, UsageErrorsOpenNothing) {
-  const std::initializer_list<std::string> cases[] = {
-      {},
-      {"patch", "--source", image, "--transcript", transcript, "--start", "0"},
-      {"patch", "--source", image, "--transcript", transcript, "--start", "0", "--in-place",
-       "--output", output},
-      {"patch", "--source", image, "--transcript", transcript, "--output", output},
-      {"patch", "--source", image, "--transcript", transcript, "--model", "V139", "--in-place"},
-      {"cut", "--source", image, "--start", "0", "--output", output},
-      {"frobnicate"},
-      {"patch", "--source", image, "--transcript", transcript, "--start", "0", "--in-place",
-       "--output", ""},
-      {"patch", "--source", "", "--transcript", transcript, "--start", "0", "--in-place"},
-      {"patch", "--source", image, "--transcript", "", "--start", "0", "--in-place"},
-      {"cut", "--source", image, "--model", "V135", "--output", ""},
+TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
+  struct Case {
+    std::initializer_list<std::string> args;
+    const char* said;
   };
-  for (const auto& args : cases) {
-    const CliRun run = Run(args);
+  const Case cases[] = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"--versio"}, "unrecognized option '--versio'"},
+      {{"cut", "--source", image, "--model", "V135", "--out", output},
+       "unrecognized option '--out'"},
+      {{"cut", "--source", image, "--model", "V135", "-o", output}, "unrecognized option '-o'"},
+      {{"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--model",
+        "V136", "--in-place"},
+       "option '--model' was given twice"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start=", "--output", output},
+       "option '--start' was given an empty value"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "--output", output},
+       "option '--start' needs a value, not the option '--output'"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "0", "--in-place=1"},
+       "option '--in-place' takes no value"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "0", "--output", "-"},
+       "option '--output': '-' names no file"},
+      {{"cut", "--source", "-", "--model", "V135", "--output", output},
+       "option '--source': '-' names no file"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "0"},
+       "give exactly one of --output FILE or --in-place"},
+      {{"patch", "--source", image, "--transcript", transcript, "--start", "0", "--in-place",
+        "--output", output},
+       "give exactly one of --output FILE or --in-place"},
+      {{"patch", "--source", image, "--transcript", transcript, "--output", output},
+       "give --start HEX or --model NAME"},
+      {{"patch", "--source", image, "--transcript", transcript, "--model", "V139", "--in-place"},
+       "'V139' is not a model"},
+      {{"cut", "--source", image, "--start", "0", "--output", output}, "or both --start HEX and"},
+      {{"cut", "--source", image, "--model", "V135"}, "option '--output' is required"},
+      {{"patch", "--source", image, "--transcript", "", "--start", "0", "--in-place"},
+       "was given an empty value"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Run(c.args);
     EXPECT_EQ(run.exitCode, 2) << run.err;
-    EXPECT_NE(run.err, "");
+    EXPECT_TRUE(run.err.starts_with("zarneth-cli: ")) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nTry 'zarneth-cli --help' for more information.\n"), std::string::npos)
+        << run.err;
   }
   EXPECT_EQ(ReadBytes(image), imageBytes);
   EXPECT_FALSE(std::filesystem::exists(output));
+  EXPECT_FALSE(std::filesystem::exists(dir / "-"));
+  // -q before the command, and "help" as a command, are taken.
+  EXPECT_EQ(Run({"-q", "cut", "--source", image, "--model", "V135", "--output", output}).out, "");
+  EXPECT_NE(Run({"help"}).out.find("Usage: zarneth-cli"), std::string::npos);
 }
 
 TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {

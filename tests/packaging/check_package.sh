@@ -33,8 +33,8 @@ dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/org.zarneth.Zarneth.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zarneth.Zarneth.metainfo.xml"
 file "$work/root/usr/share/icons/hicolor/32x32/apps/zarneth.png" | grep -q "32 x 32"
-"$work/root/usr/bin/zarneth-cli" --version | grep -qx 1.0.0.1
-"$work/root/usr/bin/zarneth" --version | head -n 1 | grep -qx "zarneth 1.0.0.1"
+"$work/root/usr/bin/zarneth-cli" --version | head -n 1 | grep -qx "zarneth-cli (Zarneth) 1.0.0.1"
+"$work/root/usr/bin/zarneth" --version | head -n 1 | grep -qx "zarneth (Zarneth) 1.0.0.1"
 # lintian, where installed: no error and no warning.
 if command -v lintian >/dev/null; then
   tags=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)

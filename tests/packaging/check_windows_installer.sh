@@ -26,8 +26,8 @@ folder="$WINEPREFIX/drive_c/Program Files/Zarneth"
 for file in zarneth.exe zarneth-cli.exe README.md LICENSE Uninstall.exe; do
   [ -f "$folder/$file" ] || fail "the installer did not put $file into Program Files\\Zarneth"
 done
-said=$("$wine" "$folder/zarneth-cli.exe" --version | tr -d '\r')
-[ "$said" = "$version" ] || fail "the installed zarneth-cli.exe says '$said', not '$version'"
+said=$("$wine" "$folder/zarneth-cli.exe" --version | tr -d '\r' | head -n 1)
+[ "$said" = "zarneth-cli (Zarneth) $version" ] || fail "the installed zarneth-cli.exe says '$said', not '$version'"
 find "$WINEPREFIX/drive_c" -iname 'Zarneth.lnk' | grep -q . || fail "no Start menu entry"
 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
   grep -qi 'Uninstall.exe' || fail "no entry in the list of programs"

@@ -8,7 +8,7 @@ answer() {
   env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "${program[@]}" "$1" | tr -d '\r'
 }
 version=$(answer --version)
-[ "$(head -n 1 <<<"$version")" = "zarneth 1.0.0.1" ] || { echo "bad --version: $version"; exit 1; }
+[ "$(head -n 1 <<<"$version")" = "zarneth (Zarneth) 1.0.0.1" ] || { echo "bad --version: $version"; exit 1; }
 grep -q "Copyright (C) 2026 the Zarneth developers" <<<"$version"
 help=$(answer --help)
 grep -q "^Usage: zarneth \[--help | --version\]$" <<<"$help" || { echo "bad --help: $help"; exit 1; }
