@@ -19,4 +19,8 @@ void StopOnInterrupts();
 // What stopped a run, for its last line: "SIGINT", "Ctrl+C", ...
 const char* InterruptName(int signalNumber);
 
+// The interrupts and their exit codes, for --help: "128 + signal number when stopped by
+// SIGHUP, SIGINT or SIGTERM"; on Windows Ctrl+C, Ctrl+Break and closing the console.
+extern const char* const kInterruptsHelp;
+
 }  // namespace zarneth::cli

@@ -72,12 +72,15 @@ int main(int argc, char** argv) {
       "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
                        zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
   app.require_subcommand(1);
-  app.footer(
-      "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside the image.\n"
-      "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error (nothing opened),\n"
-      "3 file error during the run (e.g. disk full; nothing changed), 4 done, but the\n"
-      "system did not confirm that the new content is on the disk (it is in place),\n"
-      "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM (nothing changed).\n");
+  app.footer(std::string(
+                 "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside "
+                 "the image.\n"
+                 "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error (nothing "
+                 "opened),\n"
+                 "3 file error during the run (e.g. disk full; nothing changed), 4 done, but "
+                 "the\n"
+                 "system did not confirm that the new content is on the disk (it is in place),\n") +
+             zarneth::cli::kInterruptsHelp + " (nothing changed).\n");
 
   CommandOptions options;
   app.add_flag("-q,--quiet", options.quiet, "Print nothing when done");

@@ -24,6 +24,8 @@ void StopOnInterrupts() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+const char* const kInterruptsHelp = "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM";
+
 const char* InterruptName(int signalNumber) {
   switch (signalNumber) {
     case SIGHUP:

@@ -53,6 +53,9 @@ void StopOnInterrupts() {
   ::SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 }
 
+const char* const kInterruptsHelp =
+    "130, 149 or 143 when stopped by Ctrl+C, Ctrl+Break or closing the console";
+
 const char* InterruptName(int signalNumber) {
   switch (signalNumber) {
     case kCtrlC:

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "file_paths.h"
 #include "wide_text.h"
 #include "win32_calls.h"
 
@@ -89,6 +90,9 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "this file object is already open");
   if (path.empty())
     return Refuse(whyNot, "no path given");
+  // The system's devices answer to these names in every folder.
+  if (IsDeviceName(path))
+    return Refuse(whyNot, NotRegularReason(FILE_TYPE_CHAR));
   const bool writes = (flags & modeReadWrite) != 0;
   const bool exclusive = writes || (flags & shareExclusive) != 0;
   const std::wstring systemPath = SystemPath(path);

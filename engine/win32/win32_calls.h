@@ -31,6 +31,11 @@ Win32Calls& ActiveWin32Calls();
 // system cannot say.
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle);
 
+// Whether a path's last name is one of the system's device names (CON, PRN, AUX, NUL,
+// COM1 to COM9, LPT1 to LPT9), with or without an extension, which lead to a device in every
+// folder.
+bool IsDeviceName(const std::string& path);
+
 // The system's record of an open file; throws CFileException for it.
 BY_HANDLE_FILE_INFORMATION Information(const CFile& file);
 // The attributes that a file written in `file`'s place takes over: hidden, system, archive,

@@ -103,6 +103,15 @@ TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
   PatchJob inPlace = InPlace("10");
   inPlace.transcriptPath = image;
   ExpectRefused(inPlace, "are the same file");
+  for (const std::string& device : DevicePaths(dir.Path().string())) {
+    SCOPED_TRACE(device);
+    PatchJob copy = Copy("10");
+    copy.destinationPath = device;
+    ExpectRefused(copy, "it is a device, not a regular file");
+    PatchJob cut = Cut("0", "F");
+    cut.sourcePath = device;
+    ExpectRefused(cut, "it is a device, not a regular file");
+  }
   ExpectRefused(Cut("0", "FFh"), "the end address 'FFh' is not an address");
 }
 

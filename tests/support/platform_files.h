@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zarneth::test {
 
@@ -48,6 +49,9 @@ class ScopedFileSizeLimit {
 
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;
+// Names that lead to devices, some in `folder` (Windows' device names answer in every
+// folder, with any extension).
+std::vector<std::string> DevicePaths(const std::string& folder);
 
 // The system's texts for a missing file, a missing folder on the way and a name that exists.
 std::string MissingFileText();

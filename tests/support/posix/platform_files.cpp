@@ -18,6 +18,10 @@ namespace zarneth::test {
 
 const char* const kDevicePath = "/dev/null";
 
+std::vector<std::string> DevicePaths(const std::string&) {
+  return {"/dev/null", "/dev/zero", "/dev/full"};
+}
+
 bool MakeSymlink(const std::string& target, const std::string& link) {
   std::error_code error;
   std::filesystem::create_symlink(target, link, error);

@@ -9,6 +9,10 @@ namespace zarneth::test {
 
 const char* const kDevicePath = "NUL";
 
+std::vector<std::string> DevicePaths(const std::string& folder) {
+  return {"NUL", "CON", "aux", folder + "\\PRN", folder + "\\com1.txt", "LPT1.bin"};
+}
+
 // Symbolic links need a right most users lack (or developer mode), and Wine's links do not
 // open as Windows' do: the tests of links are POSIX's.
 bool MakeSymlink(const std::string&, const std::string&) {
