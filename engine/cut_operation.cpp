@@ -28,7 +28,7 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
       !files.Begin(destination, job.destinationPath, "destination"))
     return result;
   result.bytesWritten = result.cutLength;
-  files.WriteAndCommit(destination, {{source, "source", result.start, result.cutLength}});
+  files.WriteAndCommit(destination, {{source, "source", result.start, result.cutLength, true}});
   return result;
 }
 

@@ -39,6 +39,7 @@ struct RunResult {
   std::uint64_t cutLength = 0;     // Cut mode: end - start + 1
   std::uint64_t bytesWritten = 0;  // bytes written to the source or the destination
   std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
+  std::uint32_t crc = 0;           // CRC-32 of the bytes put in place: the transcript, the range
   std::string failureReason;
   std::string warning;
 };

@@ -103,8 +103,8 @@ std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* rol
 bool RunFiles::WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces) {
   std::uint64_t at = 0;
   for (const Piece& piece : pieces) {
-    const std::uint64_t got =
-        CopyBytes(piece.from, piece.offset, destination.File(), at, piece.count);
+    const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
+                                        piece.count, piece.summed ? &m_result.crc : nullptr);
     if (got < piece.count) {
       FailRun(m_result, ShortReadReason(piece.from, piece.role, got, piece.count));
       return false;

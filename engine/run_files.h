@@ -34,12 +34,14 @@ class RunFiles {
   // The file's length, or none with the run failed for a file beyond 32-bit offsets.
   std::optional<std::uint32_t> Length(const CFile& file, const char* role);
 
-  // A run of bytes of one file, copied into the new content.
+  // A run of bytes of one file, copied into the new content; `summed`: the bytes the run
+  // puts in place, whose CRC-32 goes into the result, summed while they are copied.
   struct Piece {
     CFile& from;
     const char* role;
     std::uint64_t offset;
     std::uint64_t count;
+    bool summed = false;
   };
   // Writes the pieces one after another into the destination's temporary file and commits
   // it: Done (with the commit's warning, if any), or Failed when a piece came up short, with

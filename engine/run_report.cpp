@@ -1,5 +1,7 @@
 #include "run_report.h"
 
+#include <cstdio>
+
 #include "hex_address.h"
 #include "quoted_name.h"
 
@@ -12,7 +14,17 @@ std::string ByteCount(std::uint64_t count) {
 
 }  // namespace
 
+std::string CrcText(std::uint32_t crc) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));
+  return text;
+}
+
 std::string DescribeDone(const PatchJob& job, const RunResult& result) {
+  return DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
+}
+
+std::string DescribeRun(const PatchJob& job, const RunResult& result) {
   if (job.mode == PatchMode::Cut) {
     const std::string range =
         result.cutLength == 0

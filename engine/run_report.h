@@ -9,8 +9,13 @@
 namespace zarneth {
 
 // What a Done run did, in the words zarneth-cli prints and the done dialog shows below its
-// text: "wrote 'out.bin' (2097152 bytes): 'image.bin' with 'german.blk' at 0x1CD800".
+// text, with the CRC-32 of the bytes it put in place: "wrote 'out.bin' (2097152 bytes):
+// 'image.bin' with 'german.blk' at 0x1CD800, CRC-32 0x1A2B3C4D".
 std::string DescribeDone(const PatchJob& job, const RunResult& result);
+// The same without the CRC-32, for what a run would do.
+std::string DescribeRun(const PatchJob& job, const RunResult& result);
+// A CRC-32 as messages write it: "0x1A2B3C4D".
+std::string CrcText(std::uint32_t crc);
 
 // What a transcript of `transcriptLength` bytes at `preset`'s own start would overwrite after
 // its language block: "(89156 bytes) is longer than the language block of V135 (75776

@@ -72,7 +72,7 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
   // New content = source[0, start) + transcript + source[start + transcript length, end).
   result.bytesWritten = job.createNewFile ? *sourceLength : *transcriptLength;
   files.WriteAndCommit(destination, {{*source, "source", 0, start},
-                                     {transcript, "transcript", 0, *transcriptLength},
+                                     {transcript, "transcript", 0, *transcriptLength, true},
                                      {*source, "source", tail, *sourceLength - tail}});
   return result;
 }

@@ -16,6 +16,7 @@ using zarneth::test::Bytes;
 using zarneth::test::CliRun;
 using zarneth::test::CommandLineCarries;
 using zarneth::test::Concat;
+using zarneth::test::CrcOf;
 using zarneth::test::MakeSymlink;
 using zarneth::test::MissingFileText;
 using zarneth::test::Pattern;
@@ -70,7 +71,8 @@ TEST_F(CliTest, PatchIntoANewFileWithAModel) {
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, "wrote " + QuotedName(output) + " (2097152 bytes): " + QuotedName(image) +
-                         " with " + QuotedName(transcript) + " at 0x1CD800\n");
+                         " with " + QuotedName(transcript) + " at 0x1CD800, CRC-32 " +
+                         CrcOf(transcriptBytes) + "\n");
   EXPECT_EQ(ReadBytes(output), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
                                        Slice(imageBytes, 0x1E0000, 0x20000)}));
   EXPECT_EQ(ReadBytes(image), imageBytes);
@@ -86,7 +88,8 @@ TEST_F(CliTest, FileNamesInAnyScriptArriveWhole) {
                           "V135", "--output", copy});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "wrote " + QuotedName(copy) + " (2097152 bytes): " + QuotedName(source) +
-                         " with " + QuotedName(transcript) + " at 0x1CD800\n");
+                         " with " + QuotedName(transcript) + " at 0x1CD800, CRC-32 " +
+                         CrcOf(transcriptBytes) + "\n");
   EXPECT_EQ(ReadBytes(copy), Concat({Slice(imageBytes, 0, 0x1CD800), transcriptBytes,
                                      Slice(imageBytes, 0x1E0000, 0x20000)}));
 }
@@ -104,7 +107,8 @@ TEST_F(CliTest, CutTheWholeV138Range) {
   const CliRun run = Run({"cut", "--source", image, "--model", "V138", "--output", output});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "cut 89156 bytes (0x1C7800 to 0x1DD443) of " + QuotedName(image) + " into " +
-                         QuotedName(output) + "\n");
+                         QuotedName(output) + ", CRC-32 " +
+                         CrcOf(Slice(imageBytes, 0x1C7800, 89156)) + "\n");
   EXPECT_EQ(ReadBytes(output), Slice(imageBytes, 0x1C7800, 89156));
 }
 

@@ -1,5 +1,8 @@
 #include "temp_dir.h"
 
+#include <zlib.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -79,6 +82,13 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   for (const auto& part : parts)
     all.insert(all.end(), part.begin(), part.end());
   return all;
+}
+
+std::string CrcOf(const Bytes& bytes) {
+  const auto crc = ::crc32(0, bytes.data(), static_cast<uInt>(bytes.size()));
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(crc));
+  return text;
 }
 
 FolderListing ListFolder(const std::filesystem::path& folder) {

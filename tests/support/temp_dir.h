@@ -37,6 +37,8 @@ Bytes ReadBytes(const std::string& path);
 // The bytes [offset, offset + count) of `bytes`.
 Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count);
 Bytes Concat(std::initializer_list<Bytes> parts);
+// The CRC-32 of `bytes` (zlib's), as messages write it: "0x1A2B3C4D".
+std::string CrcOf(const Bytes& bytes);
 
 // Every entry of a folder, hidden ones too: regular files with their bytes, a symbolic link
 // as the text of its target, a folder or anything else as nothing. Two listings are equal

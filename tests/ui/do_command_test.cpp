@@ -108,7 +108,9 @@ void DoCommandTest::patchesThroughTheFormInBothVariants() {
     QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
     // What the run did, in zarneth-cli's words.
     QVERIFY2(seen.texts.value(1).startsWith("Wrote '") &&
-                 seen.texts.value(1).endsWith("transcript.bin' at 0x1C7800"),
+                 seen.texts.value(1).endsWith(
+                     "transcript.bin' at 0x1C7800, CRC-32 " +
+                     QString::fromStdString(CrcOf(ReadBytes(*g_dir / "transcript.bin")))),
              qPrintable(seen.texts.value(1)));
     QVERIFY(ReadBytes(*g_dir / "patched.bin") == patched);
     QVERIFY(ReadBytes(*g_dir / "image.bin") == image);
@@ -305,7 +307,8 @@ void DoCommandTest::aKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo() {
     QCOMPARE(seen.caption, QString("Zarneth done"));
     QCOMPARE(seen.texts.value(0), QString("Zarneth done."));
     QVERIFY2(seen.texts.value(1).startsWith("Patched '") &&
-                 seen.texts.value(1).contains("at 0x1CD800 The new content is in place in '") &&
+                 seen.texts.value(1).contains("at 0x1CD800, CRC-32 0x") &&
+                 seen.texts.value(1).contains("The new content is in place in '") &&
                  seen.texts.value(1).contains("did not confirm that it is on the disk"),
              qPrintable(seen.texts.value(1)));
   });
