@@ -58,6 +58,10 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
     return UsageError(err, "patch: give exactly one of --output FILE or --in-place");
+  if (options.inPlace && options.noClobber)
+    return UsageError(err,
+                      "patch: --no-clobber keeps an existing --output FILE; it has no "
+                      "meaning with --in-place");
   const auto preset = FindModel(options.model);
   if (options.start.empty() && !preset)
     return UsageError(err, "patch: give --start HEX or --model NAME");
@@ -73,6 +77,8 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   // at any other start only the image's end does.
   job.model = options.model;
   job.allowOverrun = options.allowOverrun;
+  job.dryRun = options.dryRun;
+  job.noClobber = options.noClobber;
 
   return Execute(job, options.quiet, out, err);
 }
@@ -88,6 +94,8 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
   job.destinationPath = options.output;
   job.startText = options.start.empty() ? preset->StartText() : options.start;
   job.endText = options.end.empty() ? preset->EndText() : options.end;
+  job.dryRun = options.dryRun;
+  job.noClobber = options.noClobber;
 
   return Execute(job, options.quiet, out, err);
 }

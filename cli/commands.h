@@ -16,6 +16,8 @@ struct CommandOptions {
   bool inPlace = false;
   bool allowOverrun = false;
   bool quiet = false;
+  bool dryRun = false;
+  bool noClobber = false;
 };
 
 // Each returns the process's exit code; `out` gets the done line, `err` everything else.

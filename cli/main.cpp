@@ -59,6 +59,15 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
       ->check(kAddress);
 }
 
+// The flags every command that writes takes.
+void AddRunFlags(CLI::App& command, CommandOptions& options) {
+  command.add_flag("--dry-run", options.dryRun,
+                   "Make every check of the run and say what it would write; write nothing");
+  command.add_flag("--no-clobber", options.noClobber,
+                   "Refuse an --output FILE that exists, before anything is written");
+  command.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,7 +103,7 @@ int main(int argc, char** argv) {
   patch->add_flag("--in-place", options.inPlace, "Change the image itself");
   patch->add_flag("--allow-overrun", options.allowOverrun,
                   "Allow a transcript longer than the model's language block");
-  patch->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+  AddRunFlags(*patch, options);
 
   auto* cut = app.add_subcommand("cut", "Copy an address range of an image into a file");
   cut->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
@@ -104,7 +113,7 @@ int main(int argc, char** argv) {
   cut->add_option("--output", options.output, "File to write the range to")
       ->required()
       ->check(kPath);
-  cut->add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+  AddRunFlags(*cut, options);
 
   auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
 

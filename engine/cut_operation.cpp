@@ -24,10 +24,13 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
                                " bytes)");
 
   SaveFile destination;
-  if (!files.Prepare(destination, job.destinationPath, SaveFile::Use::NewFile, "destination") ||
-      !files.Begin(destination, job.destinationPath, "destination"))
+  if (!files.Prepare(destination, job.destinationPath, NewFileUse(job), "destination"))
     return result;
   result.bytesWritten = result.cutLength;
+  if (job.dryRun)
+    return DryRunDone(result);
+  if (!files.Begin(destination, job.destinationPath, "destination"))
+    return result;
   files.WriteAndCommit(destination, {{source, "source", result.start, result.cutLength, true}});
   return result;
 }

@@ -27,6 +27,11 @@ struct PatchJob {
   // allowOverrun: it would overwrite the firmware after the block.
   std::string model;
   bool allowOverrun = false;
+  // Every check of a real run, files held as a real run holds them, and nothing opened for
+  // writing: the result says what the run would write.
+  bool dryRun = false;
+  // A patched copy or a cut only to a new name: an existing destination is refused.
+  bool noClobber = false;
 };
 
 // What a run reports back: the outcome, the addresses it worked with, for a failed run a

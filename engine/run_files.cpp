@@ -15,12 +15,20 @@ std::string CannotDo(const char* purpose, const char* role, const std::string& p
          (inPlace ? " in place" : "");
 }
 
-std::string CannotPrepare(SaveFile::Use use, const char* role, const std::string& path) {
-  return use == SaveFile::Use::InPlace ? CannotDo("patch", role, path, true)
-                                       : CannotDo("create", role, path);
+std::string CannotPrepare(const SaveFile& file, const char* role, const std::string& path) {
+  return file.IsInPlace() ? CannotDo("patch", role, path, true) : CannotDo("create", role, path);
 }
 
 }  // namespace
+
+SaveFile::Use NewFileUse(const PatchJob& job) {
+  return job.noClobber ? SaveFile::Use::NewNameOnly : SaveFile::Use::NewFile;
+}
+
+RunResult& DryRunDone(RunResult& result) {
+  result.outcome = PatchOutcome::Done;
+  return result;
+}
 
 RunResult& FailRun(RunResult& result, std::string reason) {
   result.outcome = PatchOutcome::Failed;
@@ -77,7 +85,7 @@ bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile:
                        const char* role) {
   std::string whyNot;
   if (!destination.Prepare(path, use, &whyNot))
-    return RefuseRefused(CannotPrepare(use, role, path), path, role, whyNot);
+    return RefuseRefused(CannotPrepare(destination, role, path), path, role, whyNot);
   const CFile* existing = destination.Existing();
   return !existing || Hold(*existing, role);
 }
@@ -86,7 +94,7 @@ bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char*
   std::string whyNot;
   if (destination.Begin(&whyNot))
     return true;
-  return Fail(CannotPrepare(destination.GetUse(), role, path), whyNot);
+  return Fail(CannotPrepare(destination, role, path), whyNot);
 }
 
 std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {

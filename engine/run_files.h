@@ -65,6 +65,12 @@ class RunFiles {
   std::vector<std::pair<const char*, const CFile*>> m_held;
 };
 
+// How a job's new file takes its name: a new name only with noClobber.
+SaveFile::Use NewFileUse(const PatchJob& job);
+
+// A dry run that passed every check: Done, with nothing written.
+RunResult& DryRunDone(RunResult& result);
+
 // Marks `result` Failed with `reason` and returns it, for the early exits of an operation.
 RunResult& FailRun(RunResult& result, std::string reason);
 

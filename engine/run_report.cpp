@@ -21,25 +21,31 @@ std::string CrcText(std::uint32_t crc) {
 }
 
 std::string DescribeDone(const PatchJob& job, const RunResult& result) {
+  // A dry run put nothing in place, so it has no checksum to give.
+  if (job.dryRun)
+    return DescribeRun(job, result);
   return DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
 }
 
 std::string DescribeRun(const PatchJob& job, const RunResult& result) {
+  // What a dry run would do, in the same words.
+  const bool would = job.dryRun;
   if (job.mode == PatchMode::Cut) {
     const std::string range =
         result.cutLength == 0
             ? "an empty range at " + HexText(result.start)
             : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
-    return "cut " + ByteCount(result.bytesWritten) + " (" + range + ") of " +
-           QuotedName(job.sourcePath) + " into " + QuotedName(job.destinationPath);
+    return std::string(would ? "would cut " : "cut ") + ByteCount(result.bytesWritten) + " (" +
+           range + ") of " + QuotedName(job.sourcePath) + " into " +
+           QuotedName(job.destinationPath);
   }
   if (!job.createNewFile)
-    return "patched " + QuotedName(job.sourcePath) + " in place: wrote " +
-           ByteCount(result.bytesWritten) + " of " + QuotedName(job.transcriptPath) + " at " +
-           HexText(result.start);
-  return "wrote " + QuotedName(job.destinationPath) + " (" + ByteCount(result.bytesWritten) +
-         "): " + QuotedName(job.sourcePath) + " with " + QuotedName(job.transcriptPath) + " at " +
-         HexText(result.start);
+    return std::string(would ? "would patch " : "patched ") + QuotedName(job.sourcePath) +
+           " in place: " + (would ? "write " : "wrote ") + ByteCount(result.bytesWritten) + " of " +
+           QuotedName(job.transcriptPath) + " at " + HexText(result.start);
+  return std::string(would ? "would write " : "wrote ") + QuotedName(job.destinationPath) + " (" +
+         ByteCount(result.bytesWritten) + "): " + QuotedName(job.sourcePath) + " with " +
+         QuotedName(job.transcriptPath) + " at " + HexText(result.start);
 }
 
 std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength) {

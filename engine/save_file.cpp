@@ -42,8 +42,11 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   if (!finalPath)
     return false;
   m_finalPath = *finalPath;
-  if (use == Use::NewFile && !PathExists(m_finalPath))
+  const bool inPlace = IsInPlace();
+  if (!inPlace && !PathExists(m_finalPath))
     return true;
+  if (use == Use::NewNameOnly)
+    return Refuse(whyNot, "it exists, and the run was asked to keep existing files (no clobber)");
   // The name was resolved above: a link put in its place since then is refused.
   const unsigned mode = use == Use::InPlace
                             ? CFile::modeReadWrite | CFile::noFollow
@@ -54,7 +57,7 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
     m_existing.Abort();
     return Refuse(whyNot, "the file is read-only");
   }
-  if (use == Use::InPlace && m_existing.GetLinkCount() > 1) {
+  if (inPlace && m_existing.GetLinkCount() > 1) {
     const auto names = m_existing.GetLinkCount();
     m_existing.Abort();
     return Refuse(whyNot, "it has " + std::to_string(names) +
@@ -68,12 +71,12 @@ bool SaveFile::Begin(std::string* whyNot) {
   RemoveStaleTemporaries(m_finalPath);
   const bool replaces = m_existing.IsOpen();
   if (!m_temp.Create(m_finalPath, replaces ? 0600 : 0666, whyNot)) {
-    if (m_use == Use::InPlace && whyNot)
+    if (IsInPlace() && whyNot)
       *whyNot = "its folder " + QuotedName(FolderOf(m_finalPath)) + " does not take a new file (" +
                 *whyNot + "); write a patched copy instead";
     return false;
   }
-  if (replaces && !m_temp.File().TakeAccessFrom(m_existing) && m_use == Use::InPlace) {
+  if (replaces && !m_temp.File().TakeAccessFrom(m_existing) && IsInPlace()) {
     m_temp.Discard();
     return Refuse(whyNot,
                   "it belongs to another user, and only they or the superuser can keep it "

@@ -16,8 +16,10 @@ namespace zarneth {
 class SaveFile {
  public:
   enum class Use {
-    NewFile,  // a patched copy or a cut: a new name, or a file to replace
-    InPlace,  // the image itself, which is also read for the new content
+    NewFile,       // a patched copy or a cut: a new name, or a file to replace
+    NewNameOnly,   // the same, but an existing file is refused and kept
+    InPlace,       // the image itself, which is also read for the new content
+    CheckInPlace,  // the checks of InPlace for a dry run: the image held, not opened to write
   };
 
   SaveFile() = default;
@@ -34,6 +36,7 @@ class SaveFile {
   // The existing destination, held since Prepare; none for a new name.
   CFile* Existing() { return m_existing.IsOpen() ? &m_existing : nullptr; }
   Use GetUse() const { return m_use; }
+  bool IsInPlace() const { return m_use == Use::InPlace || m_use == Use::CheckInPlace; }
   // The path the rename will replace: the file a link led to.
   const std::string& FinalPath() const { return m_finalPath; }
 

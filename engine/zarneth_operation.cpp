@@ -37,7 +37,8 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
     if (!files.Open(copySource, job.sourcePath, "source"))
       return result;
   } else {
-    if (!files.Prepare(inPlace, job.sourcePath, SaveFile::Use::InPlace, "source"))
+    const auto use = job.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
+    if (!files.Prepare(inPlace, job.sourcePath, use, "source"))
       return result;
     source = inPlace.Existing();
   }
@@ -64,13 +65,16 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
   SaveFile& destination = job.createNewFile ? copy : inPlace;
   const std::string& destinationPath = job.createNewFile ? job.destinationPath : job.sourcePath;
   const char* role = job.createNewFile ? "destination" : "source";
-  if ((job.createNewFile &&
-       !files.Prepare(copy, job.destinationPath, SaveFile::Use::NewFile, "destination")) ||
-      !files.Begin(destination, destinationPath, role))
+  if (job.createNewFile &&
+      !files.Prepare(copy, job.destinationPath, NewFileUse(job), "destination"))
+    return result;
+  result.bytesWritten = job.createNewFile ? *sourceLength : *transcriptLength;
+  if (job.dryRun)
+    return DryRunDone(result);
+  if (!files.Begin(destination, destinationPath, role))
     return result;
 
   // New content = source[0, start) + transcript + source[start + transcript length, end).
-  result.bytesWritten = job.createNewFile ? *sourceLength : *transcriptLength;
   files.WriteAndCommit(destination, {{*source, "source", 0, start},
                                      {transcript, "transcript", 0, *transcriptLength, true},
                                      {*source, "source", tail, *sourceLength - tail}});

@@ -17,6 +17,8 @@ using zarneth::test::CliRun;
 using zarneth::test::CommandLineCarries;
 using zarneth::test::Concat;
 using zarneth::test::CrcOf;
+using zarneth::test::FolderListing;
+using zarneth::test::ListFolder;
 using zarneth::test::MakeSymlink;
 using zarneth::test::MissingFileText;
 using zarneth::test::Pattern;
@@ -41,6 +43,7 @@ class CliTest : public testing::Test {
   }
 
   CliRun Run(std::initializer_list<std::string> args) const { return RunCli(args, dir); }
+  TempDir logs;  // the runner's files, for runs that must leave the folder as it was
 };
 
 TEST_F(CliTest, HelpVersionAndModels) {
@@ -275,6 +278,47 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndLeaveTheImage) {
     EXPECT_EQ(ReadBytes(transcript), transcriptBytes);
     EXPECT_FALSE(std::filesystem::exists(output));
   }
+}
+
+// A dry run makes every check of the real run, refusing what it refuses in the same words,
+// and on success says what it would write, writing nothing.
+TEST_F(CliTest, ADryRunRefusesWhatTheRunRefusesAndWritesNothing) {
+  WriteBytes(output, Pattern(10, 3));
+  const std::vector<std::vector<std::string>> runs = {
+      {"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--output",
+       output},
+      {"patch", "--source", image, "--transcript", transcript, "--model", "V135", "--in-place"},
+      {"cut", "--source", image, "--model", "V138", "--output", dir / "new.bin"},
+      {"patch", "--source", image, "--transcript", image, "--start", "0", "--in-place"},
+      {"cut", "--source", image, "--start", "1FFFFF", "--end", "200000", "--output", output},
+      {"cut", "--source", image, "--model", "V135", "--output", image},
+      {"cut", "--source", image, "--model", "V135", "--output", output, "--no-clobber"},
+      {"patch", "--source", dir / "missing.bin", "--transcript", transcript, "--start", "0",
+       "--in-place"},
+  };
+  const FolderListing before = ListFolder(dir.Path());
+  for (std::vector<std::string> args : runs) {
+    args.push_back("--dry-run");
+    const CliRun dry = RunCli(args, logs);
+    EXPECT_TRUE(ListFolder(dir.Path()) == before) << "a dry run changed the folder: " << args[0];
+    args.pop_back();
+    const CliRun real = RunCli(args, logs);
+    EXPECT_EQ(dry.exitCode, real.exitCode) << dry.err << real.err;
+    EXPECT_EQ(dry.err, real.err);
+    if (real.exitCode == 0) {
+      EXPECT_TRUE(dry.out.starts_with("would ")) << dry.out;
+    }
+    WriteBytes(image, imageBytes);
+    WriteBytes(output, Pattern(10, 3));
+    std::filesystem::remove(dir / "new.bin");
+  }
+  // --no-clobber writes a new name, and keeps an existing file.
+  EXPECT_EQ(Run({"cut", "--source", image, "--model", "V135", "--output", dir / "new.bin",
+                 "--no-clobber"})
+                .exitCode,
+            0);
+  EXPECT_EQ(ReadBytes(dir / "new.bin"), Slice(imageBytes, 0x1CD800, 75776));
+  EXPECT_EQ(ReadBytes(output), Pattern(10, 3));
 }
 
 }  // namespace
