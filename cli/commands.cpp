@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <functional>
 #include <new>
 #include <ostream>
 
@@ -7,8 +8,10 @@
 #include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
+#include "hex_dump.h"
 #include "model_presets.h"
 #include "patch_job.h"
+#include "quoted_name.h"
 #include "run_report.h"
 #include "stop_request.h"
 
@@ -23,7 +26,10 @@ int UsageError(std::ostream& err, const std::string& message) {
 }
 
 // Runs the job and turns its result into the one line and the exit code a script sees.
-int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& err) {
+// `report`, for a Done run, prints its line and gives the exit code; the done line of a
+// run that writes by default.
+int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& err,
+            const std::function<int(const RunResult&)>& report = {}) {
   try {
     const RunResult result = RunJob(job);
     if (result.outcome == PatchOutcome::Failed) {
@@ -33,6 +39,8 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
       err << '\n';
       return kExitFailed;
     }
+    if (report)
+      return report(result);
     if (!quiet)
       out << DescribeDone(job, result) << '\n';
     if (result.warning.empty())
@@ -51,6 +59,17 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
     err << kProgram << ": error: " << e.what() << '\n';
   }
   return kExitFileError;
+}
+
+// The job's start (and end) from --start/--end or the model's; false for a usage error.
+bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
+  const auto preset = FindModel(options.model);
+  if (!preset && (options.start.empty() || (withEnd && options.end.empty())))
+    return false;
+  job.startText = options.start.empty() ? preset->StartText() : options.start;
+  if (withEnd)
+    job.endText = options.end.empty() ? preset->EndText() : options.end;
+  return true;
 }
 
 }  // namespace
@@ -84,20 +103,62 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
 }
 
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  const auto preset = FindModel(options.model);
-  if (!preset && (options.start.empty() || options.end.empty()))
-    return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX");
-
   PatchJob job;
   job.mode = PatchMode::Cut;
   job.sourcePath = options.source;
   job.destinationPath = options.output;
-  job.startText = options.start.empty() ? preset->StartText() : options.start;
-  job.endText = options.end.empty() ? preset->EndText() : options.end;
+  if (!Addresses(options, true, job))
+    return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX");
   job.dryRun = options.dryRun;
   job.noClobber = options.noClobber;
 
   return Execute(job, options.quiet, out, err);
+}
+
+int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  PatchJob job;
+  job.mode = PatchMode::Verify;
+  job.sourcePath = options.source;
+  job.transcriptPath = options.transcript;
+  if (!Addresses(options, false, job))
+    return UsageError(err, "verify: give --start HEX or --model NAME");
+  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+    const std::string what = QuotedName(job.sourcePath) + " at " + HexText(result.start);
+    if (result.differingBytes == 0) {
+      if (!options.quiet)
+        out << what << " holds " << QuotedName(job.transcriptPath) << ": " << result.cutLength
+            << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
+      return int{kExitDone};
+    }
+    out << what << " differs from " << QuotedName(job.transcriptPath) << ": "
+        << result.differingBytes << " of " << result.cutLength << " bytes, the first at "
+        << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
+        << " in the image, " << CrcText(result.crc) << " in the transcript\n";
+    return int{kExitFailed};
+  });
+}
+
+int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  PatchJob job;
+  job.mode = PatchMode::Show;
+  job.sourcePath = options.source;
+  if (!Addresses(options, true, job))
+    return UsageError(err, "show: give --model NAME, or both --start HEX and --end HEX");
+  HexDump dump(out);
+  if (!options.crcOnly)
+    job.sink = [&dump](std::uint64_t address, std::span<const unsigned char> bytes) {
+      dump.Add(address, bytes);
+    };
+  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+    dump.Finish();
+    if (options.crcOnly) {
+      out << CrcText(result.crc) << '\n';
+    } else {
+      out << "CRC-32 " << CrcText(result.crc) << " of " << result.cutLength << " bytes from "
+          << HexText(result.start) << '\n';
+    }
+    return int{kExitDone};
+  });
 }
 
 void PrintModels(std::ostream& out) {

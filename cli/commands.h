@@ -18,11 +18,14 @@ struct CommandOptions {
   bool quiet = false;
   bool dryRun = false;
   bool noClobber = false;
+  bool crcOnly = false;
 };
 
 // Each returns the process's exit code; `out` gets the done line, `err` everything else.
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 void PrintModels(std::ostream& out);
 
 }  // namespace zarneth::cli

@@ -115,6 +115,21 @@ int main(int argc, char** argv) {
       ->check(kPath);
   AddRunFlags(*cut, options);
 
+  auto* verify = app.add_subcommand("verify", "Check that an image holds a transcript; reads only");
+  verify->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  verify->add_option("--transcript", options.transcript, "Language block to look for")
+      ->required()
+      ->check(kPath);
+  AddModelAndStart(*verify, options);
+  verify->add_flag("-q,--quiet", options.quiet, "Print nothing when the image holds it");
+
+  auto* show = app.add_subcommand("show", "Dump an address range of an image in hex; reads only");
+  show->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  AddModelAndStart(*show, options);
+  show->add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+      ->check(kAddress);
+  show->add_flag("--crc", options.crcOnly, "Print only the range's CRC-32");
+
   auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
 
   std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
@@ -142,6 +157,10 @@ int main(int argc, char** argv) {
     return zarneth::cli::RunPatchCommand(options, std::cout, std::cerr);
   if (cut->parsed())
     return zarneth::cli::RunCutCommand(options, std::cout, std::cerr);
+  if (verify->parsed())
+    return zarneth::cli::RunVerifyCommand(options, std::cout, std::cerr);
+  if (show->parsed())
+    return zarneth::cli::RunShowCommand(options, std::cout, std::cerr);
   if (models->parsed())
     zarneth::cli::PrintModels(std::cout);
   return zarneth::cli::kExitDone;

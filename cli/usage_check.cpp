@@ -78,7 +78,7 @@ std::optional<std::string> UsageMistake(const CLI::App& app,
       return "option " + Quoted(name) + " was given twice";
   }
   if (!command)
-    return "no command given: patch, cut or models";
+    return "no command given: patch, cut, verify, show or models";
   return std::nullopt;
 }
 

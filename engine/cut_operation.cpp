@@ -17,11 +17,8 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
   const auto sourceLength = files.Length(source, "source");
   if (!sourceLength)
     return result;
-  if (result.start + result.cutLength > *sourceLength)
-    return FailRun(result, "the range of " + std::to_string(result.cutLength) + " bytes at " +
-                               HexText(result.start) + " runs past the end of source file " +
-                               QuotedName(job.sourcePath) + " (" + std::to_string(*sourceLength) +
-                               " bytes)");
+  if (!files.RangeFits(result.start, result.cutLength, *sourceLength, job.sourcePath))
+    return result;
 
   SaveFile destination;
   if (!files.Prepare(destination, job.destinationPath, NewFileUse(job), "destination"))

@@ -5,6 +5,7 @@
 
 #include "cut_operation.h"
 #include "hex_address.h"
+#include "inspect_operations.h"
 #include "run_files.h"
 #include "stop_request.h"
 #include "zarneth_operation.h"
@@ -32,9 +33,11 @@ std::optional<std::uint32_t> Address(const char* which, const std::string& text,
 const char* MissingPath(const PatchJob& job) {
   if (job.sourcePath.empty())
     return "source";
-  if (job.mode == PatchMode::Zarneth && job.transcriptPath.empty())
+  const bool hasTranscript = job.mode == PatchMode::Zarneth || job.mode == PatchMode::Verify;
+  if (hasTranscript && job.transcriptPath.empty())
     return "transcript";
-  const bool writesCopy = job.mode == PatchMode::Cut || job.createNewFile;
+  const bool writesCopy =
+      job.mode == PatchMode::Cut || (job.mode == PatchMode::Zarneth && job.createNewFile);
   if (writesCopy && job.destinationPath.empty())
     return "destination";
   return nullptr;
@@ -53,6 +56,8 @@ RunResult RunJob(const PatchJob& job) {
   result.start = *start;
   if (job.mode == PatchMode::Zarneth)
     return RunZarneth(job, result);
+  if (job.mode == PatchMode::Verify)
+    return RunVerify(job, result);
 
   const auto end = Address("end", job.endText, result);
   if (!end)
@@ -62,7 +67,7 @@ RunResult RunJob(const PatchJob& job) {
     return FailRun(result, "the end address " + HexText(*end) +
                                " lies more than one below the start address " + HexText(*start));
   result.cutLength = std::uint64_t{*end} + 1 - *start;
-  return RunCut(job, result);
+  return job.mode == PatchMode::Show ? RunShow(job, result) : RunCut(job, result);
 }
 
 }  // namespace zarneth

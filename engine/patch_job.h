@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace zarneth {
@@ -8,7 +10,12 @@ namespace zarneth {
 enum class PatchMode {
   Zarneth,  // write the transcript into the source image at the start address
   Cut,      // copy the range start..end (inclusive) of the source image to the destination
+  Verify,   // compare the image at the start address with the transcript; reads only
+  Show,     // hand the range start..end (inclusive) of the image to the job's sink; reads only
 };
+
+// Where a Show run hands the bytes of its range, piece by piece, with each piece's address.
+using RangeSink = std::function<void(std::uint64_t address, std::span<const unsigned char>)>;
 
 enum class PatchOutcome { Done, Failed };
 
@@ -32,6 +39,7 @@ struct PatchJob {
   bool dryRun = false;
   // A patched copy or a cut only to a new name: an existing destination is refused.
   bool noClobber = false;
+  RangeSink sink;  // Show: where the range goes
 };
 
 // What a run reports back: the outcome, the addresses it worked with, for a failed run a
@@ -45,6 +53,11 @@ struct RunResult {
   std::uint64_t bytesWritten = 0;  // bytes written to the source or the destination
   std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
   std::uint32_t crc = 0;           // CRC-32 of the bytes put in place: the transcript, the range
+  // Verify: how many bytes of the image differ from the transcript, the first one's
+  // address, and the CRC-32 of the image's bytes there (`crc` is the transcript's).
+  std::uint64_t differingBytes = 0;
+  std::uint64_t firstDifference = 0;
+  std::uint32_t imageCrc = 0;
   std::string failureReason;
   std::string warning;
 };

@@ -1,6 +1,7 @@
 #include "run_files.h"
 
 #include "file_system.h"
+#include "hex_address.h"
 #include "quoted_name.h"
 #include "stream_copy.h"
 
@@ -95,6 +96,26 @@ bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char*
   if (destination.Begin(&whyNot))
     return true;
   return Fail(CannotPrepare(destination, role, path), whyNot);
+}
+
+bool RunFiles::BlockFits(std::uint64_t start, std::uint64_t length, std::uint32_t imageLength,
+                         const std::string& imagePath) {
+  if (start + length <= imageLength)
+    return true;
+  FailRun(m_result, "the transcript of " + std::to_string(length) + " bytes at " + HexText(start) +
+                        " runs past the end of image " + QuotedName(imagePath) + " (" +
+                        std::to_string(imageLength) + " bytes)");
+  return false;
+}
+
+bool RunFiles::RangeFits(std::uint64_t start, std::uint64_t length, std::uint32_t sourceLength,
+                         const std::string& sourcePath) {
+  if (start + length <= sourceLength)
+    return true;
+  FailRun(m_result, "the range of " + std::to_string(length) + " bytes at " + HexText(start) +
+                        " runs past the end of source file " + QuotedName(sourcePath) + " (" +
+                        std::to_string(sourceLength) + " bytes)");
+  return false;
 }
 
 std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {

@@ -31,6 +31,15 @@ class RunFiles {
   // Creates the destination's temporary file; the last step before anything is written.
   bool Begin(SaveFile& destination, const std::string& path, const char* role);
 
+  // Whether a transcript of `length` bytes at `start` lies inside the image; otherwise the
+  // run fails and says so.
+  bool BlockFits(std::uint64_t start, std::uint64_t length, std::uint32_t imageLength,
+                 const std::string& imagePath);
+  // Whether a range of `length` bytes at `start` lies inside the source; otherwise the run
+  // fails and says so.
+  bool RangeFits(std::uint64_t start, std::uint64_t length, std::uint32_t sourceLength,
+                 const std::string& sourcePath);
+
   // The file's length, or none with the run failed for a file beyond 32-bit offsets.
   std::optional<std::uint32_t> Length(const CFile& file, const char* role);
 

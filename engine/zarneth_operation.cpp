@@ -53,11 +53,8 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
   // The block must lie inside the image: no growth, no gap, no block moved elsewhere.
   const std::uint64_t start = result.start;
   const std::uint64_t tail = start + *transcriptLength;
-  if (tail > *sourceLength)
-    return FailRun(result, "the transcript of " + std::to_string(*transcriptLength) + " bytes at " +
-                               HexText(start) + " runs past the end of image " +
-                               QuotedName(job.sourcePath) + " (" + std::to_string(*sourceLength) +
-                               " bytes)");
+  if (!files.BlockFits(start, *transcriptLength, *sourceLength, job.sourcePath))
+    return result;
   if (RefuseOverrun(job, *transcriptLength, result))
     return result;
 

@@ -321,4 +321,56 @@ TEST_F(CliTest, ADryRunRefusesWhatTheRunRefusesAndWritesNothing) {
   EXPECT_EQ(ReadBytes(output), Pattern(10, 3));
 }
 
+// verify reads only: exit 0 when the image holds the transcript, 1 with where and how much
+// it differs, refusals as for patch.
+TEST_F(CliTest, VerifySaysWhetherTheImageHoldsTheBlock) {
+  Bytes patched = Concat(
+      {Slice(imageBytes, 0, 0x1CD800), transcriptBytes, Slice(imageBytes, 0x1E0000, 0x20000)});
+  WriteBytes(image, patched);
+  FolderListing before = ListFolder(dir.Path());
+  const CliRun holds =
+      RunCli({"verify", "--source", image, "--transcript", transcript, "--model", "v135"}, logs);
+  EXPECT_EQ(holds.exitCode, 0) << holds.err;
+  EXPECT_EQ(holds.out, QuotedName(image) + " at 0x1CD800 holds " + QuotedName(transcript) +
+                           ": 75776 bytes, CRC-32 " + CrcOf(transcriptBytes) + "\n");
+  patched[0x1CD810] ^= 0xFF;
+  WriteBytes(image, patched);
+  const CliRun differs =
+      RunCli({"verify", "--source", image, "--transcript", transcript, "--start", "1CD800"}, logs);
+  EXPECT_EQ(differs.exitCode, 1);
+  EXPECT_NE(differs.out.find("differs from " + QuotedName(transcript) +
+                             ": 1 of 75776 bytes, the first at 0x1CD810; CRC-32 " +
+                             CrcOf(Slice(patched, 0x1CD800, 75776)) + " in the image, " +
+                             CrcOf(transcriptBytes) + " in the transcript"),
+            std::string::npos)
+      << differs.out;
+  const CliRun past =
+      RunCli({"verify", "--source", image, "--transcript", transcript, "--start", "1FFFFF"}, logs);
+  EXPECT_EQ(past.exitCode, 1);
+  EXPECT_NE(past.err.find("runs past the end of image"), std::string::npos) << past.err;
+  EXPECT_EQ(ReadBytes(image), patched) << "verify never writes";
+  before.erase("image.bin");
+  FolderListing after = ListFolder(dir.Path());
+  after.erase("image.bin");
+  EXPECT_TRUE(after == before) << "verify leaves no file";
+}
+
+// show: the usual hex dump of the range, and its CRC-32 on the last line (or alone).
+TEST_F(CliTest, ShowDumpsARangeWithItsChecksum) {
+  const Bytes bytes = {'Z', 'A', 'R', 'N', 'E', 'T', 'H', 0,   1,    2,
+                       'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0x7F, 0xFF};
+  WriteBytes(image, bytes);
+  const CliRun dump = Run({"show", "--source", image, "--start", "0x2", "--end", "13"});
+  EXPECT_EQ(dump.exitCode, 0) << dump.err;
+  EXPECT_EQ(dump.out,
+            "00000002  52 4e 45 54 48 00 01 02  61 62 63 64 65 66 67 68  |RNETH...abcdefgh|\n"
+            "00000012  7f ff                                             |..|\n"
+            "CRC-32 " +
+                CrcOf(Slice(bytes, 2, 18)) + " of 18 bytes from 0x2\n");
+  const CliRun crc = Run({"show", "--source", image, "--start", "0", "--end", "0", "--crc"});
+  EXPECT_EQ(crc.out, CrcOf(Slice(bytes, 0, 1)) + "\n");
+  EXPECT_EQ(Run({"show", "--source", image, "--start", "0", "--end", "14"}).exitCode, 1);
+  EXPECT_EQ(ReadBytes(image), bytes);
+}
+
 }  // namespace

@@ -1,0 +1,41 @@
+#include "hex_dump.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace zarneth::cli {
+
+void HexDump::Add(std::uint64_t address, std::span<const unsigned char> bytes) {
+  for (const unsigned char byte : bytes) {
+    if (m_used == 0)
+      m_lineAddress = address;
+    m_line[m_used++] = byte;
+    ++address;
+    if (m_used == sizeof m_line)
+      WriteLine();
+  }
+}
+
+void HexDump::Finish() {
+  if (m_used > 0)
+    WriteLine();
+}
+
+void HexDump::WriteLine() {
+  char text[96];
+  int at =
+      std::snprintf(text, sizeof text, "%08llx ", static_cast<unsigned long long>(m_lineAddress));
+  for (std::size_t i = 0; i < sizeof m_line; ++i) {
+    if (i == 8)
+      text[at++] = ' ';
+    at += i < m_used ? std::snprintf(text + at, sizeof text - at, " %02x", m_line[i])
+                     : std::snprintf(text + at, sizeof text - at, "   ");
+  }
+  m_out << text << "  |";
+  for (std::size_t i = 0; i < m_used; ++i)
+    m_out << (m_line[i] >= 0x20 && m_line[i] < 0x7F ? static_cast<char>(m_line[i]) : '.');
+  m_out << "|\n";
+  m_used = 0;
+}
+
+}  // namespace zarneth::cli

@@ -1,0 +1,87 @@
+#include "inspect_operations.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "c_file.h"
+#include "run_files.h"
+#include "stream_copy.h"
+
+namespace zarneth {
+namespace {
+
+std::uint32_t Sum(std::uint32_t crc, const unsigned char* bytes, std::uint32_t count) {
+  return static_cast<std::uint32_t>(::crc32(crc, bytes, count));
+}
+
+}  // namespace
+
+RunResult RunVerify(const PatchJob& job, RunResult result) {
+  RunFiles files(result);
+  CFile source;
+  CFile transcript;
+  if (!files.Open(source, job.sourcePath, "source") ||
+      !files.Open(transcript, job.transcriptPath, "transcript"))
+    return result;
+  const auto sourceLength = files.Length(source, "source");
+  const auto transcriptLength = sourceLength ? files.Length(transcript, "transcript") : 0;
+  if (!sourceLength || !transcriptLength ||
+      !files.BlockFits(result.start, *transcriptLength, *sourceLength, job.sourcePath))
+    return result;
+
+  const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
+  const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
+  for (std::uint64_t done = 0; done < *transcriptLength;) {
+    const auto piece = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(*transcriptLength - done, kCutBufferSize));
+    const std::uint32_t fromImage = source.ReadAt(result.start + done, image.get(), piece);
+    const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
+    if (fromImage < piece || fromBlock < piece)
+      return FailRun(result,
+                     ShortReadReason(fromImage < piece ? source : transcript,
+                                     fromImage < piece ? "source" : "transcript",
+                                     done + std::min(fromImage, fromBlock), *transcriptLength));
+    for (std::uint32_t i = 0; i < piece; ++i) {
+      if (image[i] == block[i])
+        continue;
+      if (result.differingBytes++ == 0)
+        result.firstDifference = result.start + done + i;
+    }
+    result.imageCrc = Sum(result.imageCrc, image.get(), piece);
+    result.crc = Sum(result.crc, block.get(), piece);
+    done += piece;
+  }
+  result.bytesWritten = 0;
+  result.cutLength = *transcriptLength;
+  result.outcome = PatchOutcome::Done;
+  return result;
+}
+
+RunResult RunShow(const PatchJob& job, RunResult result) {
+  RunFiles files(result);
+  CFile source;
+  if (!files.Open(source, job.sourcePath, "source"))
+    return result;
+  const auto sourceLength = files.Length(source, "source");
+  if (!sourceLength ||
+      !files.RangeFits(result.start, result.cutLength, *sourceLength, job.sourcePath))
+    return result;
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
+  for (std::uint64_t done = 0; done < result.cutLength;) {
+    const auto piece = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(result.cutLength - done, kCutBufferSize));
+    const std::uint32_t got = source.ReadAt(result.start + done, buffer.get(), piece);
+    if (got < piece)
+      return FailRun(result, ShortReadReason(source, "source", done + got, result.cutLength));
+    result.crc = Sum(result.crc, buffer.get(), piece);
+    if (job.sink)
+      job.sink(result.start + done, std::span<const unsigned char>(buffer.get(), piece));
+    done += piece;
+  }
+  result.outcome = PatchOutcome::Done;
+  return result;
+}
+
+}  // namespace zarneth
