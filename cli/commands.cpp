@@ -77,6 +77,8 @@ bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
     return UsageError(err, "patch: give exactly one of --output FILE or --in-place");
+  if (options.backup && !options.inPlace)
+    return UsageError(err, "patch: --backup keeps the image as it was; it is for --in-place");
   if (options.inPlace && options.noClobber)
     return UsageError(err,
                       "patch: --no-clobber keeps an existing --output FILE; it has no "
@@ -98,6 +100,7 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   job.allowOverrun = options.allowOverrun;
   job.dryRun = options.dryRun;
   job.noClobber = options.noClobber;
+  job.backup = options.backup;
 
   return Execute(job, options.quiet, out, err);
 }

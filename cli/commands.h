@@ -19,6 +19,7 @@ struct CommandOptions {
   bool dryRun = false;
   bool noClobber = false;
   bool crcOnly = false;
+  bool backup = false;
 };
 
 // Each returns the process's exit code; `out` gets the done line, `err` everything else.

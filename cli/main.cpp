@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
   AddModelAndStart(*patch, options);
   patch->add_option("--output", options.output, "Write a patched copy here")->check(kPath);
   patch->add_flag("--in-place", options.inPlace, "Change the image itself");
+  patch->add_flag("--backup", options.backup,
+                  "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
   patch->add_flag("--allow-overrun", options.allowOverrun,
                   "Allow a transcript longer than the model's language block");
   AddRunFlags(*patch, options);

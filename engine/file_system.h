@@ -35,6 +35,13 @@ void RemoveHeldFile(CFile& file);
 // `to`.
 void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces);
 
+// Gives the file `from` names the further name `to` (a hard link), only while nothing has
+// the name `to`; 0, or the system's error number (EEXIST or ERROR_ALREADY_EXISTS when the
+// name is taken).
+int LinkFile(const std::string& from, const std::string& to);
+// Whether LinkFile's error says that the name is taken.
+bool IsNameTaken(int error);
+
 // Lets go of a file about to be replaced where the system replaces no file held open
 // (Windows); elsewhere it stays held through the rename.
 void ReleaseBeforeReplace(CFile& file);

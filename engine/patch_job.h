@@ -39,6 +39,9 @@ struct PatchJob {
   bool dryRun = false;
   // A patched copy or a cut only to a new name: an existing destination is refused.
   bool noClobber = false;
+  // In place: keep the image as it was under "<image>.bak" (or .bak.1, ...), made in the same
+  // commit as the new image.
+  bool backup = false;
   RangeSink sink;  // Show: where the range goes
 };
 
@@ -58,6 +61,7 @@ struct RunResult {
   std::uint64_t differingBytes = 0;
   std::uint64_t firstDifference = 0;
   std::uint32_t imageCrc = 0;
+  std::string backupPath;  // in place with a backup: where the old image is kept
   std::string failureReason;
   std::string warning;
 };

@@ -24,7 +24,10 @@ std::string DescribeDone(const PatchJob& job, const RunResult& result) {
   // A dry run put nothing in place, so it has no checksum to give.
   if (job.dryRun)
     return DescribeRun(job, result);
-  return DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
+  std::string done = DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
+  if (!result.backupPath.empty())
+    done += "; the image as it was is kept as " + QuotedName(result.backupPath);
+  return done;
 }
 
 std::string DescribeRun(const PatchJob& job, const RunResult& result) {

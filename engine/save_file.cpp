@@ -85,6 +85,23 @@ bool SaveFile::Begin(std::string* whyNot) {
   return true;
 }
 
+void SaveFile::LinkBackup() {
+  for (int number = 0; number < 1000; ++number) {
+    std::string name = m_finalPath + ".bak";
+    if (number > 0)
+      name += "." + std::to_string(number);
+    const int error = LinkFile(m_finalPath, name);
+    if (error == 0) {
+      m_backupPath = name;
+      return;
+    }
+    if (!IsNameTaken(error))
+      throw CFileException("keep a backup of", m_finalPath, error);
+  }
+  throw CFileException("keep a backup of", m_finalPath,
+                       "every backup name up to .bak.999 is taken");
+}
+
 std::string SaveFile::Commit() {
   StopIfRequested();
   CFile& file = m_temp.File();
@@ -94,9 +111,19 @@ std::string SaveFile::Commit() {
   if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
     throw CFileException("replace", m_finalPath,
                          "another file took its name during the run; nothing was changed");
-  const std::string& name = m_temp.GiveName(Existing());
-  ReleaseBeforeReplace(m_existing);
-  MoveIntoPlace(name, m_finalPath, replaces);
+  if (m_keepBackup && replaces)
+    LinkBackup();
+  try {
+    const std::string& name = m_temp.GiveName(Existing());
+    ReleaseBeforeReplace(m_existing);
+    MoveIntoPlace(name, m_finalPath, replaces);
+  } catch (...) {
+    // Not replaced: the backup name of the unchanged image goes again.
+    if (!m_backupPath.empty())
+      RemoveFile(m_backupPath);
+    m_backupPath.clear();
+    throw;
+  }
   // The point of no return: the destination holds the new bytes. What fails from here on
   // is a warning, never a failure of the run.
   m_temp.Placed();

@@ -47,6 +47,13 @@ class SaveFile {
   // The temporary file to write, from Begin on.
   CFile& File() { return m_temp.File(); }
 
+  // In place: at the commit, the image as it was keeps a name of its own, the first free of
+  // "<image>.bak", "<image>.bak.1", "<image>.bak.2", ...; an existing file is never replaced.
+  // It is a further name of the old image (a hard link), so it costs no copy.
+  void KeepBackup() { m_keepBackup = true; }
+  // The backup's name once the commit made it; empty otherwise.
+  const std::string& BackupPath() const { return m_backupPath; }
+
   // The last safe point, then: sync, rename over the destination (the point of no return),
   // sync the folder. A failure before the rename throws, with every file as it was. After
   // it the destination holds the new bytes whatever happens; the result is then empty, or
@@ -54,7 +61,12 @@ class SaveFile {
   std::string Commit();
 
  private:
+  // Gives the held image its backup name; throws CFileException.
+  void LinkBackup();
+
   std::string m_finalPath;
+  std::string m_backupPath;
+  bool m_keepBackup = false;
   Use m_use = Use::NewFile;
   CFile m_existing;
   TemporaryFile m_temp;

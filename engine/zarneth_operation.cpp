@@ -70,11 +70,14 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
     return DryRunDone(result);
   if (!files.Begin(destination, destinationPath, role))
     return result;
+  if (job.backup && !job.createNewFile)
+    destination.KeepBackup();
 
   // New content = source[0, start) + transcript + source[start + transcript length, end).
   files.WriteAndCommit(destination, {{*source, "source", 0, start},
                                      {transcript, "transcript", 0, *transcriptLength, true},
                                      {*source, "source", tail, *sourceLength - tail}});
+  result.backupPath = destination.BackupPath();
   return result;
 }
 

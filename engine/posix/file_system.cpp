@@ -107,6 +107,14 @@ void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces
     throw CFileException(replaces ? "replace" : "create", to, errno);
 }
 
+int LinkFile(const std::string& from, const std::string& to) {
+  return sys::Linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0 ? 0 : errno;
+}
+
+bool IsNameTaken(int error) {
+  return error == EEXIST;
+}
+
 void ReleaseBeforeReplace(CFile&) {}
 
 void SyncFolderOf(const std::string& pathInFolder) {

@@ -108,6 +108,14 @@ void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces
     throw CFileException(replaces ? "replace" : "create", to, static_cast<int>(::GetLastError()));
 }
 
+int LinkFile(const std::string& from, const std::string& to) {
+  return sys::Link(SystemPath(from), SystemPath(to)) ? 0 : static_cast<int>(::GetLastError());
+}
+
+bool IsNameTaken(int error) {
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
 void ReleaseBeforeReplace(CFile& file) {
   file.Abort();
 }

@@ -30,7 +30,7 @@ Win32Calls& ActiveWin32Calls() {
   static Win32Calls calls{
       ::CreateFileW, ::CloseHandle,      ::ReadFile,
       ::WriteFile,   ::FlushFileBuffers, ::SetFileInformationByHandle,
-      ::MoveFileExW, ::DeleteFileW,
+      ::MoveFileExW, ::DeleteFileW,      ::CreateHardLinkW,
   };
   return calls;
 }
@@ -92,6 +92,11 @@ BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
 }
 BOOL Remove(const std::wstring& path) {
   return Through("DeleteFileW", FALSE, [&] { return Calls().deleteFile(path.c_str()); });
+}
+
+BOOL Link(const std::wstring& from, const std::wstring& to) {
+  return Through("CreateHardLinkW", FALSE,
+                 [&] { return Calls().createHardLink(to.c_str(), from.c_str(), nullptr); });
 }
 
 }  // namespace sys

@@ -22,6 +22,7 @@ struct Win32Calls {
   BOOL(WINAPI* setFileInformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
   BOOL(WINAPI* moveFileEx)(LPCWSTR, LPCWSTR, DWORD);
   BOOL(WINAPI* deleteFile)(LPCWSTR);
+  BOOL(WINAPI* createHardLink)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -55,6 +56,8 @@ BOOL SetBasicInfo(HANDLE handle, FILE_BASIC_INFO& info);
 BOOL SetDeleteOnClose(HANDLE handle, bool deleteOnClose);
 BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags);
 BOOL Remove(const std::wstring& path);
+// A further name `to` for the file `from`.
+BOOL Link(const std::wstring& from, const std::wstring& to);
 }  // namespace sys
 
 }  // namespace zarneth

@@ -158,6 +158,54 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   RecordProperty("crash_points", total);
 }
 
+// In place with a backup: killed at any point, the image is old or new and its backup, if
+// there is one, is the whole old image; a failure removes the backup it made. A backup that
+// exists already is never replaced.
+TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
+  RunKind kind{"in place with a backup", InPlace("1000"), false};
+  kind.job.backup = true;
+  const std::string backup = image + ".bak";
+  const States states = Expected(kind);
+  EXPECT_EQ(states.after.at("image.bin.bak"), states.before.at("image.bin"));
+  const Bytes oldImage = states.before.at("image.bin");
+  const int points = ForEachPoint(kind, [&](int point) {
+    const bool died = RunDyingAt(kind.job, nullptr, point);
+    RemoveStaleTemporaries(image);
+    const Bytes now = ReadBytes(image);
+    const bool changed = now != oldImage;
+    EXPECT_TRUE(!changed || now == states.after.at("image.bin")) << "point " << point;
+    EXPECT_TRUE(std::filesystem::exists(backup) ? ReadBytes(backup) == oldImage : !changed)
+        << "point " << point << ": the backup is missing or not the old image";
+    return died;
+  });
+  EXPECT_GT(points, 5);
+  int failures = 0;
+  ForEachPoint(kind, [&](int point) {
+    g_failAt = point;
+    g_failWith = kIoError;
+    g_failedCall.clear();
+    SetSystemCallHook(&FailChosenCall);
+    bool failed = false;
+    try {
+      failed = RunJob(kind.job).outcome == PatchOutcome::Failed;
+    } catch (const CFileException&) {
+      failed = true;
+    }
+    SetSystemCallHook(nullptr);
+    if (failed) {
+      EXPECT_TRUE(ListFolder(dir.Path()) == states.before) << "failing " << g_failedCall;
+      ++failures;
+    }
+    return !g_failedCall.empty();
+  });
+  EXPECT_GT(failures, 5);
+  ResetFolder(false);
+  WriteBytes(backup, Pattern(7, 9));
+  ASSERT_EQ(RunJob(kind.job).outcome, PatchOutcome::Done);
+  EXPECT_EQ(ReadBytes(backup), Pattern(7, 9)) << "an existing backup is kept";
+  EXPECT_EQ(ReadBytes(image + ".bak.1"), oldImage);
+}
+
 // A stop requested before each system call in turn, as Ctrl+C or SIGINT requests it: the run
 // either ends with RunStopped, with every file as it was, or finishes whole.
 TEST_F(CrashSweepTest, AStopRequestedAtAnyPointLeavesTheOldFilesOrLetsTheRunFinish) {
