@@ -1,25 +1,33 @@
-# bash completion for zarneth-cli: commands, options, model names after --model (as the tool
-# itself lists them) and file names after the path options.
+# bash completion for zarneth-cli: commands, options (those not given yet), model names after
+# --model in any letter case (as the tool itself lists them), file names after the path
+# options, and the --option=value forms of all of them.
 _zarneth_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
   local prev=${COMP_WORDS[COMP_CWORD - 1]}
   local command="" i
   for ((i = 1; i < COMP_CWORD; i++)); do
     case ${COMP_WORDS[i]} in
-      patch | cut | models) command=${COMP_WORDS[i]}; break ;;
+      patch | cut | verify | show | models) command=${COMP_WORDS[i]}; break ;;
     esac
   done
 
   COMPREPLY=()
+  # --option=value: complete the value as after "--option value".
+  local prefix=""
+  if [[ $cur == --*=* ]]; then
+    prev=${cur%%=*}
+    prefix=$prev=
+    cur=${cur#*=}
+  fi
   case $prev in
     --model)
-      local models
+      local models upper=${cur^^}
       models=$("${COMP_WORDS[0]}" models 2>/dev/null | awk 'NR > 1 { print $1 }')
-      mapfile -t COMPREPLY < <(compgen -W "$models" -- "$cur")
+      mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "$models" -- "$upper")
       return ;;
     --source | --transcript | --output)
       compopt -o filenames 2>/dev/null
-      mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      mapfile -t COMPREPLY < <(compgen -P "$prefix" -f -- "$cur")
       return ;;
     --start | --end)
       return ;;
@@ -27,12 +35,22 @@ _zarneth_cli() {
 
   local words
   case $command in
-    patch) words="--source --transcript --model --start --output --in-place --allow-overrun
-                  --quiet --help" ;;
-    cut) words="--source --model --start --end --output --quiet --help" ;;
+    patch) words="--source --transcript --model --start --output --in-place --backup
+                  --allow-overrun --dry-run --no-clobber --quiet --help" ;;
+    cut) words="--source --model --start --end --output --dry-run --no-clobber --quiet --help" ;;
+    verify) words="--source --transcript --model --start --quiet --help" ;;
+    show) words="--source --model --start --end --crc --help" ;;
     models) words="--help" ;;
-    *) words="patch cut models --help --version" ;;
+    *) words="patch cut verify show models --help --version --quiet" ;;
   esac
-  mapfile -t COMPREPLY < <(compgen -W "$words" -- "$cur")
+  # An option already on the line is not offered again.
+  local given word kept=""
+  for word in $words; do
+    for given in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+      [ "${given%%=*}" = "$word" ] && continue 2
+    done
+    kept+="$word "
+  done
+  mapfile -t COMPREPLY < <(compgen -W "$kept" -- "$cur")
 }
 complete -F _zarneth_cli zarneth-cli

@@ -22,7 +22,7 @@ expect() {  # expected reply, then the words
   [ "$got" = "$want" ] || { echo "for '$*': expected '$want', got '$got'"; exit 1; }
 }
 
-expect "--help --version cut models patch" ""
+expect "--help --quiet --version cut models patch show verify" ""
 expect "patch" "pa"
 expect "--in-place" "patch" "--source" "$work/be4-v135.bin" "--in"
 expect "--end" "cut" "--e"
@@ -31,4 +31,13 @@ expect "V138" "cut" "--model" "V138"
 expect "$work/be4-v135.bin $work/be4-v138.bin" "patch" "--source" "$work/be4"
 expect "$work/german.blk" "patch" "--transcript" "$work/g"
 expect "" "cut" "--start" ""
+# Models in any case, the --option=value forms, options already given not offered again.
+expect "V138" "cut" "--model" "v138"
+expect "--model=V135 --model=V136 --model=V137 --model=V138" "cut" "--model="
+expect "--source=$work/german.blk" "patch" "--source=$work/g"
+expect "--start" "patch" "--source" "$work/be4-v135.bin" "--st"
+expect "" "cut" "--dry-run" "--d"
+expect "--dry-run" "cut" "--d"
+expect "--crc" "show" "--c"
+expect "--backup" "patch" "--b"
 echo "completion replies are right"
