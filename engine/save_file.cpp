@@ -118,7 +118,9 @@ std::string SaveFile::Commit() {
     ReleaseBeforeReplace(m_existing);
     MoveIntoPlace(name, m_finalPath, replaces);
   } catch (...) {
-    // Not replaced: the backup name of the unchanged image goes again.
+    // Not replaced: the backup name of the unchanged image goes again, once the image is let
+    // go (Windows removes no name of a file held without sharing its deletion).
+    m_existing.Abort();
     if (!m_backupPath.empty())
       RemoveFile(m_backupPath);
     m_backupPath.clear();

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "help_pointer.h"
 #include "quoted_name.h"
 #include "version_record.h"
 
@@ -22,7 +23,7 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, s
     out << "Usage: zarneth [--help | --version]\n"
            "Opens the Zarneth dialog, which writes a language block (transcript) into an\n"
            "Alcatel BE4 V4.0 firmware image, or cuts an address range out of an image.\n"
-           "For scripts and batch runs, see zarneth-cli(1).\n";
+        << kHelpPointer;
     return 0;
   }
   // Anything else, one argument too many included; a name in quotes, as every message has it.

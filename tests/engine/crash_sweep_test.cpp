@@ -12,6 +12,7 @@
 #include "c_file.h"
 #include "dying_run.h"
 #include "fault_injection.h"
+#include "file_paths.h"
 #include "patch_job.h"
 #include "run_fixture.h"
 #include "save_file.h"
@@ -174,8 +175,10 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
     const Bytes now = ReadBytes(image);
     const bool changed = now != oldImage;
     EXPECT_TRUE(!changed || now == states.after.at("image.bin")) << "point " << point;
-    EXPECT_TRUE(std::filesystem::exists(backup) ? ReadBytes(backup) == oldImage : !changed)
-        << "point " << point << ": the backup is missing or not the old image";
+    const bool kept = std::filesystem::exists(PathFromUtf8(backup));
+    EXPECT_TRUE(kept ? ReadBytes(backup) == oldImage : !changed)
+        << "point " << point << ": the image " << (changed ? "changed" : "is old")
+        << ", the backup is " << (kept ? "not the old image" : "missing");
     return died;
   });
   EXPECT_GT(points, 5);

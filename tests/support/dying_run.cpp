@@ -68,7 +68,8 @@ std::vector<std::string> JobArguments(const PatchJob& job) {
           job.transcriptPath,
           job.destinationPath,
           job.startText,
-          job.endText};
+          job.endText,
+          job.backup ? "backup" : "no-backup"};
 }
 
 PatchJob JobFromArguments(const std::vector<std::string>& arguments) {
@@ -80,6 +81,7 @@ PatchJob JobFromArguments(const std::vector<std::string>& arguments) {
   job.destinationPath = arguments.at(4);
   job.startText = arguments.at(5);
   job.endText = arguments.at(6);
+  job.backup = arguments.at(7) == "backup";
   return job;
 }
 

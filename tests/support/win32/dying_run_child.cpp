@@ -9,7 +9,7 @@
 
 int main() {
   const std::vector<std::string> arguments = zarneth::Utf8CommandLine();
-  if (arguments.size() != 11)
+  if (arguments.size() != 12)
     return 2;
   const auto how = arguments[1] == "die" ? zarneth::test::Interruption::Death
                                          : zarneth::test::Interruption::StopRequest;

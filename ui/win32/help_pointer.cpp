@@ -1,0 +1,9 @@
+#include "help_pointer.h"
+
+namespace zarneth {
+
+const char* const kHelpPointer =
+    "For scripts and batch runs, see zarneth-cli.exe --help, and README.md beside the\n"
+    "programs for the whole guide.\n";
+
+}  // namespace zarneth
