@@ -1,8 +1,6 @@
 #include "cut_operation.h"
 
 #include "c_file.h"
-#include "hex_address.h"
-#include "quoted_name.h"
 #include "run_files.h"
 #include "save_file.h"
 

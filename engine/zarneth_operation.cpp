@@ -1,7 +1,6 @@
 #include "zarneth_operation.h"
 
 #include "c_file.h"
-#include "hex_address.h"
 #include "model_presets.h"
 #include "quoted_name.h"
 #include "run_files.h"
