@@ -1,14 +1,18 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
 # The rest are for CI and releases: `make asan-test`, `make fuzz`, `make package`, `make bench`,
-# and the Windows build: `make windows`, `make windows-test`, `make windows-package`.
+# `make install` (DESTDIR, PREFIX), `make dist`, and the Windows build of zarneth.exe and
+# zarneth-cli.exe: `make windows`, `make windows-test`, `make windows-package`.
+# Each installs, with scripts/install-deps, only the packages its purpose needs.
 FUZZ_SECONDS ?= 30
+PREFIX ?= /usr/local
 
-.PHONY: all deps build test run asan-test fuzz package bench windows windows-test windows-package clean
+.PHONY: all deps build test run install dist asan-test fuzz package bench windows windows-test \
+        windows-package clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps linux
 
 build: deps
 	@test -f build/build.ninja || cmake --preset default
@@ -20,14 +24,30 @@ test: build
 run: build
 	build/bin/zarneth
 
+# The programs, manual pages, completion, desktop entry, icons, README and LICENSE under
+# $(DESTDIR)$(PREFIX); the Debian-format copyright and changelog only go into the package.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install build --prefix $(PREFIX) --component Unspecified
+	DESTDIR=$(DESTDIR) cmake --install build --prefix $(PREFIX) --component licence
+
+# build/zarneth-<version>.tar.gz: the committed tree, which builds with `make run` and
+# `make test`.
+dist:
+	@mkdir -p build
+	git archive --format=tar.gz --prefix=zarneth-$$(git describe --always)/ \
+	  -o build/zarneth-$$(git describe --always).tar.gz HEAD
+	@echo "build/zarneth-$$(git describe --always).tar.gz"
+
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-asan-test: deps
+asan-test:
+	@scripts/install-deps asan
 	@test -f build-asan/build.ninja || cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
 # Each libFuzzer target for FUZZ_SECONDS, starting from the seed corpus in tests/fuzz/corpus.
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	@test -f build-fuzz/build.ninja || cmake --preset fuzz
 	cmake --build --preset fuzz
 	@for target in hex_address run_job; do \
@@ -40,19 +60,22 @@ fuzz: deps
 	done
 
 # A Debian package of the optimised build, in build-release/.
-package: deps
+package:
+	@scripts/install-deps linux
 	@test -f build-release/build.ninja || cmake --preset release
 	cmake --build --preset release
 	cd build-release && cpack -G DEB
 
-bench: deps
-	@test -f build-release/build.ninja || cmake --preset release
+bench:
+	@scripts/install-deps bench
+	cmake --preset release -DZARNETH_BUILD_BENCH=ON
 	cmake --build --preset release
 	build-release/bin/engine_bench
 
 # zarneth-cli.exe and the tests for 64-bit Windows, cross-built with MinGW-w64 into
 # build-windows/bin; the tests run under Wine.
-windows: deps
+windows:
+	@scripts/install-deps windows
 	@test -f build-windows/build.ninja || cmake --preset windows
 	cmake --build --preset windows
 

@@ -22,7 +22,3 @@ find_program(ZARNETH_WINE NAMES wine64 wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${PROJECT_BINARY_DIR}/wine-prefix WINEDEBUG=-all
                                   WINEDLLOVERRIDES=mscoree,mshtml= ${ZARNETH_WINE})
 
-# g++ 12 at -O3 warns of overlapping copies inside "text" + std::string that cannot happen
-# (GCC bug 105329); the tests build strings that way throughout, so the warning is off for
-# the Windows build.
-target_compile_options(zarneth_warnings INTERFACE -Wno-restrict)

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# `make install` as a distribution's build runs it: the default component and the licence
+# under DESTDIR and a prefix of its own; no Debian-format document, nothing of the tests.
+# Usage: check_install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+for component in Unspecified licence; do
+  DESTDIR=$root cmake --install "$build" --prefix /opt/zarneth --component "$component" >/dev/null
+done
+cd "$root/opt/zarneth"
+for path in bin/zarneth bin/zarneth-cli share/doc/zarneth/README.md share/doc/zarneth/LICENSE \
+            share/man/man1/zarneth.1.gz share/man/man1/zarneth-cli.1.gz \
+            share/applications/org.zarneth.Zarneth.desktop \
+            share/bash-completion/completions/zarneth-cli; do
+  [ -e "$path" ] || { echo "make install did not install $path"; exit 1; }
+done
+if [ -e share/doc/zarneth/copyright ] || [ -e share/doc/zarneth/changelog.gz ]; then
+  echo "make install installed the Debian package's own documents"; exit 1
+fi
+[ "$(find "$root" -path "$root/opt" -prune -o -print | wc -l)" -eq 1 ] ||
+  { echo "make install wrote outside its prefix"; exit 1; }
+echo "installed under DESTDIR/opt/zarneth: $(find . -type f | wc -l) files"
