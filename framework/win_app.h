@@ -49,6 +49,10 @@ class CWinApp {
 
 CWinApp* AfxGetApp();
 
+// The name of the desktop entry that describes the program ("org.zarneth.Zarneth"), so that
+// docks and task bars match its windows to its entry and icon; before AfxWinMain.
+void AfxSetDesktopEntry(const std::string& name);
+
 // The program's entry: starts the toolkit, calls InitInstance, returns the exit code.
 int AfxWinMain(int argc, char** argv);
 

@@ -4,7 +4,9 @@
   icon_128.ico    the application icon: a phone handset, 64, 48, 32, 24 and 16 pixels square,
                   16 colours, so that every scale finds its size
   bitmap_132.bmp  the wordmark "ZARNETH", 97x26, 256 colours
-  icon_32.png, icon_16.png  the same icon for desktop menus (hicolor theme)
+  icon_16.png ... icon_256.png  the same icon for desktop menus and software centres
+                  (hicolor theme, 16, 32, 48, 64, 128 and 256 pixels)
+  icon.svg        the same design as shapes, for every other size (hicolor scalable)
   bitmap_133.bmp  a phone handset for the form's left side, 71x180, 256 colours; its corner
                   colour is the key that the dialog draws transparent
   bitmap_13x@2x.bmp, bitmap_13x@1.5x.bmp  both bitmaps drawn again at twice and one and a
@@ -107,6 +109,44 @@ def handset(width, height, detail):
             else:
                 c.rect(x0, y0, x1, y1, SILVER)
     return c
+
+
+def icon_svg():
+    """The handset of icon(size) as shapes on a 256-unit square, in the icon's colours."""
+    size = 256
+    width, height = size * 5 // 8, size
+    left = (size - width) // 2
+    margin, radius = max(1, width // 16), max(2, width // 6)
+    inner_left = left + margin + max(2, width // 8)
+    inner_right = left + width - 1 - margin - max(2, width // 8)
+    top = max(2, height // 14)
+    screen_top = top + max(2, height // 18)
+    screen_bottom = screen_top + height // 4
+    pad_top = screen_bottom + max(2, height // 12)
+    pad_bottom = height - 1 - max(2, height // 14)
+    key_w = (inner_right - inner_left + 1) // 3
+    key_h = (pad_bottom - pad_top + 1) // 4
+
+    def colour(index):
+        return "#%02x%02x%02x" % VGA[index]
+
+    def rect(x0, y0, x1, y1, index, r=0):
+        return ('<rect x="%d" y="%d" width="%d" height="%d" rx="%d" fill="%s"/>'
+                % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, r, colour(index)))
+
+    shapes = [rect(left + margin, 0, left + width - 1 - margin, height - 1, BLACK, radius),
+              rect(left + margin + 1, 1, left + width - 2 - margin, height - 2, NAVY, radius - 1),
+              rect(size // 2 - width // 8, top, size // 2 + width // 8 - 1, top + height // 90,
+                   GREY),
+              rect(inner_left, screen_top, inner_right, screen_bottom, BLACK),
+              rect(inner_left + 1, screen_top + 1, inner_right - 1, screen_bottom - 1, GREEN)]
+    for row in range(4):
+        for col in range(3):
+            shapes.append(rect(inner_left + col * key_w + 1, pad_top + row * key_h + 1,
+                               inner_left + (col + 1) * key_w - 2,
+                               pad_top + (row + 1) * key_h - 2, SILVER, 3))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" '
+            'viewBox="0 0 256 256">\n  ' + "\n  ".join(shapes) + "\n</svg>\n")
 
 
 def icon(size):
@@ -220,8 +260,10 @@ def main():
     os.makedirs(HERE, exist_ok=True)
     write_ico(os.path.join(HERE, "icon_128.ico"),
               [icon(size) for size in (32, 16, 64, 48, 24)], MAGENTA)
-    for size in (32, 16):
+    for size in (16, 32, 48, 64, 128, 256):
         write_png(os.path.join(HERE, "icon_%d.png" % size), icon(size), MAGENTA)
+    with open(os.path.join(HERE, "icon.svg"), "w") as out:
+        out.write(icon_svg())
     for scale, suffix in ((1.0, ""), (1.5, "@1.5x"), (2.0, "@2x")):
         write_bmp8(os.path.join(HERE, "bitmap_132%s.bmp" % suffix), wordmark(scale),
                    palette_256())

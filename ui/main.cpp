@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "patch_app.h"
+#include "version_record.h"
 #include "win_app.h"
 
 namespace {
@@ -18,5 +19,6 @@ int main(int argc, char** argv) {
     if (const auto answered = zarneth::AnswerCommandLine(argc, argv, out, std::cerr))
       return *answered;
   }
+  zarneth::fw::AfxSetDesktopEntry(zarneth::version::kAppId);
   return zarneth::fw::AfxWinMain(argc, argv);
 }

@@ -30,6 +30,10 @@ bool NoDisplay() {
 
 }  // namespace
 
+void AfxSetDesktopEntry(const std::string& name) {
+  QGuiApplication::setDesktopFileName(QString::fromStdString(name));
+}
+
 int AfxWinMain(int argc, char** argv) {
   if (NoDisplay()) {
     const std::string program = argc > 0 ? QFileInfo(argv[0]).fileName().toStdString() : "";

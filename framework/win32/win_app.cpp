@@ -18,6 +18,9 @@ std::string CWinApp::GetAppName() const {
   return Utf8FromWide(file.substr(0, file.find_last_of(L'.')));
 }
 
+// Windows matches windows to the Start menu's shortcut by the executable.
+void AfxSetDesktopEntry(const std::string&) {}
+
 int AfxWinMain(int, char**) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);

@@ -17,6 +17,9 @@ for path in /usr/bin/zarneth /usr/bin/zarneth-cli \
             /usr/share/metainfo/org.zarneth.Zarneth.metainfo.xml \
             /usr/share/icons/hicolor/16x16/apps/zarneth.png \
             /usr/share/icons/hicolor/32x32/apps/zarneth.png \
+            /usr/share/icons/hicolor/64x64/apps/zarneth.png \
+            /usr/share/icons/hicolor/256x256/apps/zarneth.png \
+            /usr/share/icons/hicolor/scalable/apps/zarneth.svg \
             /usr/share/doc/zarneth/README.md /usr/share/doc/zarneth/copyright \
             /usr/share/doc/zarneth/changelog.gz \
             /usr/share/man/man1/zarneth-cli.1.gz /usr/share/man/man1/zarneth.1.gz \
@@ -32,7 +35,10 @@ dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "no Qt dependency 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/org.zarneth.Zarneth.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zarneth.Zarneth.metainfo.xml"
-file "$work/root/usr/share/icons/hicolor/32x32/apps/zarneth.png" | grep -q "32 x 32"
+for size in 16 32 48 64 128 256; do
+  file "$work/root/usr/share/icons/hicolor/${size}x${size}/apps/zarneth.png" |
+    grep -q "$size x $size" || { echo "the ${size}x${size} icon is not ${size} pixels"; exit 1; }
+done
 "$work/root/usr/bin/zarneth-cli" --version | head -n 1 | grep -qx "zarneth-cli (Zarneth) 1.0.0.1"
 "$work/root/usr/bin/zarneth" --version | head -n 1 | grep -qx "zarneth (Zarneth) 1.0.0.1"
 # lintian, where installed: no error and no warning.

@@ -12,6 +12,11 @@ window=$(timeout 20 xdotool search --sync --name '^Zarneth language for Alcatel 
 [ -n "$window" ] || { echo "no window with the expected caption"; exit 1; }
 geometry=$(xdotool getwindowgeometry "$window")
 echo "found window $window: $geometry"
+# The window's class is the one the desktop entry names, so docks show the program's icon.
+class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*= "\(.*\)", "\(.*\)"$/\2/p')
+entry=$(dirname "$0")/../../resources/desktop-entry.desktop.in
+[ "StartupWMClass=$class" = "$(grep '^StartupWMClass=' "$entry")" ] ||
+  { echo "window class '$class' does not match the desktop entry"; exit 1; }
 # Escape closes the dialog and with it the program.
 xdotool windowfocus --sync "$window" key Escape
 for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
