@@ -23,7 +23,7 @@ before=$(cd "$WINEPREFIX/drive_c" && find . | sort)
 "$wine" "$installer" /S
 "$wineserver" -w
 folder="$WINEPREFIX/drive_c/Program Files/Zarneth"
-for file in zarneth.exe zarneth-cli.exe README.md LICENSE Uninstall.exe; do
+for file in zarneth.exe zarneth-cli.exe README.txt LICENSE Uninstall.exe; do
   [ -f "$folder/$file" ] || fail "the installer did not put $file into Program Files\\Zarneth"
 done
 said=$("$wine" "$folder/zarneth-cli.exe" --version | tr -d '\r' | head -n 1)
