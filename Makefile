@@ -59,12 +59,11 @@ fuzz:
 	  grep -E "^stat::number_of_executed_units|Done" build-fuzz/fuzz_$$target.log; \
 	done
 
-# A Debian package of the optimised build, in build-release/.
+# The Debian package, built as a distribution builds it (dpkg-buildpackage on debian/, the
+# distribution's flags), in build-deb/.
 package:
 	@scripts/install-deps linux
-	@test -f build-release/build.ninja || cmake --preset release
-	cmake --build --preset release
-	cd build-release && cpack -G DEB
+	scripts/build-deb build-deb
 
 bench:
 	@scripts/install-deps bench

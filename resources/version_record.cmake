@@ -1,6 +1,7 @@
 # The program's version record. Every place that shows a version or a product name (the
-# zarneth --version, zarneth-cli --version, the desktop entry, the AppStream metadata, the
-# Debian changelog and the Windows resource script) is generated from these fields. The
+# zarneth --version, zarneth-cli --version, the desktop entry, the AppStream metadata and the
+# Windows resource script) is generated from these fields; debian/changelog repeats the
+# version. The
 # About box keeps the text of its template.
 set(ZARNETH_VERSION_COMMAS
     "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}")
@@ -13,5 +14,4 @@ set(ZARNETH_COMPANY_NAME "")
 set(ZARNETH_LEGAL_TRADEMARKS "")
 set(ZARNETH_LEGAL_COPYRIGHT "Copyright (C) 2026 the Zarneth developers")
 set(ZARNETH_RELEASE_DATE "2026-12-07")
-set(ZARNETH_CHANGELOG_DATE "Mon, 07 Dec 2026 00:00:00 +0000")  # the release date, RFC 5322
 set(ZARNETH_APP_ID "org.zarneth.Zarneth")
