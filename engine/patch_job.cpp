@@ -5,7 +5,7 @@
 
 #include "cut_operation.h"
 #include "hex_address.h"
-#include "inspect_operations.h"
+#include "read_only_operations.h"
 #include "run_files.h"
 #include "stop_request.h"
 #include "zarneth_operation.h"

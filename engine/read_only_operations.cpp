@@ -1,4 +1,4 @@
-#include "inspect_operations.h"
+#include "read_only_operations.h"
 
 #include <zlib.h>
 
