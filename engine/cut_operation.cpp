@@ -10,12 +10,7 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
   // The source is only read: a read-only image can be cut, and other runs may read it too.
   RunFiles files(result);
   CFile source;
-  if (!files.Open(source, job.sourcePath, "source"))
-    return result;
-  const auto sourceLength = files.Length(source, "source");
-  if (!sourceLength)
-    return result;
-  if (!files.RangeFits(result.start, result.cutLength, *sourceLength, job.sourcePath))
+  if (!files.OpenRange(source, job.sourcePath, result.start, result.cutLength))
     return result;
 
   SaveFile destination;

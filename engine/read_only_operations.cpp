@@ -1,7 +1,5 @@
 #include "read_only_operations.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -10,13 +8,6 @@
 #include "stream_copy.h"
 
 namespace zarneth {
-namespace {
-
-std::uint32_t Sum(std::uint32_t crc, const unsigned char* bytes, std::uint32_t count) {
-  return static_cast<std::uint32_t>(::crc32(crc, bytes, count));
-}
-
-}  // namespace
 
 RunResult RunVerify(const PatchJob& job, RunResult result) {
   RunFiles files(result);
@@ -49,8 +40,8 @@ RunResult RunVerify(const PatchJob& job, RunResult result) {
       if (result.differingBytes++ == 0)
         result.firstDifference = result.start + done + i;
     }
-    result.imageCrc = Sum(result.imageCrc, image.get(), piece);
-    result.crc = Sum(result.crc, block.get(), piece);
+    result.imageCrc = UpdateCrc(result.imageCrc, {image.get(), piece});
+    result.crc = UpdateCrc(result.crc, {block.get(), piece});
     done += piece;
   }
   result.bytesWritten = 0;
@@ -62,24 +53,12 @@ RunResult RunVerify(const PatchJob& job, RunResult result) {
 RunResult RunShow(const PatchJob& job, RunResult result) {
   RunFiles files(result);
   CFile source;
-  if (!files.Open(source, job.sourcePath, "source"))
+  if (!files.OpenRange(source, job.sourcePath, result.start, result.cutLength))
     return result;
-  const auto sourceLength = files.Length(source, "source");
-  if (!sourceLength ||
-      !files.RangeFits(result.start, result.cutLength, *sourceLength, job.sourcePath))
-    return result;
-  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
-  for (std::uint64_t done = 0; done < result.cutLength;) {
-    const auto piece = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(result.cutLength - done, kCutBufferSize));
-    const std::uint32_t got = source.ReadAt(result.start + done, buffer.get(), piece);
-    if (got < piece)
-      return FailRun(result, ShortReadReason(source, "source", done + got, result.cutLength));
-    result.crc = Sum(result.crc, buffer.get(), piece);
-    if (job.sink)
-      job.sink(result.start + done, std::span<const unsigned char>(buffer.get(), piece));
-    done += piece;
-  }
+  std::uint64_t got = 0;
+  result.crc = FileCrc(source, result.start, result.cutLength, got, job.sink);
+  if (got < result.cutLength)
+    return FailRun(result, ShortReadReason(source, "source", got, result.cutLength));
   result.outcome = PatchOutcome::Done;
   return result;
 }

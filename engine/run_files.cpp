@@ -118,6 +118,14 @@ bool RunFiles::RangeFits(std::uint64_t start, std::uint64_t length, std::uint32_
   return false;
 }
 
+bool RunFiles::OpenRange(CFile& source, const std::string& path, std::uint64_t start,
+                         std::uint64_t length) {
+  if (!Open(source, path, "source"))
+    return false;
+  const auto sourceLength = Length(source, "source");
+  return sourceLength && RangeFits(start, length, *sourceLength, path);
+}
+
 std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {
   const std::uint64_t length = file.GetLength();
   if (length <= kMaxFileLength)

@@ -31,6 +31,10 @@ class RunFiles {
   // Creates the destination's temporary file; the last step before anything is written.
   bool Begin(SaveFile& destination, const std::string& path, const char* role);
 
+  // Opens the source for reading and checks that the range of `length` bytes at `start`
+  // lies inside it; false with the run failed otherwise.
+  bool OpenRange(CFile& source, const std::string& path, std::uint64_t start, std::uint64_t length);
+
   // Whether a transcript of `length` bytes at `start` lies inside the image; otherwise the
   // run fails and says so.
   bool BlockFits(std::uint64_t start, std::uint64_t length, std::uint32_t imageLength,

@@ -12,24 +12,7 @@ std::string ByteCount(std::uint64_t count) {
   return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
 
-}  // namespace
-
-std::string CrcText(std::uint32_t crc) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));
-  return text;
-}
-
-std::string DescribeDone(const PatchJob& job, const RunResult& result) {
-  // A dry run put nothing in place, so it has no checksum to give.
-  if (job.dryRun)
-    return DescribeRun(job, result);
-  std::string done = DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
-  if (!result.backupPath.empty())
-    done += "; the image as it was is kept as " + QuotedName(result.backupPath);
-  return done;
-}
-
+// What the run did, or for a dry run would do, without the CRC-32.
 std::string DescribeRun(const PatchJob& job, const RunResult& result) {
   // What a dry run would do, in the same words.
   const bool would = job.dryRun;
@@ -49,6 +32,24 @@ std::string DescribeRun(const PatchJob& job, const RunResult& result) {
   return std::string(would ? "would write " : "wrote ") + QuotedName(job.destinationPath) + " (" +
          ByteCount(result.bytesWritten) + "): " + QuotedName(job.sourcePath) + " with " +
          QuotedName(job.transcriptPath) + " at " + HexText(result.start);
+}
+
+}  // namespace
+
+std::string CrcText(std::uint32_t crc) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));
+  return text;
+}
+
+std::string DescribeDone(const PatchJob& job, const RunResult& result) {
+  // A dry run put nothing in place, so it has no checksum to give.
+  if (job.dryRun)
+    return DescribeRun(job, result);
+  std::string done = DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
+  if (!result.backupPath.empty())
+    done += "; the image as it was is kept as " + QuotedName(result.backupPath);
+  return done;
 }
 
 std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength) {

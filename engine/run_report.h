@@ -10,10 +10,9 @@ namespace zarneth {
 
 // What a Done run did, in the words zarneth-cli prints and the done dialog shows below its
 // text, with the CRC-32 of the bytes it put in place: "wrote 'out.bin' (2097152 bytes):
-// 'image.bin' with 'german.blk' at 0x1CD800, CRC-32 0x1A2B3C4D".
+// 'image.bin' with 'german.blk' at 0x1CD800, CRC-32 0x1A2B3C4D". For a dry run, what the
+// run would do, without a CRC-32: "would write ...".
 std::string DescribeDone(const PatchJob& job, const RunResult& result);
-// The same without the CRC-32. For a dry run, what the run would do: "would write ...".
-std::string DescribeRun(const PatchJob& job, const RunResult& result);
 // A CRC-32 as messages write it: "0x1A2B3C4D".
 std::string CrcText(std::uint32_t crc);
 

@@ -35,10 +35,7 @@ class SaveFile {
 
   // The existing destination, held since Prepare; none for a new name.
   CFile* Existing() { return m_existing.IsOpen() ? &m_existing : nullptr; }
-  Use GetUse() const { return m_use; }
   bool IsInPlace() const { return m_use == Use::InPlace || m_use == Use::CheckInPlace; }
-  // The path the rename will replace: the file a link led to.
-  const std::string& FinalPath() const { return m_finalPath; }
 
   // Removes temporaries of this destination that earlier, killed runs left, and creates
   // this run's own with the existing file's owner, mode and extended attributes.

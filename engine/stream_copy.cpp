@@ -9,13 +9,9 @@
 #include "system_copy.h"
 
 namespace zarneth {
-namespace {
-
-std::uint32_t UpdateCrc(std::uint32_t crc, const unsigned char* bytes, std::uint32_t count) {
-  return static_cast<std::uint32_t>(::crc32(crc, bytes, count));
+std::uint32_t UpdateCrc(std::uint32_t crc, std::span<const unsigned char> bytes) {
+  return static_cast<std::uint32_t>(::crc32(crc, bytes.data(), static_cast<uInt>(bytes.size())));
 }
-
-}  // namespace
 
 std::uint64_t CopyBytes(CFile& from, std::uint64_t fromOffset, CFile& to, std::uint64_t toOffset,
                         std::uint64_t count, std::uint32_t* crc, bool stoppable) {
@@ -45,7 +41,7 @@ std::uint64_t CopyBytes(CFile& from, std::uint64_t fromOffset, CFile& to, std::u
         static_cast<std::uint32_t>(std::min<std::uint64_t>(count - done, kCutBufferSize));
     const std::uint32_t got = from.ReadAt(fromOffset + done, buffer.get(), piece);
     if (crc)
-      *crc = UpdateCrc(*crc, buffer.get(), got);
+      *crc = UpdateCrc(*crc, {buffer.get(), got});
     to.WriteAt(toOffset + done, buffer.get(), got);
     done += got;
     if (got < piece)
@@ -54,7 +50,9 @@ std::uint64_t CopyBytes(CFile& from, std::uint64_t fromOffset, CFile& to, std::u
   return done;
 }
 
-std::uint32_t FileCrc(CFile& file, std::uint64_t offset, std::uint64_t count, std::uint64_t& got) {
+std::uint32_t FileCrc(
+    CFile& file, std::uint64_t offset, std::uint64_t count, std::uint64_t& got,
+    const std::function<void(std::uint64_t, std::span<const unsigned char>)>& each) {
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
   std::uint32_t crc = 0;
   got = 0;
@@ -62,7 +60,10 @@ std::uint32_t FileCrc(CFile& file, std::uint64_t offset, std::uint64_t count, st
     const auto piece =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(count - got, kCutBufferSize));
     const std::uint32_t n = file.ReadAt(offset + got, buffer.get(), piece);
-    crc = UpdateCrc(crc, buffer.get(), n);
+    const std::span<const unsigned char> bytes(buffer.get(), n);
+    crc = UpdateCrc(crc, bytes);
+    if (each)
+      each(offset + got, bytes);
     got += n;
     if (n < piece)
       break;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 
 #include "c_file.h"
 
@@ -21,8 +23,14 @@ inline constexpr std::uint32_t kCutBufferSize = 80000;
 std::uint64_t CopyBytes(CFile& from, std::uint64_t fromOffset, CFile& to, std::uint64_t toOffset,
                         std::uint64_t count, std::uint32_t* crc = nullptr, bool stoppable = true);
 
-// The CRC-32 of `count` bytes of `file` at `offset`, read in pieces; fewer bytes where the
-// file ends early, counted in `got`.
-std::uint32_t FileCrc(CFile& file, std::uint64_t offset, std::uint64_t count, std::uint64_t& got);
+// Adds `bytes` to a CRC-32 (zlib's).
+std::uint32_t UpdateCrc(std::uint32_t crc, std::span<const unsigned char> bytes);
+
+// Reads `count` bytes of `file` at `offset` in pieces of kCutBufferSize, hands each piece
+// with its offset to `each` (if given) and returns their CRC-32; fewer bytes where the file
+// ends early, counted in `got`.
+std::uint32_t FileCrc(
+    CFile& file, std::uint64_t offset, std::uint64_t count, std::uint64_t& got,
+    const std::function<void(std::uint64_t, std::span<const unsigned char>)>& each = {});
 
 }  // namespace zarneth
