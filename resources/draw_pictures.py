@@ -11,6 +11,9 @@
                   colour is the key that the dialog draws transparent
   bitmap_13x@2x.bmp, bitmap_13x@1.5x.bmp  both bitmaps drawn again at twice and one and a
                   half times the size, for screens scaled to 200 % and 150 % (144 dpi)
+  installer_side.bmp    the Windows installer's welcome and finish pages, 164x314: the
+                  wordmark above the handset
+  installer_header.bmp  the Windows installer's other pages, 150x57: the wordmark
 
 Run: python3 resources/draw_pictures.py  (writes into resources/pictures/)
 """
@@ -256,6 +259,32 @@ def wordmark(scale=1.0):
     return c
 
 
+def paste(canvas, picture, left, top, key=None):
+    """Copies picture onto canvas at (left, top), leaving out its `key` colour."""
+    for y, row in enumerate(picture.pixels):
+        for x, colour in enumerate(row):
+            if colour != key:
+                canvas.set(left + x, top + y, colour)
+
+
+def installer_side():
+    """The installer's welcome and finish pages: the wordmark above the form's handset."""
+    c = Canvas(164, 314, WHITE)
+    mark = wordmark(1.5)
+    paste(c, mark, (c.width - mark.width) // 2, 12)
+    phone = handset(100, 240, True)
+    paste(c, phone, (c.width - phone.width) // 2, 64, MAGENTA)
+    return c
+
+
+def installer_header():
+    """The band at the top of the installer's other pages: the wordmark."""
+    c = Canvas(150, 57, WHITE)
+    mark = wordmark(1.5)
+    paste(c, mark, (c.width - mark.width) // 2, (c.height - mark.height) // 2)
+    return c
+
+
 def main():
     os.makedirs(HERE, exist_ok=True)
     write_ico(os.path.join(HERE, "icon_128.ico"),
@@ -269,6 +298,8 @@ def main():
                    palette_256())
         write_bmp8(os.path.join(HERE, "bitmap_133%s.bmp" % suffix),
                    handset(round(71 * scale), round(180 * scale), True), palette_256())
+    write_bmp8(os.path.join(HERE, "installer_side.bmp"), installer_side(), palette_256())
+    write_bmp8(os.path.join(HERE, "installer_header.bmp"), installer_header(), palette_256())
 
 
 if __name__ == "__main__":
