@@ -71,7 +71,7 @@ bench:
 	cmake --build --preset release
 	build-release/bin/engine_bench
 
-# zarneth-cli.exe and the tests for 64-bit Windows, cross-built with MinGW-w64 into
+# zarneth.exe, zarneth-cli.exe and the tests for 64-bit Windows, cross-built with MinGW-w64 into
 # build-windows/bin; the tests run under Wine.
 windows:
 	@scripts/install-deps windows
@@ -81,7 +81,7 @@ windows:
 windows-test: windows
 	ctest --preset windows
 
-# build-windows/zarneth-<version>-win64.zip (the programs, README, LICENSE) and
+# build-windows/zarneth-<version>-win64.zip (the programs, README.txt, LICENSE) and
 # build-windows/zarneth-<version>-win64.exe, the installer.
 windows-package: windows
 	cd build-windows && cpack
