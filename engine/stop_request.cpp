@@ -7,17 +7,17 @@ namespace zarneth {
 namespace {
 
 // Lock-free, so a signal handler may store into it.
-std::atomic<int> g_stopSignal{0};
+std::atomic<int> requestedStop{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 }  // namespace
 
 void RequestStop(int signalNumber) {
-  g_stopSignal.store(signalNumber == 0 ? -1 : signalNumber, std::memory_order_relaxed);
+  requestedStop.store(signalNumber == 0 ? -1 : signalNumber, std::memory_order_relaxed);
 }
 
 int StopRequested() {
-  return g_stopSignal.load(std::memory_order_relaxed);
+  return requestedStop.load(std::memory_order_relaxed);
 }
 
 RunStopped::RunStopped(int signalNumber)

@@ -4,17 +4,17 @@
 namespace zarneth::fw {
 namespace {
 
-CWinApp* g_app = nullptr;
+CWinApp* currentApp = nullptr;
 
 }  // namespace
 
 CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : "") {
-  g_app = this;
+  currentApp = this;
 }
 
 CWinApp::~CWinApp() {
-  if (g_app == this)
-    g_app = nullptr;
+  if (currentApp == this)
+    currentApp = nullptr;
 }
 
 bool CWinApp::InitInstance() {
@@ -40,7 +40,7 @@ std::span<const AppMessageMapEntry> CWinApp::GetMessageMap() const {
 }
 
 CWinApp* AfxGetApp() {
-  return g_app;
+  return currentApp;
 }
 
 }  // namespace zarneth::fw

@@ -11,11 +11,11 @@
 namespace zarneth {
 namespace {
 
-SystemCallHook g_hook = nullptr;
+SystemCallHook activeHook = nullptr;
 
 // The error the hook makes the call fail with, or 0 to let it through.
 int Before(const char* call) {
-  return g_hook ? g_hook(call) : 0;
+  return activeHook ? activeHook(call) : 0;
 }
 
 const PosixCalls& Calls() {
@@ -53,16 +53,8 @@ PosixCalls& ActivePosixCalls() {
   return calls;
 }
 
-ScopedPosixCalls::ScopedPosixCalls(PosixCalls replacement) : m_saved(ActivePosixCalls()) {
-  ActivePosixCalls() = replacement;
-}
-
-ScopedPosixCalls::~ScopedPosixCalls() {
-  ActivePosixCalls() = m_saved;
-}
-
 void SetSystemCallHook(SystemCallHook hook) {
-  g_hook = hook;
+  activeHook = hook;
 }
 
 namespace sys {

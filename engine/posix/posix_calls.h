@@ -38,18 +38,6 @@ struct PosixCalls {
 // The calls in force; the real ones unless a test swapped them.
 PosixCalls& ActivePosixCalls();
 
-// Swaps in other calls for its lifetime and restores the previous ones after.
-class ScopedPosixCalls {
- public:
-  explicit ScopedPosixCalls(PosixCalls replacement);
-  ~ScopedPosixCalls();
-  ScopedPosixCalls(const ScopedPosixCalls&) = delete;
-  ScopedPosixCalls& operator=(const ScopedPosixCalls&) = delete;
-
- private:
-  PosixCalls m_saved;
-};
-
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {
 int Open(const char* path, int flags, mode_t mode = 0);

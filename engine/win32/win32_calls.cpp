@@ -6,12 +6,12 @@
 namespace zarneth {
 namespace {
 
-SystemCallHook g_hook = nullptr;
+SystemCallHook activeHook = nullptr;
 
 // Each call asks the hook first; a refusal is the call's own failure, with the error set.
 template <typename Call>
 auto Through(const char* name, decltype(std::declval<Call>()()) failure, Call call) {
-  if (const int error = g_hook ? g_hook(name) : 0) {
+  if (const int error = activeHook ? activeHook(name) : 0) {
     ::SetLastError(static_cast<DWORD>(error));
     return failure;
   }
@@ -44,7 +44,7 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 }
 
 void SetSystemCallHook(SystemCallHook hook) {
-  g_hook = hook;
+  activeHook = hook;
 }
 
 namespace sys {
@@ -56,7 +56,7 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD dispositi
 }
 BOOL Close(HANDLE handle) {
   // A close the hook refuses still closes, so that no handle is left behind.
-  if (const int error = g_hook ? g_hook("CloseHandle") : 0) {
+  if (const int error = activeHook ? activeHook("CloseHandle") : 0) {
     Calls().closeHandle(handle);
     ::SetLastError(static_cast<DWORD>(error));
     return FALSE;

@@ -21,15 +21,15 @@
 namespace zarneth::test {
 namespace {
 
-int g_failAt = 0;
-int g_failWith = 0;
-std::string g_failedCall;
+int failAt = 0;
+int failWith = 0;
+std::string failedCall;
 
 int FailChosenCall(const char* call) {
-  if (--g_failAt != 0)
+  if (--failAt != 0)
     return 0;
-  g_failedCall = call;
-  return g_failWith;
+  failedCall = call;
+  return failWith;
 }
 
 class CrashSweepTest : public RunFixture {
@@ -79,9 +79,9 @@ class CrashSweepTest : public RunFixture {
   // Makes the `point`-th system call of `kind`'s run fail with `error`; false when the run
   // made fewer calls. Counts clean Done runs and those with a warning.
   bool FailAt(const RunKind& kind, const States& states, int error, int point, int& warnings) {
-    g_failAt = point;
-    g_failWith = error;
-    g_failedCall.clear();
+    failAt = point;
+    failWith = error;
+    failedCall.clear();
     SetSystemCallHook(&FailChosenCall);
     RunResult result;
     std::string thrown;
@@ -91,9 +91,9 @@ class CrashSweepTest : public RunFixture {
       thrown = e.what();
     }
     SetSystemCallHook(nullptr);
-    if (g_failedCall.empty())
+    if (failedCall.empty())
       return false;
-    const std::string where = "failing " + g_failedCall + " (system call " + std::to_string(point) +
+    const std::string where = "failing " + failedCall + " (system call " + std::to_string(point) +
                               ") with error " + std::to_string(error);
     const bool done = thrown.empty() && result.outcome == PatchOutcome::Done;
     EXPECT_TRUE(ListFolder(dir.Path()) == (done ? states.after : states.before))
@@ -102,8 +102,8 @@ class CrashSweepTest : public RunFixture {
             : thrown.empty() ? result.failureReason
                              : thrown);
     // Neither the content's sync nor the rename may fail unseen.
-    const bool mustShow = g_failedCall == kSyncCallName || g_failedCall.starts_with("rename") ||
-                          g_failedCall.starts_with("MoveFile");
+    const bool mustShow = failedCall == kSyncCallName || failedCall.starts_with("rename") ||
+                          failedCall.starts_with("MoveFile");
     if (done && mustShow) {
       EXPECT_NE(result.warning, "") << where << ": reported Done without a word";
     }
@@ -184,9 +184,9 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
   EXPECT_GT(points, 5);
   int failures = 0;
   ForEachPoint(kind, [&](int point) {
-    g_failAt = point;
-    g_failWith = kIoError;
-    g_failedCall.clear();
+    failAt = point;
+    failWith = kIoError;
+    failedCall.clear();
     SetSystemCallHook(&FailChosenCall);
     bool failed = false;
     try {
@@ -196,10 +196,10 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
     }
     SetSystemCallHook(nullptr);
     if (failed) {
-      EXPECT_TRUE(ListFolder(dir.Path()) == states.before) << "failing " << g_failedCall;
+      EXPECT_TRUE(ListFolder(dir.Path()) == states.before) << "failing " << failedCall;
       ++failures;
     }
-    return !g_failedCall.empty();
+    return !failedCall.empty();
   });
   EXPECT_GT(failures, 5);
   ResetFolder(false);

@@ -17,14 +17,14 @@ constexpr int kDied = 77;
 constexpr int kStopped = 78;
 constexpr int kNotReached = 79;
 
-const char* g_call = nullptr;
-int g_remaining = 0;
-Interruption g_how = Interruption::Death;
+const char* dyingCall = nullptr;
+int callsLeft = 0;
+Interruption interruption = Interruption::Death;
 
 int InterruptAtChosenCall(const char* call) {
-  if ((g_call && std::strcmp(call, g_call) != 0) || --g_remaining != 0)
+  if ((dyingCall && std::strcmp(call, dyingCall) != 0) || --callsLeft != 0)
     return 0;
-  if (g_how == Interruption::Death)
+  if (interruption == Interruption::Death)
     std::_Exit(kDied);
   RequestStop(SIGINT);
   return 0;
@@ -33,9 +33,9 @@ int InterruptAtChosenCall(const char* call) {
 }  // namespace
 
 int RunInChild(const PatchJob& job, Interruption how, const char* call, int occurrence) {
-  g_call = call;
-  g_remaining = occurrence;
-  g_how = how;
+  dyingCall = call;
+  callsLeft = occurrence;
+  interruption = how;
   SetSystemCallHook(&InterruptAtChosenCall);
   try {
     RunJob(job);
@@ -44,7 +44,7 @@ int RunInChild(const PatchJob& job, Interruption how, const char* call, int occu
   } catch (...) {
   }
   SetSystemCallHook(nullptr);
-  return g_remaining > 0 ? kNotReached : kFinished;
+  return callsLeft > 0 ? kNotReached : kFinished;
 }
 
 ChildRun ChildRunOf(int exitCode) {

@@ -14,29 +14,29 @@
 namespace zarneth::test {
 namespace {
 
-std::optional<PosixCalls> g_saved;
-std::uint64_t g_writeBudget = 0;
-int g_syncsLeft = 0;
-ino_t g_shortInode = 0;
-off_t g_shortLength = 0;
+std::optional<PosixCalls> savedCalls;
+std::uint64_t writeBudget = 0;
+int syncsLeft = 0;
+ino_t shortInode = 0;
+off_t shortLength = 0;
 
 // Takes up to `count` bytes of the write budget; -1 with ENOSPC once it is spent.
 ssize_t Budget(std::size_t count) {
-  if (g_writeBudget == 0)
+  if (writeBudget == 0)
     return errno = ENOSPC, -1;
-  const auto granted = std::min<std::uint64_t>(count, g_writeBudget);
-  g_writeBudget -= granted;
+  const auto granted = std::min<std::uint64_t>(count, writeBudget);
+  writeBudget -= granted;
   return static_cast<ssize_t>(granted);
 }
 
 }  // namespace
 
 ScopedFaults::ScopedFaults() {
-  g_saved = ActivePosixCalls();
+  savedCalls = ActivePosixCalls();
 }
 
 ScopedFaults::~ScopedFaults() {
-  ActivePosixCalls() = *g_saved;
+  ActivePosixCalls() = *savedCalls;
 }
 
 void ScopedFaults::FailReads() {
@@ -46,23 +46,24 @@ void ScopedFaults::FailReads() {
 }
 
 void ScopedFaults::DiskFullAfter(std::uint64_t bytes) {
-  g_writeBudget = bytes;
+  writeBudget = bytes;
   ActivePosixCalls().pwrite = [](int fd, const void* buffer, std::size_t count,
                                  off_t offset) -> ssize_t {
     const ssize_t granted = Budget(count);
-    return granted < 0 ? granted : g_saved->pwrite(fd, buffer, granted, offset);
+    return granted < 0 ? granted : savedCalls->pwrite(fd, buffer, granted, offset);
   };
   ActivePosixCalls().copyFileRange = [](int from, off_t* fromAt, int to, off_t* toAt,
                                         std::size_t count, unsigned flags) -> ssize_t {
     const ssize_t granted = Budget(count);
-    return granted < 0 ? granted : g_saved->copyFileRange(from, fromAt, to, toAt, granted, flags);
+    return granted < 0 ? granted
+                       : savedCalls->copyFileRange(from, fromAt, to, toAt, granted, flags);
   };
 }
 
 void ScopedFaults::FailSync(int nth) {
-  g_syncsLeft = nth;
+  syncsLeft = nth;
   ActivePosixCalls().fsync = [](int fd) {
-    return --g_syncsLeft == 0 ? (errno = EIO, -1) : ::fsync(fd);
+    return --syncsLeft == 0 ? (errno = EIO, -1) : ::fsync(fd);
   };
 }
 
@@ -73,18 +74,18 @@ void ScopedFaults::NoLocks() {
 void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
   struct stat info {};
   ::stat(path.c_str(), &info);
-  g_shortInode = info.st_ino;
-  g_shortLength = static_cast<off_t>(bytes);
+  shortInode = info.st_ino;
+  shortLength = static_cast<off_t>(bytes);
   ActivePosixCalls().copyFileRange = [](int, off_t*, int, off_t*, std::size_t,
                                         unsigned) -> ssize_t { return errno = EXDEV, -1; };
   ActivePosixCalls().pread = [](int fd, void* buffer, std::size_t count, off_t offset) -> ssize_t {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_ino == g_shortInode) {
-      if (offset >= g_shortLength)
+    if (::fstat(fd, &info) == 0 && info.st_ino == shortInode) {
+      if (offset >= shortLength)
         return 0;
-      count = std::min<std::size_t>(count, static_cast<std::size_t>(g_shortLength - offset));
+      count = std::min<std::size_t>(count, static_cast<std::size_t>(shortLength - offset));
     }
-    return g_saved->pread(fd, buffer, count, offset);
+    return savedCalls->pread(fd, buffer, count, offset);
   };
 }
 
@@ -92,7 +93,7 @@ void ScopedFaults::NoAnonymousFiles() {
   ActivePosixCalls().open = [](const char* path, int flags, mode_t mode) {
     if ((flags & O_TMPFILE) == O_TMPFILE)
       return errno = EOPNOTSUPP, -1;
-    return g_saved->open(path, flags, mode);
+    return savedCalls->open(path, flags, mode);
   };
 }
 

@@ -10,11 +10,11 @@
 namespace zarneth::test {
 namespace {
 
-std::optional<Win32Calls> g_saved;
-std::uint64_t g_writeBudget = 0;
-int g_syncsLeft = 0;
-std::optional<FileIdentity> g_short;
-std::uint64_t g_shortLength = 0;
+std::optional<Win32Calls> savedCalls;
+std::uint64_t writeBudget = 0;
+int syncsLeft = 0;
+std::optional<FileIdentity> shortFile;
+std::uint64_t shortLength = 0;
 
 std::uint64_t OffsetOf(const OVERLAPPED* at) {
   return at ? (std::uint64_t{at->OffsetHigh} << 32) | at->Offset : 0;
@@ -23,11 +23,11 @@ std::uint64_t OffsetOf(const OVERLAPPED* at) {
 }  // namespace
 
 ScopedFaults::ScopedFaults() {
-  g_saved = ActiveWin32Calls();
+  savedCalls = ActiveWin32Calls();
 }
 
 ScopedFaults::~ScopedFaults() {
-  ActiveWin32Calls() = *g_saved;
+  ActiveWin32Calls() = *savedCalls;
 }
 
 void ScopedFaults::FailReads() {
@@ -38,24 +38,24 @@ void ScopedFaults::FailReads() {
 }
 
 void ScopedFaults::DiskFullAfter(std::uint64_t bytes) {
-  g_writeBudget = bytes;
+  writeBudget = bytes;
   ActiveWin32Calls().writeFile = [](HANDLE handle, LPCVOID buffer, DWORD count, LPDWORD done,
                                     LPOVERLAPPED at) -> BOOL {
-    if (g_writeBudget == 0) {
+    if (writeBudget == 0) {
       ::SetLastError(ERROR_DISK_FULL);
       return FALSE;
     }
-    const auto granted = static_cast<DWORD>(std::min<std::uint64_t>(count, g_writeBudget));
-    g_writeBudget -= granted;
-    return g_saved->writeFile(handle, buffer, granted, done, at);
+    const auto granted = static_cast<DWORD>(std::min<std::uint64_t>(count, writeBudget));
+    writeBudget -= granted;
+    return savedCalls->writeFile(handle, buffer, granted, done, at);
   };
 }
 
 void ScopedFaults::FailSync(int nth) {
-  g_syncsLeft = nth;
+  syncsLeft = nth;
   ActiveWin32Calls().flushFileBuffers = [](HANDLE handle) -> BOOL {
-    if (--g_syncsLeft != 0)
-      return g_saved->flushFileBuffers(handle);
+    if (--syncsLeft != 0)
+      return savedCalls->flushFileBuffers(handle);
     ::SetLastError(ERROR_IO_DEVICE);
     return FALSE;
   };
@@ -65,25 +65,26 @@ void ScopedFaults::NoLocks() {
   ActiveWin32Calls().createFile = [](LPCWSTR path, DWORD access, DWORD,
                                      LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
                                      HANDLE model) {
-    return g_saved->createFile(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               security, disposition, flags, model);
+    return savedCalls->createFile(path, access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, security,
+                                  disposition, flags, model);
   };
 }
 
 void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
-  g_short = IdentityOf(path);
-  g_shortLength = bytes;
+  shortFile = IdentityOf(path);
+  shortLength = bytes;
   ActiveWin32Calls().readFile = [](HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done,
                                    LPOVERLAPPED at) -> BOOL {
     const std::uint64_t offset = OffsetOf(at);
-    if (IdentityOfHandle(handle) == g_short) {
-      if (offset >= g_shortLength) {
+    if (IdentityOfHandle(handle) == shortFile) {
+      if (offset >= shortLength) {
         *done = 0;
         return TRUE;
       }
-      count = static_cast<DWORD>(std::min<std::uint64_t>(count, g_shortLength - offset));
+      count = static_cast<DWORD>(std::min<std::uint64_t>(count, shortLength - offset));
     }
-    return g_saved->readFile(handle, buffer, count, done, at);
+    return savedCalls->readFile(handle, buffer, count, done, at);
   };
 }
 

@@ -8,12 +8,12 @@
 namespace zarneth::test {
 namespace {
 
-std::function<void()> g_pending;
+std::function<void()> pendingBody;
 
 void CALLBACK RunPending(HWND, UINT, UINT_PTR timer, DWORD) {
   ::KillTimer(nullptr, timer);
-  std::function<void()> pending = std::move(g_pending);
-  g_pending = nullptr;
+  std::function<void()> pending = std::move(pendingBody);
+  pendingBody = nullptr;
   if (pending)
     pending();
 }
@@ -39,10 +39,10 @@ struct Watch {
   std::size_t count = 1;
   int polls = 0;
 };
-Watch* g_watch = nullptr;
+Watch* activeWatch = nullptr;
 
 void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
-  Watch& watch = *g_watch;
+  Watch& watch = *activeWatch;
   for (HWND window : TopLevelWindows()) {
     if (watch.before.count(window))
       continue;
@@ -83,7 +83,7 @@ void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
 }  // namespace
 
 int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
-  g_pending = [&dialog, body] {
+  pendingBody = [&dialog, body] {
     body();
     if (dialog.GetSafeHwnd())
       dialog.EndDialog(IDCANCEL);
@@ -95,12 +95,12 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
 std::vector<SeenModal> CloseNextModals(const std::function<void()>& action, std::size_t count,
                                        const std::function<void(HWND, std::size_t)>& whileOpen) {
   Watch watch{TopLevelWindows(), whileOpen, {}, count, 0};
-  Watch* outer = g_watch;
-  g_watch = &watch;
+  Watch* outer = activeWatch;
+  activeWatch = &watch;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &PollForModal);
   action();
   ::KillTimer(nullptr, timer);
-  g_watch = outer;
+  activeWatch = outer;
   return watch.seen;
 }
 
