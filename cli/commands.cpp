@@ -4,9 +4,9 @@
 #include <new>
 #include <ostream>
 
-#include "c_file.h"
 #include "console.h"
 #include "exit_codes.h"
+#include "file_exception.h"
 #include "hex_address.h"
 #include "hex_dump.h"
 #include "model_presets.h"

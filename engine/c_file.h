@@ -1,26 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
+#include "file_exception.h"
+
 namespace zarneth {
-
-// A failure of a file that is already open: names the operation, the quoted path and the
-// system's error text, e.g. "cannot write file 'out.bin': No space left on device".
-class CFileException : public std::runtime_error {
- public:
-  CFileException(std::string operation, std::string path, int error);
-  // With the run's own reason in place of a system error's text.
-  CFileException(std::string operation, std::string path, const std::string& reason);
-
-  const std::string& GetPath() const { return m_path; }
-  int GetError() const { return m_error; }
-
- private:
-  std::string m_path;
-  int m_error;
-};
 
 // System error numbers the engine reports by itself, in the platform's own numbering (errno
 // values on POSIX, GetLastError() values on Windows).
@@ -112,8 +97,12 @@ class CFile {
   // A refused open: the reason into `whyNot`, and false.
   static bool Refuse(std::string* whyNot, std::string reason);
 
-  bool Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned flags,
-             std::string* whyNot);
+  // How an open handle is held: read beside other readers, read with everyone else kept out,
+  // or written (no one else may read or write).
+  enum class Holding { SharedRead, ExclusiveRead, Write };
+  // Takes an open handle as this file, once it is a regular file that `holding` may use;
+  // POSIX takes the lock here, Windows took it with the share mode of the open.
+  bool Adopt(std::intptr_t handle, const std::string& path, Holding holding, std::string* whyNot);
 
   std::intptr_t m_handle = kNoHandle;
   std::string m_path;

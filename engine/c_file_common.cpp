@@ -5,15 +5,12 @@
 
 namespace zarneth {
 
-CFileException::CFileException(std::string operation, std::string path, int error)
-    : CFileException(std::move(operation), std::move(path), SystemErrorText(error)) {
-  m_error = error;
-}
+CFileException::CFileException(const std::string& operation, const std::string& path, int error)
+    : CFileException(operation, path, SystemErrorText(error)) {}
 
-CFileException::CFileException(std::string operation, std::string path, const std::string& reason)
-    : std::runtime_error("cannot " + operation + " file " + QuotedName(path) + ": " + reason),
-      m_path(std::move(path)),
-      m_error(0) {}
+CFileException::CFileException(const std::string& operation, const std::string& path,
+                               const std::string& reason)
+    : std::runtime_error("cannot " + operation + " file " + QuotedName(path) + ": " + reason) {}
 
 CFile::~CFile() {
   Abort();

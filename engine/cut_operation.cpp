@@ -21,7 +21,8 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
     return DryRunDone(result);
   if (!files.Begin(destination, job.destinationPath, "destination"))
     return result;
-  files.WriteAndCommit(destination, {{source, "source", result.start, result.cutLength, true}});
+  files.WriteAndCommit(destination,
+                       {{source, "source", result.start, result.cutLength, Summing::IntoCrc}});
   return result;
 }
 

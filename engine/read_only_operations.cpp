@@ -19,14 +19,15 @@ RunResult RunVerify(const PatchJob& job, RunResult result) {
   const auto sourceLength = files.Length(source, "source");
   const auto transcriptLength = sourceLength ? files.Length(transcript, "transcript") : 0;
   if (!sourceLength || !transcriptLength ||
-      !files.BlockFits(result.start, *transcriptLength, *sourceLength, job.sourcePath))
+      !files.FitsInSource("transcript", result.start, *transcriptLength, *sourceLength,
+                          job.sourcePath))
     return result;
 
-  const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
-  const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCutBufferSize);
+  const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
+  const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
   for (std::uint64_t done = 0; done < *transcriptLength;) {
     const auto piece = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(*transcriptLength - done, kCutBufferSize));
+        std::min<std::uint64_t>(*transcriptLength - done, kCopyBufferSize));
     const std::uint32_t fromImage = source.ReadAt(result.start + done, image.get(), piece);
     const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
     if (fromImage < piece || fromBlock < piece)
@@ -55,8 +56,8 @@ RunResult RunShow(const PatchJob& job, RunResult result) {
   CFile source;
   if (!files.OpenRange(source, job.sourcePath, result.start, result.cutLength))
     return result;
-  std::uint64_t got = 0;
-  result.crc = FileCrc(source, result.start, result.cutLength, got, job.sink);
+  const std::uint64_t got =
+      CopyThroughBuffer(source, result.start, result.cutLength, result.crc, job.sink);
   if (got < result.cutLength)
     return FailRun(result, ShortReadReason(source, "source", got, result.cutLength));
   result.outcome = PatchOutcome::Done;

@@ -98,23 +98,13 @@ bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char*
   return Fail(CannotPrepare(destination, role, path), whyNot);
 }
 
-bool RunFiles::BlockFits(std::uint64_t start, std::uint64_t length, std::uint32_t imageLength,
-                         const std::string& imagePath) {
-  if (start + length <= imageLength)
-    return true;
-  FailRun(m_result, "the transcript of " + std::to_string(length) + " bytes at " + HexText(start) +
-                        " runs past the end of image " + QuotedName(imagePath) + " (" +
-                        std::to_string(imageLength) + " bytes)");
-  return false;
-}
-
-bool RunFiles::RangeFits(std::uint64_t start, std::uint64_t length, std::uint32_t sourceLength,
-                         const std::string& sourcePath) {
+bool RunFiles::FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
+                            std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)
     return true;
-  FailRun(m_result, "the range of " + std::to_string(length) + " bytes at " + HexText(start) +
-                        " runs past the end of source file " + QuotedName(sourcePath) + " (" +
-                        std::to_string(sourceLength) + " bytes)");
+  FailRun(m_result, std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
+                        HexText(start) + " runs past the end of source file " +
+                        QuotedName(sourcePath) + " (" + std::to_string(sourceLength) + " bytes)");
   return false;
 }
 
@@ -123,7 +113,7 @@ bool RunFiles::OpenRange(CFile& source, const std::string& path, std::uint64_t s
   if (!Open(source, path, "source"))
     return false;
   const auto sourceLength = Length(source, "source");
-  return sourceLength && RangeFits(start, length, *sourceLength, path);
+  return sourceLength && FitsInSource("range", start, length, *sourceLength, path);
 }
 
 std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {
@@ -141,7 +131,7 @@ bool RunFiles::WriteAndCommit(SaveFile& destination, std::initializer_list<Piece
   std::uint64_t at = 0;
   for (const Piece& piece : pieces) {
     const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
-                                        piece.count, piece.summed ? &m_result.crc : nullptr);
+                                        piece.count, piece.summing, m_result.crc);
     if (got < piece.count) {
       FailRun(m_result, ShortReadReason(piece.from, piece.role, got, piece.count));
       return false;

@@ -15,6 +15,7 @@
 #include "c_file.h"
 #include "patch_job.h"
 #include "save_file.h"
+#include "stream_copy.h"
 
 namespace zarneth {
 
@@ -35,26 +36,22 @@ class RunFiles {
   // lies inside it; false with the run failed otherwise.
   bool OpenRange(CFile& source, const std::string& path, std::uint64_t start, std::uint64_t length);
 
-  // Whether a transcript of `length` bytes at `start` lies inside the image; otherwise the
-  // run fails and says so.
-  bool BlockFits(std::uint64_t start, std::uint64_t length, std::uint32_t imageLength,
-                 const std::string& imagePath);
-  // Whether a range of `length` bytes at `start` lies inside the source; otherwise the run
-  // fails and says so.
-  bool RangeFits(std::uint64_t start, std::uint64_t length, std::uint32_t sourceLength,
-                 const std::string& sourcePath);
+  // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
+  // inside the source; otherwise the run fails and says so, naming `what`.
+  bool FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
+                    std::uint32_t sourceLength, const std::string& sourcePath);
 
   // The file's length, or none with the run failed for a file beyond 32-bit offsets.
   std::optional<std::uint32_t> Length(const CFile& file, const char* role);
 
-  // A run of bytes of one file, copied into the new content; `summed`: the bytes the run
-  // puts in place, whose CRC-32 goes into the result, summed while they are copied.
+  // A run of bytes of one file, copied into the new content; summed: the bytes the run puts
+  // in place, whose CRC-32 goes into the result, summed while they are copied.
   struct Piece {
     CFile& from;
     const char* role;
     std::uint64_t offset;
     std::uint64_t count;
-    bool summed = false;
+    Summing summing = Summing::None;
   };
   // Writes the pieces one after another into the destination's temporary file and commits
   // it: Done (with the commit's warning, if any), or Failed when a piece came up short, with

@@ -52,7 +52,7 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
   // The block must lie inside the image: no growth, no gap, no block moved elsewhere.
   const std::uint64_t start = result.start;
   const std::uint64_t tail = start + *transcriptLength;
-  if (!files.BlockFits(start, *transcriptLength, *sourceLength, job.sourcePath))
+  if (!files.FitsInSource("transcript", start, *transcriptLength, *sourceLength, job.sourcePath))
     return result;
   if (RefuseOverrun(job, *transcriptLength, result))
     return result;
@@ -73,9 +73,10 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
     destination.KeepBackup();
 
   // New content = source[0, start) + transcript + source[start + transcript length, end).
-  files.WriteAndCommit(destination, {{*source, "source", 0, start},
-                                     {transcript, "transcript", 0, *transcriptLength, true},
-                                     {*source, "source", tail, *sourceLength - tail}});
+  files.WriteAndCommit(destination,
+                       {{*source, "source", 0, start},
+                        {transcript, "transcript", 0, *transcriptLength, Summing::IntoCrc},
+                        {*source, "source", tail, *sourceLength - tail}});
   result.backupPath = destination.BackupPath();
   return result;
 }

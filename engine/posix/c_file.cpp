@@ -95,7 +95,9 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   if (path.empty())
     return Refuse(whyNot, "no path given");
   const bool writes = (flags & modeReadWrite) != 0;
-  const bool exclusive = writes || (flags & shareExclusive) != 0;
+  const Holding holding = writes                          ? Holding::Write
+                          : (flags & shareExclusive) != 0 ? Holding::ExclusiveRead
+                                                          : Holding::SharedRead;
   // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
   // and on a regular file the flag changes nothing.
   const bool noLink = (flags & noFollow) != 0;
@@ -106,7 +108,7 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
       return Refuse(whyNot, "it is a symbolic link, not the file itself");
     return Refuse(whyNot, SystemErrorText(errno));
   }
-  return Adopt(fd, path, writes, exclusive ? shareExclusive : modeRead, whyNot);
+  return Adopt(fd, path, holding, whyNot);
 }
 
 bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string* whyNot) {
@@ -116,13 +118,14 @@ bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string
                            static_cast<mode_t>(permissions));
   if (fd < 0)
     return Refuse(whyNot, SystemErrorText(errno));
-  return Adopt(fd, path, true, shareExclusive, whyNot);
+  return Adopt(fd, path, Holding::Write, whyNot);
 }
 
-bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned flags,
+bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,
                   std::string* whyNot) {
   const int fd = static_cast<int>(handle);
-  const int lockOperation = (flags & shareExclusive) != 0 ? LOCK_EX : LOCK_SH;
+  const bool writes = holding == Holding::Write;
+  const int lockOperation = holding == Holding::SharedRead ? LOCK_SH : LOCK_EX;
   auto refuseAndClose = [&](std::string reason) {
     sys::Close(fd);
     return Refuse(whyNot, std::move(reason));
@@ -191,7 +194,7 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
       Fail("write", errno);
     }
     if (n == 0)
-      Fail("write", EIO);
+      Fail("write", kErrorIo);
     done += static_cast<std::uint32_t>(n);
   }
 }

@@ -35,7 +35,7 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
   const int fd = sys::Open(FolderOf(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC,
                            static_cast<mode_t>(permissions));
   if (fd >= 0)
-    return m_file.Adopt(fd, finalPath, true, CFile::shareExclusive, whyNot);
+    return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
   if (!NoAnonymousFiles(errno))
     return CFile::Refuse(whyNot, SystemErrorText(errno));
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
@@ -48,7 +48,7 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
       continue;
     if (named < 0)
       return CFile::Refuse(whyNot, SystemErrorText(errno));
-    if (!m_file.Adopt(named, finalPath, true, CFile::shareExclusive, whyNot)) {
+    if (!m_file.Adopt(named, finalPath, CFile::Holding::Write, whyNot)) {
       RemoveFile(name);
       return false;
     }

@@ -111,7 +111,11 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
   if (handle == INVALID_HANDLE_VALUE)
     return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path, writes, flags, whyNot))
+  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path,
+             writes      ? Holding::Write
+             : exclusive ? Holding::ExclusiveRead
+                         : Holding::SharedRead,
+             whyNot))
     return false;
   if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     Abort();
@@ -128,12 +132,13 @@ bool CFile::CreateNew(const std::string& path, unsigned, std::string* whyNot) {
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE)
     return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, true, shareExclusive, whyNot);
+  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, Holding::Write, whyNot);
 }
 
-bool CFile::Adopt(std::intptr_t handle, const std::string& path, bool writes, unsigned,
+bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,
                   std::string* whyNot) {
   const HANDLE file = reinterpret_cast<HANDLE>(handle);
+  const bool writes = holding == Holding::Write;
   auto refuseAndClose = [&](std::string reason) {
     sys::Close(file);
     return Refuse(whyNot, std::move(reason));

@@ -22,8 +22,8 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* 
         continue;
       return CFile::Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
     }
-    if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, true,
-                      CFile::shareExclusive, whyNot)) {
+    if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, CFile::Holding::Write,
+                      whyNot)) {
       RemoveFile(name);
       return false;
     }

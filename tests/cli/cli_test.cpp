@@ -266,7 +266,7 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndLeaveTheImage) {
         output},
        "are the same file"},
       {{"patch", "--source", transcript, "--transcript", image, "--start", "0", "--in-place"},
-       "runs past the end of image"},
+       "runs past the end of source file"},
   };
   for (const Case& c : cases) {
     const CliRun run = Run(c.args);
@@ -347,7 +347,7 @@ TEST_F(CliTest, VerifySaysWhetherTheImageHoldsTheBlock) {
   const CliRun past =
       RunCli({"verify", "--source", image, "--transcript", transcript, "--start", "1FFFFF"}, logs);
   EXPECT_EQ(past.exitCode, 1);
-  EXPECT_NE(past.err.find("runs past the end of image"), std::string::npos) << past.err;
+  EXPECT_NE(past.err.find("runs past the end of source file"), std::string::npos) << past.err;
   EXPECT_EQ(ReadBytes(image), patched) << "verify never writes";
   before.erase("image.bin");
   FolderListing after = ListFolder(dir.Path());

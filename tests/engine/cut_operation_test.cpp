@@ -23,7 +23,7 @@ TEST_F(CutTest, CopiesEachPresetRangeWholeAndInclusive) {
     EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, preset.start, preset.Length()))
         << preset.model;
   }
-  EXPECT_GT(kModelPresets[3].Length(), kCutBufferSize) << "V138 is longer than one buffer";
+  EXPECT_GT(kModelPresets[3].Length(), kCopyBufferSize) << "V138 is longer than one buffer";
   EXPECT_EQ(ReadBytes(image), imageBytes);
 }
 

@@ -278,7 +278,7 @@ void DoCommandTest::addressesFollowTheEnginesOneRule() {
       QVERIFY2(why.contains(blank ? "The start address is empty" : "is not an address"),
                qPrintable(why));
     else if (!inside)
-      QVERIFY2(why.contains("runs past the end of image"), qPrintable(why));
+      QVERIFY2(why.contains("runs past the end of source file"), qPrintable(why));
     QCOMPARE(ReadBytes(*g_dir / "image.bin") == image, !inside);
   });
 }
