@@ -43,7 +43,7 @@ const CLI::Validator kModel(
     [](std::string& text) -> std::string {
       if (zarneth::FindModel(text))
         return {};
-      return "'" + text + "' is not a model: give V135, V136, V137 or V138";
+      return "'" + text + "' is not a model: give " + zarneth::ModelChoiceText();
     },
     "NAME", "model");
 

@@ -32,4 +32,14 @@ std::optional<ModelPreset> FindModel(std::string_view name) {
   return std::nullopt;
 }
 
+std::string ModelChoiceText() {
+  std::string text;
+  for (std::size_t i = 0; i < kModelPresets.size(); ++i) {
+    if (i > 0)
+      text += i + 1 == kModelPresets.size() ? " or " : ", ";
+    text += kModelPresets[i].model;
+  }
+  return text;
+}
+
 }  // namespace zarneth

@@ -35,4 +35,8 @@ std::optional<ModelPreset> LookupPreset(int index);
 // The row of a model name, in any letter case ("v135" too); none for an unknown name.
 std::optional<ModelPreset> FindModel(std::string_view name);
 
+// The model names in the table's order, as a choice is offered in a sentence:
+// "V135, V136, V137 or V138".
+std::string ModelChoiceText();
+
 }  // namespace zarneth

@@ -1,4 +1,8 @@
 // The program's dialog templates, string table and pictures, as data.
+#include <string>
+#include <vector>
+
+#include "model_presets.h"
 #include "resource_ids.h"
 #include "resource_registry.h"
 #include "resources.h"
@@ -36,51 +40,51 @@ ControlTemplate Picture(unsigned kind, int imageId, int x, int y, int cx, int cy
   return {IDC_STATIC, ControlClass::Static, "", x, y, cx, cy, kChild | kind, exStyle, imageId, {}};
 }
 
+// The model list's items: the engine's preset table, whose order is the list's.
+std::vector<std::string> ModelListItems() {
+  std::vector<std::string> items;
+  for (const ModelPreset& preset : kModelPresets)
+    items.emplace_back(preset.model);
+  return items;
+}
+
 DialogTemplate MainDialog() {
-  return {IDD_ZARNETH_DIALOG,
-          "Zarneth language for Alcatel BE4 V4.0",
-          367,
-          178,
-          kPopupDialog | WS_VISIBLE | WS_MINIMIZEBOX,
-          WS_EX_APPWINDOW,
-          kFont,
-          8,
-          {
-              {IDC_MODEL,
-               ControlClass::ComboBox,
-               "",
-               127,
-               28,
-               75,
-               78,
-               kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
-               0,
-               0,
-               {"V135", "V136", "V137", "V138"}},
-              Edit(IDC_START, 283, 9, 77, 14, ES_RIGHT | ES_AUTOHSCROLL),
-              Edit(IDC_SOURCE, 124, 51, 161, 14, ES_AUTOHSCROLL),
-              Edit(IDC_TRANSCRIPT, 124, 81, 161, 14, ES_AUTOHSCROLL),
-              Edit(IDC_DESTINATION, 124, 111, 161, 14, ES_AUTOHSCROLL),
-              Button(IDC_CREATE_NEW, "Create new file", 147, 136, 116, 10,
-                     BS_AUTOCHECKBOX | WS_TABSTOP),
-              Button(IDC_BROWSE_SOURCE, "Browse...", 297, 51, 50, 14),
-              Button(IDC_BROWSE_TRANSCRIPT, "Browse...", 297, 81, 50, 14),
-              Button(IDC_BROWSE_DESTINATION, "Browse...", 297, 111, 50, 14),
-              Button(IDC_DO, "Do", 297, 139, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
-              Button(IDCANCEL, "Exit", 7, 157, 50, 14),
-              Text("Transcript file:", 55, 84, 64, 8, SS_RIGHT),
-              Text("Source file:", 57, 54, 62, 8, SS_RIGHT),
-              Text("Destination file:", 58, 114, 61, 8, SS_RIGHT),
-              Text("Start address:", 205, 12, 67, 8, SS_RIGHT),
-              Text("Model:", 77, 30, 47, 8, SS_RIGHT),
-              Text("(C) 2026 Zarneth developers", 200, 167, 123, 8, SS_LEFT),
-              Button(IDC_MODE, "Cut mode", 7, 7, 55, 14),
-              Edit(IDC_END, 283, 27, 77, 14, ES_RIGHT | ES_AUTOHSCROLL, /*visible=*/false),
-              Text("End address:", 205, 30, 67, 8, SS_RIGHT),
-              Picture(SS_BITMAP, IDB_WORDMARK, 132, 7, 65, 16),
-              Picture(SS_BITMAP, IDB_HANDSET, 7, 33, 47, 111, WS_EX_TRANSPARENT),
-              Text("Keep a copy of every image before you patch it.", 123, 156, 190, 8, SS_LEFT),
-          }};
+  return {
+      IDD_ZARNETH_DIALOG,
+      "Zarneth language for Alcatel BE4 V4.0",
+      367,
+      178,
+      kPopupDialog | WS_VISIBLE | WS_MINIMIZEBOX,
+      WS_EX_APPWINDOW,
+      kFont,
+      8,
+      {
+          {IDC_MODEL, ControlClass::ComboBox, "", 127, 28, 75, 78,
+           kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 0, 0, ModelListItems()},
+          Edit(IDC_START, 283, 9, 77, 14, ES_RIGHT | ES_AUTOHSCROLL),
+          Edit(IDC_SOURCE, 124, 51, 161, 14, ES_AUTOHSCROLL),
+          Edit(IDC_TRANSCRIPT, 124, 81, 161, 14, ES_AUTOHSCROLL),
+          Edit(IDC_DESTINATION, 124, 111, 161, 14, ES_AUTOHSCROLL),
+          Button(IDC_CREATE_NEW, "Create new file", 147, 136, 116, 10,
+                 BS_AUTOCHECKBOX | WS_TABSTOP),
+          Button(IDC_BROWSE_SOURCE, "Browse...", 297, 51, 50, 14),
+          Button(IDC_BROWSE_TRANSCRIPT, "Browse...", 297, 81, 50, 14),
+          Button(IDC_BROWSE_DESTINATION, "Browse...", 297, 111, 50, 14),
+          Button(IDC_DO, "Do", 297, 139, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
+          Button(IDCANCEL, "Exit", 7, 157, 50, 14),
+          Text("Transcript file:", 55, 84, 64, 8, SS_RIGHT),
+          Text("Source file:", 57, 54, 62, 8, SS_RIGHT),
+          Text("Destination file:", 58, 114, 61, 8, SS_RIGHT),
+          Text("Start address:", 205, 12, 67, 8, SS_RIGHT),
+          Text("Model:", 77, 30, 47, 8, SS_RIGHT),
+          Text("(C) 2026 Zarneth developers", 200, 167, 123, 8, SS_LEFT),
+          Button(IDC_MODE, "Cut mode", 7, 7, 55, 14),
+          Edit(IDC_END, 283, 27, 77, 14, ES_RIGHT | ES_AUTOHSCROLL, /*visible=*/false),
+          Text("End address:", 205, 30, 67, 8, SS_RIGHT),
+          Picture(SS_BITMAP, IDB_WORDMARK, 132, 7, 65, 16),
+          Picture(SS_BITMAP, IDB_HANDSET, 7, 33, 47, 111, WS_EX_TRANSPARENT),
+          Text("Keep a copy of every image before you patch it.", 123, 156, 190, 8, SS_LEFT),
+      }};
 }
 
 DialogTemplate AboutBox() {
