@@ -11,30 +11,25 @@ constexpr const char* kTemporarySuffix = ".tmp";
 constexpr std::size_t kUniqueLength = 6;
 constexpr std::string_view kUniqueAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
 
-#ifdef _WIN32
-constexpr const char* kSeparators = "\\/";
-#else
-constexpr const char* kSeparators = "/";
-#endif
+// Six characters drawn at random from kUniqueAlphabet.
+std::string UniqueText() {
+  static std::mt19937_64 generator{std::random_device{}()};
+  std::string text(kUniqueLength, 'a');
+  for (char& c : text)
+    c = kUniqueAlphabet[generator() % kUniqueAlphabet.size()];
+  return text;
+}
 
 }  // namespace
 
+// std::filesystem knows the system's separators and roots ("/", "C:\\").
 std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of(kSeparators);
-  if (slash == std::string::npos)
-    return ".";
-  if (slash == 0)
-    return path.substr(0, 1);
-#ifdef _WIN32
-  if (slash == 2 && path[1] == ':')
-    return path.substr(0, 3);  // the root of a drive, "C:\"
-#endif
-  return path.substr(0, slash);
+  const std::filesystem::path folder = PathFromUtf8(path).parent_path();
+  return folder.empty() ? "." : Utf8FromPath(folder);
 }
 
 std::string NameOf(const std::string& path) {
-  const auto slash = path.find_last_of(kSeparators);
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return Utf8FromPath(PathFromUtf8(path).filename());
 }
 
 namespace {
@@ -50,17 +45,9 @@ std::string HiddenBeside(const std::string& path, const std::string& suffix) {
 
 }  // namespace
 
-std::string UniqueText() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  std::string text(kUniqueLength, 'a');
-  for (char& c : text)
-    c = kUniqueAlphabet[generator() % kUniqueAlphabet.size()];
-  return text;
-}
-
-std::string TemporaryName(const std::string& finalPath, const std::string& unique) {
+std::string TemporaryName(const std::string& finalPath) {
   std::string suffix = kTemporaryMark;
-  suffix += unique.substr(0, kUniqueLength);
+  suffix += UniqueText();
   suffix += kTemporarySuffix;
   return HiddenBeside(finalPath, suffix);
 }

@@ -41,7 +41,7 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
   // instant between its creation and its lock, is given up for another.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(finalPath, UniqueText());
+    const std::string name = TemporaryName(finalPath);
     const int named = sys::Open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                                 static_cast<mode_t>(permissions));
     if (named < 0 && errno == EEXIST)
@@ -68,7 +68,7 @@ const std::string& TemporaryFile::GiveName(const CFile*) {
   // needs no privilege (open(2)).
   const std::string self = "/proc/self/fd/" + std::to_string(m_file.GetHandle());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(m_finalPath, UniqueText());
+    const std::string name = TemporaryName(m_finalPath);
     if (sys::Linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       m_name = name;
       return m_name;

@@ -12,7 +12,7 @@ namespace zarneth {
 bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* whyNot) {
   m_finalPath = finalPath;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(finalPath, UniqueText());
+    const std::string name = TemporaryName(finalPath);
     // Shared for deletion only, so that it can be renamed into place while still held.
     const HANDLE handle = sys::Open(SystemPath(name), GENERIC_READ | GENERIC_WRITE | DELETE,
                                     FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);

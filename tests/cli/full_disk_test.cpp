@@ -1,15 +1,12 @@
 // A run onto a full file system (a 1 MiB tmpfs) fails with a file error and leaves the
 // folder exactly as it was: no half-written file, no temporary file, no journal.
 #include <gtest/gtest.h>
-#ifdef __linux__
-#include <sys/mount.h>
-#endif
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "cli_runner.h"
+#include "platform_files.h"
 
 namespace zarneth::test {
 namespace {
@@ -19,25 +16,15 @@ class FullDiskTest : public testing::Test {
   TempDir dir;
   TempDir logs;
   std::filesystem::path disk = dir.Path() / "disk";
+  std::optional<ScopedSmallDisk> mounted;
 
   void SetUp() override {
     std::filesystem::create_directory(disk);
-#ifndef __linux__
-    GTEST_SKIP() << "needs a small tmpfs mount (Linux); the engine's DiskFull test covers this";
-#else
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0)
-      GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
-                   << "); the full-disk test needs root and the right to mount";
-#endif
+    mounted.emplace(disk.string());
+    if (!mounted->Reason().empty())
+      GTEST_SKIP() << mounted->Reason() << "; the engine's DiskFull test covers this";
   }
-#ifdef __linux__
-  void TearDown() override {
-    ::umount2(disk.c_str(), MNT_DETACH);
-  }
-#endif
-  std::string On(const char* name) const {
-    return (disk / name).string();
-  }
+  std::string On(const char* name) const { return (disk / name).string(); }
 };
 
 TEST_F(FullDiskTest, EveryKindOfRunFailsCleanly) {

@@ -47,6 +47,25 @@ class ScopedFileSizeLimit {
   std::uint64_t m_saved = 0;
 };
 
+// Whether every permission bit of the file is among `allowed` (POSIX); true where files have
+// no permission bits (Windows).
+bool PermissionsWithin(const std::string& path, unsigned allowed);
+
+// Mounts a file system of 1 MiB (a tmpfs) on the empty folder `at` for its lifetime;
+// Reason() says why it could not (not root, or a system without such mounts: Windows).
+class ScopedSmallDisk {
+ public:
+  explicit ScopedSmallDisk(const std::string& at);
+  ~ScopedSmallDisk();
+  ScopedSmallDisk(const ScopedSmallDisk&) = delete;
+  ScopedSmallDisk& operator=(const ScopedSmallDisk&) = delete;
+  const std::string& Reason() const { return m_reason; }
+
+ private:
+  std::string m_at;
+  std::string m_reason;  // empty once mounted
+};
+
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;
 // Names that lead to devices, some in `folder` (Windows' device names answer in every

@@ -1,5 +1,6 @@
 #include "platform_files.h"
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -103,6 +104,22 @@ std::string MissingFolderText() {
 
 std::string FileExistsText() {
   return SystemErrorText(EEXIST);
+}
+
+bool PermissionsWithin(const std::string& path, unsigned allowed) {
+  const auto permissions = std::filesystem::status(path).permissions();
+  return (permissions & ~std::filesystem::perms(allowed)) == std::filesystem::perms::none;
+}
+
+ScopedSmallDisk::ScopedSmallDisk(const std::string& at) : m_at(at) {
+  if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=1m") != 0)
+    m_reason = std::string("cannot mount a small tmpfs here (") + std::strerror(errno) +
+               "); this needs root and the right to mount";
+}
+
+ScopedSmallDisk::~ScopedSmallDisk() {
+  if (m_reason.empty())
+    ::umount2(m_at.c_str(), MNT_DETACH);
 }
 
 }  // namespace zarneth::test

@@ -52,6 +52,14 @@ bool MakeSharedFolder(const std::string&) {
 ScopedFileSizeLimit::ScopedFileSizeLimit(std::uint64_t) {}
 ScopedFileSizeLimit::~ScopedFileSizeLimit() = default;
 
+bool PermissionsWithin(const std::string&, unsigned) {
+  return true;
+}
+
+ScopedSmallDisk::ScopedSmallDisk(const std::string& at)
+    : m_at(at), m_reason("no small disk to mount here (a tmpfs is Linux's)") {}
+ScopedSmallDisk::~ScopedSmallDisk() = default;
+
 std::string MissingFileText() {
   return SystemErrorText(ERROR_FILE_NOT_FOUND);
 }
