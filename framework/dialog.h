@@ -15,8 +15,8 @@ namespace zarneth::fw {
 
 class CDialog;
 class CPaintDC;
-class DialogWindow;
-// What the backend keeps of a running dialog (its window, the paint in progress).
+// What the backend keeps of a running dialog (its window, the paint in progress), and its
+// way to the dialog's handlers.
 struct DialogNative;
 
 // One row of a dialog's message map: a notification from a control, and the member
@@ -80,11 +80,15 @@ class CDialog : public CWnd {
   void Default();
 
  private:
-  friend class DialogWindow;
   friend struct DialogNative;
 
   // Once DoModal's window is gone: no handle may keep pointing at it or its controls.
   void DetachAfterRun();
+  // Detaches the dialog when DoModal is left, whatever way: a backend's DoModal holds one.
+  struct DetachOnExit {
+    CDialog& dialog;
+    ~DetachOnExit() { dialog.DetachAfterRun(); }
+  };
   // Runs a handler; an escaping exception becomes a message box and the dialog stays open.
   void Guarded(const std::function<void()>& handler);
   void Dispatch(int id, Notification code);

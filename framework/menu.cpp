@@ -4,8 +4,7 @@
 
 namespace zarneth::fw {
 
-CMenu::CMenu(CommandHandler onCommand, AppendHandler onAppend)
-    : m_onCommand(std::move(onCommand)), m_onAppend(std::move(onAppend)) {}
+CMenu::CMenu(CommandHandler onCommand) : m_onCommand(std::move(onCommand)) {}
 
 bool CMenu::AppendMenu(unsigned flags, unsigned id, const std::string& text) {
   MenuEntry entry{flags, (flags & MF_SEPARATOR) ? 0u : id, (flags & MF_SEPARATOR) ? "" : text};
@@ -13,23 +12,6 @@ bool CMenu::AppendMenu(unsigned flags, unsigned id, const std::string& text) {
     m_onAppend(entry);
   m_entries.push_back(std::move(entry));
   return true;
-}
-
-int CMenu::GetMenuItemCount() const {
-  return static_cast<int>(m_entries.size());
-}
-
-unsigned CMenu::GetMenuItemID(int position) const {
-  return position >= 0 && position < GetMenuItemCount() ? m_entries[position].id : 0;
-}
-
-std::string CMenu::GetMenuString(int position) const {
-  return position >= 0 && position < GetMenuItemCount() ? m_entries[position].text : "";
-}
-
-bool CMenu::IsSeparator(int position) const {
-  return position >= 0 && position < GetMenuItemCount() &&
-         (m_entries[position].flags & MF_SEPARATOR) != 0;
 }
 
 }  // namespace zarneth::fw

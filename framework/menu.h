@@ -22,13 +22,9 @@ class CMenu {
   using CommandHandler = std::function<void(unsigned)>;
   using AppendHandler = std::function<void(const MenuEntry&)>;
 
-  explicit CMenu(CommandHandler onCommand, AppendHandler onAppend = {});
+  explicit CMenu(CommandHandler onCommand);
 
   bool AppendMenu(unsigned flags, unsigned id = 0, const std::string& text = {});
-  int GetMenuItemCount() const;
-  unsigned GetMenuItemID(int position) const;  // 0 for a separator or no entry
-  std::string GetMenuString(int position) const;
-  bool IsSeparator(int position) const;
 
   // From now on, every appended entry also goes to `onAppend`.
   void KeepInStep(AppendHandler onAppend) { m_onAppend = std::move(onAppend); }

@@ -23,10 +23,7 @@ int CDialog::DoModal() {
   m_result = IDCANCEL;
 
   // Whatever way DoModal is left, no handle may keep pointing at the destroyed widgets.
-  struct Detach {
-    CDialog& dialog;
-    ~Detach() { dialog.DetachAfterRun(); }
-  } detach{*this};
+  const DetachOnExit detach{*this};
 
   if (OnInitDialog())
     window.FocusFirstTabStop();

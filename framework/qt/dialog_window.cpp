@@ -58,13 +58,15 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
 
 void DialogWindow::Connect(int id, QWidget* widget) {
   if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-    connect(box, &QCheckBox::clicked, this, [this, id] { m_owner.Dispatch(id, BN_CLICKED); });
+    connect(box, &QCheckBox::clicked, this,
+            [this, id] { DialogNative::Dispatch(m_owner, id, BN_CLICKED); });
   } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
-    connect(button, &QPushButton::clicked, this, [this, id] { m_owner.Dispatch(id, BN_CLICKED); });
+    connect(button, &QPushButton::clicked, this,
+            [this, id] { DialogNative::Dispatch(m_owner, id, BN_CLICKED); });
   } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     // activated comes only from the user, never from setCurrentIndex.
     connect(combo, &QComboBox::activated, this,
-            [this, id] { m_owner.Dispatch(id, CBN_SELCHANGE); });
+            [this, id] { DialogNative::Dispatch(m_owner, id, CBN_SELCHANGE); });
   }
 }
 
@@ -102,9 +104,7 @@ void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
 }
 
 void DialogWindow::paintEvent(QPaintEvent* event) {
-  m_owner.m_native->paintEvent = event;
-  m_owner.Guarded([this] { m_owner.OnPaint(); });
-  m_owner.m_native->paintEvent = nullptr;
+  DialogNative::Paint(m_owner, event);
 }
 
 QMenu* WindowMenuPopup(const CDialog& dialog) {
@@ -114,12 +114,12 @@ QMenu* WindowMenuPopup(const CDialog& dialog) {
 
 void DialogWindow::reject() {
   // Escape and the close box both arrive here.
-  m_owner.Guarded([this] { m_owner.OnCancel(); });
+  DialogNative::Cancel(m_owner);
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-    m_owner.Dispatch(ID_HELP, BN_CLICKED);
+    DialogNative::Dispatch(m_owner, ID_HELP, BN_CLICKED);
     return;
   }
   QDialog::keyPressEvent(event);

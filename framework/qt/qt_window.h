@@ -36,6 +36,16 @@ struct DialogNative {
   static DialogWindow* WindowOf(const CDialog& dialog) {
     return dialog.m_native ? dialog.m_native->window : nullptr;
   }
+  // The window's way to the dialog's handlers, each guarded as a handler is.
+  static void Dispatch(CDialog& dialog, int id, Notification code) { dialog.Dispatch(id, code); }
+  static void Paint(CDialog& dialog, QPaintEvent* event) {
+    dialog.m_native->paintEvent = event;
+    dialog.Guarded([&dialog] { dialog.OnPaint(); });
+    dialog.m_native->paintEvent = nullptr;
+  }
+  static void Cancel(CDialog& dialog) {
+    dialog.Guarded([&dialog] { dialog.OnCancel(); });
+  }
 };
 
 inline QWidget* WidgetOf(WindowHandle window) {

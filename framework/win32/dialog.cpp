@@ -199,10 +199,7 @@ int CDialog::DoModal() {
   m_result = IDCANCEL;
 
   // Whatever way DoModal is left, no handle may keep pointing at the destroyed windows.
-  struct Detach {
-    CDialog& dialog;
-    ~Detach() { dialog.DetachAfterRun(); }
-  } detach{*this};
+  const DetachOnExit detach{*this};
 
   const INT_PTR result = ::DialogBoxIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(memoryTemplate.data()),

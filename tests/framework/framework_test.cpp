@@ -213,11 +213,12 @@ class FrameworkTest : public QObject {
     RunModal(dialog, [&] {
       CMenu* menu = dialog.GetSystemMenu(false);
       QVERIFY(menu);
-      QCOMPARE(menu->GetMenuItemID(menu->GetMenuItemCount() - 1), SC_CLOSE);
+      QCOMPARE(menu->Entries().back().id, SC_CLOSE);
       menu->AppendMenu(MF_SEPARATOR);
       menu->AppendMenu(MF_STRING, 0x0020, "&Extra");
-      QVERIFY(menu->IsSeparator(menu->GetMenuItemCount() - 2));
-      menu->Choose(menu->GetMenuItemID(menu->GetMenuItemCount() - 1));
+      const auto& entries = menu->Entries();
+      QVERIFY(entries[entries.size() - 2].flags & MF_SEPARATOR);
+      menu->Choose(entries.back().id);
       QCOMPARE(dialog.lastSysCommand, 0x0020u);
 
       // Right click on the free area and Alt+Space both open it.

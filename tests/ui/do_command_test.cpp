@@ -366,10 +366,10 @@ void DoCommandTest::aboutBoxFromTheWindowMenu() {
   RunModal(d, [&] {
     fw::CMenu* menu = d.GetSystemMenu(false);
     QVERIFY(menu);
-    const int count = menu->GetMenuItemCount();
-    QVERIFY(menu->IsSeparator(count - 2));
-    QCOMPARE(menu->GetMenuItemID(count - 1), 0x0010u);
-    QCOMPARE(QString::fromStdString(menu->GetMenuString(count - 1)), QString("&About Zarneth..."));
+    const auto& entries = menu->Entries();
+    QVERIFY(entries[entries.size() - 2].flags & fw::MF_SEPARATOR);
+    QCOMPARE(entries.back().id, 0x0010u);
+    QCOMPARE(QString::fromStdString(entries.back().text), QString("&About Zarneth..."));
 
     QString caption;
     QStringList texts;
@@ -382,7 +382,7 @@ void DoCommandTest::aboutBoxFromTheWindowMenu() {
             hasIcon = hasIcon || label->pixmap().size() == QSize(32, 32);
           PressOk(about);
         },
-        [&] { menu->Choose(menu->GetMenuItemID(menu->GetMenuItemCount() - 1)); }));
+        [&] { menu->Choose(entries.back().id); }));
     QCOMPARE(caption, QString("About Zarneth"));
     QCOMPARE(texts.value(0), QString("Zarneth Version 1.0"));
     QCOMPARE(texts.size(), 2);
