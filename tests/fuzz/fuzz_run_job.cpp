@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,11 +17,12 @@
 #include "c_file.h"
 #include "hex_address.h"
 #include "patch_job.h"
+#include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
+using zarneth::test::Bytes;
 
 // What a path names in the folder. A and LinkA are one file.
 enum class Target { None, A, B, C, ReadOnly, Directory, Dangling, NewFile, NoFolder };
@@ -58,15 +57,13 @@ class Reader {
   std::size_t m_at = 0;
 };
 
+// The tests' own file helpers, for paths the harness builds with std::filesystem.
 Bytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return zarneth::test::ReadBytes(path.string());
 }
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  zarneth::test::WriteBytes(path.string(), bytes);
 }
 
 void Check(bool condition, const char* what) {
