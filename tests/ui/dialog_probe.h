@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QWidget>
-
 #include "patch_dialog.h"
-#include "qt_window.h"
-#include "resource_ids.h"
 #include "win_app.h"
 
 namespace zarneth::test {
@@ -20,17 +16,10 @@ class DialogProbe : public CPatchDialog {
   using CPatchDialog::m_cutLength;
   using CPatchDialog::m_destPath;
   using CPatchDialog::m_hIcon;
-  using CPatchDialog::m_sourcePath;
   using CPatchDialog::m_start;
-  using CPatchDialog::m_transcriptPath;
   using CPatchDialog::m_zarnethMode;
 
   fw::HICON DragIcon() { return OnQueryDragIcon(); }
-  QWidget* Control(int id) const { return fw::WidgetOf(GetDlgItem(id)); }
-  template <class W>
-  W* Control(int id) const {
-    return qobject_cast<W*>(fw::WidgetOf(GetDlgItem(id)));
-  }
 };
 
 }  // namespace zarneth::test
