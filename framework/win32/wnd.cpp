@@ -92,9 +92,13 @@ int CButton::GetCheck() const {
 int CComboBox::SetCurSel(int index) {
   if (!m_hWnd)
     return CB_ERR;
-  // CB_SETCURSEL sends no CBN_SELCHANGE; out of range it clears the selection.
-  return static_cast<int>(
-      ::SendMessageW(HwndOf(m_hWnd), CB_SETCURSEL, static_cast<WPARAM>(index), 0));
+  // CB_SETCURSEL sends no CBN_SELCHANGE. Out of range, Windows clears the selection; Wine
+  // keeps it, so the clearing is asked for in so many words.
+  const auto result =
+      static_cast<int>(::SendMessageW(HwndOf(m_hWnd), CB_SETCURSEL, static_cast<WPARAM>(index), 0));
+  if (result == CB_ERR)
+    ::SendMessageW(HwndOf(m_hWnd), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  return result;
 }
 
 int CComboBox::GetCurSel() const {

@@ -81,6 +81,12 @@ bool Has(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
+// Do, with its one result dialog (or message box) read and closed with OK.
+Modal PressDo(DialogDriver& ui) {
+  const std::vector<Modal> seen = ui.Answer([&] { ui.Click(IDC_DO); }, {Reply::Ok});
+  return seen.empty() ? Modal{} : seen.front();
+}
+
 // Whether the address field keeps a NUL that was typed into it.
 bool TypedNulsStay(DialogDriver& ui) {
   ui.Type(IDC_START, std::string("1\0"
@@ -286,7 +292,7 @@ TEST_F(DialogTest, TheWindowMenuOpensTheAboutBox) {
 TEST_F(DialogTest, EmptyFieldsShowTheFailureDialogInEitherMode) {
   Run([&](DialogDriver& ui) {
     for (int round = 0; round < 2; ++round) {
-      const Modal seen = ui.PressDo();
+      const Modal seen = PressDo(ui);
       EXPECT_EQ(seen.caption, "Can't doing");
       EXPECT_EQ(seen.texts,
                 (std::vector<std::string>{"Can'n open files!", "No source file given"}));
@@ -303,7 +309,7 @@ TEST_F(DialogTest, PatchesThroughTheFormInBothVariants) {
   Run([&](DialogDriver& ui) {
     TypePaths(ui);
     ui.Type(IDC_START, "1c7800");
-    Modal seen = ui.PressDo();
+    Modal seen = PressDo(ui);
     EXPECT_EQ(seen.caption, "Zarneth done");
     ASSERT_EQ(seen.texts.size(), 2u);
     EXPECT_EQ(seen.texts[0], "Zarneth done.");
@@ -320,7 +326,7 @@ TEST_F(DialogTest, PatchesThroughTheFormInBothVariants) {
     // The form is unchanged by a run; in place, the same form changes the image itself.
     EXPECT_EQ(ui.Text(IDC_START), "1c7800");
     ui.Click(IDC_CREATE_NEW);
-    EXPECT_EQ(ui.PressDo().caption, "Zarneth done");
+    EXPECT_EQ(PressDo(ui).caption, "Zarneth done");
     EXPECT_EQ(ReadBytes(dir / "image.bin"), patched);
   });
 }
@@ -329,7 +335,7 @@ TEST_F(DialogTest, InPlaceNeedsNoDestination) {
   Run([&](DialogDriver& ui) {
     TypePaths(ui, "");
     ui.Click(IDC_CREATE_NEW);
-    EXPECT_EQ(ui.PressDo().caption, "Zarneth done");
+    EXPECT_EQ(PressDo(ui).caption, "Zarneth done");
     EXPECT_TRUE(d.m_destPath.empty());
   });
   EXPECT_EQ(Slice(ReadBytes(dir / "image.bin"), 0x1CD800, 75776), transcript);
@@ -340,9 +346,9 @@ TEST_F(DialogTest, CutWritesTheRangeOrFailsWithoutADestination) {
     ui.Click(IDC_MODE);
     ui.Pick(IDC_MODEL, 3);  // V138: longer than one buffer
     ui.Type(IDC_SOURCE, dir / "image.bin");
-    EXPECT_EQ(ui.PressDo().caption, "Can't doing");
+    EXPECT_EQ(PressDo(ui).caption, "Can't doing");
     ui.Type(IDC_DESTINATION, dir / "block.bin");
-    const Modal seen = ui.PressDo();
+    const Modal seen = PressDo(ui);
     ASSERT_EQ(seen.texts.size(), 2u);
     EXPECT_EQ(seen.texts[0], "Zarneth done.");
     EXPECT_TRUE(seen.texts[1].starts_with("Cut 89156 bytes (0x1C7800 to 0x1DD443) of '"))
@@ -402,14 +408,14 @@ TEST_F(DialogTest, AFileErrorIsReportedAndTheFormStaysUsable) {
       // The disk refuses to sync the new image: the old one stays, and the run reports.
       ScopedFaults faults;
       faults.FailSync(1);
-      seen = ui.PressDo();
+      seen = PressDo(ui);
     }
     EXPECT_EQ(seen.caption, AppName());
     ASSERT_EQ(seen.texts.size(), 1u);
     EXPECT_TRUE(seen.texts[0].starts_with("cannot sync file")) << seen.texts[0];
     EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
     // The run's files were closed: the next run on the same image succeeds.
-    EXPECT_EQ(ui.PressDo().caption, "Zarneth done");
+    EXPECT_EQ(PressDo(ui).caption, "Zarneth done");
   });
   EXPECT_NE(ReadBytes(dir / "image.bin"), image);
   EXPECT_EQ(FilesInFolder(), 2u);
@@ -431,7 +437,7 @@ TEST_F(DialogTest, AKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo) {
       // The folder's sync after the rename fails: the image is new, the dialog says so.
       ScopedFaults faults;
       faults.FailSync(2);
-      seen = ui.PressDo();
+      seen = PressDo(ui);
     }
     EXPECT_EQ(seen.caption, "Zarneth done");
     ASSERT_EQ(seen.texts.size(), 2u);
@@ -458,7 +464,7 @@ TEST_F(DialogTest, AddressesFollowTheEnginesOneRule) {
       const bool inside = c.value && std::uint64_t{*c.value} + 16 <= image.size();
       WriteBytes(dir / "image.bin", image);
       ui.Type(IDC_START, c.text);
-      const Modal seen = ui.PressDo();
+      const Modal seen = PressDo(ui);
       EXPECT_EQ(seen.caption, inside ? "Zarneth done" : "Can't doing");
       const std::string why = seen.texts.size() > 1 ? seen.texts[1] : "";
       const bool blank = c.text.find_first_not_of(" \t") == std::string::npos;

@@ -2,7 +2,6 @@
 // driven with the messages a user's clicks and keys send, read through the system's calls.
 #include "dialog_driver.h"
 #include "modal_driver.h"
-#include "resource_ids.h"
 #include "wide_text.h"
 
 // DROPFILES and the pickers' messages; after the framework's headers, as win32_window.h
@@ -175,11 +174,6 @@ std::vector<Modal> DialogDriver::Answer(const std::function<void()>& action,
   return seen;
 }
 
-Modal DialogDriver::PressDo() {
-  const std::vector<Modal> seen = Answer([this] { Click(res::IDC_DO); }, {Reply::Ok});
-  return seen.empty() ? Modal{} : seen.front();
-}
-
 TextLayout DialogDriver::LayoutOf(const std::function<void()>& action, const std::string& part) {
   TextLayout layout;
   CloseNextModal(action, [&](HWND window) {
@@ -270,8 +264,13 @@ void DialogDriver::ChooseFromWindowMenu(unsigned id) {
   ::SendMessageW(Window(m_dialog), WM_SYSCOMMAND, id, 0);
 }
 
-void RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body) {
-  RunModal(dialog, [&] {
+// The close box sends WM_CLOSE, which the dialog manager makes IDCANCEL.
+void DialogDriver::PressCloseBox() {
+  ::SendMessageW(Window(m_dialog), WM_CLOSE, 0, 0);
+}
+
+int RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body) {
+  return RunModal(dialog, [&] {
     DialogDriver driver(dialog);
     body(driver);
   });

@@ -20,7 +20,6 @@
 #include "modal_helpers.h"
 #include "qt_dialog_driver.h"
 #include "qt_window.h"
-#include "resource_ids.h"
 
 namespace zarneth::test {
 
@@ -182,11 +181,6 @@ std::vector<Modal> DialogDriver::Answer(const std::function<void()>& action,
   return seen;
 }
 
-Modal DialogDriver::PressDo() {
-  const std::vector<Modal> seen = Answer([this] { Click(res::IDC_DO); }, {Reply::Ok});
-  return seen.empty() ? Modal{} : seen.front();
-}
-
 TextLayout DialogDriver::LayoutOf(const std::function<void()>& action, const std::string& part) {
   TextLayout layout;
   HandleNextModal(
@@ -241,8 +235,12 @@ void DialogDriver::ChooseFromWindowMenu(unsigned id) {
   m_dialog.GetSystemMenu(false)->Choose(id);
 }
 
-void RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body) {
-  RunModal(dialog, [&] {
+void DialogDriver::PressCloseBox() {
+  fw::WidgetOf(m_dialog)->close();
+}
+
+int RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body) {
+  return RunModal(dialog, [&] {
     DialogDriver driver(dialog);
     body(driver);
   });

@@ -1,17 +1,17 @@
 #pragma once
 
-// What the dialog cases need of a backend, in the backend's own terms underneath: find a
-// control by number, read and type its text, press it, answer the modal windows an action
-// opens, read geometry in pixels. qt/qt_dialog_driver.cpp drives the Qt widgets,
-// win32/win32_dialog_driver.cpp the system's dialog manager; the cases in
-// dialog_cases.cpp run on both.
+// What dialog tests need of a backend, in the backend's own terms underneath: find a control
+// by number, read and type its text, press it, answer the modal windows an action opens,
+// read geometry in pixels. qt/qt_dialog_driver.cpp drives the Qt widgets,
+// win32/win32_dialog_driver.cpp the system's dialog manager; the framework's and the main
+// dialog's cases are written once against it and run on both.
 
 #include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-#include "patch_dialog.h"
+#include "dialog.h"
 
 namespace zarneth::test {
 
@@ -68,7 +68,7 @@ struct MenuItem {
 // every file and is shown as "*".
 extern const char* const kAllFilesFilter;
 
-// The main dialog while it runs, driven as a user drives it.
+// A dialog while it runs, driven as a user drives it.
 class DialogDriver {
  public:
   explicit DialogDriver(fw::CDialog& dialog) : m_dialog(dialog) {}
@@ -89,6 +89,7 @@ class DialogDriver {
   bool HasIcon() const;
   void Minimize();
   bool IsMinimized() const;
+  void PressCloseBox();
 
   Rect ClientRect() const;
   Rect ControlRect(int id) const;  // in the dialog's client pixels
@@ -97,8 +98,6 @@ class DialogDriver {
   // Runs `action` and answers the modal windows it opens, one after the other, with
   // `replies`; returns what each showed. Fewer than `replies` when fewer opened.
   std::vector<Modal> Answer(const std::function<void()>& action, const std::vector<Reply>& replies);
-  // Do, with its one result dialog (or message box) read and closed with OK.
-  Modal PressDo();
   // Runs `action` and reads the layout of the text that holds `part` in the modal window it
   // opens, which is then closed.
   TextLayout LayoutOf(const std::function<void()>& action, const std::string& part);
@@ -114,7 +113,7 @@ class DialogDriver {
 };
 
 // Runs `dialog` modally; `body` gets the driver once the window is up, then the dialog is
-// closed if it is still open.
-void RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body);
+// cancelled if it is still open. Returns what DoModal returned.
+int RunDialog(fw::CDialog& dialog, const std::function<void(DialogDriver&)>& body);
 
 }  // namespace zarneth::test
