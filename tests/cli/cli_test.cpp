@@ -7,6 +7,7 @@
 #include "cli_runner.h"
 #include "platform_files.h"
 #include "quoted_name.h"
+#include "run_fixture.h"
 #include "temp_dir.h"
 
 namespace {
@@ -28,19 +29,13 @@ using zarneth::test::Slice;
 using zarneth::test::TempDir;
 using zarneth::test::WriteBytes;
 
-class CliTest : public testing::Test {
+// The engine tests' folder of an image, a transcript and a destination, with a 2 MiB image
+// and a V135-sized transcript.
+class CliTest : public zarneth::test::RunFixture {
  protected:
-  TempDir dir;
-  std::string image = dir / "image.bin";
-  std::string transcript = dir / "transcript.bin";
-  std::string output = dir / "out.bin";
-  Bytes imageBytes = Pattern(0x200000, 1);
-  Bytes transcriptBytes = Pattern(75776, 2);
+  const std::string& output = destination;
 
-  void SetUp() override {
-    WriteBytes(image, imageBytes);
-    WriteBytes(transcript, transcriptBytes);
-  }
+  void SetUp() override { Files(0x200000, 75776); }
 
   CliRun Run(std::initializer_list<std::string> args) const { return RunCli(args, dir); }
   TempDir logs;  // the runner's files, for runs that must leave the folder as it was

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "c_file.h"
 #include "dying_run.h"
@@ -30,6 +31,32 @@ int FailChosenCall(const char* call) {
     return 0;
   failedCall = call;
   return failWith;
+}
+
+// A run whose `point`-th system call failed with `error`: what it reported or threw, and
+// which call failed; none when the run made fewer calls.
+struct FailedRun {
+  RunResult result;
+  std::string thrown;
+  std::string call;
+  bool Done() const { return thrown.empty() && result.outcome == PatchOutcome::Done; }
+};
+std::optional<FailedRun> RunFailingAt(const PatchJob& job, int error, int point) {
+  failAt = point;
+  failWith = error;
+  failedCall.clear();
+  SetSystemCallHook(&FailChosenCall);
+  FailedRun run;
+  try {
+    run.result = RunJob(job);
+  } catch (const CFileException& e) {
+    run.thrown = e.what();
+  }
+  SetSystemCallHook(nullptr);
+  if (failedCall.empty())
+    return std::nullopt;
+  run.call = failedCall;
+  return run;
 }
 
 class CrashSweepTest : public RunFixture {
@@ -79,35 +106,24 @@ class CrashSweepTest : public RunFixture {
   // Makes the `point`-th system call of `kind`'s run fail with `error`; false when the run
   // made fewer calls. Counts clean Done runs and those with a warning.
   bool FailAt(const RunKind& kind, const States& states, int error, int point, int& warnings) {
-    failAt = point;
-    failWith = error;
-    failedCall.clear();
-    SetSystemCallHook(&FailChosenCall);
-    RunResult result;
-    std::string thrown;
-    try {
-      result = RunJob(kind.job);
-    } catch (const CFileException& e) {
-      thrown = e.what();
-    }
-    SetSystemCallHook(nullptr);
-    if (failedCall.empty())
+    const auto run = RunFailingAt(kind.job, error, point);
+    if (!run)
       return false;
-    const std::string where = "failing " + failedCall + " (system call " + std::to_string(point) +
+    const std::string where = "failing " + run->call + " (system call " + std::to_string(point) +
                               ") with error " + std::to_string(error);
-    const bool done = thrown.empty() && result.outcome == PatchOutcome::Done;
+    const bool done = run->Done();
     EXPECT_TRUE(ListFolder(dir.Path()) == (done ? states.after : states.before))
         << where << ": the files do not match the report "
-        << (done             ? "Done"
-            : thrown.empty() ? result.failureReason
-                             : thrown);
+        << (done                  ? "Done"
+            : run->thrown.empty() ? run->result.failureReason
+                                  : run->thrown);
     // Neither the content's sync nor the rename may fail unseen.
-    const bool mustShow = failedCall == kSyncCallName || failedCall.starts_with("rename") ||
-                          failedCall.starts_with("MoveFile");
+    const bool mustShow = run->call == kSyncCallName || run->call.starts_with("rename") ||
+                          run->call.starts_with("MoveFile");
     if (done && mustShow) {
-      EXPECT_NE(result.warning, "") << where << ": reported Done without a word";
+      EXPECT_NE(run->result.warning, "") << where << ": reported Done without a word";
     }
-    warnings += done && !result.warning.empty();
+    warnings += done && !run->result.warning.empty();
     return true;
   }
 };
@@ -184,22 +200,12 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
   EXPECT_GT(points, 5);
   int failures = 0;
   ForEachPoint(kind, [&](int point) {
-    failAt = point;
-    failWith = kIoError;
-    failedCall.clear();
-    SetSystemCallHook(&FailChosenCall);
-    bool failed = false;
-    try {
-      failed = RunJob(kind.job).outcome == PatchOutcome::Failed;
-    } catch (const CFileException&) {
-      failed = true;
-    }
-    SetSystemCallHook(nullptr);
-    if (failed) {
-      EXPECT_TRUE(ListFolder(dir.Path()) == states.before) << "failing " << failedCall;
+    const auto run = RunFailingAt(kind.job, kIoError, point);
+    if (run && !run->Done()) {
+      EXPECT_TRUE(ListFolder(dir.Path()) == states.before) << "failing " << run->call;
       ++failures;
     }
-    return !failedCall.empty();
+    return run.has_value();
   });
   EXPECT_GT(failures, 5);
   ResetFolder(false);
