@@ -61,6 +61,23 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
   return kExitFileError;
 }
 
+// A job of `mode` with the files and choices of the command line; the addresses follow.
+// The model goes with every job: at the model's own start, the engine's one overrun rule
+// bounds the transcript by its block; at any other start only the image's end does.
+PatchJob JobFrom(PatchMode mode, const CommandOptions& options) {
+  PatchJob job;
+  job.mode = mode;
+  job.sourcePath = options.source;
+  job.transcriptPath = options.transcript;
+  job.destinationPath = options.output;
+  job.model = options.model;
+  job.allowOverrun = options.allowOverrun;
+  job.dryRun = options.dryRun;
+  job.noClobber = options.noClobber;
+  job.backup = options.backup;
+  return job;
+}
+
 // The job's start (and end) from --start/--end or the model's; false for a usage error.
 bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
   const auto preset = FindModel(options.model);
@@ -83,46 +100,23 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     return UsageError(err,
                       "patch: --no-clobber keeps an existing --output FILE; it has no "
                       "meaning with --in-place");
-  const auto preset = FindModel(options.model);
-  if (options.start.empty() && !preset)
+  PatchJob job = JobFrom(PatchMode::Zarneth, options);
+  if (!Addresses(options, false, job))
     return UsageError(err, "patch: give --start HEX or --model NAME");
-
-  PatchJob job;
-  job.mode = PatchMode::Zarneth;
   job.createNewFile = !options.inPlace;
-  job.sourcePath = options.source;
-  job.transcriptPath = options.transcript;
-  job.destinationPath = options.output;
-  job.startText = options.start.empty() ? preset->StartText() : options.start;
-  // The engine's one overrun rule: at the model's own start, its block bounds the transcript;
-  // at any other start only the image's end does.
-  job.model = options.model;
-  job.allowOverrun = options.allowOverrun;
-  job.dryRun = options.dryRun;
-  job.noClobber = options.noClobber;
-  job.backup = options.backup;
-
   return Execute(job, options.quiet, out, err);
 }
 
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job;
-  job.mode = PatchMode::Cut;
-  job.sourcePath = options.source;
-  job.destinationPath = options.output;
+  PatchJob job = JobFrom(PatchMode::Cut, options);
   if (!Addresses(options, true, job))
     return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX");
-  job.dryRun = options.dryRun;
-  job.noClobber = options.noClobber;
 
   return Execute(job, options.quiet, out, err);
 }
 
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job;
-  job.mode = PatchMode::Verify;
-  job.sourcePath = options.source;
-  job.transcriptPath = options.transcript;
+  PatchJob job = JobFrom(PatchMode::Verify, options);
   if (!Addresses(options, false, job))
     return UsageError(err, "verify: give --start HEX or --model NAME");
   return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
@@ -142,9 +136,7 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
 }
 
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job;
-  job.mode = PatchMode::Show;
-  job.sourcePath = options.source;
+  PatchJob job = JobFrom(PatchMode::Show, options);
   if (!Addresses(options, true, job))
     return UsageError(err, "show: give --model NAME, or both --start HEX and --end HEX");
   HexDump dump(out);
