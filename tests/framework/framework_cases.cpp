@@ -14,10 +14,8 @@
 namespace zarneth::fw::test {
 namespace {
 
-using zarneth::test::DialogDriver;
-using zarneth::test::Modal;
-using zarneth::test::Reply;
-using zarneth::test::RunDialog;
+// The dialog driver and its helpers.
+using namespace zarneth::test;
 
 TEST(FrameworkTest, ATemplateBecomesControlsInDialogUnitsAndTabOrder) {
   TestDialog dialog;

@@ -23,10 +23,8 @@
 namespace zarneth::fw::test {
 namespace {
 
-using zarneth::test::DialogDriver;
-using zarneth::test::HandleNextModal;
-using zarneth::test::RunDialog;
-using zarneth::test::WidgetOfControl;
+// The dialog driver and its helpers.
+using namespace zarneth::test;
 
 TEST(QtFrameworkTest, DialogUnitsRoundLikeTheClassicConversion) {
   EXPECT_EQ(DialogUnitsToPixels(297, 139, 50, 14, {7, 13}), QRect(520, 226, 88, 23));

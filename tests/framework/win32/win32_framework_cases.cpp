@@ -10,8 +10,8 @@
 namespace zarneth::fw::test {
 namespace {
 
-using zarneth::test::DialogDriver;
-using zarneth::test::RunDialog;
+// The dialog driver and its helpers.
+using namespace zarneth::test;
 
 std::string ClassOf(HWND window) {
   char name[32] = {};
