@@ -4,6 +4,8 @@
 // no typed name from a test).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -19,6 +21,7 @@
 
 #include "dialog_driver.h"
 #include "dialog_probe.h"
+#include "file_paths.h"
 #include "modal_helpers.h"
 #include "patch_app.h"
 #include "qt_dialog_driver.h"
@@ -126,21 +129,25 @@ TEST_F(QtDialogTest, EscapeAnswersTheOverrunQuestionNo) {
   Run([&](DialogDriver& ui) {
     ui.Type(IDC_SOURCE, dir / "image.bin");
     ui.Type(IDC_TRANSCRIPT, dir / "transcript.bin");
-    ui.Click(IDC_CREATE_NEW);
-    int windows = 0;
-    HandleModals({[&](QWidget* box) {
-                    ++windows;
-                    EXPECT_TRUE(qobject_cast<QMessageBox*>(box));
-                    QTest::keyClick(box, Qt::Key_Escape);
-                  },
-                  [&](QWidget* other) {
-                    ++windows;
-                    PressOk(other);
-                  }},
-                 [&] { ui.Click(IDC_DO); });
-    EXPECT_EQ(windows, 1) << "no result dialog after No";
+    ui.Type(IDC_DESTINATION, dir / "patched.bin");
+    for (const char* variant : {"patched copy", "in place"}) {
+      int windows = 0;
+      HandleModals({[&](QWidget* box) {
+                      ++windows;
+                      EXPECT_TRUE(qobject_cast<QMessageBox*>(box));
+                      QTest::keyClick(box, Qt::Key_Escape);
+                    },
+                    [&](QWidget* other) {
+                      ++windows;
+                      PressOk(other);
+                    }},
+                   [&] { ui.Click(IDC_DO); });
+      EXPECT_EQ(windows, 1) << variant << ": no result dialog after No";
+      ui.Click(IDC_CREATE_NEW);
+    }
   });
   EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir / "patched.bin")));
 }
 
 TEST_F(QtDialogTest, ADropOfWhatIsNotALocalFileIsIgnored) {
