@@ -55,7 +55,6 @@ class CDialog : public CWnd {
   CMenu* GetSystemMenu(bool revert);
 
   void SetIcon(HICON icon, bool bigIcon);
-  HICON GetIcon(bool bigIcon) const;
   bool IsIconic() const;
   void GetClientRect(CRect* rect) const;
   void SendMessage(Message message, CPaintDC& dc);
@@ -102,8 +101,7 @@ class CDialog : public CWnd {
   CWnd* m_parent;
   DialogNative* m_native = nullptr;  // while DoModal runs
   std::unique_ptr<CMenu> m_systemMenu;
-  HICON m_bigIcon = nullptr;
-  HICON m_smallIcon = nullptr;
+  HICON m_bigIcon = nullptr;  // what OnQueryDragIcon gives by default
   int m_result = IDCANCEL;
   std::vector<CWnd*> m_boundControls;
 };

@@ -58,10 +58,6 @@ std::span<const MessageMapEntry> CDialog::GetMessageMap() const {
   return {};
 }
 
-HICON CDialog::GetIcon(bool bigIcon) const {
-  return bigIcon ? m_bigIcon : m_smallIcon;
-}
-
 void CDialog::Guarded(const std::function<void()>& handler) {
   try {
     handler();

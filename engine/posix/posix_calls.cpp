@@ -36,7 +36,6 @@ PosixCalls& ActivePosixCalls() {
       ::pread,
       ::pwrite,
       ::copy_file_range,
-      ::ftruncate,
       ::fsync,
       ::fchmod,
       ::fchown,
@@ -100,9 +99,6 @@ ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, 
   return Through("copy_file_range", [&] {
     return Calls().copyFileRange(fromFd, fromOffset, toFd, toOffset, count, 0);
   });
-}
-int Ftruncate(int fd, off_t length) {
-  return Through("ftruncate", [&] { return Calls().ftruncate(fd, length); });
 }
 int Fsync(int fd) {
   return Through("fsync", [&] { return Calls().fsync(fd); });

@@ -22,7 +22,6 @@ struct PosixCalls {
   ssize_t (*pwrite)(int fd, const void* buffer, std::size_t count, off_t offset);
   ssize_t (*copyFileRange)(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset,
                            std::size_t count, unsigned flags);
-  int (*ftruncate)(int fd, off_t length);
   int (*fsync)(int fd);
   int (*fchmod)(int fd, mode_t mode);
   int (*fchown)(int fd, uid_t owner, gid_t group);
@@ -48,7 +47,6 @@ ssize_t Write(int fd, const void* buffer, std::size_t count);
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);
-int Ftruncate(int fd, off_t length);
 int Fsync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);

@@ -71,7 +71,8 @@ CMenu* CDialog::GetSystemMenu(bool /*revert*/) {
 }
 
 void CDialog::SetIcon(HICON icon, bool bigIcon) {
-  (bigIcon ? m_bigIcon : m_smallIcon) = icon;
+  if (bigIcon)
+    m_bigIcon = icon;
   // One window icon holds every size; the latest one set stands for both.
   if (m_native && icon)
     m_native->window->setWindowIcon(icon->icon);

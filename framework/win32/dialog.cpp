@@ -252,7 +252,8 @@ CMenu* CDialog::GetSystemMenu(bool revert) {
 }
 
 void CDialog::SetIcon(HICON icon, bool bigIcon) {
-  (bigIcon ? m_bigIcon : m_smallIcon) = icon;
+  if (bigIcon)
+    m_bigIcon = icon;
   if (m_native && m_native->window && icon)
     ::SendMessageW(m_native->window, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
                    reinterpret_cast<LPARAM>(icon->icon));

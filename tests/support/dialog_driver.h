@@ -86,6 +86,7 @@ class DialogDriver {
   void Pick(int id, int index);
   bool HasFocus(int id) const;
   void PressTab();
+  // Whether the window shows an icon in every size it has one (title bar, task bar).
   bool HasIcon() const;
   void Minimize();
   bool IsMinimized() const;

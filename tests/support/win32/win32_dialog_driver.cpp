@@ -131,9 +131,11 @@ void DialogDriver::PressTab() {
   ::SendMessageW(Window(m_dialog), WM_NEXTDLGCTL, 0, FALSE);
 }
 
+// Both sizes set, and the large one is what a drag shows.
 bool DialogDriver::HasIcon() const {
   const LRESULT icon = ::SendMessageW(Window(m_dialog), WM_GETICON, ICON_BIG, 0);
-  return icon != 0 && ::SendMessageW(Window(m_dialog), WM_QUERYDRAGICON, 0, 0) == icon;
+  return icon != 0 && ::SendMessageW(Window(m_dialog), WM_GETICON, ICON_SMALL, 0) != 0 &&
+         ::SendMessageW(Window(m_dialog), WM_QUERYDRAGICON, 0, 0) == icon;
 }
 
 void DialogDriver::Minimize() {
