@@ -103,6 +103,8 @@ class CFile {
   // Takes an open handle as this file, once it is a regular file that `holding` may use;
   // POSIX takes the lock here, Windows took it with the share mode of the open.
   bool Adopt(std::intptr_t handle, const std::string& path, Holding holding, std::string* whyNot);
+  // How Open's flags hold the file: modeReadWrite writes; shareExclusive reads alone.
+  static Holding HoldingFor(unsigned flags);
 
   std::intptr_t m_handle = kNoHandle;
   std::string m_path;

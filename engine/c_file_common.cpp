@@ -16,6 +16,12 @@ CFile::~CFile() {
   Abort();
 }
 
+CFile::Holding CFile::HoldingFor(unsigned flags) {
+  if ((flags & modeReadWrite) != 0)
+    return Holding::Write;
+  return (flags & shareExclusive) != 0 ? Holding::ExclusiveRead : Holding::SharedRead;
+}
+
 bool CFile::Refuse(std::string* whyNot, std::string reason) {
   if (whyNot)
     *whyNot = std::move(reason);

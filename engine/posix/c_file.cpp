@@ -94,10 +94,8 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "this file object is already open");
   if (path.empty())
     return Refuse(whyNot, "no path given");
-  const bool writes = (flags & modeReadWrite) != 0;
-  const Holding holding = writes                          ? Holding::Write
-                          : (flags & shareExclusive) != 0 ? Holding::ExclusiveRead
-                                                          : Holding::SharedRead;
+  const Holding holding = HoldingFor(flags);
+  const bool writes = holding == Holding::Write;
   // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
   // and on a regular file the flag changes nothing.
   const bool noLink = (flags & noFollow) != 0;

@@ -93,8 +93,8 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   // The system's devices answer to these names in every folder.
   if (IsDeviceName(path))
     return Refuse(whyNot, NotRegularReason(FILE_TYPE_CHAR));
-  const bool writes = (flags & modeReadWrite) != 0;
-  const bool exclusive = writes || (flags & shareExclusive) != 0;
+  const Holding holding = HoldingFor(flags);
+  const bool writes = holding == Holding::Write;
   const std::wstring systemPath = SystemPath(path);
   // A folder opens only with backup semantics, and then not as a file; refuse it by name.
   const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
@@ -106,16 +106,13 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   }
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
   const bool noLink = (flags & noFollow) != 0;
-  const HANDLE handle = sys::Open(
-      systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0), exclusive ? 0 : FILE_SHARE_READ,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
+  const HANDLE handle =
+      sys::Open(systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0),
+                holding == Holding::SharedRead ? FILE_SHARE_READ : 0, OPEN_EXISTING,
+                FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
   if (handle == INVALID_HANDLE_VALUE)
     return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path,
-             writes      ? Holding::Write
-             : exclusive ? Holding::ExclusiveRead
-                         : Holding::SharedRead,
-             whyNot))
+  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path, holding, whyNot))
     return false;
   if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     Abort();
