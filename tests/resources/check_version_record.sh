@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Compiles the generated Windows resource script with windres and checks the record's
-# fields in the result.
-# Usage: check_version_record.sh GENERATED_DIR
+# Compiles the generated Windows resource script with the Windows build's windres and checks
+# the record's fields in the result.
+# Usage: check_version_record.sh WINDRES GENERATED_DIR
 set -euo pipefail
-generated=$1
+windres=$1 generated=$2
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-x86_64-w64-mingw32-windres --preprocessor=cpp "$generated/version_record.rc" -O coff -o "$out"
+"$windres" --preprocessor=cpp "$generated/version_record.rc" -O coff -o "$out"
 fields=$(strings -el "$out")
 for expected in "1, 0, 0, 1" 040904B0 "Zarneth MFC Application" Zarneth Zarneth.EXE \
                 "Zarneth Application" CompanyName LegalTrademarks; do

@@ -4,7 +4,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -64,6 +67,19 @@ QStringList LabelTexts(const QWidget* window) {
     if (!label->text().isEmpty())
       texts << label->text();
   return texts;
+}
+
+void ChooseInPicker(QWidget* picker, const QString& path) {
+  auto* dialog = qobject_cast<QFileDialog*>(picker);
+  const QFileInfo chosen(path);
+  dialog->setDirectory(chosen.absolutePath());
+  if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+    name->setText(chosen.fileName());
+  else
+    dialog->selectFile(path);
+  static_cast<QDialog*>(dialog)->accept();
+  if (dialog->isVisible())
+    static_cast<QDialog*>(dialog)->reject();
 }
 
 void PressOk(QWidget* window) {

@@ -31,6 +31,12 @@ int HandleModals(const std::vector<std::function<void(QWidget*)>>& handlers,
 // The texts of a window's labels, in creation order.
 QStringList LabelTexts(const QWidget* window);
 
+// Chooses `path` in a file picker (a QFileDialog) and accepts it. The name is typed into the
+// picker's name field, as a user types it: selectFile leaves that field alone while it has
+// the focus, which depends on how fast the window became active. A picker that stays open
+// is cancelled, so that a choice that did not take fails the test instead of hanging it.
+void ChooseInPicker(QWidget* picker, const QString& path);
+
 // Presses the default push button ("OK") of a modal dialog or message box.
 void PressOk(QWidget* window);
 

@@ -94,14 +94,8 @@ TEST(QtFrameworkTest, APickerReturnsItsPathOnlyWhenAccepted) {
   EXPECT_EQ(cancelled.GetPathName(), "");
 
   CFileDialog open(true, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
-  EXPECT_TRUE(HandleNextModal(
-      [&](QWidget* picker) {
-        auto* dialog = qobject_cast<QFileDialog*>(picker);
-        dialog->setDirectory(dir.path());
-        dialog->selectFile(file);
-        static_cast<QDialog*>(dialog)->accept();
-      },
-      [&] { result = open.DoModal(); }));
+  EXPECT_TRUE(HandleNextModal([&](QWidget* picker) { ChooseInPicker(picker, file); },
+                              [&] { result = open.DoModal(); }));
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(open.GetPathName(), file.toStdString());
 }

@@ -167,12 +167,7 @@ TEST_F(QtDialogTest, APickFillsTheFieldAndAnEmptyFieldStartsWhereTheLastPickWas)
   const QString picked = dir.filePath("picked/image.bin");
   QFile(picked).open(QIODevice::WriteOnly);
   auto choose = [](const QString& path) {
-    return [path](QWidget* modal) {
-      auto* picker = qobject_cast<QFileDialog*>(modal);
-      picker->setDirectory(QFileInfo(path).absolutePath());
-      picker->selectFile(path);
-      static_cast<QDialog*>(picker)->accept();
-    };
+    return [path](QWidget* modal) { ChooseInPicker(modal, path); };
   };
   Run([&](DialogDriver& ui) {
     ASSERT_TRUE(HandleNextModal(choose(dir.filePath("picked/new.bin")),
