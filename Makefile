@@ -1,13 +1,14 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
-# The rest are for CI and releases: `make asan-test`, `make fuzz`, `make package`, `make bench`,
+# The rest are for CI and releases: `make fresh-test` (the two commands on a bare Debian 12
+# root), `make asan-test`, `make fuzz`, `make package`, `make bench`,
 # `make install` (DESTDIR, PREFIX), `make dist`, and the Windows build of zarneth.exe and
 # zarneth-cli.exe: `make windows`, `make windows-test`, `make windows-package`.
 # Each installs, with scripts/install-deps, only the packages its purpose needs.
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: all deps build test run install dist asan-test fuzz package bench windows windows-test \
-        windows-package clean
+.PHONY: all deps build test run install dist fresh-test asan-test fuzz package bench windows \
+        windows-test windows-package clean
 
 all: build
 
@@ -37,6 +38,11 @@ dist:
 	git archive --format=tar.gz --prefix=zarneth-$$(git describe --always)/ \
 	  -o build/zarneth-$$(git describe --always).tar.gz HEAD
 	@echo "build/zarneth-$$(git describe --always).tar.gz"
+
+# `make test`, then `make run`'s build, as root in a bare Debian 12 root made with mmdebstrap
+# from this machine's apt sources, on a clone of the committed tree: what a newcomer meets.
+fresh-test:
+	scripts/fresh-test
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test:
@@ -87,4 +93,4 @@ windows-package: windows
 	cd build-windows && cpack
 
 clean:
-	rm -rf build build-asan build-fuzz build-release build-windows
+	rm -rf build build-asan build-fuzz build-fresh build-release build-windows
