@@ -59,6 +59,14 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
       ->check(kAddress);
 }
 
+// The image and the range a cut or a dump reads: a model's block, or addresses of its own.
+void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
+  command.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  AddModelAndStart(command, options);
+  command.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+      ->check(kAddress);
+}
+
 // The flags every command that writes takes.
 void AddRunFlags(CLI::App& command, CommandOptions& options) {
   command.add_flag("--dry-run", options.dryRun,
@@ -68,15 +76,78 @@ void AddRunFlags(CLI::App& command, CommandOptions& options) {
   command.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
 }
 
-}  // namespace
+void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
+  patch.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  patch.add_option("--transcript", options.transcript, "Language block to write")
+      ->required()
+      ->check(kPath);
+  AddModelAndStart(patch, options);
+  patch.add_option("--output", options.output, "Write a patched copy here")->check(kPath);
+  patch.add_flag("--in-place", options.inPlace, "Change the image itself");
+  patch.add_flag("--backup", options.backup,
+                 "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
+  patch.add_flag("--allow-overrun", options.allowOverrun,
+                 "Allow a transcript longer than the model's language block");
+  AddRunFlags(patch, options);
+}
 
-int main(int argc, char** argv) {
-  zarneth::cli::StopOnInterrupts();
-  zarneth::cli::PrepareConsole();
-  CLI::App app{
-      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
-      "or cuts an address range out of an image into a file of its own.",
-      "zarneth-cli"};
+void AddCutOptions(CLI::App& cut, CommandOptions& options) {
+  AddSourceAndRange(cut, options);
+  cut.add_option("--output", options.output, "File to write the range to")
+      ->required()
+      ->check(kPath);
+  AddRunFlags(cut, options);
+}
+
+void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
+  verify.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  verify.add_option("--transcript", options.transcript, "Language block to look for")
+      ->required()
+      ->check(kPath);
+  AddModelAndStart(verify, options);
+  verify.add_flag("-q,--quiet", options.quiet, "Print nothing when the image holds it");
+}
+
+void AddShowOptions(CLI::App& show, CommandOptions& options) {
+  AddSourceAndRange(show, options);
+  show.add_flag("--crc", options.crcOnly, "Print only the range's CRC-32");
+}
+
+int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
+  zarneth::cli::PrintModels(out);
+  return zarneth::cli::kExitDone;
+}
+
+// The commands, in the order --help lists them: each with its options and what runs it.
+struct Command {
+  const char* name;
+  const char* description;
+  void (*addOptions)(CLI::App&, CommandOptions&);
+  int (*run)(const CommandOptions&, std::ostream&, std::ostream&);
+};
+constexpr Command kCommands[] = {
+    {"patch", "Write a transcript into an image", AddPatchOptions, zarneth::cli::RunPatchCommand},
+    {"cut", "Copy an address range of an image into a file", AddCutOptions,
+     zarneth::cli::RunCutCommand},
+    {"verify", "Check that an image holds a transcript; reads only", AddVerifyOptions,
+     zarneth::cli::RunVerifyCommand},
+    {"show", "Dump an address range of an image in hex; reads only", AddShowOptions,
+     zarneth::cli::RunShowCommand},
+    {"models", "List the firmware versions and their addresses", nullptr, RunModelsCommand},
+};
+
+// The command line's command: its first word that is not an option (the options before it
+// take no value). Empty when there is none.
+std::string NamedCommand(const std::vector<std::string>& arguments) {
+  for (const std::string& word : arguments)
+    if (word.empty() || word[0] != '-')
+      return word;
+  return {};
+}
+
+// The tool's options, its commands, and the options of the command `named` only: the others
+// are never read in this run, and building CLI11's options is most of the tool's start-up.
+void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) {
   app.set_version_flag(
       "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
                        zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
@@ -90,55 +161,31 @@ int main(int argc, char** argv) {
                  "the\n"
                  "system did not confirm that the new content is on the disk (it is in place),\n") +
              zarneth::cli::kInterruptsHelp + " (nothing changed).\n");
-
-  CommandOptions options;
   app.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
-  auto* patch = app.add_subcommand("patch", "Write a transcript into an image");
-  patch->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  patch->add_option("--transcript", options.transcript, "Language block to write")
-      ->required()
-      ->check(kPath);
-  AddModelAndStart(*patch, options);
-  patch->add_option("--output", options.output, "Write a patched copy here")->check(kPath);
-  patch->add_flag("--in-place", options.inPlace, "Change the image itself");
-  patch->add_flag("--backup", options.backup,
-                  "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
-  patch->add_flag("--allow-overrun", options.allowOverrun,
-                  "Allow a transcript longer than the model's language block");
-  AddRunFlags(*patch, options);
+  for (const Command& command : kCommands) {
+    CLI::App* sub = app.add_subcommand(command.name, command.description);
+    if (command.addOptions && named == command.name)
+      command.addOptions(*sub, options);
+  }
+}
 
-  auto* cut = app.add_subcommand("cut", "Copy an address range of an image into a file");
-  cut->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  AddModelAndStart(*cut, options);
-  cut->add_option("--end", options.end, "End address, inclusive (overrides the model's)")
-      ->check(kAddress);
-  cut->add_option("--output", options.output, "File to write the range to")
-      ->required()
-      ->check(kPath);
-  AddRunFlags(*cut, options);
+}  // namespace
 
-  auto* verify = app.add_subcommand("verify", "Check that an image holds a transcript; reads only");
-  verify->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  verify->add_option("--transcript", options.transcript, "Language block to look for")
-      ->required()
-      ->check(kPath);
-  AddModelAndStart(*verify, options);
-  verify->add_flag("-q,--quiet", options.quiet, "Print nothing when the image holds it");
-
-  auto* show = app.add_subcommand("show", "Dump an address range of an image in hex; reads only");
-  show->add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  AddModelAndStart(*show, options);
-  show->add_option("--end", options.end, "End address, inclusive (overrides the model's)")
-      ->check(kAddress);
-  show->add_flag("--crc", options.crcOnly, "Print only the range's CRC-32");
-
-  auto* models = app.add_subcommand("models", "List the firmware versions and their addresses");
-
+int main(int argc, char** argv) {
+  zarneth::cli::StopOnInterrupts();
+  zarneth::cli::PrepareConsole();
   std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
   arguments.erase(arguments.begin());
   // "zarneth-cli help" is a request for the help, as in other tools with commands.
   if (arguments.size() == 1 && arguments[0] == "help")
     arguments[0] = "--help";
+
+  CLI::App app{
+      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
+      "or cuts an address range out of an image into a file of its own.",
+      "zarneth-cli"};
+  CommandOptions options;
+  BuildApp(app, options, NamedCommand(arguments));
   if (const auto mistake = zarneth::cli::UsageMistake(app, arguments))
     return UsageError(*mistake);
   try {
@@ -155,15 +202,8 @@ int main(int argc, char** argv) {
     return UsageError(zarneth::cli::UsageMessage(e));
   }
 
-  if (patch->parsed())
-    return zarneth::cli::RunPatchCommand(options, std::cout, std::cerr);
-  if (cut->parsed())
-    return zarneth::cli::RunCutCommand(options, std::cout, std::cerr);
-  if (verify->parsed())
-    return zarneth::cli::RunVerifyCommand(options, std::cout, std::cerr);
-  if (show->parsed())
-    return zarneth::cli::RunShowCommand(options, std::cout, std::cerr);
-  if (models->parsed())
-    zarneth::cli::PrintModels(std::cout);
+  for (const Command& command : kCommands)
+    if (app.got_subcommand(command.name))
+      return command.run(options, std::cout, std::cerr);
   return zarneth::cli::kExitDone;
 }
