@@ -176,9 +176,13 @@ int main(int argc, char** argv) {
   zarneth::cli::PrepareConsole();
   std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
   arguments.erase(arguments.begin());
-  // "zarneth-cli help" is a request for the help, as in other tools with commands.
+  // "zarneth-cli help" is a request for the help, as in other tools with commands; so is
+  // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
     arguments[0] = "--help";
+  for (std::size_t i = 0; i < arguments.size() && i < 2; ++i)
+    if (arguments[i] == "/?" && (i == 0 || arguments[0] == NamedCommand(arguments)))
+      arguments[i] = "--help";
 
   CLI::App app{
       "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"

@@ -6,6 +6,7 @@ set(triple x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_STRIP ${triple}-strip)
 # Libraries and headers come from the MinGW tree only, never from the build machine's.
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

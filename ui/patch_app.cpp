@@ -2,6 +2,7 @@
 
 #include "patch_dialog.h"
 #include "resources.h"
+#include "version_record.h"
 
 namespace zarneth {
 namespace {
@@ -12,7 +13,10 @@ const fw::AppMessageMapEntry kAppMessageMap[] = {
 
 }  // namespace
 
-CPatchApp::CPatchApp() : CWinApp(nullptr) {
+// Named as the version record names the program ("Zarneth"), whatever the executable's file
+// is called (zarneth, zarneth.exe): the name is the caption of the framework's message boxes,
+// the overrun question among them, and every other window of the program says "Zarneth".
+CPatchApp::CPatchApp() : CWinApp(version::kInternalName) {
   res::RegisterResources();
 }
 

@@ -191,9 +191,13 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
   EXPECT_EQ(ReadBytes(image), imageBytes);
   EXPECT_FALSE(std::filesystem::exists(output));
   EXPECT_FALSE(std::filesystem::exists(dir / "-"));
-  // -q before the command, and "help" as a command, are taken.
+  // -q before the command, and "help" as a command, are taken; "/?", as Windows users ask,
+  // before or after the command but not as an option's value.
   EXPECT_EQ(Run({"-q", "cut", "--source", image, "--model", "V135", "--output", output}).out, "");
   EXPECT_NE(Run({"help"}).out.find("Usage: zarneth-cli"), std::string::npos);
+  EXPECT_NE(Run({"/?"}).out.find("Usage: zarneth-cli [OPTIONS]"), std::string::npos);
+  EXPECT_NE(Run({"cut", "/?"}).out.find("Usage: zarneth-cli cut"), std::string::npos);
+  EXPECT_EQ(Run({"cut", "--output", "/?"}).exitCode, 2);
 }
 
 TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {

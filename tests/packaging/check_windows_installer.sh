@@ -4,6 +4,7 @@
 # still holds the empty vendor key older installers left, the earlier version is installed
 # with zarneth-cli.exe on the PATH, then this version over it, then it is uninstalled; each
 # step is checked, and afterwards no file, registry key or PATH entry of Zarneth may remain.
+# The PATH entry is the system's, for every user, as the installation is.
 # Usage: check_windows_installer.sh BUILD_DIR WINE VERSION
 set -euo pipefail
 build=$1 wine=$2 version=$3 earlier=0.9.0.0
@@ -19,7 +20,7 @@ vendor_key='HKLM\Software\The Zarneth developers'
 value() { { "$wine" reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
   sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 listed_version() { value "$uninstall_key" DisplayVersion; }
-user_path() { value 'HKCU\Environment' Path; }
+system_path() { value 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' Path; }
 
 (cd "$build" && cpack -G NSIS -B "$work/package" >/dev/null &&
   cpack -G NSIS -B "$work/earlier" -D CPACK_PACKAGE_VERSION=$earlier \
@@ -36,7 +37,7 @@ done
 
 run wineboot --init
 before=$(cd "$WINEPREFIX/drive_c" && find . | sort)
-path_before=$(user_path)
+path_before=$(system_path)
 # As an older uninstaller leaves it: the vendor's key, its subkey gone, no values.
 "$wine" reg add "$vendor_key\\Zarneth" /f >/dev/null
 "$wine" reg delete "$vendor_key\\Zarneth" /f >/dev/null
@@ -44,18 +45,27 @@ path_before=$(user_path)
 run "$work/earlier/zarneth-$earlier-win64.exe" /S /ADDTOPATH
 folder='C:\Program Files\Zarneth'
 [ "$(listed_version)" = "$earlier" ] || fail "the earlier version is not in the list of programs"
-grep -qiF "$folder" <<<"$(user_path)" || fail "/ADDTOPATH did not put the folder on the PATH"
+grep -qiF "$folder" <<<"$(system_path)" || fail "/ADDTOPATH did not put the folder on the PATH"
 
 run "$installer" /S
 unix_folder="$WINEPREFIX/drive_c/Program Files/Zarneth"
 for file in zarneth.exe zarneth-cli.exe README.txt LICENSE Uninstall.exe; do
   [ -f "$unix_folder/$file" ] || fail "the installer did not put $file into Program Files\\Zarneth"
 done
+# The documents with Windows line ends, the programs without their symbol tables.
+for file in README.txt LICENSE; do
+  [ "$(grep -c $'\r$' "$unix_folder/$file")" = "$(wc -l <"$unix_folder/$file")" ] ||
+    fail "$file does not end its lines with CR LF"
+done
+for file in zarneth.exe zarneth-cli.exe; do
+  x86_64-w64-mingw32-nm "$unix_folder/$file" 2>&1 | grep -q "no symbols" ||
+    fail "$file is not stripped"
+done
 said=$("$wine" "$unix_folder/zarneth-cli.exe" --version | tr -d '\r' | head -n 1)
 [ "$said" = "zarneth-cli (Zarneth) $version" ] || fail "the installed zarneth-cli.exe says '$said'"
 [ "$(listed_version)" = "$version" ] || fail "the list of programs says '$(listed_version)'"
-[ "$(grep -oiF "$folder" <<<"$(user_path)" | wc -l)" = 1 ] ||
-  fail "after the upgrade the PATH holds the folder other than once: $(user_path)"
+[ "$(grep -oiF "$folder" <<<"$(system_path)" | wc -l)" = 1 ] ||
+  fail "after the upgrade the PATH holds the folder other than once: $(system_path)"
 if "$wine" reg query "$vendor_key" >/dev/null 2>&1; then
   fail "the empty vendor key of earlier versions is still there"
 fi
@@ -72,5 +82,5 @@ left=$(comm -13 <(echo "$before") <(echo "$after") | grep -vi '/temp/\|/appdata/
 for key in "$uninstall_key" "$vendor_key"; do
   if "$wine" reg query "$key" >/dev/null 2>&1; then fail "left behind: $key"; fi
 done
-[ "$(user_path)" = "$path_before" ] || fail "the PATH is '$(user_path)', not '$path_before'"
+[ "$(system_path)" = "$path_before" ] || fail "the PATH is '$(system_path)', not '$path_before'"
 echo "uninstalled: no file, registry key or PATH entry left"

@@ -73,9 +73,8 @@ constexpr int kTabOrder[] = {IDC_MODEL,
                              fw::IDCANCEL,
                              IDC_MODE};
 
-std::string AppName() {
-  return fw::AfxGetApp()->GetAppName();
-}
+// The caption of the program's message boxes, whatever its executable is called.
+constexpr const char* kAppCaption = "Zarneth";
 
 bool Has(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
@@ -380,7 +379,7 @@ TEST_F(DialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
           ui.Click(IDC_CREATE_NEW);
         const auto seen = ui.Answer([&] { ui.Click(IDC_DO); }, {reply, Reply::Ok});
         ASSERT_EQ(seen.size(), yes ? 2u : 1u);
-        EXPECT_EQ(seen[0].caption, AppName());
+        EXPECT_EQ(seen[0].caption, kAppCaption);
         EXPECT_EQ(seen[0].texts,
                   std::vector<std::string>{
                       "The transcript (89156 bytes) is longer than the language block of V135 "
@@ -410,7 +409,7 @@ TEST_F(DialogTest, AFileErrorIsReportedAndTheFormStaysUsable) {
       faults.FailSync(1);
       seen = PressDo(ui);
     }
-    EXPECT_EQ(seen.caption, AppName());
+    EXPECT_EQ(seen.caption, kAppCaption);
     ASSERT_EQ(seen.texts.size(), 1u);
     EXPECT_TRUE(seen.texts[0].starts_with("cannot sync file")) << seen.texts[0];
     EXPECT_EQ(ReadBytes(dir / "image.bin"), image);

@@ -115,8 +115,8 @@ TEST_F(QtDialogTest, F1AsksTheApplicationForHelp) {
     const auto seen = ui.Answer(
         [&] { QTest::keyClick(WidgetOfControl(d, IDC_SOURCE), Qt::Key_F1); }, {Reply::Ok});
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].caption, "ui_tests");
-    EXPECT_EQ(seen[0].texts, std::vector<std::string>{"No help is available for ui_tests."});
+    EXPECT_EQ(seen[0].caption, "Zarneth");
+    EXPECT_EQ(seen[0].texts, std::vector<std::string>{"No help is available for Zarneth."});
   });
 }
 
