@@ -44,7 +44,9 @@ int AfxWinMain(int argc, char** argv) {
   CWinApp* app = AfxGetApp();
   if (!app)
     return 1;
-  application.setApplicationName(QString::fromStdString(app->GetAppName()));
+  // Qt's application name stays the executable's: the window system's class of the windows
+  // (WM_CLASS), which the desktop entry names, comes from it. The application's own name is
+  // the caption of its message boxes.
   // InitInstance runs the main dialog itself; false means the program is finished.
   if (!app->InitInstance())
     return 0;
