@@ -74,12 +74,14 @@ class CFile {
   // Whether the file is marked read-only: no write bit at all (POSIX), the read-only
   // attribute (Windows).
   bool IsReadOnly() const;
-  // Gives this file the owner and group, then the permission bits (so that set-id bits
-  // survive the change of owner), then the extended attributes and ACLs of `model` (POSIX),
-  // or its attributes and security descriptor (Windows), so that a file written in its place
-  // looks the same to everyone. False when the system let only the owner's superuser give
-  // the file away and the caller is not one; the rest is copied all the same.
-  bool TakeAccessFrom(const CFile& model);
+  // Gives this file the owner and group, then the extended attributes and ACLs (and no ACL
+  // where `model` has none), then the permission bits with the set-id bits of `model`
+  // (POSIX), or its security descriptor (Windows), so that a file written in its place looks
+  // the same to everyone. Writing clears set-id bits and file capabilities again, so a run
+  // takes them once more after its last write. Returns why something could not be kept (a
+  // caller who may not give the file away, an attribute only the superuser may set), empty
+  // when all was kept.
+  [[nodiscard]] std::string TakeAccessFrom(const CFile& model);
 
   bool IsOpen() const { return m_handle != kNoHandle; }
   const std::string& GetFilePath() const { return m_path; }

@@ -76,11 +76,15 @@ bool SaveFile::Begin(std::string* whyNot) {
                 *whyNot + "); write a patched copy instead";
     return false;
   }
-  if (replaces && !m_temp.File().TakeAccessFrom(m_existing) && IsInPlace()) {
-    m_temp.Discard();
-    return Refuse(whyNot,
-                  "it belongs to another user, and only they or the superuser can keep it "
-                  "theirs when it is written anew; write a patched copy instead");
+  // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
+  // kept is refused before anything is written, and again in Commit after the last write.
+  if (replaces) {
+    const std::string notKept = m_temp.File().TakeAccessFrom(m_existing);
+    if (!notKept.empty()) {
+      m_temp.Discard();
+      return Refuse(whyNot, notKept + (IsInPlace() ? "; write a patched copy instead"
+                                                   : "; write the copy under another name"));
+    }
   }
   return true;
 }
@@ -105,8 +109,15 @@ void SaveFile::LinkBackup() {
 std::string SaveFile::Commit() {
   StopIfRequested();
   CFile& file = m_temp.File();
-  file.Sync();
   const bool replaces = m_existing.IsOpen();
+  // Writing cleared the set-id bits and file capabilities taken in Begin (the kernel does so
+  // on every write by an unprivileged caller, and drops capabilities on any write).
+  if (replaces) {
+    const std::string notKept = file.TakeAccessFrom(m_existing);
+    if (!notKept.empty())
+      throw CFileException("keep the access of", m_finalPath, notKept);
+  }
+  file.Sync();
   // The destination must still be the file checked and held since Prepare.
   if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
     throw CFileException("replace", m_finalPath,

@@ -58,10 +58,26 @@ std::vector<char> AttributeNames(const CFile& file) {
   }
 }
 
+// Attributes that only a privileged caller may set: file capabilities
+// (security.capability, CAP_SETFCAP) and the trusted namespace (CAP_SYS_ADMIN).
+bool NeedsPrivilege(const char* name) {
+  return std::strncmp(name, "security.", 9) == 0 || std::strncmp(name, "trusted.", 8) == 0;
+}
+
 // Every extended attribute of `from` onto `to`: ACLs (system.posix_acl_access), user,
-// security and trusted attributes, whatever the caller can read.
-void CopyExtendedAttributes(const CFile& from, CFile& to) {
+// security and trusted attributes, whatever the caller can read. An access ACL that `to`
+// took from its folder's default ACL goes when `from` has none: the file's access is
+// exactly the old one's. Returns the name of an attribute the caller may not set, empty
+// when every one was set.
+std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   const std::vector<char> names = AttributeNames(from);
+  const char* const kAccessList = "system.posix_acl_access";
+  bool hasAccessList = false;
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1)
+    hasAccessList = hasAccessList || std::strcmp(&names[at], kAccessList) == 0;
+  if (!hasAccessList && sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA &&
+      errno != ENOTSUP)
+    to.Fail("remove the folder's access list from", errno);
   std::vector<char> value;
   for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1) {
     const char* name = &names[at];
@@ -75,9 +91,13 @@ void CopyExtendedAttributes(const CFile& from, CFile& to) {
         continue;  // removed meanwhile
       from.Fail(std::string("read the extended attribute ") + name + " of", errno);
     }
-    if (sys::Fsetxattr(FdOf(to), name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+    if (sys::Fsetxattr(FdOf(to), name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
+      if (errno == EPERM && NeedsPrivilege(name))
+        return name;
       to.Fail(std::string("set the extended attribute ") + name + " of", errno);
+    }
   }
+  return {};
 }
 
 }  // namespace
@@ -222,22 +242,28 @@ bool CFile::IsReadOnly() const {
   return (Status(*this, "get the permissions of").st_mode & 0222) == 0;
 }
 
-bool CFile::TakeAccessFrom(const CFile& model) {
+std::string CFile::TakeAccessFrom(const CFile& model) {
   const struct stat info = Status(model, "get the permissions of");
-  // Owner first: a change of owner clears the set-id bits that the mode then gives back.
-  // Only the superuser may give a file away; otherwise the new file stays the caller's.
-  bool ownerKept = true;
-  if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
-    if (sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
-      if (errno != EPERM)
-        Fail("set the owner of", errno);
-      ownerKept = false;
-    }
+  // The owner and group always: a new file in a set-group-ID folder has the folder's group,
+  // whoever made it. Only the superuser may give a file away, and only a member of a group
+  // may give the file to it.
+  if (sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
+    if (errno != EPERM)
+      Fail("set the owner of", errno);
+    return "it belongs to another user or group, and only they or the superuser can keep it "
+           "theirs when it is written anew";
   }
+  // After the change of owner, which clears set-id bits and file capabilities.
+  const std::string notSet = CopyExtendedAttributes(model, *this);
+  if (!notSet.empty())
+    return "its extended attribute " + notSet +
+           " (file capabilities or a trusted attribute) can be given to a new file only by "
+           "the superuser";
+  // The mode last: setting an access list changes the group bits, and the mode's set-id
+  // bits would not survive the change of owner.
   if (sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
     Fail("set the permissions of", errno);
-  CopyExtendedAttributes(model, *this);
-  return ownerKept;
+  return {};
 }
 
 }  // namespace zarneth

@@ -48,6 +48,7 @@ PosixCalls& ActivePosixCalls() {
       ::flistxattr,
       ::fgetxattr,
       ::fsetxattr,
+      ::fremovexattr,
   };
   return calls;
 }
@@ -129,6 +130,9 @@ ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size) {
 }
 int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags) {
   return Through("fsetxattr", [&] { return Calls().fsetxattr(fd, name, value, size, flags); });
+}
+int Fremovexattr(int fd, const char* name) {
+  return Through("fremovexattr", [&] { return Calls().fremovexattr(fd, name); });
 }
 
 }  // namespace sys

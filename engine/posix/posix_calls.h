@@ -32,6 +32,7 @@ struct PosixCalls {
   ssize_t (*flistxattr)(int fd, char* names, std::size_t size);
   ssize_t (*fgetxattr)(int fd, const char* name, void* value, std::size_t size);
   int (*fsetxattr)(int fd, const char* name, const void* value, std::size_t size, int flags);
+  int (*fremovexattr)(int fd, const char* name);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -58,6 +59,7 @@ int Unlink(const char* path);
 ssize_t Flistxattr(int fd, char* names, std::size_t size);
 ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size);
 int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags);
+int Fremovexattr(int fd, const char* name);
 }  // namespace sys
 
 }  // namespace zarneth

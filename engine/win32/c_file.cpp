@@ -241,7 +241,7 @@ bool CFile::IsReadOnly() const {
   return (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool CFile::TakeAccessFrom(const CFile& model) {
+std::string CFile::TakeAccessFrom(const CFile& model) {
   // The attributes come with the final name (TemporaryFile::GiveName); until then the file
   // stays hidden. The access list comes where the system lets the caller set it.
   PACL access = nullptr;
@@ -253,7 +253,7 @@ bool CFile::TakeAccessFrom(const CFile& model) {
                         nullptr, access, nullptr);
     ::LocalFree(descriptor);
   }
-  return true;
+  return {};
 }
 
 DWORD KeptAttributes(const CFile& file) {

@@ -83,6 +83,65 @@ TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   EXPECT_EQ(ListFolder(dir.Path()).size(), linked ? 4u : 3u) << "no temporary file left";
 }
 
+// A folder's set-group-ID bit and default access list give a new file its group and an
+// ACL; an image written anew there keeps exactly its own, its file capability too, which
+// the kernel drops on every write.
+TEST_F(ZarnethTest, AnImageWrittenAnewTakesNothingFromItsFolder) {
+  const std::string folder = dir / "inheriting";
+  if (!MakeInheritingFolder(folder))
+    GTEST_SKIP() << "needs set-group-ID folders and the right to make them (root on POSIX)";
+  Files(100, 10);
+  PatchJob job = InPlace("10");
+  job.sourcePath = folder + "/image.bin";
+  WriteBytes(job.sourcePath, imageBytes);
+  std::filesystem::permissions(job.sourcePath, std::filesystem::perms(0660));
+  ASSERT_TRUE(GiveCapability(job.sourcePath));
+  const std::string access = AccessOf(job.sourcePath);
+  const RunResult result = RunJob(job);
+  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  EXPECT_EQ(AccessOf(job.sourcePath), access);
+}
+
+// For a caller who is not the superuser: an image of their own keeps its set-id bits, which
+// the kernel clears when they write; a file of another user's is not taken from them.
+TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
+  const std::string folder = dir / "theirs";
+  std::filesystem::create_directory(folder);
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+  Files(100, 10);
+  PatchJob inPlace = InPlace("10");
+  inPlace.sourcePath = folder + "/image.bin";
+  WriteBytes(inPlace.sourcePath, imageBytes);
+  if (!GiveToAnotherUser(folder) || !GiveToAnotherUser(inPlace.sourcePath))
+    GTEST_SKIP() << "needs the right to become another user (root on POSIX)";
+  std::filesystem::permissions(inPlace.sourcePath, std::filesystem::perms(06775));
+  std::filesystem::permissions(transcript, std::filesystem::perms(0644));
+  const std::string access = AccessOf(inPlace.sourcePath);
+  EXPECT_EQ(RunAsAnotherUser([&] { return RunJob(inPlace).outcome == PatchOutcome::Done ? 0 : 1; }),
+            0);
+  EXPECT_EQ(ReadBytes(inPlace.sourcePath),
+            Concat({Slice(imageBytes, 0, 16), transcriptBytes, Slice(imageBytes, 26, 74)}));
+  EXPECT_EQ(AccessOf(inPlace.sourcePath), access);
+
+  // A copy over a file of root's in that user's folder: refused, the file left as it was.
+  PatchJob copy = Copy("10");
+  copy.sourcePath = inPlace.sourcePath;
+  copy.destinationPath = folder + "/root.bin";
+  WriteBytes(copy.destinationPath, Pattern(50, 3));
+  const std::string rootsAccess = AccessOf(copy.destinationPath);
+  EXPECT_EQ(RunAsAnotherUser([&] {
+              const RunResult refused = RunJob(copy);
+              return refused.outcome == PatchOutcome::Failed &&
+                             refused.failureReason.find("belongs to another user") !=
+                                 std::string::npos
+                         ? 0
+                         : 1;
+            }),
+            0);
+  EXPECT_EQ(ReadBytes(copy.destinationPath), Pattern(50, 3));
+  EXPECT_EQ(AccessOf(copy.destinationPath), rootsAccess);
+}
+
 // Longer than Windows' classic limit of 260 characters: every kind of run still works.
 TEST_F(ZarnethTest, PathsLongerThanTheClassicLimitWork) {
   const std::string deep =

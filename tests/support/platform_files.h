@@ -4,6 +4,8 @@
 // that one set of tests runs on POSIX and on Windows.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,17 @@ std::string AccessOf(const std::string& path);
 // Gives the file (or the link itself) to another user, 1234:1234; false unless the system
 // lets the caller give files away (POSIX, as root).
 bool GiveToAnotherUser(const std::string& path);
+// Makes a folder whose new files would take from it what a file of root's does not have:
+// set-group-ID with group 5678, and a default access list giving user 4321 everything; false
+// unless the caller may (POSIX, as root).
+bool MakeInheritingFolder(const std::string& path);
+// Gives the file a file capability (security.capability, cap_net_raw); false unless the
+// system has them and the caller may set them (POSIX, as root).
+bool GiveCapability(const std::string& path);
+// Runs `body` in a child process as user and group 1234 and returns its exit code; nothing
+// where the caller cannot become another user (POSIX but root, Windows).
+std::optional<int> RunAsAnotherUser(const std::function<int()>& body);
+
 // Makes a folder shared by all as /tmp is: writable by everyone, sticky; false where the
 // system has no such folders (Windows).
 bool MakeSharedFolder(const std::string& path);

@@ -1,8 +1,10 @@
 #include "platform_files.h"
 
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -71,6 +73,38 @@ std::string AccessOf(const std::string& path) {
 
 bool GiveToAnotherUser(const std::string& path) {
   return ::geteuid() == 0 && ::lchown(path.c_str(), 1234, 1234) == 0;
+}
+
+bool MakeInheritingFolder(const std::string& path) {
+  if (::geteuid() != 0 || ::mkdir(path.c_str(), 0775) != 0 || ::chown(path.c_str(), 0, 5678) != 0 ||
+      ::chmod(path.c_str(), 02775) != 0)
+    return false;
+  // The default ACL in its xattr form: version 2, then tag, permissions, id for each entry.
+  const std::uint16_t acl[] = {2, 0, 0x01, 7,    0, 0, 0x02, 7,    4321, 0, 0x04,
+                               5, 0, 0,    0x10, 7, 0, 0,    0x20, 5,    0, 0};
+  return ::setxattr(path.c_str(), "system.posix_acl_default", acl, sizeof acl, 0) == 0;
+}
+
+bool GiveCapability(const std::string& path) {
+  // struct vfs_cap_data, revision 2: cap_net_raw (13) permitted, none inheritable.
+  const std::uint32_t capability[] = {0x02000000, 1u << 13, 0, 0, 0};
+  return ::geteuid() == 0 &&
+         ::setxattr(path.c_str(), "security.capability", capability, sizeof capability, 0) == 0;
+}
+
+std::optional<int> RunAsAnotherUser(const std::function<int()>& body) {
+  if (::geteuid() != 0)
+    return std::nullopt;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(1234) != 0 || ::setuid(1234) != 0)
+      ::_exit(125);
+    ::_exit(body());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    return std::nullopt;
+  return WEXITSTATUS(status);
 }
 
 bool MakeSharedFolder(const std::string& path) {

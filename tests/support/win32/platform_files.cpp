@@ -43,6 +43,17 @@ bool GiveToAnotherUser(const std::string&) {
   return false;
 }
 
+// Set-group-ID folders, file capabilities and a change of user have no counterpart here.
+bool MakeInheritingFolder(const std::string&) {
+  return false;
+}
+bool GiveCapability(const std::string&) {
+  return false;
+}
+std::optional<int> RunAsAnotherUser(const std::function<int()>&) {
+  return std::nullopt;
+}
+
 // The sticky folders of POSIX have no counterpart.
 bool MakeSharedFolder(const std::string&) {
   return false;
