@@ -1,5 +1,6 @@
 #include "file_paths.h"
 
+#include <algorithm>
 #include <random>
 #include <string_view>
 
@@ -34,27 +35,35 @@ std::string NameOf(const std::string& path) {
 
 namespace {
 
-// `path`'s folder joined with the hidden name "." + `path`'s name + `suffix`. Built with +=:
-// g++ 12 sees overlapping copies in "." + std::string that cannot happen (GCC bug 105329).
-std::string HiddenBeside(const std::string& path, const std::string& suffix) {
-  std::string name = ".";
-  name += NameOf(path);
-  name += suffix;
-  return Utf8FromPath(PathFromUtf8(FolderOf(path)) / PathFromUtf8(name));
+// The part of a temporary's name that comes from the final name: "." and the final name,
+// cut (at a whole UTF-8 character) so that the temporary's whole name keeps within the
+// 255 bytes every file system allows a name.
+std::string TemporaryStem(const std::string& finalName) {
+  const std::size_t added = std::string_view(kTemporaryMark).size() + kUniqueLength +
+                            std::string_view(kTemporarySuffix).size();
+  std::size_t length = std::min(finalName.size(), kMaxNameBytes - 1 - added);
+  while (length > 0 && length < finalName.size() &&
+         (static_cast<unsigned char>(finalName[length]) & 0xC0) == 0x80)
+    --length;  // not inside a character
+  std::string stem = ".";
+  stem += finalName.substr(0, length);
+  return stem;
 }
 
 }  // namespace
 
 std::string TemporaryName(const std::string& finalPath) {
-  std::string suffix = kTemporaryMark;
-  suffix += UniqueText();
-  suffix += kTemporarySuffix;
-  return HiddenBeside(finalPath, suffix);
+  // Built with +=: g++ 12 sees overlapping copies in "." + std::string that cannot happen
+  // (GCC bug 105329).
+  std::string name = TemporaryStem(NameOf(finalPath));
+  name += kTemporaryMark;
+  name += UniqueText();
+  name += kTemporarySuffix;
+  return Utf8FromPath(PathFromUtf8(FolderOf(finalPath)) / PathFromUtf8(name));
 }
 
 bool IsTemporaryNameOf(const std::string& name, const std::string& finalName) {
-  std::string prefix = ".";
-  prefix += finalName;
+  std::string prefix = TemporaryStem(finalName);
   prefix += kTemporaryMark;
   const std::string_view suffix = kTemporarySuffix;
   if (name.size() != prefix.size() + kUniqueLength + suffix.size() || !name.starts_with(prefix) ||

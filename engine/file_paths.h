@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <filesystem>
 #include <string>
 
@@ -10,9 +12,14 @@ namespace zarneth {
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
 
+// The longest file name every file system takes, in bytes of UTF-8 (ext4, XFS, btrfs: 255
+// bytes; vfat, exFAT, NTFS: 255 UTF-16 units, never fewer than as many bytes).
+inline constexpr std::size_t kMaxNameBytes = 255;
+
 // The save file's named temporaries beside `finalPath`: ".<final name>.zarneth-XXXXXX.tmp",
-// the X six characters drawn at random from [a-z0-9]. IsTemporaryNameOf says whether a name
-// in the folder is exactly such a name for `finalName`, and nothing else.
+// the X six characters drawn at random from [a-z0-9], the final name cut short where the
+// whole would be longer than kMaxNameBytes. IsTemporaryNameOf says whether a name in the
+// folder is exactly such a name for `finalName`, and nothing else.
 std::string TemporaryName(const std::string& finalPath);
 bool IsTemporaryNameOf(const std::string& name, const std::string& finalName);
 

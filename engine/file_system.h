@@ -17,6 +17,10 @@ namespace zarneth {
 // with the reason in `whyNot`, for a link the rule refuses and for a dangling link.
 std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot);
 
+// Whether `path`'s last component is short enough for a file name: 255 bytes (POSIX), 255
+// UTF-16 units (Windows).
+bool NameFits(const std::string& path);
+
 // Whether anything exists under `path` (a dangling link counts).
 bool PathExists(const std::string& path);
 

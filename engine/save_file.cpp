@@ -42,7 +42,13 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   if (!finalPath)
     return false;
   m_finalPath = *finalPath;
+  if (!NameFits(m_finalPath))
+    return Refuse(whyNot, "its name is longer than the 255 characters a file name may have");
   const bool inPlace = IsInPlace();
+  // This destination's own temporaries from killed runs go before the image's names are
+  // counted (a dry run changes nothing, so it leaves them).
+  if (use == Use::InPlace)
+    RemoveStaleTemporaries(m_finalPath);
   if (!inPlace && !PathExists(m_finalPath))
     return true;
   if (use == Use::NewNameOnly)
@@ -59,12 +65,44 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   }
   if (inPlace && m_existing.GetLinkCount() > 1) {
     const auto names = m_existing.GetLinkCount();
+    // A backup name of this very file, which a run stopped in the instant between naming
+    // the backup and the rename left: with a backup asked for, it is that backup.
+    const std::string backup = names == 2 ? BackupNameOf(m_existing) : std::string();
+    if (!backup.empty() && m_keepBackup) {
+      m_backupPath = backup;
+      return true;
+    }
     m_existing.Abort();
-    return Refuse(whyNot, "it has " + std::to_string(names) +
-                              " names (hard links), and the others would keep the old bytes; "
-                              "write a patched copy instead");
+    std::string reason = "it has " + std::to_string(names) +
+                         " names (hard links), and the others would keep the old bytes; ";
+    if (!backup.empty())
+      reason += QuotedName(backup) +
+                " is the same file, a backup that a stopped run left: keep it as the backup "
+                "with --backup, or remove it";
+    else
+      reason += "write a patched copy instead";
+    return Refuse(whyNot, reason);
   }
   return true;
+}
+
+std::string SaveFile::BackupName(int number) const {
+  std::string name = m_finalPath + ".bak";
+  if (number > 0)
+    name += "." + std::to_string(number);
+  return name;
+}
+
+std::string SaveFile::BackupNameOf(const CFile& file) const {
+  for (int number = 0; number < kBackupNames; ++number) {
+    std::string name = BackupName(number);
+    const auto identity = IdentityOf(name);
+    if (identity == file.GetIdentity())
+      return name;
+    if (!identity)
+      break;  // backups take the first free number
+  }
+  return {};
 }
 
 bool SaveFile::Begin(std::string* whyNot) {
@@ -90,10 +128,8 @@ bool SaveFile::Begin(std::string* whyNot) {
 }
 
 void SaveFile::LinkBackup() {
-  for (int number = 0; number < 1000; ++number) {
-    std::string name = m_finalPath + ".bak";
-    if (number > 0)
-      name += "." + std::to_string(number);
+  for (int number = 0; number < kBackupNames; ++number) {
+    std::string name = BackupName(number);
     const int error = LinkFile(m_finalPath, name);
     if (error == 0) {
       m_backupPath = name;
@@ -122,19 +158,31 @@ std::string SaveFile::Commit() {
   if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
     throw CFileException("replace", m_finalPath,
                          "another file took its name during the run; nothing was changed");
-  if (m_keepBackup && replaces)
-    LinkBackup();
+  // A backup name made here, as opposed to one found in Prepare.
+  const bool linksBackup = m_keepBackup && replaces && m_backupPath.empty();
   try {
-    const std::string& name = m_temp.GiveName(Existing());
-    ReleaseBeforeReplace(m_existing);
-    MoveIntoPlace(name, m_finalPath, replaces);
+    if (!replaces && m_temp.IsAnonymous()) {
+      // A new name: the anonymous file takes it directly, so no death leaves a name behind.
+      if (const int error = m_temp.NameAs(m_finalPath))
+        throw CFileException("create", m_finalPath, error);
+    } else {
+      // Named first, then the backup name, then the rename: a death between the last two
+      // leaves the backup as a further name of the unchanged image, which the next run with
+      // a backup takes as its own.
+      const std::string& name = m_temp.GiveName(Existing());
+      if (linksBackup)
+        LinkBackup();
+      ReleaseBeforeReplace(m_existing);
+      MoveIntoPlace(name, m_finalPath, replaces);
+    }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
     // go (Windows removes no name of a file held without sharing its deletion).
     m_existing.Abort();
-    if (!m_backupPath.empty())
+    if (linksBackup && !m_backupPath.empty())
       RemoveFile(m_backupPath);
-    m_backupPath.clear();
+    if (linksBackup)
+      m_backupPath.clear();
     throw;
   }
   // The point of no return: the destination holds the new bytes. What fails from here on

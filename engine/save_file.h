@@ -46,7 +46,9 @@ class SaveFile {
 
   // In place: at the commit, the image as it was keeps a name of its own, the first free of
   // "<image>.bak", "<image>.bak.1", "<image>.bak.2", ...; an existing file is never replaced.
-  // It is a further name of the old image (a hard link), so it costs no copy.
+  // It is a further name of the old image (a hard link), so it costs no copy. Asked before
+  // Prepare: an image whose second name is such a backup (a run stopped in the instant
+  // before its rename left it) is then taken, with that backup.
   void KeepBackup() { m_keepBackup = true; }
   // The backup's name once the commit made it; empty otherwise.
   const std::string& BackupPath() const { return m_backupPath; }
@@ -58,6 +60,11 @@ class SaveFile {
   std::string Commit();
 
  private:
+  // The backup names in the order they are taken: "<image>.bak", "<image>.bak.1", ...
+  static constexpr int kBackupNames = 1000;
+  std::string BackupName(int number) const;
+  // The backup name that is a further name of `file`, if any; empty otherwise.
+  std::string BackupNameOf(const CFile& file) const;
   // Gives the held image its backup name; throws CFileException.
   void LinkBackup();
 

@@ -32,6 +32,13 @@ class TemporaryFile {
   // Throws CFileException.
   const std::string& GiveName(const CFile* replaced);
 
+  // Whether the file has no name at all yet (an anonymous file, Linux).
+  bool IsAnonymous() const { return m_file.IsOpen() && m_name.empty(); }
+  // Gives the anonymous file the name `path` directly, only while nothing has that name: 0,
+  // or the system's error number (EEXIST when the name is taken). The file is then the one
+  // under `path`, which Discard removes unless it was placed.
+  int NameAs(const std::string& path);
+
   // The rename took place: the file is the destination now, nothing of it is to be removed.
   void Placed() { m_placed = true; }
 

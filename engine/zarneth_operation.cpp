@@ -37,6 +37,8 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
       return result;
   } else {
     const auto use = job.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
+    if (job.backup)
+      inPlace.KeepBackup();
     if (!files.Prepare(inPlace, job.sourcePath, use, "source"))
       return result;
     source = inPlace.Existing();
@@ -69,8 +71,6 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
     return DryRunDone(result);
   if (!files.Begin(destination, destinationPath, role))
     return result;
-  if (job.backup && !job.createNewFile)
-    destination.KeepBackup();
 
   // New content = source[0, start) + transcript + source[start + transcript length, end).
   files.WriteAndCommit(destination,

@@ -72,6 +72,10 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   return Refused(whyNot, SystemErrorText(ELOOP));
 }
 
+bool NameFits(const std::string& path) {
+  return NameOf(path).size() <= kMaxNameBytes;
+}
+
 bool PathExists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;

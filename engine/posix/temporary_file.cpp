@@ -19,6 +19,9 @@ bool NoAnonymousFiles(int error) {
   return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
 }
 
+// The process's own open files, by number: how an anonymous file is linked to a name.
+constexpr const char* kOwnDescriptors = "/proc/self/fd";
+
 // A write beyond the process's file-size limit (ulimit -f) then fails with EFBIG, which the
 // run reports and cleans up after, instead of killing the process part-way through.
 void IgnoreFileSizeSignal() {
@@ -32,12 +35,16 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
                            std::string* whyNot) {
   IgnoreFileSizeSignal();
   m_finalPath = finalPath;
-  const int fd = sys::Open(FolderOf(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC,
-                           static_cast<mode_t>(permissions));
-  if (fd >= 0)
-    return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
-  if (!NoAnonymousFiles(errno))
-    return CFile::Refuse(whyNot, SystemErrorText(errno));
+  // An anonymous file can be given a name only through /proc (GiveName); without /proc (a
+  // container or chroot that has none) the temporary is a named one from the start.
+  if (::access(kOwnDescriptors, X_OK) == 0) {
+    const int fd = sys::Open(FolderOf(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC,
+                             static_cast<mode_t>(permissions));
+    if (fd >= 0)
+      return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
+    if (!NoAnonymousFiles(errno))
+      return CFile::Refuse(whyNot, SystemErrorText(errno));
+  }
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
   // instant between its creation and its lock, is given up for another.
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -61,20 +68,25 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
   return CFile::Refuse(whyNot, "no unused temporary name in the folder");
 }
 
+int TemporaryFile::NameAs(const std::string& path) {
+  // An anonymous file gets a name through its descriptor's entry in /proc, the one way that
+  // needs no privilege (open(2)). A link never replaces a name that exists.
+  const std::string self = kOwnDescriptors + ("/" + std::to_string(m_file.GetHandle()));
+  if (sys::Linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    return errno;
+  m_name = path;
+  return 0;
+}
+
 const std::string& TemporaryFile::GiveName(const CFile*) {
   if (!m_name.empty())
     return m_name;
-  // An anonymous file gets a name through its descriptor's entry in /proc, the one way that
-  // needs no privilege (open(2)).
-  const std::string self = "/proc/self/fd/" + std::to_string(m_file.GetHandle());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(m_finalPath);
-    if (sys::Linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      m_name = name;
+    const int error = NameAs(TemporaryName(m_finalPath));
+    if (error == 0)
       return m_name;
-    }
-    if (errno != EEXIST)
-      m_file.Fail("name the new content of", errno);
+    if (error != EEXIST)
+      m_file.Fail("name the new content of", error);
   }
   m_file.Fail("name the new content of", EEXIST);
 }

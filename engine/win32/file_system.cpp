@@ -78,6 +78,10 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   return Utf8FromWide(WithoutLongPrefix(final));
 }
 
+bool NameFits(const std::string& path) {
+  return WideFromUtf8(NameOf(path)).size() <= 255;
+}
+
 bool PathExists(const std::string& path) {
   return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -36,6 +36,11 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* 
   return CFile::Refuse(whyNot, "no unused temporary name in the folder");
 }
 
+// Every temporary here has its hidden name from the start; none is anonymous.
+int TemporaryFile::NameAs(const std::string&) {
+  return ERROR_NOT_SUPPORTED;
+}
+
 const std::string& TemporaryFile::GiveName(const CFile* replaced) {
   const HANDLE handle = reinterpret_cast<HANDLE>(m_file.GetHandle());
   FILE_BASIC_INFO basic{};  // times of 0 stay as they are

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "fault_injection.h"
 #include "file_paths.h"
 #include "patch_job.h"
 #include "platform_files.h"
@@ -140,6 +141,82 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
             0);
   EXPECT_EQ(ReadBytes(copy.destinationPath), Pattern(50, 3));
   EXPECT_EQ(AccessOf(copy.destinationPath), rootsAccess);
+}
+
+// A run stopped in the instant between naming the backup and the rename leaves the backup
+// as a second name of the unchanged image (and maybe a temporary): the next run asked for a
+// backup takes that name as its backup; one not asked says what the name is.
+TEST_F(ZarnethTest, ABackupLeftByAStoppedRunIsTakenAsTheBackup) {
+  Files(100, 10);
+  const std::string backup = image + ".bak";
+  std::filesystem::create_hard_link(PathFromUtf8(image), PathFromUtf8(backup));
+  const std::string stale = dir / ".image.bin.zarneth-abc123.tmp";
+  WriteBytes(stale, Pattern(10, 4));
+  const RunResult refused = RunJob(InPlace("10"));
+  EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
+  EXPECT_NE(refused.failureReason.find("is the same file, a backup that a stopped run left"),
+            std::string::npos)
+      << refused.failureReason;
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(stale))) << "the stale temporary goes";
+
+  PatchJob job = InPlace("10");
+  job.backup = true;
+  const RunResult result = RunJob(job);
+  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  EXPECT_EQ(result.backupPath, backup);
+  EXPECT_EQ(ReadBytes(backup), imageBytes);
+  EXPECT_EQ(ReadBytes(image),
+            Concat({Slice(imageBytes, 0, 16), transcriptBytes, Slice(imageBytes, 26, 74)}));
+  EXPECT_EQ(std::filesystem::hard_link_count(PathFromUtf8(image)), 1u);
+}
+
+// A name of the longest length a file system takes is written, in place too, with
+// temporaries whose names are cut to fit; a longer one is refused before anything is
+// written.
+TEST_F(ZarnethTest, NamesOfTheLongestLengthAreWrittenAndLongerOnesRefused) {
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named temporaries" : "the system's temporaries");
+    ScopedFaults faults;
+    if (named)
+      faults.NoAnonymousFiles();
+    Files(100, 10);
+    PatchJob copy = Copy("10");
+    copy.destinationPath = dir / std::string(255, 'n');
+    ASSERT_EQ(RunJob(copy).outcome, PatchOutcome::Done);
+    PatchJob inPlace = InPlace("0");
+    inPlace.sourcePath = copy.destinationPath;
+    const RunResult result = RunJob(inPlace);
+    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    EXPECT_EQ(ListFolder(dir.Path()).size(), 3u) << "no temporary left";
+
+    const FolderListing before = ListFolder(dir.Path());
+    copy.destinationPath = dir / std::string(256, 'n');
+    const RunResult refused = RunJob(copy);
+    EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
+    EXPECT_NE(refused.failureReason.find("its name is longer than the 255 characters"),
+              std::string::npos)
+        << refused.failureReason;
+    EXPECT_TRUE(ListFolder(dir.Path()) == before);
+    std::filesystem::remove(PathFromUtf8(dir / std::string(255, 'n')));
+  }
+}
+
+// Without /proc, where an anonymous file cannot be given a name, runs take named
+// temporaries and leave none.
+TEST_F(ZarnethTest, RunsNeedNoProc) {
+  Files(100, 10);
+  const auto code = RunWithoutProc([&] {
+    return RunJob(Copy("10")).outcome == PatchOutcome::Done &&
+                   RunJob(InPlace("10")).outcome == PatchOutcome::Done
+               ? 0
+               : 1;
+  });
+  if (!code)
+    GTEST_SKIP() << "needs a mount namespace of its own (root on POSIX)";
+  EXPECT_EQ(*code, 0);
+  EXPECT_EQ(ReadBytes(destination),
+            Concat({Slice(imageBytes, 0, 16), transcriptBytes, Slice(imageBytes, 26, 74)}));
+  EXPECT_EQ(ListFolder(dir.Path()).size(), 3u) << "no temporary left";
 }
 
 // Longer than Windows' classic limit of 260 characters: every kind of run still works.

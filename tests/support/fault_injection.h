@@ -33,7 +33,8 @@ class ScopedFaults {
 };
 
 // How many of one run's crash points may leave a named temporary for the next run to clean:
-// a death in the instant between naming it and the rename (Linux); on Windows also one
+// when `replaces`, a death in the instant between naming it and the rename (Linux; a new
+// name is given to the anonymous file directly, which leaves none); on Windows also one
 // between its creation and its marking for deletion, and, when `replaces`, one at the
 // closing of the file it replaces, which Windows needs before the rename.
 int DeathsLeavingATemporary(bool replaces);

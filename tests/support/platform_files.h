@@ -41,6 +41,11 @@ bool GiveCapability(const std::string& path);
 // where the caller cannot become another user (POSIX but root, Windows).
 std::optional<int> RunAsAnotherUser(const std::function<int()>& body);
 
+// Runs `body` in a child process that sees an empty /proc, as a container or chroot without
+// one does, and returns its exit code; nothing where that cannot be arranged (POSIX but
+// root, Windows).
+std::optional<int> RunWithoutProc(const std::function<int()>& body);
+
 // Makes a folder shared by all as /tmp is: writable by everyone, sticky; false where the
 // system has no such folders (Windows).
 bool MakeSharedFolder(const std::string& path);

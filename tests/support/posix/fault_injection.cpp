@@ -97,8 +97,8 @@ void ScopedFaults::NoAnonymousFiles() {
   };
 }
 
-int DeathsLeavingATemporary(bool) {
-  return 1;
+int DeathsLeavingATemporary(bool replaces) {
+  return replaces ? 1 : 0;
 }
 
 const int kIoError = EIO;

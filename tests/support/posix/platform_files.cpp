@@ -1,6 +1,7 @@
 #include "platform_files.h"
 
 #include <grp.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -92,19 +93,47 @@ bool GiveCapability(const std::string& path) {
          ::setxattr(path.c_str(), "security.capability", capability, sizeof capability, 0) == 0;
 }
 
-std::optional<int> RunAsAnotherUser(const std::function<int()>& body) {
+namespace {
+
+// Runs `body` in a child process after `prepare`, which returns false when it could not
+// arrange the child's world (exit code 125, reported as nothing); 124 when `body` threw.
+std::optional<int> RunInChild(const std::function<bool()>& prepare,
+                              const std::function<int()>& body) {
   if (::geteuid() != 0)
     return std::nullopt;
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(1234) != 0 || ::setuid(1234) != 0)
-      ::_exit(125);
-    ::_exit(body());
+    // Nothing may leave the child but its exit code: an exception would run the rest of the
+    // test suite a second time there.
+    try {
+      ::_exit(prepare() ? body() : 125);
+    } catch (...) {
+      ::_exit(124);
+    }
   }
   int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) == 125)
     return std::nullopt;
   return WEXITSTATUS(status);
+}
+
+}  // namespace
+
+std::optional<int> RunAsAnotherUser(const std::function<int()>& body) {
+  return RunInChild(
+      [] { return ::setgroups(0, nullptr) == 0 && ::setgid(1234) == 0 && ::setuid(1234) == 0; },
+      body);
+}
+
+std::optional<int> RunWithoutProc(const std::function<int()>& body) {
+  return RunInChild(
+      [] {
+        return ::unshare(CLONE_NEWNS) == 0 &&
+               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("tmpfs", "/proc", "tmpfs", 0, "size=16k") == 0;
+      },
+      body);
 }
 
 bool MakeSharedFolder(const std::string& path) {

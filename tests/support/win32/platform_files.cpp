@@ -53,6 +53,9 @@ bool GiveCapability(const std::string&) {
 std::optional<int> RunAsAnotherUser(const std::function<int()>&) {
   return std::nullopt;
 }
+std::optional<int> RunWithoutProc(const std::function<int()>&) {
+  return std::nullopt;
+}
 
 // The sticky folders of POSIX have no counterpart.
 bool MakeSharedFolder(const std::string&) {
