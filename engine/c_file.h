@@ -82,6 +82,9 @@ class CFile {
   // caller who may not give the file away, an attribute only the superuser may set), empty
   // when all was kept.
   [[nodiscard]] std::string TakeAccessFrom(const CFile& model);
+  // Why a new file could not take this file's access, as TakeAccessFrom would find, told
+  // without trying (for a dry run); empty when it could.
+  [[nodiscard]] std::string WhyAccessCannotBeTaken() const;
 
   bool IsOpen() const { return m_handle != kNoHandle; }
   const std::string& GetFilePath() const { return m_path; }

@@ -18,7 +18,8 @@ RunResult RunCut(const PatchJob& job, RunResult result) {
     return result;
   result.bytesWritten = result.cutLength;
   if (job.dryRun)
-    return DryRunDone(result);
+    return files.Check(destination, job.destinationPath, "destination") ? DryRunDone(result)
+                                                                        : result;
   if (!files.Begin(destination, job.destinationPath, "destination"))
     return result;
   files.WriteAndCommit(destination,

@@ -21,6 +21,14 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
 // UTF-16 units (Windows).
 bool NameFits(const std::string& path);
 
+// Why the caller cannot create a file in `folder` (no write or search permission, a
+// read-only file system), as far as the system says without trying; empty when it can
+// (and always on Windows, whose access lists say it only to a try).
+std::string WhyFolderTakesNoNewFile(const std::string& folder);
+
+// Whether the file system of `folder` gives a file further names (hard links).
+bool FolderHasHardLinks(const std::string& folder);
+
 // Whether anything exists under `path` (a dangling link counts).
 bool PathExists(const std::string& path);
 

@@ -98,6 +98,13 @@ bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char*
   return Fail(CannotPrepare(destination, role, path), whyNot);
 }
 
+bool RunFiles::Check(const SaveFile& destination, const std::string& path, const char* role) {
+  std::string whyNot;
+  if (destination.Check(&whyNot))
+    return true;
+  return Fail(CannotPrepare(destination, role, path), whyNot);
+}
+
 bool RunFiles::FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
                             std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)

@@ -31,6 +31,8 @@ class RunFiles {
 
   // Creates the destination's temporary file; the last step before anything is written.
   bool Begin(SaveFile& destination, const std::string& path, const char* role);
+  // For a dry run: Begin's checks, with its refusals, creating nothing.
+  bool Check(const SaveFile& destination, const std::string& path, const char* role);
 
   // Opens the source for reading and checks that the range of `length` bytes at `start`
   // lies inside it; false with the run failed otherwise.

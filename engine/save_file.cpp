@@ -105,23 +105,55 @@ std::string SaveFile::BackupNameOf(const CFile& file) const {
   return {};
 }
 
+bool SaveFile::RefuseNewFile(std::string* whyNot, const std::string& reason) const {
+  if (!IsInPlace())
+    return Refuse(whyNot, reason);
+  return Refuse(whyNot, "its folder " + QuotedName(FolderOf(m_finalPath)) +
+                            " does not take a new file (" + reason +
+                            "); write a patched copy instead");
+}
+
+bool SaveFile::RefuseAccess(std::string* whyNot, const std::string& notKept) const {
+  return Refuse(whyNot, notKept + (IsInPlace() ? "; write a patched copy instead"
+                                               : "; write the copy under another name"));
+}
+
+bool SaveFile::Check(std::string* whyNot) const {
+  const std::string folder = FolderOf(m_finalPath);
+  if (const std::string why = WhyFolderTakesNoNewFile(folder); !why.empty())
+    return RefuseNewFile(whyNot, why);
+  if (m_existing.IsOpen()) {
+    if (const std::string notKept = m_existing.WhyAccessCannotBeTaken(); !notKept.empty())
+      return RefuseAccess(whyNot, notKept);
+  }
+  return !RefusesBackup(whyNot);
+}
+
+bool SaveFile::RefusesBackup(std::string* whyNot) const {
+  if (!m_keepBackup || !m_existing.IsOpen() || !m_backupPath.empty() ||
+      FolderHasHardLinks(FolderOf(m_finalPath)))
+    return false;
+  Refuse(whyNot,
+         "its file system does not give a file a second name (a hard link), which the backup is");
+  return true;
+}
+
 bool SaveFile::Begin(std::string* whyNot) {
+  // A backup the file system cannot make is refused before anything is written.
+  if (RefusesBackup(whyNot))
+    return false;
   RemoveStaleTemporaries(m_finalPath);
   const bool replaces = m_existing.IsOpen();
-  if (!m_temp.Create(m_finalPath, replaces ? 0600 : 0666, whyNot)) {
-    if (IsInPlace() && whyNot)
-      *whyNot = "its folder " + QuotedName(FolderOf(m_finalPath)) + " does not take a new file (" +
-                *whyNot + "); write a patched copy instead";
-    return false;
-  }
+  std::string why;
+  if (!m_temp.Create(m_finalPath, replaces ? 0600 : 0666, &why))
+    return RefuseNewFile(whyNot, why);
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
   if (replaces) {
     const std::string notKept = m_temp.File().TakeAccessFrom(m_existing);
     if (!notKept.empty()) {
       m_temp.Discard();
-      return Refuse(whyNot, notKept + (IsInPlace() ? "; write a patched copy instead"
-                                                   : "; write the copy under another name"));
+      return RefuseAccess(whyNot, notKept);
     }
   }
   return true;

@@ -41,6 +41,11 @@ class SaveFile {
   // this run's own with the existing file's owner, mode and extended attributes.
   bool Begin(std::string* whyNot);
 
+  // What Begin checks, made without creating or changing anything, for a dry run: that the
+  // folder takes a new file, that the existing file's owner and attributes can be kept, that
+  // the file system can give a backup its name.
+  bool Check(std::string* whyNot) const;
+
   // The temporary file to write, from Begin on.
   CFile& File() { return m_temp.File(); }
 
@@ -60,6 +65,11 @@ class SaveFile {
   std::string Commit();
 
  private:
+  // Begin's and Check's refusals: the folder takes no new file, the access cannot be kept.
+  bool RefuseNewFile(std::string* whyNot, const std::string& reason) const;
+  bool RefuseAccess(std::string* whyNot, const std::string& notKept) const;
+  // True, with the reason, when a backup is asked for that the file system cannot name.
+  bool RefusesBackup(std::string* whyNot) const;
   // The backup names in the order they are taken: "<image>.bak", "<image>.bak.1", ...
   static constexpr int kBackupNames = 1000;
   std::string BackupName(int number) const;

@@ -68,7 +68,7 @@ RunResult RunZarneth(const PatchJob& job, RunResult result) {
     return result;
   result.bytesWritten = job.createNewFile ? *sourceLength : *transcriptLength;
   if (job.dryRun)
-    return DryRunDone(result);
+    return files.Check(destination, destinationPath, role) ? DryRunDone(result) : result;
   if (!files.Begin(destination, destinationPath, role))
     return result;
 

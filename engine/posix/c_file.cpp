@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -62,6 +63,26 @@ std::vector<char> AttributeNames(const CFile& file) {
 // (security.capability, CAP_SETFCAP) and the trusted namespace (CAP_SYS_ADMIN).
 bool NeedsPrivilege(const char* name) {
   return std::strncmp(name, "security.", 9) == 0 || std::strncmp(name, "trusted.", 8) == 0;
+}
+
+const char* const kOtherOwnerReason =
+    "it belongs to another user or group, and only they or the superuser can keep it theirs "
+    "when it is written anew";
+
+std::string PrivilegedAttributeReason(const std::string& name) {
+  return "its extended attribute " + name +
+         " (file capabilities or a trusted attribute) can be given to a new file only by the "
+         "superuser";
+}
+
+// Whether the caller may give a file to `group`: their own group or a further one.
+bool IsCallersGroup(gid_t group) {
+  if (group == ::getegid())
+    return true;
+  std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+  const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+  return std::find(groups.begin(), groups.begin() + std::max(count, 0), group) !=
+         groups.begin() + std::max(count, 0);
 }
 
 // Every extended attribute of `from` onto `to`: ACLs (system.posix_acl_access), user,
@@ -242,6 +263,19 @@ bool CFile::IsReadOnly() const {
   return (Status(*this, "get the permissions of").st_mode & 0222) == 0;
 }
 
+std::string CFile::WhyAccessCannotBeTaken() const {
+  if (::geteuid() == 0)
+    return {};
+  const struct stat info = Status(*this, "get the owner of");
+  if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
+    return kOtherOwnerReason;
+  const std::vector<char> names = AttributeNames(*this);
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1)
+    if (NeedsPrivilege(&names[at]))
+      return PrivilegedAttributeReason(&names[at]);
+  return {};
+}
+
 std::string CFile::TakeAccessFrom(const CFile& model) {
   const struct stat info = Status(model, "get the permissions of");
   // The owner and group always: a new file in a set-group-ID folder has the folder's group,
@@ -250,15 +284,12 @@ std::string CFile::TakeAccessFrom(const CFile& model) {
   if (sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
     if (errno != EPERM)
       Fail("set the owner of", errno);
-    return "it belongs to another user or group, and only they or the superuser can keep it "
-           "theirs when it is written anew";
+    return kOtherOwnerReason;
   }
   // After the change of owner, which clears set-id bits and file capabilities.
   const std::string notSet = CopyExtendedAttributes(model, *this);
   if (!notSet.empty())
-    return "its extended attribute " + notSet +
-           " (file capabilities or a trusted attribute) can be given to a new file only by "
-           "the superuser";
+    return PrivilegedAttributeReason(notSet);
   // The mode last: setting an access list changes the group bits, and the mode's set-id
   // bits would not survive the change of owner.
   if (sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)

@@ -72,6 +72,18 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   return Refused(whyNot, SystemErrorText(ELOOP));
 }
 
+std::string WhyFolderTakesNoNewFile(const std::string& folder) {
+  // With the effective ids, as the creation of the file would be checked.
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+    return {};
+  return SystemErrorText(errno);
+}
+
+bool FolderHasHardLinks(const std::string& folder) {
+  // vfat and its kin say that a file has at most one name.
+  return ::pathconf(folder.c_str(), _PC_LINK_MAX) != 1;
+}
+
 bool NameFits(const std::string& path) {
   return NameOf(path).size() <= kMaxNameBytes;
 }

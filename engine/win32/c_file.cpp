@@ -241,6 +241,11 @@ bool CFile::IsReadOnly() const {
   return (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+// A new file here keeps what the system lets the caller set and refuses nothing.
+std::string CFile::WhyAccessCannotBeTaken() const {
+  return {};
+}
+
 std::string CFile::TakeAccessFrom(const CFile& model) {
   // The attributes come with the final name (TemporaryFile::GiveName); until then the file
   // stays hidden. The access list comes where the system lets the caller set it.

@@ -78,6 +78,19 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   return Utf8FromWide(WithoutLongPrefix(final));
 }
 
+std::string WhyFolderTakesNoNewFile(const std::string&) {
+  return {};
+}
+
+bool FolderHasHardLinks(const std::string& folder) {
+  std::wstring volume(MAX_PATH + 1, L'\0');
+  DWORD flags = 0;
+  if (!::GetVolumePathNameW(WideFromUtf8(folder).c_str(), volume.data(), MAX_PATH + 1) ||
+      !::GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    return true;  // unknown: the link itself will tell
+  return (flags & FILE_SUPPORTS_HARD_LINKS) != 0;
+}
+
 bool NameFits(const std::string& path) {
   return WideFromUtf8(NameOf(path)).size() <= 255;
 }

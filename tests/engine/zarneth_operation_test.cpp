@@ -143,6 +143,42 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
   EXPECT_EQ(AccessOf(copy.destinationPath), rootsAccess);
 }
 
+// A dry run refuses, in the same words, what the real run refuses an ordinary user: an image
+// in a folder they cannot write, and a writable image of another user's.
+TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
+  const std::string theirs = dir / "theirs";
+  std::filesystem::create_directory(theirs);
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+  Files(100, 10);
+  std::filesystem::permissions(transcript, std::filesystem::perms(0644));
+  PatchJob inRootsFolder = InPlace("10");
+  inRootsFolder.sourcePath = dir / "users.bin";
+  WriteBytes(inRootsFolder.sourcePath, imageBytes);
+  if (!GiveToAnotherUser(theirs) || !GiveToAnotherUser(inRootsFolder.sourcePath))
+    GTEST_SKIP() << "needs the right to become another user (root on POSIX)";
+  PatchJob rootsImage = InPlace("10");
+  rootsImage.sourcePath = theirs + "/roots.bin";
+  WriteBytes(rootsImage.sourcePath, imageBytes);
+  std::filesystem::permissions(rootsImage.sourcePath, std::filesystem::perms(0666));
+  for (const PatchJob& job : {inRootsFolder, rootsImage}) {
+    SCOPED_TRACE(job.sourcePath);
+    PatchJob dry = job;
+    dry.dryRun = true;
+    const FolderListing before = ListFolder(dir.Path());
+    EXPECT_EQ(RunAsAnotherUser([&] {
+                const RunResult dryResult = RunJob(dry);
+                const RunResult realResult = RunJob(job);
+                return dryResult.outcome == PatchOutcome::Failed &&
+                               realResult.outcome == PatchOutcome::Failed &&
+                               dryResult.failureReason == realResult.failureReason
+                           ? 0
+                           : 1;
+              }),
+              0);
+    EXPECT_TRUE(ListFolder(dir.Path()) == before);
+  }
+}
+
 // A run stopped in the instant between naming the backup and the rename leaves the backup
 // as a second name of the unchanged image (and maybe a temporary): the next run asked for a
 // backup takes that name as its backup; one not asked says what the name is.
