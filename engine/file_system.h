@@ -10,12 +10,18 @@
 
 namespace zarneth {
 
-// The path of the file a name leads to, following a symbolic link (and a link it leads to)
-// only where the kernel's protected-symlink rule lets the caller follow it, whatever the
-// machine's setting: in a sticky folder writable by all, only a link owned by the caller
-// or by the folder's owner. For a name that does not exist yet, the name itself. None,
-// with the reason in `whyNot`, for a link the rule refuses and for a dangling link.
+// The path of the file a name leads to, following each symbolic link on the way, in the
+// folder part as at the end, only where the kernel's protected-symlink rule lets the caller
+// follow it, whatever the machine's setting: in a sticky folder writable by all, only a link
+// owned by the caller or by the folder's owner. The result holds no link. For a name that
+// does not exist yet, the name itself. None, with the reason in `whyNot`, for a link the
+// rule refuses and for a dangling link.
 std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot);
+
+// The same for a file to open: every link on the way, in the folder part too, checked by
+// that rule and replaced by what it leads to; a final link to nothing is left for the open
+// to report as a missing file. Windows: the path as it is.
+std::optional<std::string> PathWithoutLinks(const std::string& path, std::string* whyNot);
 
 // Whether `path`'s last component is short enough for a file name: 255 bytes (POSIX), 255
 // UTF-16 units (Windows).

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "file_system.h"
 #include "posix_calls.h"
 
 namespace zarneth {
@@ -139,12 +140,20 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   const bool writes = holding == Holding::Write;
   // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
   // and on a regular file the flag changes nothing.
+  // Links are followed only as far as the protected-symlink rule allows, in the folder part
+  // as at the end; then the path is opened following none, so that no link put on the way
+  // since is followed. A noFollow open takes a path resolved already and refuses a link.
   const bool noLink = (flags & noFollow) != 0;
-  const int fd = sys::Open(path.c_str(), (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY |
-                                             O_NONBLOCK | (noLink ? O_NOFOLLOW : 0));
+  std::optional<std::string> resolved = path;
+  if (!noLink && !(resolved = PathWithoutLinks(path, whyNot)))
+    return false;
+  const int fd = sys::OpenNoLinks(resolved->c_str(),
+                                  (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    if (noLink && errno == ELOOP)
-      return Refuse(whyNot, "it is a symbolic link, not the file itself");
+    if (errno == ELOOP)
+      return Refuse(whyNot, noLink ? "it is a symbolic link, not the file itself"
+                                   : "a symbolic link took the place of a folder or of the file "
+                                     "on its way while it was opened");
     return Refuse(whyNot, SystemErrorText(errno));
   }
   return Adopt(fd, path, holding, whyNot);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -44,32 +45,97 @@ std::optional<std::string> LinkTarget(const std::string& link) {
 
 }  // namespace
 
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
-  std::string current = path;
-  for (int hop = 0; hop <= kMaxLinks; ++hop) {
-    struct stat link {};
-    if (::lstat(current.c_str(), &link) != 0) {
-      if (hop > 0 && errno == ENOENT)
-        return Refused(whyNot, "it is a symbolic link to a file that does not exist");
-      return current;  // a new name, or an error the open reports in its own words
+namespace {
+
+// The components of `path`, in order; "." and empty ones dropped.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t end = std::min(path.find('/', at), path.size());
+    std::string part = path.substr(at, end - at);
+    if (!part.empty() && part != ".")
+      parts.push_back(std::move(part));
+    at = end + 1;
+  }
+  return parts;
+}
+
+std::string Joined(const std::string& folder, const std::string& name) {
+  if (folder.empty())
+    return name;
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// `path` with every symbolic link on its way replaced by what it leads to, each checked
+// against the protected-symlink rule in its own folder. `danglingRefused`: a final link to
+// nothing is refused (a destination), or left for the open to report as missing.
+std::optional<std::string> Resolve(const std::string& path, std::string* whyNot,
+                                   bool danglingRefused) {
+  // Components still to walk, the last at the front of the list's end: popped from the back.
+  std::vector<std::string> left = Components(path);
+  std::reverse(left.begin(), left.end());
+  std::string resolved = path.starts_with('/') ? "/" : "";
+  int links = 0;
+  bool finalLinkFollowed = false;
+  while (!left.empty()) {
+    const std::string part = left.back();
+    left.pop_back();
+    if (part == "..") {
+      // `resolved` holds no link, so its parent by name is its parent on the disk.
+      if (resolved.empty() || NameOf(resolved) == "..")
+        resolved = Joined(resolved, "..");
+      else if (resolved != "/")
+        resolved = resolved.find('/') == std::string::npos ? "" : FolderOf(resolved);
+      continue;
     }
-    if (!S_ISLNK(link.st_mode))
-      return current;
-    const std::string folder = FolderOf(current);
+    const std::string candidate = Joined(resolved, part);
+    struct stat link {};
+    if (::lstat(candidate.c_str(), &link) != 0) {
+      if (left.empty() && errno == ENOENT && finalLinkFollowed && danglingRefused)
+        return Refused(whyNot, "it is a symbolic link to a file that does not exist");
+      // A new name, or an error the open reports in its own words.
+      std::string rest = candidate;
+      for (auto it = left.rbegin(); it != left.rend(); ++it)
+        rest = Joined(rest, *it);
+      return rest;
+    }
+    if (!S_ISLNK(link.st_mode)) {
+      resolved = candidate;
+      continue;
+    }
+    if (++links > kMaxLinks)
+      return Refused(whyNot, SystemErrorText(ELOOP));
+    const std::string folder = resolved.empty() ? "." : resolved;
     struct stat folderInfo {};
     if (::stat(folder.c_str(), &folderInfo) != 0)
       return Refused(whyNot, SystemErrorText(errno));
     if (!MayFollow(link, folderInfo))
-      return Refused(whyNot, (hop == 0 ? std::string("it is a symbolic link")
-                                       : "it leads to the symbolic link " + QuotedName(current)) +
+      return Refused(whyNot, (candidate == path
+                                  ? std::string("it is a symbolic link")
+                                  : "it leads through the symbolic link " + QuotedName(candidate)) +
                                  " in a folder shared by all, owned by another user; the "
                                  "system follows such links only for their owner");
-    const auto target = LinkTarget(current);
+    const auto target = LinkTarget(candidate);
     if (!target)
       return Refused(whyNot, SystemErrorText(errno));
-    current = target->starts_with('/') || folder == "." ? *target : folder + "/" + *target;
+    finalLinkFollowed = left.empty();
+    std::vector<std::string> more = Components(*target);
+    left.insert(left.end(), more.rbegin(), more.rend());
+    if (target->starts_with('/'))
+      resolved = "/";
   }
-  return Refused(whyNot, SystemErrorText(ELOOP));
+  return resolved.empty() ? std::string(".") : resolved;
+}
+
+}  // namespace
+
+std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
+  return Resolve(path, whyNot, true);
+}
+
+std::optional<std::string> PathWithoutLinks(const std::string& path, std::string* whyNot) {
+  return Resolve(path, whyNot, false);
 }
 
 std::string WhyFolderTakesNoNewFile(const std::string& folder) {

@@ -1,11 +1,14 @@
 #include "posix_calls.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/file.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 namespace zarneth {
@@ -29,6 +32,19 @@ const char* const kSyncCallName = "fsync";
 PosixCalls& ActivePosixCalls() {
   static PosixCalls calls{
       [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+      [](const char* path, int flags, mode_t mode) {
+        // openat2 refuses a link that took the place of a folder on the way after the path
+        // was resolved; before Linux 5.6 (or under a filter that forbids it) only the last
+        // component is guarded.
+        open_how how{};
+        how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW);
+        how.mode = (flags & O_CREAT) != 0 ? mode : 0;
+        how.resolve = RESOLVE_NO_SYMLINKS;
+        const long fd = ::syscall(SYS_openat2, AT_FDCWD, path, &how, sizeof how);
+        if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+          return ::open(path, flags | O_NOFOLLOW, mode);
+        return static_cast<int>(fd);
+      },
       ::close,
       ::flock,
       ::read,
@@ -74,6 +90,9 @@ auto Through(const char* name, Call call) -> decltype(call()) {
 
 int Open(const char* path, int flags, mode_t mode) {
   return Through("open", [&] { return Calls().open(path, flags, mode); });
+}
+int OpenNoLinks(const char* path, int flags, mode_t mode) {
+  return Through("open", [&] { return Calls().openNoLinks(path, flags, mode); });
 }
 int Close(int fd) {
   // A close the hook refuses still closes, as a failing close(2) does on Linux.

@@ -14,6 +14,8 @@ namespace zarneth {
 // conflict; the SystemCallHook runs before each of them.
 struct PosixCalls {
   int (*open)(const char* path, int flags, mode_t mode);
+  // open that follows no symbolic link anywhere in `path` (ELOOP).
+  int (*openNoLinks)(const char* path, int flags, mode_t mode);
   int (*close)(int fd);
   int (*flock)(int fd, int operation);
   ssize_t (*read)(int fd, void* buffer, std::size_t count);
@@ -41,6 +43,7 @@ PosixCalls& ActivePosixCalls();
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {
 int Open(const char* path, int flags, mode_t mode = 0);
+int OpenNoLinks(const char* path, int flags, mode_t mode = 0);
 int Close(int fd);
 int Flock(int fd, int operation);
 ssize_t Read(int fd, void* buffer, std::size_t count);

@@ -91,6 +91,12 @@ bool FolderHasHardLinks(const std::string& folder) {
   return (flags & FILE_SUPPORTS_HARD_LINKS) != 0;
 }
 
+// Windows' links (junctions, symbolic links) are followed as the system follows them; the
+// sticky shared folders the rule guards do not exist here.
+std::optional<std::string> PathWithoutLinks(const std::string& path, std::string*) {
+  return path;
+}
+
 bool NameFits(const std::string& path) {
   return WideFromUtf8(NameOf(path)).size() <= 255;
 }

@@ -108,6 +108,21 @@ TEST_F(TrustTest, LinksInASharedFolderAreFollowedOnlyAsTheSystemWould) {
   inPlace.sourcePath = planted;
   for (const PatchJob& job : {copy, cut, inPlace})
     ExpectRefused(job, refusal);
+  // A planted link to a folder, in the folder part of a path, for every role: a destination
+  // through it, and a source or a transcript read through it.
+  const std::string real = dir / "real";
+  std::filesystem::create_directory(real);
+  WriteBytes(real + "/secret.bin", Pattern(100, 7));
+  ASSERT_TRUE(MakeSymlink(real, shared + "/build") && GiveToAnotherUser(shared + "/build"));
+  PatchJob throughDestination = Cut("0", "F");
+  throughDestination.destinationPath = shared + "/build/secret.bin";
+  PatchJob throughSource = Cut("0", "F");
+  throughSource.sourcePath = shared + "/build/secret.bin";
+  PatchJob throughTranscript = Copy("10");
+  throughTranscript.transcriptPath = shared + "/build/secret.bin";
+  for (const PatchJob& job : {throughDestination, throughSource, throughTranscript})
+    ExpectRefused(job, refusal);
+  EXPECT_EQ(ReadBytes(real + "/secret.bin"), Pattern(100, 7));
   PatchJob mine = InPlace("10");
   mine.sourcePath = shared + "/mine";
   EXPECT_EQ(RunJob(mine).outcome, PatchOutcome::Done) << "the caller's own link is followed";
