@@ -50,8 +50,9 @@ class CDialog : public CWnd {
   void InitModalIndirect(DialogTemplate dialogTemplate);
   void EndDialog(int result);
 
-  // The window menu (Minimize, Close, and whatever the dialog appends). `revert` is accepted
-  // for familiarity; the menu is never reset. Null when the template has no WS_SYSMENU.
+  // The window menu (Minimize, Close, and whatever the dialog appends). `revert` true resets
+  // it to the system's own entries where the system keeps one (Win32); the Qt backend's menu
+  // is the dialog's own and is never reset. Null when the template has no WS_SYSMENU.
   CMenu* GetSystemMenu(bool revert);
 
   void SetIcon(HICON icon, bool bigIcon);

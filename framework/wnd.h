@@ -63,6 +63,8 @@ class CComboBox : public CWnd {
  public:
   int SetCurSel(int index);  // returns the index, or CB_ERR when out of range (clears it)
   int GetCurSel() const;     // CB_ERR when nothing is selected
+  // The text of the list's item `index`; empty for an index out of range.
+  std::string GetLBText(int index) const;
 };
 
 class CDialog;

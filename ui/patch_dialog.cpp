@@ -83,9 +83,10 @@ bool CPatchDialog::OnInitDialog() {
 
   // Selecting sends no notification, so the first row's addresses are written here.
   m_comboModel.SetCurSel(0);
-  const ModelPreset first = *LookupPreset(0);
-  m_editStart.SetWindowText(first.StartText());
-  m_editEnd.SetWindowText(first.EndText());
+  if (const auto first = SelectedPreset()) {
+    m_editStart.SetWindowText(first->StartText());
+    m_editEnd.SetWindowText(first->EndText());
+  }
 
   SetWindowText(kCaptionZarnethMode);
   return true;  // focus goes to the first tab stop, the model list
@@ -111,11 +112,18 @@ void CPatchDialog::OnToggleCreateNew() {
 }
 
 void CPatchDialog::OnModelSelected() {
-  if (const auto preset = LookupPreset(m_comboModel.GetCurSel())) {
+  if (const auto preset = SelectedPreset()) {
     m_editStart.SetWindowText(preset->StartText());
     m_editEnd.SetWindowText(preset->EndText());
   }
   m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
+}
+
+std::optional<ModelPreset> CPatchDialog::SelectedPreset() const {
+  const int row = m_comboModel.GetCurSel();
+  if (row == fw::CB_ERR)
+    return std::nullopt;
+  return FindModel(m_comboModel.GetLBText(row));
 }
 
 void CPatchDialog::BrowseInto(bool openFileDialog, CEdit& target) {
@@ -169,7 +177,7 @@ void CPatchDialog::OnDo() {
   // With the model's own start the engine refuses a transcript longer than the model's block;
   // the user is asked before anything is written.
   if (m_zarnethMode) {
-    if (const auto preset = LookupPreset(m_comboModel.GetCurSel()))
+    if (const auto preset = SelectedPreset())
       job.model = std::string(preset->model);
   }
 

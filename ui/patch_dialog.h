@@ -7,9 +7,11 @@
 // dialog. Model picks fill the address fields from the engine's preset table.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "dialog.h"
+#include "model_presets.h"
 #include "patch_job.h"
 
 namespace zarneth {
@@ -62,6 +64,9 @@ class CPatchDialog : public fw::CDialog {
   // Asks whether to write a transcript that the run refused for overrunning the model's
   // block; true for Yes.
   static bool AskToOverrun(const PatchJob& job, const RunResult& refused);
+  // The preset of the model the list shows, found by its text: the list sorts its items, so
+  // its order need not be the table's.
+  std::optional<ModelPreset> SelectedPreset() const;
 };
 
 }  // namespace zarneth

@@ -27,7 +27,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
       // The process ends when this returns: give the run the few seconds the system allows
-      // to reach its safe point and undo what it started.
+      // to reach its safe point, where it stops with every file as it was.
       RequestStop(kConsoleClosed);
       ::Sleep(INFINITE);
       return TRUE;

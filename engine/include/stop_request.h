@@ -5,8 +5,8 @@
 namespace zarneth {
 
 // A request from outside the run (a signal, a closing window) to stop at the next safe
-// point. The run then undoes what it started and ends with RunStopped. Safe to call from a
-// signal handler.
+// point. The run then stops before its commit, with every file as it was, and ends with
+// RunStopped. Safe to call from a signal handler.
 void RequestStop(int signalNumber);
 // The signal number given to RequestStop, or 0 while no stop is requested.
 int StopRequested();

@@ -9,8 +9,9 @@
 namespace zarneth {
 namespace {
 
-// A handle for asking about a file or folder without reading it or standing in anyone's way;
-// with `flags` FILE_FLAG_OPEN_REPARSE_POINT, about a link itself.
+// A handle on a file or folder that stands in no one's way (every sharing allowed): with no
+// `access`, for asking about it without reading it; with GENERIC_WRITE, for flushing a
+// folder. With `flags` FILE_FLAG_OPEN_REPARSE_POINT, about a link itself.
 HANDLE OpenToAsk(const std::wstring& path, DWORD access = 0, DWORD flags = 0) {
   return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);

@@ -100,4 +100,9 @@ int CComboBox::GetCurSel() const {
   return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
 }
 
+std::string CComboBox::GetLBText(int index) const {
+  auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd));
+  return combo ? combo->itemText(index).toStdString() : std::string();
+}
+
 }  // namespace zarneth::fw

@@ -105,4 +105,18 @@ int CComboBox::GetCurSel() const {
   return m_hWnd ? static_cast<int>(::SendMessageW(HwndOf(m_hWnd), CB_GETCURSEL, 0, 0)) : CB_ERR;
 }
 
+std::string CComboBox::GetLBText(int index) const {
+  if (!m_hWnd)
+    return {};
+  const auto length =
+      ::SendMessageW(HwndOf(m_hWnd), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR)
+    return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto got = ::SendMessageW(HwndOf(m_hWnd), CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                  reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
+  return Utf8FromWide(text);
+}
+
 }  // namespace zarneth::fw
