@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <cstdlib>
 #include <iostream>
+#include <string_view>
 
 namespace zarneth::fw {
 
@@ -28,6 +30,27 @@ bool NoDisplay() {
          qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+std::string programName;
+std::string firstPlatformWarning;
+
+// While the application starts: keeps Qt's first word on its platform plugin ("could not
+// connect to display :99") and turns the fatal end that follows into the program's own line.
+void ReportPlatformFailure(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  const bool platform =
+      context.category && std::string_view(context.category).starts_with("qt.qpa");
+  if (type == QtFatalMsg) {
+    const std::string reason =
+        firstPlatformWarning.empty() ? message.toStdString() : firstPlatformWarning;
+    std::cerr << programName << ": cannot open a window: " << reason << "\n";
+    std::_Exit(1);
+  }
+  if (platform && firstPlatformWarning.empty())
+    firstPlatformWarning = message.toStdString();
+  else if (!platform)
+    std::cerr << message.toStdString() << "\n";
+}
+
 }  // namespace
 
 void AfxSetDesktopEntry(const std::string& name) {
@@ -40,7 +63,12 @@ int AfxWinMain(int argc, char** argv) {
     std::cerr << program << ": cannot open a window: no display\n";
     return 1;
   }
+  // A display that is named but cannot be opened ends Qt with an abort and five lines; the
+  // program says it in one line instead, with the reason Qt gave first, and exits 1.
+  programName = argc > 0 ? QFileInfo(argv[0]).fileName().toStdString() : "";
+  qInstallMessageHandler(ReportPlatformFailure);
   QApplication application(argc, argv);
+  qInstallMessageHandler(nullptr);
   CWinApp* app = AfxGetApp();
   if (!app)
     return 1;

@@ -24,5 +24,10 @@ if [[ "${program[*]}" != *wine* ]]; then
   nodisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "${program[@]}" 2>&1) && code=0 || code=$?
   [ "$code" -eq 1 ] || { echo "no display gave exit code $code: $nodisplay"; exit 1; }
   [ "$nodisplay" = "zarneth: cannot open a window: no display" ] || { echo "bad: $nodisplay"; exit 1; }
+  # A display that is named but cannot be opened: the same one line, with Qt's reason.
+  stale=$(env -u WAYLAND_DISPLAY DISPLAY=:9876 QT_QPA_PLATFORM=xcb "${program[@]}" 2>&1) && code=0 || code=$?
+  [ "$code" -eq 1 ] || { echo "a stale display gave exit code $code: $stale"; exit 1; }
+  [ "$stale" = "zarneth: cannot open a window: could not connect to display :9876" ] ||
+    { echo "bad: $stale"; exit 1; }
 fi
 echo "--version and --help answered without a window, others refused"
