@@ -20,11 +20,6 @@ namespace {
 
 constexpr const char* kProgram = "zarneth-cli";
 
-int UsageError(std::ostream& err, const std::string& message) {
-  err << kProgram << ": " << message << "\nTry 'zarneth-cli --help' for more information.\n";
-  return kExitUsage;
-}
-
 // Runs the job and turns its result into the one line and the exit code a script sees.
 // `report`, for a Done run, prints its line and gives the exit code; the done line of a
 // run that writes by default.
@@ -91,18 +86,27 @@ bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
 
 }  // namespace
 
+int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
+  const std::string help =
+      command.empty() ? "zarneth-cli --help" : "zarneth-cli " + command + " --help";
+  err << kProgram << ": " << message << "\nTry '" << help << "' for more information.\n";
+  return kExitUsage;
+}
+
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
-    return UsageError(err, "patch: give exactly one of --output FILE or --in-place");
+    return UsageError(err, "patch: give exactly one of --output FILE or --in-place", "patch");
   if (options.backup && !options.inPlace)
-    return UsageError(err, "patch: --backup keeps the image as it was; it is for --in-place");
+    return UsageError(err, "patch: --backup keeps the image as it was; it is for --in-place",
+                      "patch");
   if (options.inPlace && options.noClobber)
     return UsageError(err,
                       "patch: --no-clobber keeps an existing --output FILE; it has no "
-                      "meaning with --in-place");
+                      "meaning with --in-place",
+                      "patch");
   PatchJob job = JobFrom(PatchMode::Zarneth, options);
   if (!Addresses(options, false, job))
-    return UsageError(err, "patch: give --start HEX or --model NAME");
+    return UsageError(err, "patch: give --start HEX or --model NAME", "patch");
   job.createNewFile = !options.inPlace;
   return Execute(job, options.quiet, out, err);
 }
@@ -110,7 +114,7 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Cut, options);
   if (!Addresses(options, true, job))
-    return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX");
+    return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX", "cut");
 
   return Execute(job, options.quiet, out, err);
 }
@@ -118,27 +122,32 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Verify, options);
   if (!Addresses(options, false, job))
-    return UsageError(err, "verify: give --start HEX or --model NAME");
-  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+    return UsageError(err, "verify: give --start HEX or --model NAME", "verify");
+  bool compared = false;
+  const int code = Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+    compared = true;
     const std::string what = QuotedName(job.sourcePath) + " at " + HexText(result.start);
     if (result.differingBytes == 0) {
       if (!options.quiet)
         out << what << " holds " << QuotedName(job.transcriptPath) << ": " << result.cutLength
             << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
-      return int{kExitDone};
+      return int{kVerifyHolds};
     }
-    out << what << " differs from " << QuotedName(job.transcriptPath) << ": "
-        << result.differingBytes << " of " << result.cutLength << " bytes, the first at "
-        << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
-        << " in the image, " << CrcText(result.crc) << " in the transcript\n";
-    return int{kExitFailed};
+    if (!options.quiet)
+      out << what << " differs from " << QuotedName(job.transcriptPath) << ": "
+          << result.differingBytes << " of " << result.cutLength << " bytes, the first at "
+          << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
+          << " in the image, " << CrcText(result.crc) << " in the transcript\n";
+    return int{kVerifyDiffers};
   });
+  // What could not be compared is trouble, not a difference; a stop keeps its own code.
+  return compared || code >= kExitSignal ? code : int{kVerifyTrouble};
 }
 
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Show, options);
   if (!Addresses(options, true, job))
-    return UsageError(err, "show: give --model NAME, or both --start HEX and --end HEX");
+    return UsageError(err, "show: give --model NAME, or both --start HEX and --end HEX", "show");
   HexDump dump(out);
   if (!options.crcOnly)
     job.sink = [&dump](std::uint64_t address, std::span<const unsigned char> bytes) {

@@ -22,6 +22,10 @@ struct CommandOptions {
   bool backup = false;
 };
 
+// A mistake on the command line: the message, then where the help is (the command's own
+// when one was named), on `err`; returns kExitUsage.
+int UsageError(std::ostream& err, const std::string& message, const std::string& command = {});
+
 // Each returns the process's exit code; `out` gets the done line, `err` everything else.
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);

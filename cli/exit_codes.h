@@ -12,4 +12,12 @@ enum ExitCode : int {
   kExitSignal = 128,     // plus the signal's number: stopped by SIGHUP, SIGINT or SIGTERM
 };
 
+// verify's own, as cmp's: the image holds the transcript, differs from it, or could not be
+// compared with it (a usage error, a refused or failing file).
+enum VerifyExitCode : int {
+  kVerifyHolds = 0,
+  kVerifyDiffers = 1,
+  kVerifyTrouble = 2,
+};
+
 }  // namespace zarneth::cli

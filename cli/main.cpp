@@ -47,11 +47,6 @@ const CLI::Validator kModel(
     },
     "NAME", "model");
 
-int UsageError(const std::string& message) {
-  std::cerr << "zarneth-cli: " << message << "\nTry 'zarneth-cli --help' for more information.\n";
-  return zarneth::cli::kExitUsage;
-}
-
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
   command.add_option("--model", options.model, "Take the addresses of this firmware version")
       ->check(kModel);
@@ -105,7 +100,11 @@ void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
       ->required()
       ->check(kPath);
   AddModelAndStart(verify, options);
-  verify.add_flag("-q,--quiet", options.quiet, "Print nothing when the image holds it");
+  verify.add_flag("-q,--quiet", options.quiet, "Print nothing; the exit code says it");
+  verify.footer(
+      "verify exits 0 when the image holds the transcript, 1 when it differs, 2 when "
+      "they could not be\ncompared (a usage error, a missing or unreadable file).\n" +
+      verify.get_footer());
 }
 
 void AddShowOptions(CLI::App& show, CommandOptions& options) {
@@ -189,9 +188,16 @@ int main(int argc, char** argv) {
       "or cuts an address range out of an image into a file of its own.",
       "zarneth-cli"};
   CommandOptions options;
-  BuildApp(app, options, NamedCommand(arguments));
+  const std::string named = NamedCommand(arguments);
+  BuildApp(app, options, named);
+  // Usage errors point to the named command's own help, where its options are listed.
+  const bool known = std::any_of(std::begin(kCommands), std::end(kCommands),
+                                 [&](const Command& c) { return named == c.name; });
+  const auto usageError = [&](const std::string& message) {
+    return zarneth::cli::UsageError(std::cerr, message, known ? named : std::string());
+  };
   if (const auto mistake = zarneth::cli::UsageMistake(app, arguments))
-    return UsageError(*mistake);
+    return usageError(*mistake);
   try {
     // CLI11 takes the arguments last first.
     std::reverse(arguments.begin(), arguments.end());
@@ -203,7 +209,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    return UsageError(zarneth::cli::UsageMessage(e));
+    return usageError(zarneth::cli::UsageMessage(e));
   }
 
   for (const Command& command : kCommands)

@@ -43,10 +43,18 @@ _zarneth_cli() {
     models) words="--help" ;;
     *) words="patch cut verify show models --help --version --quiet" ;;
   esac
-  # An option already on the line is not offered again.
-  local given word kept=""
+  # An option already on the line is not offered again, nor one that goes only with its
+  # opposite: patch writes either a copy (--output, --no-clobber) or in place (--in-place,
+  # --backup).
+  local given word kept="" excluded=""
+  for given in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+    case ${given%%=*} in
+      --in-place | --backup) excluded+=" --output --no-clobber" ;;
+      --output | --no-clobber) [ "$command" = patch ] && excluded+=" --in-place --backup" ;;
+    esac
+  done
   for word in $words; do
-    for given in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+    for given in "${COMP_WORDS[@]:1:COMP_CWORD-1}" $excluded; do
       [ "${given%%=*}" = "$word" ] && continue 2
     done
     kept+="$word "
