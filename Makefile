@@ -26,10 +26,16 @@ run: build
 	build/bin/zarneth
 
 # The programs, manual pages, completion, desktop entry, icons, README and LICENSE under
-# $(DESTDIR)$(PREFIX); the Debian-format copyright and changelog only go into the package.
-install: build
-	DESTDIR=$(DESTDIR) cmake --install build --prefix $(PREFIX) --component Unspecified
-	DESTDIR=$(DESTDIR) cmake --install build --prefix $(PREFIX) --component licence
+# $(DESTDIR)$(PREFIX), from an optimised build with the distribution's hardening flags and
+# nothing of the tests, in a build folder of its own outside the tree (INSTALL_BUILD), so
+# that `sudo make install` leaves no file of root's in it. The Debian-format copyright and
+# changelog only go into the package.
+INSTALL_BUILD ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zarneth/build-install
+install:
+	@scripts/install-deps install
+	@test -f $(INSTALL_BUILD)/build.ninja || ZARNETH_INSTALL_BUILD=$(INSTALL_BUILD) cmake --preset install
+	cmake --build $(INSTALL_BUILD)
+	DESTDIR=$(DESTDIR) cmake --install $(INSTALL_BUILD) --prefix $(PREFIX)
 
 # build/zarneth-<version>.tar.gz: the committed tree, which builds with `make run` and
 # `make test`.
