@@ -9,8 +9,7 @@ namespace zarneth {
 
 // System error numbers the engine reports by itself, in the platform's own numbering (errno
 // values on POSIX, GetLastError() values on Windows).
-extern const int kErrorIo;        // data that should be there could not be read
-extern const int kErrorTooLarge;  // a file outside 32-bit offsets
+extern const int kErrorIo;  // data that should be there could not be read
 
 // The largest length of a file a run works with: its offsets are 32-bit.
 inline constexpr std::uint64_t kMaxFileLength = 0xFFFFFFFFu;

@@ -125,7 +125,6 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
 }  // namespace
 
 const int kErrorIo = EIO;
-const int kErrorTooLarge = EFBIG;
 
 std::string SystemErrorText(int error) {
   return std::system_category().message(error);

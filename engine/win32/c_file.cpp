@@ -67,7 +67,6 @@ BY_HANDLE_FILE_INFORMATION Information(const CFile& file) {
 }
 
 const int kErrorIo = ERROR_HANDLE_EOF;
-const int kErrorTooLarge = ERROR_FILE_TOO_LARGE;
 
 std::string SystemErrorText(int error) {
   wchar_t* text = nullptr;
