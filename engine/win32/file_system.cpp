@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "file_paths.h"
 #include "wide_text.h"
 #include "win32_calls.h"
@@ -84,12 +86,16 @@ std::string WhyFolderTakesNoNewFile(const std::string&) {
 }
 
 bool FolderHasHardLinks(const std::string& folder) {
+  // By the file system's name: the FAT family has no hard links. (The volume's
+  // FILE_SUPPORTS_HARD_LINKS flag is not to be trusted: Wine's drives lack it and link.)
   std::wstring volume(MAX_PATH + 1, L'\0');
-  DWORD flags = 0;
+  std::wstring name(MAX_PATH + 1, L'\0');
   if (!::GetVolumePathNameW(WideFromUtf8(folder).c_str(), volume.data(), MAX_PATH + 1) ||
-      !::GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+      !::GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name.data(),
+                               MAX_PATH + 1))
     return true;  // unknown: the link itself will tell
-  return (flags & FILE_SUPPORTS_HARD_LINKS) != 0;
+  name.resize(std::wcslen(name.c_str()));
+  return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
 // Windows' links (junctions, symbolic links) are followed as the system follows them; the
