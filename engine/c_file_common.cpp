@@ -6,7 +6,9 @@
 namespace zarneth {
 
 CFileException::CFileException(const std::string& operation, const std::string& path, int error)
-    : CFileException(operation, path, SystemErrorText(error)) {}
+    : CFileException(operation, path, SystemErrorText(error)) {
+  m_code = std::error_code(error, std::system_category());
+}
 
 CFileException::CFileException(const std::string& operation, const std::string& path,
                                const std::string& reason)

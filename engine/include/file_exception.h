@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace zarneth {
 
@@ -11,8 +12,15 @@ namespace zarneth {
 class CFileException : public std::runtime_error {
  public:
   CFileException(const std::string& operation, const std::string& path, int error);
-  // With the run's own reason in place of a system error's text.
+  // With the run's own reason in place of a system error's text; code() is then empty.
   CFileException(const std::string& operation, const std::string& path, const std::string& reason);
+
+  // The system's error (errno on POSIX, GetLastError() on Windows), for a caller that tells
+  // failures apart by kind rather than by text.
+  const std::error_code& code() const noexcept { return m_code; }
+
+ private:
+  std::error_code m_code;
 };
 
 }  // namespace zarneth

@@ -72,6 +72,6 @@ struct RunResult {
 // Failed; a failure of a file that is already open escapes as CFileException and a stop
 // request as RunStopped, both with every file as it was. Once the destination was renamed
 // into place the run is Done, with a warning for anything that failed after.
-RunResult RunJob(const PatchJob& job);
+[[nodiscard]] RunResult RunJob(const PatchJob& job);
 
 }  // namespace zarneth

@@ -22,10 +22,11 @@ TEST_F(DiskFullTest, EveryKindOfRunFailsWithTheDiskFullAndLeavesTheOldFiles) {
       try {
         ScopedFaults faults;
         faults.DiskFullAfter(room);
-        RunJob(kind.job);
-        ADD_FAILURE() << "the run did not see the full disk";
+        const RunResult result = RunJob(kind.job);
+        ADD_FAILURE() << "the run did not see the full disk: " << result.failureReason;
       } catch (const CFileException& e) {
         EXPECT_NE(std::string(e.what()).find(DiskFullText()), std::string::npos) << e.what();
+        EXPECT_EQ(e.code().value(), kDiskFullError) << "the error goes with the exception";
       }
       EXPECT_TRUE(ListFolder(dir.Path()) == before) << "the folder changed";
     }
