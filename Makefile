@@ -37,13 +37,16 @@ install:
 	cmake --build $(INSTALL_BUILD)
 	DESTDIR=$(DESTDIR) cmake --install $(INSTALL_BUILD) --prefix $(PREFIX)
 
-# build/zarneth-<version>.tar.gz: the committed tree, which builds with `make run` and
-# `make test`.
+# $(DIST_DIR)/zarneth-<version>.tar.gz (build/ by default): the committed tree without its
+# debian/ folder, which builds with `make run` and `make test`, and is the orig tarball of the
+# Debian source package (zarneth_<version>.orig.tar.gz).
+VERSION := $(shell sed -n 's/^project.zarneth VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DIST_DIR ?= build
 dist:
-	@mkdir -p build
-	git archive --format=tar.gz --prefix=zarneth-$$(git describe --always)/ \
-	  -o build/zarneth-$$(git describe --always).tar.gz HEAD
-	@echo "build/zarneth-$$(git describe --always).tar.gz"
+	@mkdir -p $(DIST_DIR)
+	git archive --format=tar.gz --prefix=zarneth-$(VERSION)/ \
+	  -o $(DIST_DIR)/zarneth-$(VERSION).tar.gz HEAD -- . ':(exclude)debian'
+	@echo "$(DIST_DIR)/zarneth-$(VERSION).tar.gz"
 
 # `make test`, then `make run`'s build, as root in a bare Debian 12 root made with mmdebstrap
 # from this machine's apt sources, on a clone of the committed tree: what a newcomer meets.

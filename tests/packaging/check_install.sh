@@ -8,7 +8,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR=$root cmake --install "$build" --prefix /opt/zarneth >/dev/null
 cd "$root/opt/zarneth"
-for path in bin/zarneth bin/zarneth-cli share/doc/zarneth/README.md share/doc/zarneth/LICENSE \
+for path in bin/zarneth bin/zarneth-cli share/doc/zarneth/README share/doc/zarneth/LICENSE \
             share/man/man1/zarneth.1.gz share/man/man1/zarneth-cli.1.gz \
             share/applications/org.zarneth.Zarneth.desktop \
             share/bash-completion/completions/zarneth-cli; do
