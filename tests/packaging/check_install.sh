@@ -14,7 +14,7 @@ for path in bin/zarneth bin/zarneth-cli share/doc/zarneth/README share/doc/zarne
             share/bash-completion/completions/zarneth-cli; do
   [ -e "$path" ] || { echo "make install did not install $path"; exit 1; }
 done
-if [ -e share/doc/zarneth/copyright ] || [ -e share/doc/zarneth/changelog.gz ]; then
+if [ -e share/doc/zarneth/copyright ] || [ -e share/doc/zarneth/changelog.Debian.gz ]; then
   echo "make install installed the Debian package's own documents"; exit 1
 fi
 [ "$(find "$root" -path "$root/opt" -prune -o -print | wc -l)" -eq 1 ] ||
