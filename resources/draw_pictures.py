@@ -114,9 +114,12 @@ def handset(width, height, detail):
     return c
 
 
-def icon_svg():
-    """The handset of icon(size) as shapes on a 256-unit square, in the icon's colours."""
-    size = 256
+def icon_shapes(size):
+    """The icon as shapes on a square of `size` pixels: (x0, y0, x1, y1, corner radius,
+    colour), inclusive corners, drawn in order. The raster icons and the SVG are drawn from
+    the same list, so every size shows the same handset."""
+    if size <= 16:
+        return small_icon_shapes(size)
     width, height = size * 5 // 8, size
     left = (size - width) // 2
     margin, radius = max(1, width // 16), max(2, width // 6)
@@ -129,37 +132,59 @@ def icon_svg():
     pad_bottom = height - 1 - max(2, height // 14)
     key_w = (inner_right - inner_left + 1) // 3
     key_h = (pad_bottom - pad_top + 1) // 4
-
-    def colour(index):
-        return "#%02x%02x%02x" % VGA[index]
-
-    def rect(x0, y0, x1, y1, index, r=0):
-        return ('<rect x="%d" y="%d" width="%d" height="%d" rx="%d" fill="%s"/>'
-                % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, r, colour(index)))
-
-    shapes = [rect(left + margin, 0, left + width - 1 - margin, height - 1, BLACK, radius),
-              rect(left + margin + 1, 1, left + width - 2 - margin, height - 2, NAVY, radius - 1),
-              rect(size // 2 - width // 8, top, size // 2 + width // 8 - 1, top + height // 90,
-                   GREY),
-              rect(inner_left, screen_top, inner_right, screen_bottom, BLACK),
-              rect(inner_left + 1, screen_top + 1, inner_right - 1, screen_bottom - 1, GREEN)]
+    shapes = [(left + margin, 0, left + width - 1 - margin, height - 1, radius, BLACK),
+              (left + margin + 1, 1, left + width - 2 - margin, height - 2, radius - 1, NAVY),
+              (size // 2 - width // 8, top, size // 2 + width // 8 - 1,
+               top + max(0, height // 90), 0, GREY),
+              (inner_left, screen_top, inner_right, screen_bottom, 0, BLACK),
+              (inner_left + 1, screen_top + 1, inner_right - 1, screen_bottom - 1, 0, GREEN)]
     for row in range(4):
         for col in range(3):
-            shapes.append(rect(inner_left + col * key_w + 1, pad_top + row * key_h + 1,
-                               inner_left + (col + 1) * key_w - 2,
-                               pad_top + (row + 1) * key_h - 2, SILVER, 3))
+            inset_x, inset_y = (1 if key_w > 3 else 0), (1 if key_h > 3 else 0)
+            shapes.append((inner_left + col * key_w + inset_x, pad_top + row * key_h + inset_y,
+                           inner_left + (col + 1) * key_w - 1 - inset_x,
+                           pad_top + (row + 1) * key_h - 1 - inset_y, 0, SILVER))
+    return shapes
+
+
+def small_icon_shapes(size):
+    """The handset drawn for 16 pixels: a filled body with a thin edge, a wide screen and
+    the keypad as three rows of three keys, each a pixel apart, so that it reads as a phone
+    and not as a frame."""
+    width = size * 5 // 8
+    left = (size - width) // 2
+    right = left + width - 1
+    shapes = [(left, 0, right, size - 1, 2, BLACK),
+              (left + 1, 1, right - 1, size - 2, 1, NAVY),
+              (left + width // 2 - 1, 1, left + width // 2, 1, 0, GREY),
+              (left + 2, 3, right - 2, 6, 0, GREEN)]
+    for row in range(3):
+        for col in range(3):
+            x = left + 2 + col * 2
+            y = 9 + row * 2
+            shapes.append((x, y, x, y, 0, SILVER))
+    return shapes
+
+
+def icon_svg():
+    """The 256-pixel icon's shapes as SVG, in the icon's colours."""
+    def rect(x0, y0, x1, y1, r, index):
+        return ('<rect x="%d" y="%d" width="%d" height="%d" rx="%d" fill="#%02x%02x%02x"/>'
+                % ((x0, y0, x1 - x0 + 1, y1 - y0 + 1, r) + tuple(VGA[index])))
+
     return ('<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" '
-            'viewBox="0 0 256 256">\n  ' + "\n  ".join(shapes) + "\n</svg>\n")
+            'viewBox="0 0 256 256">\n  ' +
+            "\n  ".join(rect(*shape) for shape in icon_shapes(256)) + "\n</svg>\n")
 
 
 def icon(size):
     """The handset, upright, in the middle of a square icon."""
     c = Canvas(size, size, MAGENTA)
-    phone = handset(size * 5 // 8, size, False)
-    left = (size - phone.width) // 2
-    for y in range(size):
-        for x in range(phone.width):
-            c.set(left + x, y, phone.pixels[y][x])
+    for x0, y0, x1, y1, radius, colour in icon_shapes(size):
+        if radius:
+            c.round_rect(x0, y0, x1, y1, radius, colour)
+        else:
+            c.rect(x0, y0, x1, y1, colour)
     return c
 
 
