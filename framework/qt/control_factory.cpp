@@ -108,7 +108,8 @@ QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
 
 }  // namespace
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, BaseUnits units) {
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, BaseUnits units,
+                       double pictureScale) {
   QWidget* widget = nullptr;
   switch (control.kind) {
     case ControlClass::Button:
@@ -127,8 +128,13 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, BaseUnit
 
   QRect area = DialogUnitsToPixels(control.x, control.y, control.cx, control.cy, units);
   if (auto* picture = qobject_cast<QLabel*>(widget); picture && !picture->pixmap().isNull()) {
-    // Pictures keep their own size, in the window's units whatever their scale.
+    // Pictures keep their own size, in the window's units whatever their scale; in a dialog
+    // made smaller to fit its screen they shrink with it.
     area.setSize(picture->pixmap().deviceIndependentSize().toSize());
+    if (pictureScale < 1.0) {
+      area.setSize(area.size() * pictureScale);
+      picture->setScaledContents(true);
+    }
   } else if (control.kind == ControlClass::ComboBox) {
     area.setHeight(widget->sizeHint().height());  // the template height is the dropped list's
   }

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 
 #include "control_factory.h"
@@ -15,6 +17,9 @@
 
 namespace zarneth::fw {
 namespace {
+
+// The dialog font is made no smaller than this to fit a small screen.
+constexpr double kSmallestFittingPoints = 5.0;
 
 Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool owned) {
   Qt::WindowFlags flags = owned ? Qt::Dialog : Qt::Window;
@@ -30,15 +35,29 @@ Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool owned) {
 
 DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
     : QDialog(parent, FlagsFor(dialogTemplate, parent != nullptr)), m_owner(owner) {
-  setFont(DialogFont(dialogTemplate.fontName, dialogTemplate.pointSize));
+  // The template's font, made smaller only where the dialog would not fit the screen's work
+  // area at its size (a 1280-pixel screen at 200 %, for one), so that all of it stays in
+  // sight; its pictures then shrink with it.
+  QFont dialogFont = DialogFont(dialogTemplate.fontName, dialogTemplate.pointSize);
+  const BaseUnits full = BaseUnitsOf(dialogFont);
+  BaseUnits units = full;
+  QRect client = DialogUnitsToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy, units);
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const QSize room = screen ? screen->availableGeometry().size() : QSize();
+  while (room.isValid() && (client.width() > room.width() || client.height() > room.height()) &&
+         dialogFont.pointSizeF() > kSmallestFittingPoints) {
+    dialogFont.setPointSizeF(dialogFont.pointSizeF() - 0.5);
+    units = BaseUnitsOf(dialogFont);
+    client = DialogUnitsToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy, units);
+  }
+  const double pictureScale = full.x > 0 ? static_cast<double>(units.x) / full.x : 1.0;
+  setFont(dialogFont);
   setWindowTitle(QString::fromStdString(dialogTemplate.caption));
-  const BaseUnits units = BaseUnitsOf(font());
-  const QRect client = DialogUnitsToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy, units);
   setFixedSize(client.size());
   setSizeGripEnabled(false);
 
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    QWidget* widget = CreateControl(control, this, units);
+    QWidget* widget = CreateControl(control, this, units, pictureScale);
     if (control.id != IDC_STATIC) {
       m_controls[control.id] = widget;
       Connect(control.id, widget);

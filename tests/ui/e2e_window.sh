@@ -23,3 +23,10 @@ for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
 if kill -0 $app 2>/dev/null; then echo "the program did not end after Escape"; exit 1; fi
 wait $app
 echo "the program ended with the dialog"
+# At 200 % the dialog at its font is wider than this 1024-pixel screen: it is drawn smaller,
+# pictures too, so that all of it is in sight.
+QT_SCALE_FACTOR=2 "$program" & app=$!
+window=$(timeout 20 xdotool search --sync --name '^Zarneth language for Alcatel BE4 V4.0 - zarneth mode$' | head -n 1)
+width=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: \([0-9]*\)x.*/\1/p')
+[ -n "$width" ] && [ "$width" -le 1024 ] || { echo "at 200 % the dialog is $width pixels wide"; exit 1; }
+echo "at 200 % the dialog fits the 1024-pixel screen: $width pixels wide"
