@@ -84,6 +84,11 @@ bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
   return true;
 }
 
+// A mistake in the options of `command`: said under its name, pointing to its help.
+int CommandMistake(std::ostream& err, const std::string& command, const std::string& message) {
+  return UsageError(err, command + ": " + message, command);
+}
+
 }  // namespace
 
 int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
@@ -95,18 +100,16 @@ int UsageError(std::ostream& err, const std::string& message, const std::string&
 
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
-    return UsageError(err, "patch: give exactly one of --output FILE or --in-place", "patch");
+    return CommandMistake(err, "patch", "give exactly one of --output FILE or --in-place");
   if (options.backup && !options.inPlace)
-    return UsageError(err, "patch: --backup keeps the image as it was; it is for --in-place",
-                      "patch");
+    return CommandMistake(err, "patch", "--backup keeps the image as it was; it is for --in-place");
   if (options.inPlace && options.noClobber)
-    return UsageError(err,
-                      "patch: --no-clobber keeps an existing --output FILE; it has no "
-                      "meaning with --in-place",
-                      "patch");
+    return CommandMistake(err, "patch",
+                          "--no-clobber keeps an existing --output FILE; it has no "
+                          "meaning with --in-place");
   PatchJob job = JobFrom(PatchMode::Zarneth, options);
   if (!Addresses(options, false, job))
-    return UsageError(err, "patch: give --start HEX or --model NAME", "patch");
+    return CommandMistake(err, "patch", "give --start HEX or --model NAME");
   job.createNewFile = !options.inPlace;
   return Execute(job, options.quiet, out, err);
 }
@@ -114,7 +117,7 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Cut, options);
   if (!Addresses(options, true, job))
-    return UsageError(err, "cut: give --model NAME, or both --start HEX and --end HEX", "cut");
+    return CommandMistake(err, "cut", "give --model NAME, or both --start HEX and --end HEX");
 
   return Execute(job, options.quiet, out, err);
 }
@@ -122,7 +125,7 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Verify, options);
   if (!Addresses(options, false, job))
-    return UsageError(err, "verify: give --start HEX or --model NAME", "verify");
+    return CommandMistake(err, "verify", "give --start HEX or --model NAME");
   bool compared = false;
   const int code = Execute(job, options.quiet, out, err, [&](const RunResult& result) {
     compared = true;
@@ -147,7 +150,7 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   PatchJob job = JobFrom(PatchMode::Show, options);
   if (!Addresses(options, true, job))
-    return UsageError(err, "show: give --model NAME, or both --start HEX and --end HEX", "show");
+    return CommandMistake(err, "show", "give --model NAME, or both --start HEX and --end HEX");
   HexDump dump(out);
   if (!options.crcOnly)
     job.sink = [&dump](std::uint64_t address, std::span<const unsigned char> bytes) {

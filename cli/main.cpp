@@ -71,12 +71,16 @@ void AddRunFlags(CLI::App& command, CommandOptions& options) {
   command.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
 }
 
+// The image and the transcript a patch or a verify works on, and the start address.
+void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
+                            const char* transcriptHelp) {
+  command.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  command.add_option("--transcript", options.transcript, transcriptHelp)->required()->check(kPath);
+  AddModelAndStart(command, options);
+}
+
 void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
-  patch.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  patch.add_option("--transcript", options.transcript, "Language block to write")
-      ->required()
-      ->check(kPath);
-  AddModelAndStart(patch, options);
+  AddSourceAndTranscript(patch, options, "Language block to write");
   patch.add_option("--output", options.output, "Write a patched copy here")->check(kPath);
   patch.add_flag("--in-place", options.inPlace, "Change the image itself");
   patch.add_flag("--backup", options.backup,
@@ -95,11 +99,7 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
 }
 
 void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
-  verify.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  verify.add_option("--transcript", options.transcript, "Language block to look for")
-      ->required()
-      ->check(kPath);
-  AddModelAndStart(verify, options);
+  AddSourceAndTranscript(verify, options, "Language block to look for");
   verify.add_flag("-q,--quiet", options.quiet, "Print nothing; the exit code says it");
   verify.footer(
       "verify exits 0 when the image holds the transcript, 1 when it differs, 2 when "
@@ -179,8 +179,9 @@ int main(int argc, char** argv) {
   // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
     arguments[0] = "--help";
+  const bool commandFirst = !arguments.empty() && !arguments[0].starts_with('-');
   for (std::size_t i = 0; i < arguments.size() && i < 2; ++i)
-    if (arguments[i] == "/?" && (i == 0 || arguments[0] == NamedCommand(arguments)))
+    if (arguments[i] == "/?" && (i == 0 || commandFirst))
       arguments[i] = "--help";
 
   CLI::App app{

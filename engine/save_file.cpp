@@ -211,10 +211,10 @@ std::string SaveFile::Commit() {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
     // go (Windows removes no name of a file held without sharing its deletion).
     m_existing.Abort();
-    if (linksBackup && !m_backupPath.empty())
+    if (linksBackup && !m_backupPath.empty()) {
       RemoveFile(m_backupPath);
-    if (linksBackup)
       m_backupPath.clear();
+    }
     throw;
   }
   // The point of no return: the destination holds the new bytes. What fails from here on

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -40,19 +39,21 @@ struct stat Status(const CFile& file, const char* purpose) {
   return info;
 }
 
-// The names of `file`'s extended attributes, each ended by a zero byte; empty where the file
-// system keeps none.
-std::vector<char> AttributeNames(const CFile& file) {
+// The names of `file`'s extended attributes; none where the file system keeps none.
+std::vector<std::string> AttributeNames(const CFile& file) {
   for (;;) {
     const ssize_t size = sys::Flistxattr(FdOf(file), nullptr, 0);
     if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
       return {};
     if (size < 0)
       file.Fail("list the extended attributes of", errno);
-    std::vector<char> names(static_cast<std::size_t>(size));
-    const ssize_t got = sys::Flistxattr(FdOf(file), names.data(), names.size());
+    std::vector<char> list(static_cast<std::size_t>(size));
+    const ssize_t got = sys::Flistxattr(FdOf(file), list.data(), list.size());
     if (got >= 0) {
-      names.resize(static_cast<std::size_t>(got));
+      // The system's list: each name ended by a zero byte.
+      std::vector<std::string> names;
+      for (ssize_t at = 0; at < got; at += static_cast<ssize_t>(names.back().size()) + 1)
+        names.emplace_back(&list[static_cast<std::size_t>(at)]);
       return names;
     }
     if (errno != ERANGE)  // ERANGE: one was added meanwhile, ask again
@@ -62,8 +63,8 @@ std::vector<char> AttributeNames(const CFile& file) {
 
 // Attributes that only a privileged caller may set: file capabilities
 // (security.capability, CAP_SETFCAP) and the trusted namespace (CAP_SYS_ADMIN).
-bool NeedsPrivilege(const char* name) {
-  return std::strncmp(name, "security.", 9) == 0 || std::strncmp(name, "trusted.", 8) == 0;
+bool NeedsPrivilege(const std::string& name) {
+  return name.starts_with("security.") || name.starts_with("trusted.");
 }
 
 const char* const kOtherOwnerReason =
@@ -81,9 +82,9 @@ bool IsCallersGroup(gid_t group) {
   if (group == ::getegid())
     return true;
   std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-  const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
-  return std::find(groups.begin(), groups.begin() + std::max(count, 0), group) !=
-         groups.begin() + std::max(count, 0);
+  groups.resize(static_cast<std::size_t>(
+      std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+  return std::find(groups.begin(), groups.end(), group) != groups.end();
 }
 
 // Every extended attribute of `from` onto `to`: ACLs (system.posix_acl_access), user,
@@ -92,17 +93,14 @@ bool IsCallersGroup(gid_t group) {
 // exactly the old one's. Returns the name of an attribute the caller may not set, empty
 // when every one was set.
 std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
-  const std::vector<char> names = AttributeNames(from);
+  const std::vector<std::string> names = AttributeNames(from);
   const char* const kAccessList = "system.posix_acl_access";
-  bool hasAccessList = false;
-  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1)
-    hasAccessList = hasAccessList || std::strcmp(&names[at], kAccessList) == 0;
-  if (!hasAccessList && sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA &&
-      errno != ENOTSUP)
+  if (std::find(names.begin(), names.end(), kAccessList) == names.end() &&
+      sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP)
     to.Fail("remove the folder's access list from", errno);
   std::vector<char> value;
-  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1) {
-    const char* name = &names[at];
+  for (const std::string& attribute : names) {
+    const char* name = attribute.c_str();
     ssize_t size = sys::Fgetxattr(FdOf(from), name, nullptr, 0);
     if (size >= 0) {
       value.resize(static_cast<std::size_t>(size));
@@ -277,10 +275,9 @@ std::string CFile::WhyAccessCannotBeTaken() const {
   const struct stat info = Status(*this, "get the owner of");
   if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
     return kOtherOwnerReason;
-  const std::vector<char> names = AttributeNames(*this);
-  for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1)
-    if (NeedsPrivilege(&names[at]))
-      return PrivilegedAttributeReason(&names[at]);
+  for (const std::string& name : AttributeNames(*this))
+    if (NeedsPrivilege(name))
+      return PrivilegedAttributeReason(name);
   return {};
 }
 

@@ -43,10 +43,6 @@ std::optional<std::string> LinkTarget(const std::string& link) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The components of `path`, in order; "." and empty ones dropped.
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;

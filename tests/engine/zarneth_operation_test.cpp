@@ -11,7 +11,25 @@
 namespace zarneth::test {
 namespace {
 
-using ZarnethTest = RunFixture;
+class ZarnethTest : public RunFixture {
+ protected:
+  // Files(100, 10), readable by user 1234, and `theirs`, a folder of that user's beside
+  // them that the user can reach; false where the caller cannot give files away.
+  bool FilesAndAnotherUsersFolder() {
+    std::filesystem::create_directory(theirs);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+    Files(100, 10);
+    std::filesystem::permissions(transcript, std::filesystem::perms(0644));
+    return GiveToAnotherUser(theirs);
+  }
+  // The image's bytes under `path`, in a file of user 1234's.
+  bool UsersImage(const std::string& path) {
+    WriteBytes(path, imageBytes);
+    return GiveToAnotherUser(path);
+  }
+
+  std::string theirs = dir / "theirs";
+};
 
 TEST_F(ZarnethTest, InPlaceReplacesTheBytesAtStartAndLeavesNothingElse) {
   Files(100, 10);
@@ -106,17 +124,11 @@ TEST_F(ZarnethTest, AnImageWrittenAnewTakesNothingFromItsFolder) {
 // For a caller who is not the superuser: an image of their own keeps its set-id bits, which
 // the kernel clears when they write; a file of another user's is not taken from them.
 TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
-  const std::string folder = dir / "theirs";
-  std::filesystem::create_directory(folder);
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
-  Files(100, 10);
   PatchJob inPlace = InPlace("10");
-  inPlace.sourcePath = folder + "/image.bin";
-  WriteBytes(inPlace.sourcePath, imageBytes);
-  if (!GiveToAnotherUser(folder) || !GiveToAnotherUser(inPlace.sourcePath))
+  inPlace.sourcePath = theirs + "/image.bin";
+  if (!FilesAndAnotherUsersFolder() || !UsersImage(inPlace.sourcePath))
     GTEST_SKIP() << "needs the right to become another user (root on POSIX)";
   std::filesystem::permissions(inPlace.sourcePath, std::filesystem::perms(06775));
-  std::filesystem::permissions(transcript, std::filesystem::perms(0644));
   const std::string access = AccessOf(inPlace.sourcePath);
   EXPECT_EQ(RunAsAnotherUser([&] { return RunJob(inPlace).outcome == PatchOutcome::Done ? 0 : 1; }),
             0);
@@ -127,7 +139,7 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
   // A copy over a file of root's in that user's folder: refused, the file left as it was.
   PatchJob copy = Copy("10");
   copy.sourcePath = inPlace.sourcePath;
-  copy.destinationPath = folder + "/root.bin";
+  copy.destinationPath = theirs + "/root.bin";
   WriteBytes(copy.destinationPath, Pattern(50, 3));
   const std::string rootsAccess = AccessOf(copy.destinationPath);
   EXPECT_EQ(RunAsAnotherUser([&] {
@@ -146,15 +158,9 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
 // A dry run refuses, in the same words, what the real run refuses an ordinary user: an image
 // in a folder they cannot write, and a writable image of another user's.
 TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
-  const std::string theirs = dir / "theirs";
-  std::filesystem::create_directory(theirs);
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
-  Files(100, 10);
-  std::filesystem::permissions(transcript, std::filesystem::perms(0644));
   PatchJob inRootsFolder = InPlace("10");
   inRootsFolder.sourcePath = dir / "users.bin";
-  WriteBytes(inRootsFolder.sourcePath, imageBytes);
-  if (!GiveToAnotherUser(theirs) || !GiveToAnotherUser(inRootsFolder.sourcePath))
+  if (!FilesAndAnotherUsersFolder() || !UsersImage(inRootsFolder.sourcePath))
     GTEST_SKIP() << "needs the right to become another user (root on POSIX)";
   PatchJob rootsImage = InPlace("10");
   rootsImage.sourcePath = theirs + "/roots.bin";
