@@ -1,7 +1,7 @@
 #include "commands.h"
 
-#include <functional>
 #include <new>
+#include <optional>
 #include <ostream>
 
 #include "console.h"
@@ -10,7 +10,7 @@
 #include "hex_address.h"
 #include "hex_dump.h"
 #include "model_presets.h"
-#include "patch_job.h"
+#include "operations.h"
 #include "quoted_name.h"
 #include "run_report.h"
 #include "stop_request.h"
@@ -20,28 +20,19 @@ namespace {
 
 constexpr const char* kProgram = "zarneth-cli";
 
-// Runs the job and turns its result into the one line and the exit code a script sees.
-// `report`, for a Done run, prints its line and gives the exit code; the done line of a
-// run that writes by default.
-int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& err,
-            const std::function<int(const RunResult&)>& report = {}) {
+// Runs the operation and turns its result into the one line and the exit code a script
+// sees: `report` prints a Done run's line and gives its exit code.
+template <typename Operation, typename Report>
+int Execute(const Operation& operation, std::ostream& err, const Report& report) {
   try {
-    const RunResult result = RunJob(job);
-    if (result.outcome == PatchOutcome::Failed) {
-      err << kProgram << ": failed: " << result.failureReason;
-      if (result.overrunBytes > 0)
-        err << "; give --allow-overrun to write past the block anyway";
-      err << '\n';
-      return kExitFailed;
-    }
-    if (report)
+    const auto result = Run(operation);
+    if (result.outcome == PatchOutcome::Done)
       return report(result);
-    if (!quiet)
-      out << DescribeDone(job, result) << '\n';
-    if (result.warning.empty())
-      return kExitDone;
-    err << kProgram << ": warning: " << result.warning << '\n';
-    return kExitUnconfirmed;
+    err << kProgram << ": failed: " << result.failureReason;
+    if (result.refusal == Refusal::Overrun)
+      err << "; give --allow-overrun to write past the block anyway";
+    err << '\n';
+    return kExitFailed;
   } catch (const RunStopped& stopped) {
     err << kProgram << ": stopped by " << InterruptName(stopped.GetSignal())
         << "; every file is as it was\n";
@@ -56,32 +47,34 @@ int Execute(const PatchJob& job, bool quiet, std::ostream& out, std::ostream& er
   return kExitFileError;
 }
 
-// A job of `mode` with the files and choices of the command line; the addresses follow.
-// The model goes with every job: at the model's own start, the engine's one overrun rule
-// bounds the transcript by its block; at any other start only the image's end does.
-PatchJob JobFrom(PatchMode mode, const CommandOptions& options) {
-  PatchJob job;
-  job.mode = mode;
-  job.sourcePath = options.source;
-  job.transcriptPath = options.transcript;
-  job.destinationPath = options.output;
-  job.model = options.model;
-  job.allowOverrun = options.allowOverrun;
-  job.dryRun = options.dryRun;
-  job.noClobber = options.noClobber;
-  job.backup = options.backup;
-  return job;
+// A run that writes: its done line, and a warning when the system did not confirm the
+// folder's new entry.
+int ExecuteWrite(const WriteOperation& operation, bool quiet, std::ostream& out,
+                 std::ostream& err) {
+  return Execute(operation, err, [&](const WriteResult& result) {
+    if (!quiet)
+      out << DescribeDone(operation, result) << '\n';
+    if (result.warning.empty())
+      return int{kExitDone};
+    err << kProgram << ": warning: " << result.warning << '\n';
+    return int{kExitUnconfirmed};
+  });
 }
 
-// The job's start (and end) from --start/--end or the model's; false for a usage error.
-bool Addresses(const CommandOptions& options, bool withEnd, PatchJob& job) {
-  const auto preset = FindModel(options.model);
-  if (!preset && (options.start.empty() || (withEnd && options.end.empty())))
-    return false;
-  job.startText = options.start.empty() ? preset->StartText() : options.start;
-  if (withEnd)
-    job.endText = options.end.empty() ? preset->EndText() : options.end;
-  return true;
+// An address from its option (--start, --end), or else the model's; none for a usage error.
+std::optional<std::string> AddressText(const std::string& given, const CommandOptions& options,
+                                       std::string (ModelPreset::*modelsAddress)() const) {
+  if (!given.empty())
+    return given;
+  if (const auto preset = FindModel(options.model))
+    return ((*preset).*modelsAddress)();
+  return std::nullopt;
+}
+std::optional<std::string> StartText(const CommandOptions& options) {
+  return AddressText(options.start, options, &ModelPreset::StartText);
+}
+std::optional<std::string> EndText(const CommandOptions& options) {
+  return AddressText(options.end, options, &ModelPreset::EndText);
 }
 
 // A mistake in the options of `command`: said under its name, pointing to its help.
@@ -107,38 +100,60 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     return CommandMistake(err, "patch",
                           "--no-clobber keeps an existing --output FILE; it has no "
                           "meaning with --in-place");
-  PatchJob job = JobFrom(PatchMode::Zarneth, options);
-  if (!Addresses(options, false, job))
+  const auto start = StartText(options);
+  if (!start)
     return CommandMistake(err, "patch", "give --start HEX or --model NAME");
-  job.createNewFile = !options.inPlace;
-  return Execute(job, options.quiet, out, err);
+  // The model goes with every patch: at the model's own start, the engine's one overrun
+  // rule bounds the transcript by its block; at any other start only the image's end does.
+  const BlockPlace at{*start, options.model, options.allowOverrun};
+  if (options.inPlace)
+    return ExecuteWrite(PatchInPlace{.sourcePath = options.source,
+                                     .transcriptPath = options.transcript,
+                                     .at = at,
+                                     .backup = options.backup,
+                                     .dryRun = options.dryRun},
+                        options.quiet, out, err);
+  return ExecuteWrite(PatchCopy{.sourcePath = options.source,
+                                .transcriptPath = options.transcript,
+                                .destinationPath = options.output,
+                                .at = at,
+                                .noClobber = options.noClobber,
+                                .dryRun = options.dryRun},
+                      options.quiet, out, err);
 }
 
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job = JobFrom(PatchMode::Cut, options);
-  if (!Addresses(options, true, job))
+  const auto start = StartText(options);
+  const auto end = EndText(options);
+  if (!start || !end)
     return CommandMistake(err, "cut", "give --model NAME, or both --start HEX and --end HEX");
-
-  return Execute(job, options.quiet, out, err);
+  return ExecuteWrite(CutRange{.sourcePath = options.source,
+                               .destinationPath = options.output,
+                               .startText = *start,
+                               .endText = *end,
+                               .noClobber = options.noClobber,
+                               .dryRun = options.dryRun},
+                      options.quiet, out, err);
 }
 
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job = JobFrom(PatchMode::Verify, options);
-  if (!Addresses(options, false, job))
+  const auto start = StartText(options);
+  if (!start)
     return CommandMistake(err, "verify", "give --start HEX or --model NAME");
+  const VerifyBlock verify{options.source, options.transcript, *start};
   bool compared = false;
-  const int code = Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+  const int code = Execute(verify, err, [&](const VerifyResult& result) {
     compared = true;
-    const std::string what = QuotedName(job.sourcePath) + " at " + HexText(result.start);
+    const std::string what = QuotedName(verify.sourcePath) + " at " + HexText(result.start);
     if (result.differingBytes == 0) {
       if (!options.quiet)
-        out << what << " holds " << QuotedName(job.transcriptPath) << ": " << result.cutLength
-            << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
+        out << what << " holds " << QuotedName(verify.transcriptPath) << ": "
+            << result.comparedBytes << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
       return int{kVerifyHolds};
     }
     if (!options.quiet)
-      out << what << " differs from " << QuotedName(job.transcriptPath) << ": "
-          << result.differingBytes << " of " << result.cutLength << " bytes, the first at "
+      out << what << " differs from " << QuotedName(verify.transcriptPath) << ": "
+          << result.differingBytes << " of " << result.comparedBytes << " bytes, the first at "
           << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
           << " in the image, " << CrcText(result.crc) << " in the transcript\n";
     return int{kVerifyDiffers};
@@ -148,20 +163,22 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
 }
 
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  PatchJob job = JobFrom(PatchMode::Show, options);
-  if (!Addresses(options, true, job))
+  const auto start = StartText(options);
+  const auto end = EndText(options);
+  if (!start || !end)
     return CommandMistake(err, "show", "give --model NAME, or both --start HEX and --end HEX");
   HexDump dump(out);
+  ShowRange show{options.source, *start, *end, {}};
   if (!options.crcOnly)
-    job.sink = [&dump](std::uint64_t address, std::span<const unsigned char> bytes) {
+    show.sink = [&dump](std::uint64_t address, std::span<const unsigned char> bytes) {
       dump.Add(address, bytes);
     };
-  return Execute(job, options.quiet, out, err, [&](const RunResult& result) {
+  return Execute(show, err, [&](const ShowResult& result) {
     dump.Finish();
     if (options.crcOnly) {
       out << CrcText(result.crc) << '\n';
     } else {
-      out << "CRC-32 " << CrcText(result.crc) << " of " << result.cutLength << " bytes from "
+      out << "CRC-32 " << CrcText(result.crc) << " of " << result.shownBytes << " bytes from "
           << HexText(result.start) << '\n';
     }
     return int{kExitDone};

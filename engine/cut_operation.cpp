@@ -6,24 +6,35 @@
 
 namespace zarneth {
 
-RunResult RunCut(const PatchJob& job, RunResult result) {
-  // The source is only read: a read-only image can be cut, and other runs may read it too.
+WriteResult RunCut(const CutRange& operation) {
+  WriteResult result;
   RunFiles files(result);
-  CFile source;
-  if (!files.OpenRange(source, job.sourcePath, result.start, result.cutLength))
+  if (!StartRun(result,
+                {{"source", operation.sourcePath}, {"destination", operation.destinationPath}},
+                operation.startText))
     return result;
+  const auto length = RangeLength(result, operation.endText);
+  if (!length)
+    return result;
+  result.cutLength = *length;
 
+  // The source is only read: a read-only image can be cut, and other runs may read it too.
+  CFile source;
+  if (!files.OpenRange(source, operation.sourcePath, result.start, *length))
+    return result;
   SaveFile destination;
-  if (!files.Prepare(destination, job.destinationPath, NewFileUse(job), "destination"))
+  if (!files.Prepare(destination, operation.destinationPath, NewFileUse(operation.noClobber),
+                     "destination"))
     return result;
-  result.bytesWritten = result.cutLength;
-  if (job.dryRun)
-    return files.Check(destination, job.destinationPath, "destination") ? DryRunDone(result)
-                                                                        : result;
-  if (!files.Begin(destination, job.destinationPath, "destination"))
+  result.placedBytes = result.fileBytes = *length;
+  if (operation.dryRun)
+    return files.Check(destination, operation.destinationPath, "destination") ? DryRunDone(result)
+                                                                              : result;
+  if (!files.Begin(destination, operation.destinationPath, "destination"))
     return result;
-  files.WriteAndCommit(destination,
-                       {{source, "source", result.start, result.cutLength, Summing::IntoCrc}});
+  if (const auto warning = files.WriteAndCommit(
+          destination, {{source, "source", result.start, *length, Summing::IntoCrc}}))
+    result.warning = *warning;
   return result;
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "patch_job.h"
+#include "operations.h"
 
 namespace zarneth {
 
-// Copies `result.cutLength` bytes of the source from `result.start` into the destination
-// file. The paths and the addresses were checked by RunJob.
-RunResult RunCut(const PatchJob& job, RunResult result);
+// Copies the range start..end (inclusive) of the source into the destination file.
+WriteResult RunCut(const CutRange& operation);
 
 }  // namespace zarneth

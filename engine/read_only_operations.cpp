@@ -1,26 +1,32 @@
-#include "read_only_operations.h"
-
+// The operations that only read: a comparison of the image with a transcript, and a range
+// handed to a sink. Each checks its block or range as the writing operations do.
 #include <algorithm>
 #include <memory>
 
 #include "c_file.h"
+#include "operations.h"
 #include "run_files.h"
 #include "stream_copy.h"
 
 namespace zarneth {
 
-RunResult RunVerify(const PatchJob& job, RunResult result) {
+VerifyResult Run(const VerifyBlock& operation) {
+  VerifyResult result;
   RunFiles files(result);
+  if (!StartRun(result,
+                {{"source", operation.sourcePath}, {"transcript", operation.transcriptPath}},
+                operation.startText))
+    return result;
   CFile source;
   CFile transcript;
-  if (!files.Open(source, job.sourcePath, "source") ||
-      !files.Open(transcript, job.transcriptPath, "transcript"))
+  if (!files.Open(source, operation.sourcePath, "source") ||
+      !files.Open(transcript, operation.transcriptPath, "transcript"))
     return result;
   const auto sourceLength = files.Length(source, "source");
   const auto transcriptLength = sourceLength ? files.Length(transcript, "transcript") : 0;
   if (!sourceLength || !transcriptLength ||
       !files.FitsInSource("transcript", result.start, *transcriptLength, *sourceLength,
-                          job.sourcePath))
+                          operation.sourcePath))
     return result;
 
   const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
@@ -30,11 +36,13 @@ RunResult RunVerify(const PatchJob& job, RunResult result) {
         std::min<std::uint64_t>(*transcriptLength - done, kCopyBufferSize));
     const std::uint32_t fromImage = source.ReadAt(result.start + done, image.get(), piece);
     const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
-    if (fromImage < piece || fromBlock < piece)
-      return FailRun(result,
-                     ShortReadReason(fromImage < piece ? source : transcript,
-                                     fromImage < piece ? "source" : "transcript",
-                                     done + std::min(fromImage, fromBlock), *transcriptLength));
+    if (fromImage < piece || fromBlock < piece) {
+      FailRun(result, Refusal::ShortRead,
+              ShortReadReason(fromImage < piece ? source : transcript,
+                              fromImage < piece ? "source" : "transcript",
+                              done + std::min(fromImage, fromBlock), *transcriptLength));
+      return result;
+    }
     for (std::uint32_t i = 0; i < piece; ++i) {
       if (image[i] == block[i])
         continue;
@@ -45,21 +53,27 @@ RunResult RunVerify(const PatchJob& job, RunResult result) {
     result.crc = UpdateCrc(result.crc, {block.get(), piece});
     done += piece;
   }
-  result.bytesWritten = 0;
-  result.cutLength = *transcriptLength;
+  result.comparedBytes = *transcriptLength;
   result.outcome = PatchOutcome::Done;
   return result;
 }
 
-RunResult RunShow(const PatchJob& job, RunResult result) {
+ShowResult Run(const ShowRange& operation) {
+  ShowResult result;
   RunFiles files(result);
-  CFile source;
-  if (!files.OpenRange(source, job.sourcePath, result.start, result.cutLength))
+  if (!StartRun(result, {{"source", operation.sourcePath}}, operation.startText))
     return result;
+  const auto length = RangeLength(result, operation.endText);
+  CFile source;
+  if (!length || !files.OpenRange(source, operation.sourcePath, result.start, *length))
+    return result;
+  result.shownBytes = *length;
   const std::uint64_t got =
-      CopyThroughBuffer(source, result.start, result.cutLength, result.crc, job.sink);
-  if (got < result.cutLength)
-    return FailRun(result, ShortReadReason(source, "source", got, result.cutLength));
+      CopyThroughBuffer(source, result.start, *length, result.crc, operation.sink);
+  if (got < *length) {
+    FailRun(result, Refusal::ShortRead, ShortReadReason(source, "source", got, *length));
+    return result;
+  }
   result.outcome = PatchOutcome::Done;
   return result;
 }

@@ -1,8 +1,11 @@
 #include "run_files.h"
 
+#include <string_view>
+
 #include "file_system.h"
 #include "hex_address.h"
 #include "quoted_name.h"
+#include "stop_request.h"
 #include "stream_copy.h"
 
 namespace zarneth {
@@ -10,31 +13,72 @@ namespace {
 
 // What a refusal says the run could not do: "cannot create destination file 'out.bin'",
 // "cannot patch source file 'image.bin' in place".
-std::string CannotDo(const char* purpose, const char* role, const std::string& path,
-                     bool inPlace = false) {
-  return std::string("cannot ") + purpose + " " + role + " file " + QuotedName(path) +
-         (inPlace ? " in place" : "");
+std::string CannotDo(const char* doing, const char* role, const std::string& path) {
+  return std::string("cannot ") + doing + " " + role + " file " + QuotedName(path);
 }
 
 std::string CannotPrepare(const SaveFile& file, const char* role, const std::string& path) {
-  return file.IsInPlace() ? CannotDo("patch", role, path, true) : CannotDo("create", role, path);
+  return file.IsInPlace() ? CannotDo("patch", role, path) + " in place"
+                          : CannotDo("create", role, path);
+}
+
+// The parsed address, or none with the run failed for a text that is not an address.
+std::optional<std::uint32_t> Address(const char* which, const std::string& text,
+                                     RunResult& result) {
+  const auto value = ParseHexAddress(text);
+  if (value)
+    return value;
+  // An empty field says so; the rule's advice after its colon is the same.
+  const std::string_view rule = kAddressRule;
+  if (text.find_first_not_of(" \t") == std::string::npos)
+    FailRun(result, Refusal::BadAddress,
+            std::string("the ") + which + " address is empty" +
+                std::string(rule.substr(rule.find(':'))));
+  else
+    FailRun(result, Refusal::BadAddress,
+            std::string("the ") + which + " address '" + text + "' " + kAddressRule);
+  return value;
 }
 
 }  // namespace
 
-SaveFile::Use NewFileUse(const PatchJob& job) {
-  return job.noClobber ? SaveFile::Use::NewNameOnly : SaveFile::Use::NewFile;
+bool StartRun(RunResult& result, std::initializer_list<NeededPath> paths,
+              const std::string& startText) {
+  StopIfRequested();
+  for (const NeededPath& needed : paths) {
+    if (needed.path.empty()) {
+      FailRun(result, Refusal::MissingPath, std::string("no ") + needed.role + " file given");
+      return false;
+    }
+  }
+  const auto start = Address("start", startText, result);
+  if (start)
+    result.start = *start;
+  return start.has_value();
 }
 
-RunResult& DryRunDone(RunResult& result) {
-  result.outcome = PatchOutcome::Done;
-  return result;
+std::optional<std::uint64_t> RangeLength(RunResult& result, const std::string& endText) {
+  const auto end = Address("end", endText, result);
+  if (!end)
+    return std::nullopt;
+  // Inclusive: end one below start is an empty range; further below is no range at all.
+  if (std::uint64_t{*end} + 1 < result.start) {
+    FailRun(result, Refusal::BadAddress,
+            "the end address " + HexText(*end) + " lies more than one below the start address " +
+                HexText(result.start));
+    return std::nullopt;
+  }
+  return std::uint64_t{*end} + 1 - result.start;
 }
 
-RunResult& FailRun(RunResult& result, std::string reason) {
+SaveFile::Use NewFileUse(bool noClobber) {
+  return noClobber ? SaveFile::Use::NewNameOnly : SaveFile::Use::NewFile;
+}
+
+void FailRun(RunResult& result, Refusal kind, std::string reason) {
   result.outcome = PatchOutcome::Failed;
+  result.refusal = kind;
   result.failureReason = std::move(reason);
-  return result;
 }
 
 std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t got,
@@ -43,33 +87,34 @@ std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t g
          std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
 }
 
-bool RunFiles::Fail(const std::string& cannot, const std::string& why) {
-  FailRun(m_result, cannot + ": " + why);
+bool RunFiles::Fail(Refusal kind, const std::string& cannot, const std::string& why) {
+  FailRun(m_result, kind, cannot + ": " + why);
   return false;
 }
 
-bool RunFiles::RefuseSameFile(std::optional<FileIdentity> identity, const std::string& path,
-                              const char* role) {
+bool RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
+                                const char* role) {
   for (const auto& [heldRole, held] : m_held) {
     if (!identity || held->GetIdentity() != *identity)
       continue;
-    FailRun(m_result, std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
-                          " and the " + role + " file " + QuotedName(path) + " are the same file");
-    return true;
+    FailRun(m_result, Refusal::SameFile,
+            std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
+                " and the " + role + " file " + QuotedName(path) + " are the same file");
+    return false;
   }
-  return false;
+  return true;
 }
 
-bool RunFiles::RefuseRefused(const std::string& cannot, const std::string& path, const char* role,
-                             const std::string& why) {
+bool RunFiles::RefuseRefused(Refusal kind, const std::string& cannot, const std::string& path,
+                             const char* role, const std::string& why) {
   // A file refused for being in use may be one this run already holds in another role.
-  if (!RefuseSameFile(IdentityOf(FinalPath(path, nullptr).value_or(path)), path, role))
-    Fail(cannot, why);
+  if (NotHeldElsewhere(IdentityOf(FinalPath(path, nullptr).value_or(path)), path, role))
+    Fail(kind, cannot, why);
   return false;
 }
 
 bool RunFiles::Hold(const CFile& file, const char* role) {
-  if (RefuseSameFile(file.GetIdentity(), file.GetFilePath(), role))
+  if (!NotHeldElsewhere(file.GetIdentity(), file.GetFilePath(), role))
     return false;
   m_held.emplace_back(role, &file);
   return true;
@@ -78,7 +123,8 @@ bool RunFiles::Hold(const CFile& file, const char* role) {
 bool RunFiles::Open(CFile& file, const std::string& path, const char* role) {
   std::string whyNot;
   if (!file.Open(path, CFile::modeRead, &whyNot))
-    return RefuseRefused(CannotDo("open for reading", role, path), path, role, whyNot);
+    return RefuseRefused(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
+                         whyNot);
   return Hold(file, role);
 }
 
@@ -86,7 +132,8 @@ bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile:
                        const char* role) {
   std::string whyNot;
   if (!destination.Prepare(path, use, &whyNot))
-    return RefuseRefused(CannotPrepare(destination, role, path), path, role, whyNot);
+    return RefuseRefused(Refusal::CannotWrite, CannotPrepare(destination, role, path), path, role,
+                         whyNot);
   const CFile* existing = destination.Existing();
   return !existing || Hold(*existing, role);
 }
@@ -95,23 +142,24 @@ bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char*
   std::string whyNot;
   if (destination.Begin(&whyNot))
     return true;
-  return Fail(CannotPrepare(destination, role, path), whyNot);
+  return Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
 }
 
 bool RunFiles::Check(const SaveFile& destination, const std::string& path, const char* role) {
   std::string whyNot;
   if (destination.Check(&whyNot))
     return true;
-  return Fail(CannotPrepare(destination, role, path), whyNot);
+  return Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
 }
 
 bool RunFiles::FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
                             std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)
     return true;
-  FailRun(m_result, std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
-                        HexText(start) + " runs past the end of source file " +
-                        QuotedName(sourcePath) + " (" + std::to_string(sourceLength) + " bytes)");
+  FailRun(m_result, Refusal::OutsideImage,
+          std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
+              HexText(start) + " runs past the end of source file " + QuotedName(sourcePath) +
+              " (" + std::to_string(sourceLength) + " bytes)");
   return false;
 }
 
@@ -127,27 +175,29 @@ std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* rol
   const std::uint64_t length = file.GetLength();
   if (length <= kMaxFileLength)
     return static_cast<std::uint32_t>(length);
-  FailRun(m_result, std::string(role) + " file " + QuotedName(file.GetFilePath()) + " has " +
-                        std::to_string(length) + " bytes, more than the " +
-                        std::to_string(kMaxFileLength) +
-                        " bytes (4 GiB - 1) that 32-bit addresses reach");
+  FailRun(m_result, Refusal::TooLarge,
+          std::string(role) + " file " + QuotedName(file.GetFilePath()) + " has " +
+              std::to_string(length) + " bytes, more than the " + std::to_string(kMaxFileLength) +
+              " bytes (4 GiB - 1) that 32-bit addresses reach");
   return std::nullopt;
 }
 
-bool RunFiles::WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces) {
+std::optional<std::string> RunFiles::WriteAndCommit(SaveFile& destination,
+                                                    std::initializer_list<Piece> pieces) {
   std::uint64_t at = 0;
   for (const Piece& piece : pieces) {
     const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
                                         piece.count, piece.summing, m_result.crc);
     if (got < piece.count) {
-      FailRun(m_result, ShortReadReason(piece.from, piece.role, got, piece.count));
-      return false;
+      FailRun(m_result, Refusal::ShortRead,
+              ShortReadReason(piece.from, piece.role, got, piece.count));
+      return std::nullopt;
     }
     at += got;
   }
-  m_result.warning = destination.Commit();
+  std::string warning = destination.Commit();
   m_result.outcome = PatchOutcome::Done;
-  return true;
+  return warning;
 }
 
 }  // namespace zarneth

@@ -3,7 +3,7 @@
 // How an operation takes hold of its files and reports a refusal: each file is opened for
 // its role ("source", "transcript", "destination"), one file in two roles is refused in
 // one sentence whatever the roles and their order, and every refusal becomes a Failed
-// result with a sentence naming the role, the quoted path and the reason.
+// result of its kind with a sentence naming the role, the quoted path and the reason.
 
 #include <cstdint>
 #include <initializer_list>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "c_file.h"
-#include "patch_job.h"
+#include "operations.h"
 #include "save_file.h"
 #include "stream_copy.h"
 
@@ -56,35 +56,58 @@ class RunFiles {
     Summing summing = Summing::None;
   };
   // Writes the pieces one after another into the destination's temporary file and commits
-  // it: Done (with the commit's warning, if any), or Failed when a piece came up short, with
-  // every file as it was. `destination` was begun.
-  bool WriteAndCommit(SaveFile& destination, std::initializer_list<Piece> pieces);
+  // it: Done, with the commit's warning (empty when none), or Failed when a piece came up
+  // short, with every file as it was, and no warning. `destination` was begun.
+  [[nodiscard]] std::optional<std::string> WriteAndCommit(SaveFile& destination,
+                                                          std::initializer_list<Piece> pieces);
 
  private:
-  // Takes `file`, just opened in `role`, among the held files: false, with the run failed,
-  // when another role holds the same file.
+  // Each returns whether the run may go on: false once it failed.
+
+  // Takes `file`, just opened in `role`, among the held files: refused when another role
+  // holds the same file.
   bool Hold(const CFile& file, const char* role);
-  // Fails the run when a held file of another role has `identity`; true then.
-  bool RefuseSameFile(std::optional<FileIdentity> identity, const std::string& path,
-                      const char* role);
+  // Refused when a held file of another role has `identity`.
+  bool NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
+                        const char* role);
   // A refused open: the same-file refusal where the path leads to a held file, else
   // `cannot` with the system's reason. Always false.
-  bool RefuseRefused(const std::string& cannot, const std::string& path, const char* role,
-                     const std::string& why);
-  bool Fail(const std::string& cannot, const std::string& why);
+  bool RefuseRefused(Refusal kind, const std::string& cannot, const std::string& path,
+                     const char* role, const std::string& why);
+  bool Fail(Refusal kind, const std::string& cannot, const std::string& why);
 
   RunResult& m_result;
   std::vector<std::pair<const char*, const CFile*>> m_held;
 };
 
-// How a job's new file takes its name: a new name only with noClobber.
-SaveFile::Use NewFileUse(const PatchJob& job);
+// A path an operation needs, with its role; given in the order the form lists them.
+struct NeededPath {
+  const char* role;
+  const std::string& path;
+};
+
+// The checks every run makes before it opens a file: a stop asked for (RunStopped), each
+// needed path given, the start address parsed into `result.start`. False with the run
+// failed.
+bool StartRun(RunResult& result, std::initializer_list<NeededPath> paths,
+              const std::string& startText);
+
+// A range's length, end - start + 1, after StartRun; none with the run failed for an end
+// that is no address or lies more than one below the start.
+std::optional<std::uint64_t> RangeLength(RunResult& result, const std::string& endText);
+
+// How a new file takes its name: a new name only with noClobber.
+SaveFile::Use NewFileUse(bool noClobber);
 
 // A dry run that passed every check: Done, with nothing written.
-RunResult& DryRunDone(RunResult& result);
+template <typename Result>
+Result& DryRunDone(Result& result) {
+  result.outcome = PatchOutcome::Done;
+  return result;
+}
 
-// Marks `result` Failed with `reason` and returns it, for the early exits of an operation.
-RunResult& FailRun(RunResult& result, std::string reason);
+// Marks `result` Failed for `kind` with `reason`, for the early exits of an operation.
+void FailRun(RunResult& result, Refusal kind, std::string reason);
 
 // The reason for a read that ended before `wanted` bytes: the file changed under the run.
 std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t got,

@@ -12,26 +12,27 @@ std::string ByteCount(std::uint64_t count) {
   return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
 
-// What the run did, or for a dry run would do, without the CRC-32.
-std::string DescribeRun(const PatchJob& job, const RunResult& result) {
-  // What a dry run would do, in the same words.
-  const bool would = job.dryRun;
-  if (job.mode == PatchMode::Cut) {
-    const std::string range =
-        result.cutLength == 0
-            ? "an empty range at " + HexText(result.start)
-            : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
-    return std::string(would ? "would cut " : "cut ") + ByteCount(result.bytesWritten) + " (" +
-           range + ") of " + QuotedName(job.sourcePath) + " into " +
-           QuotedName(job.destinationPath);
-  }
-  if (!job.createNewFile)
-    return std::string(would ? "would patch " : "patched ") + QuotedName(job.sourcePath) +
-           " in place: " + (would ? "write " : "wrote ") + ByteCount(result.bytesWritten) + " of " +
-           QuotedName(job.transcriptPath) + " at " + HexText(result.start);
-  return std::string(would ? "would write " : "wrote ") + QuotedName(job.destinationPath) + " (" +
-         ByteCount(result.bytesWritten) + "): " + QuotedName(job.sourcePath) + " with " +
-         QuotedName(job.transcriptPath) + " at " + HexText(result.start);
+// What the run did, or for a dry run would do, without the CRC-32; in the same words.
+std::string DescribeRun(const PatchInPlace& patch, const WriteResult& result) {
+  const bool would = patch.dryRun;
+  return std::string(would ? "would patch " : "patched ") + QuotedName(patch.sourcePath) +
+         " in place: " + (would ? "write " : "wrote ") + ByteCount(result.placedBytes) + " of " +
+         QuotedName(patch.transcriptPath) + " at " + HexText(result.start);
+}
+
+std::string DescribeRun(const PatchCopy& patch, const WriteResult& result) {
+  return std::string(patch.dryRun ? "would write " : "wrote ") + QuotedName(patch.destinationPath) +
+         " (" + ByteCount(result.fileBytes) + "): " + QuotedName(patch.sourcePath) + " with " +
+         QuotedName(patch.transcriptPath) + " at " + HexText(result.start);
+}
+
+std::string DescribeRun(const CutRange& cut, const WriteResult& result) {
+  const std::string range =
+      result.cutLength == 0
+          ? "an empty range at " + HexText(result.start)
+          : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
+  return std::string(cut.dryRun ? "would cut " : "cut ") + ByteCount(result.placedBytes) + " (" +
+         range + ") of " + QuotedName(cut.sourcePath) + " into " + QuotedName(cut.destinationPath);
 }
 
 }  // namespace
@@ -42,11 +43,13 @@ std::string CrcText(std::uint32_t crc) {
   return text;
 }
 
-std::string DescribeDone(const PatchJob& job, const RunResult& result) {
+std::string DescribeDone(const WriteOperation& operation, const WriteResult& result) {
+  const std::string run =
+      std::visit([&](const auto& chosen) { return DescribeRun(chosen, result); }, operation);
   // A dry run put nothing in place, so it has no checksum to give.
-  if (job.dryRun)
-    return DescribeRun(job, result);
-  std::string done = DescribeRun(job, result) + ", CRC-32 " + CrcText(result.crc);
+  if (std::visit([](const auto& chosen) { return chosen.dryRun; }, operation))
+    return run;
+  std::string done = run + ", CRC-32 " + CrcText(result.crc);
   if (!result.backupPath.empty())
     done += "; the image as it was is kept as " + QuotedName(result.backupPath);
   return done;

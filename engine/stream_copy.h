@@ -5,7 +5,7 @@
 #include <span>
 
 #include "c_file.h"
-#include "patch_job.h"
+#include "operations.h"
 
 namespace zarneth {
 

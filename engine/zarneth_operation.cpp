@@ -10,75 +10,115 @@
 namespace zarneth {
 namespace {
 
+// What both patches check and write: the image, the transcript, and where it goes.
+struct Patch {
+  CFile& source;
+  const std::string& sourcePath;
+  CFile& transcript;
+  const std::string& transcriptPath;
+  const BlockPlace& at;
+};
+
 // With the model's own start, a transcript longer than the model's language block would
-// overwrite the firmware after the block: refused unless the job allows it.
-bool RefuseOverrun(const PatchJob& job, std::uint32_t transcriptLength, RunResult& result) {
-  const auto preset = FindModel(job.model);
-  if (job.allowOverrun || !preset || result.start != preset->start ||
+// overwrite the firmware after the block: refused unless the user allowed it.
+bool RefuseOverrun(const Patch& patch, std::uint32_t transcriptLength, WriteResult& result) {
+  const auto preset = FindModel(patch.at.model);
+  if (patch.at.allowOverrun || !preset || result.start != preset->start ||
       transcriptLength <= preset->Length())
     return false;
   result.overrunBytes = transcriptLength - preset->Length();
-  FailRun(result, "the transcript " + QuotedName(job.transcriptPath) + " " +
-                      DescribeOverrun(*preset, transcriptLength));
+  FailRun(result, Refusal::Overrun,
+          "the transcript " + QuotedName(patch.transcriptPath) + " " +
+              DescribeOverrun(*preset, transcriptLength));
   return true;
+}
+
+// Opens the transcript, with the image already held, and checks that the block lies inside
+// the image (no growth, no gap, no block moved elsewhere) and within the model's block.
+// Sets the lengths in `result`; false with the run failed.
+bool CheckBlock(RunFiles& files, const Patch& patch, WriteResult& result) {
+  if (!files.Open(patch.transcript, patch.transcriptPath, "transcript"))
+    return false;
+  const auto sourceLength = files.Length(patch.source, "source");
+  const auto transcriptLength = sourceLength ? files.Length(patch.transcript, "transcript") : 0;
+  if (!sourceLength || !transcriptLength ||
+      !files.FitsInSource("transcript", result.start, *transcriptLength, *sourceLength,
+                          patch.sourcePath) ||
+      RefuseOverrun(patch, *transcriptLength, result))
+    return false;
+  result.fileBytes = *sourceLength;
+  result.placedBytes = *transcriptLength;
+  return true;
+}
+
+// Writes the new content, source[0, start) + transcript + source[start + transcript length,
+// end), into `destination` (prepared, in `role` at `path`), or for a dry run checks it.
+WriteResult& WritePatched(RunFiles& files, const Patch& patch, SaveFile& destination,
+                          const std::string& path, const char* role, bool dryRun,
+                          WriteResult& result) {
+  if (dryRun)
+    return files.Check(destination, path, role) ? DryRunDone(result) : result;
+  if (!files.Begin(destination, path, role))
+    return result;
+  const std::uint64_t start = result.start;
+  const std::uint64_t tail = start + result.placedBytes;
+  if (const auto warning = files.WriteAndCommit(
+          destination, {{patch.source, "source", 0, start},
+                        {patch.transcript, "transcript", 0, result.placedBytes, Summing::IntoCrc},
+                        {patch.source, "source", tail, result.fileBytes - tail}}))
+    result.warning = *warning;
+  return result;
 }
 
 }  // namespace
 
-RunResult RunZarneth(const PatchJob& job, RunResult result) {
+WriteResult RunPatch(const PatchInPlace& operation) {
+  WriteResult result;
   RunFiles files(result);
-  // In place, the image is the save file's own destination, held from here to the rename.
-  // A patched copy only reads it, so it may be read-only.
-  SaveFile inPlace;
-  CFile copySource;
-  CFile* source = &copySource;
-  if (job.createNewFile) {
-    if (!files.Open(copySource, job.sourcePath, "source"))
-      return result;
-  } else {
-    const auto use = job.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
-    if (job.backup)
-      inPlace.KeepBackup();
-    if (!files.Prepare(inPlace, job.sourcePath, use, "source"))
-      return result;
-    source = inPlace.Existing();
-  }
+  if (!StartRun(result,
+                {{"source", operation.sourcePath}, {"transcript", operation.transcriptPath}},
+                operation.at.startText))
+    return result;
+  // The image is the save file's own destination, held from here to the rename.
+  SaveFile image;
+  if (operation.backup)
+    image.KeepBackup();
+  const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
+  if (!files.Prepare(image, operation.sourcePath, use, "source"))
+    return result;
   CFile transcript;
-  if (!files.Open(transcript, job.transcriptPath, "transcript"))
+  const Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
+  if (!CheckBlock(files, patch, result))
     return result;
-  const auto sourceLength = files.Length(*source, "source");
-  const auto transcriptLength = sourceLength ? files.Length(transcript, "transcript") : 0;
-  if (!sourceLength || !transcriptLength)
-    return result;
-
-  // The block must lie inside the image: no growth, no gap, no block moved elsewhere.
-  const std::uint64_t start = result.start;
-  const std::uint64_t tail = start + *transcriptLength;
-  if (!files.FitsInSource("transcript", start, *transcriptLength, *sourceLength, job.sourcePath))
-    return result;
-  if (RefuseOverrun(job, *transcriptLength, result))
-    return result;
-
-  SaveFile copy;
-  SaveFile& destination = job.createNewFile ? copy : inPlace;
-  const std::string& destinationPath = job.createNewFile ? job.destinationPath : job.sourcePath;
-  const char* role = job.createNewFile ? "destination" : "source";
-  if (job.createNewFile &&
-      !files.Prepare(copy, job.destinationPath, NewFileUse(job), "destination"))
-    return result;
-  result.bytesWritten = job.createNewFile ? *sourceLength : *transcriptLength;
-  if (job.dryRun)
-    return files.Check(destination, destinationPath, role) ? DryRunDone(result) : result;
-  if (!files.Begin(destination, destinationPath, role))
-    return result;
-
-  // New content = source[0, start) + transcript + source[start + transcript length, end).
-  files.WriteAndCommit(destination,
-                       {{*source, "source", 0, start},
-                        {transcript, "transcript", 0, *transcriptLength, Summing::IntoCrc},
-                        {*source, "source", tail, *sourceLength - tail}});
-  result.backupPath = destination.BackupPath();
+  WritePatched(files, patch, image, operation.sourcePath, "source", operation.dryRun, result);
+  result.backupPath = image.BackupPath();
   return result;
+}
+
+WriteResult RunPatch(const PatchCopy& operation) {
+  WriteResult result;
+  RunFiles files(result);
+  if (!StartRun(result,
+                {{"source", operation.sourcePath},
+                 {"transcript", operation.transcriptPath},
+                 {"destination", operation.destinationPath}},
+                operation.at.startText))
+    return result;
+  // A patched copy only reads the image, so it may be read-only.
+  CFile source;
+  if (!files.Open(source, operation.sourcePath, "source"))
+    return result;
+  CFile transcript;
+  const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
+  SaveFile copy;
+  if (!CheckBlock(files, patch, result) ||
+      !files.Prepare(copy, operation.destinationPath, NewFileUse(operation.noClobber),
+                     "destination"))
+    return result;
+  return WritePatched(files, patch, copy, operation.destinationPath, "destination",
+                      operation.dryRun, result);
 }
 
 }  // namespace zarneth

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "patch_job.h"
+#include "operations.h"
 
 namespace zarneth {
 
-// Writes the job's transcript into the source image at `result.start`: in place, or, with
-// createNewFile, into a patched copy at the destination path. The paths and the address
-// were checked by RunJob.
-RunResult RunZarneth(const PatchJob& job, RunResult result);
+// Write the transcript into the image at the start address: in place, or into a patched
+// copy at the destination path.
+WriteResult RunPatch(const PatchInPlace& operation);
+WriteResult RunPatch(const PatchCopy& operation);
 
 }  // namespace zarneth

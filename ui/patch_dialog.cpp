@@ -183,8 +183,8 @@ void CPatchDialog::OnDo() {
 
   // A file error escaping the run goes on to the framework's report; no result dialog. No
   // file was changed then.
-  RunResult result = RunJob(job);
-  if (result.overrunBytes > 0) {
+  WriteResult result = RunJob(job);
+  if (result.refusal == Refusal::Overrun) {
     if (!AskToOverrun(job, result))
       return;
     job.allowOverrun = true;
@@ -197,7 +197,7 @@ void CPatchDialog::OnDo() {
   const bool done = result.outcome == PatchOutcome::Done;
   std::vector<std::string> detail;
   if (done) {
-    detail.push_back(Sentence(DescribeDone(job, result)));
+    detail.push_back(Sentence(DescribeDone(OperationOf(job), result)));
     if (!result.warning.empty())
       detail.push_back(Sentence(result.warning));
   } else {
@@ -206,7 +206,7 @@ void CPatchDialog::OnDo() {
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }
 
-bool CPatchDialog::AskToOverrun(const PatchJob& job, const RunResult& refused) {
+bool CPatchDialog::AskToOverrun(const PatchJob& job, const WriteResult& refused) {
   const auto preset = FindModel(job.model);
   if (!preset)
     return false;

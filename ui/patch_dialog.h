@@ -63,7 +63,7 @@ class CPatchDialog : public fw::CDialog {
   static void BrowseInto(bool openFileDialog, fw::CEdit& target);
   // Asks whether to write a transcript that the run refused for overrunning the model's
   // block; true for Yes.
-  static bool AskToOverrun(const PatchJob& job, const RunResult& refused);
+  static bool AskToOverrun(const PatchJob& job, const WriteResult& refused);
   // The preset of the model the list shows, found by its text: the list sorts its items, so
   // its order need not be the table's.
   std::optional<ModelPreset> SelectedPreset() const;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model_presets.h"
-#include "patch_job.h"
+#include "operations.h"
 
 namespace zarneth {
 
@@ -12,7 +12,7 @@ namespace zarneth {
 // text, with the CRC-32 of the bytes it put in place: "wrote 'out.bin' (2097152 bytes):
 // 'image.bin' with 'german.blk' at 0x1CD800, CRC-32 0x1A2B3C4D". For a dry run, what the
 // run would do, without a CRC-32: "would write ...".
-std::string DescribeDone(const PatchJob& job, const RunResult& result);
+std::string DescribeDone(const WriteOperation& operation, const WriteResult& result);
 // A CRC-32 as messages write it: "0x1A2B3C4D".
 std::string CrcText(std::uint32_t crc);
 

@@ -108,11 +108,8 @@ TEST_F(SignalsTest, AKilledInPlaceRunLeavesTheImageAndTheNextRunSeesIt) {
   const Bytes imageBytes = Pattern(0x1000, 1);
   Restore(imageBytes, Pattern(0x100, 2));
   const FolderListing before = ListFolder(dir.Path());
-  PatchJob job;
-  job.createNewFile = false;
-  job.sourcePath = image;
-  job.transcriptPath = transcript;
-  job.startText = "100";
+  const PatchInPlace job{
+      .sourcePath = image, .transcriptPath = transcript, .at = {.startText = "100"}};
   ASSERT_TRUE(RunDyingAt(job, kSyncCallName, 1));  // the new image is written, not yet synced
   EXPECT_TRUE(ListFolder(dir.Path()) == before);
   const CliRun run = RunCli(

@@ -36,19 +36,19 @@ int FailChosenCall(const char* call) {
 // A run whose `point`-th system call failed with `error`: what it reported or threw, and
 // which call failed; none when the run made fewer calls.
 struct FailedRun {
-  RunResult result;
+  WriteResult result;
   std::string thrown;
   std::string call;
   bool Done() const { return thrown.empty() && result.outcome == PatchOutcome::Done; }
 };
-std::optional<FailedRun> RunFailingAt(const PatchJob& job, int error, int point) {
+std::optional<FailedRun> RunFailingAt(const WriteOperation& job, int error, int point) {
   failAt = point;
   failWith = error;
   failedCall.clear();
   SetSystemCallHook(&FailChosenCall);
   FailedRun run;
   try {
-    run.result = RunJob(job);
+    run.result = zarneth::Run(job);
   } catch (const CFileException& e) {
     run.thrown = e.what();
   }
@@ -69,7 +69,7 @@ class CrashSweepTest : public RunFixture {
   States Expected(const RunKind& kind) {
     ResetFolder(kind.withDestination);
     States states{ListFolder(dir.Path()), {}};
-    const RunResult result = RunJob(kind.job);
+    const WriteResult result = zarneth::Run(kind.job);
     EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
     EXPECT_EQ(result.warning, "");
     states.after = ListFolder(dir.Path());
@@ -179,8 +179,8 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
 // there is one, is the whole old image; a failure removes the backup it made. A backup that
 // exists already is never replaced.
 TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
-  RunKind kind{"in place with a backup", InPlace("1000"), false};
-  kind.job.backup = true;
+  RunKind kind{"in place with a backup", OperationOf(InPlace("1000")), false};
+  std::get<PatchInPlace>(kind.job).backup = true;
   const std::string backup = image + ".bak";
   const States states = Expected(kind);
   EXPECT_EQ(states.after.at("image.bin.bak"), states.before.at("image.bin"));
@@ -210,7 +210,7 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
   EXPECT_GT(failures, 5);
   ResetFolder(false);
   WriteBytes(backup, Pattern(7, 9));
-  ASSERT_EQ(RunJob(kind.job).outcome, PatchOutcome::Done);
+  ASSERT_EQ(zarneth::Run(kind.job).outcome, PatchOutcome::Done);
   EXPECT_EQ(ReadBytes(backup), Pattern(7, 9)) << "an existing backup is kept";
   EXPECT_EQ(ReadBytes(image + ".bak.1"), oldImage);
 }

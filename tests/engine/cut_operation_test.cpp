@@ -17,7 +17,7 @@ using CutTest = RunFixture;
 TEST_F(CutTest, CopiesEachPresetRangeWholeAndInclusive) {
   Files(0x200000, 0);
   for (const ModelPreset& preset : kModelPresets) {
-    const RunResult result = RunJob(Cut(preset.StartText(), preset.EndText()));
+    const WriteResult result = RunJob(Cut(preset.StartText(), preset.EndText()));
     ASSERT_EQ(result.outcome, PatchOutcome::Done) << preset.model;
     EXPECT_EQ(result.cutLength, preset.Length());
     EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, preset.start, preset.Length()))
@@ -29,7 +29,7 @@ TEST_F(CutTest, CopiesEachPresetRangeWholeAndInclusive) {
 
 TEST_F(CutTest, SingleByteAndEmptyRanges) {
   Files(0x1000, 0);
-  RunResult result = RunJob(Cut("10", "10"));
+  WriteResult result = RunJob(Cut("10", "10"));
   EXPECT_EQ(result.cutLength, 1u);
   EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0x10, 1));
 

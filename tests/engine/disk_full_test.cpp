@@ -22,7 +22,7 @@ TEST_F(DiskFullTest, EveryKindOfRunFailsWithTheDiskFullAndLeavesTheOldFiles) {
       try {
         ScopedFaults faults;
         faults.DiskFullAfter(room);
-        const RunResult result = RunJob(kind.job);
+        const WriteResult result = zarneth::Run(kind.job);
         ADD_FAILURE() << "the run did not see the full disk: " << result.failureReason;
       } catch (const CFileException& e) {
         EXPECT_NE(std::string(e.what()).find(DiskFullText()), std::string::npos) << e.what();

@@ -40,16 +40,18 @@ TEST_F(RefusalTest, BlocksAndRangesMustLieInsideTheImage) {
   for (const Case& c : cases) {
     for (const PatchJob& job : {InPlace(c.start), Copy(c.start), Cut(c.start, c.end)}) {
       if (c.inside) {
-        const RunResult result = RunJob(job);
+        const WriteResult result = RunJob(job);
         EXPECT_EQ(result.outcome, PatchOutcome::Done) << c.name << ": " << result.failureReason;
         WriteBytes(image, imageBytes);
       } else {
-        ExpectRefused(job, "runs past the end of");
+        ExpectRefused(job, "runs past the end of", Refusal::OutsideImage);
       }
     }
   }
-  ExpectRefused(Cut("0", "FFFFFFFF"), "the range of 4294967296 bytes at 0x0 runs past the end");
-  ExpectRefused(Cut("10", "E"), "the end address 0xE lies more than one below the start address");
+  ExpectRefused(Cut("0", "FFFFFFFF"), "the range of 4294967296 bytes at 0x0 runs past the end",
+                Refusal::OutsideImage);
+  ExpectRefused(Cut("10", "E"), "the end address 0xE lies more than one below the start address",
+                Refusal::BadAddress);
   EXPECT_EQ(RunJob(Cut("1", "0")).outcome, PatchOutcome::Done) << "end one below start";
 }
 
@@ -61,44 +63,48 @@ TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
     const char* name;
     void (*change)(PatchJob&, const std::string& dir);
     std::string reason;
+    Refusal kind;
   };
   const Case cases[] = {
-      {"no source", [](PatchJob& j, auto&) { j.sourcePath.clear(); }, "no source file given"},
+      {"no source", [](PatchJob& j, auto&) { j.sourcePath.clear(); }, "no source file given",
+       Refusal::MissingPath},
       {"no transcript", [](PatchJob& j, auto&) { j.transcriptPath.clear(); },
-       "no transcript file given"},
+       "no transcript file given", Refusal::MissingPath},
       {"no destination", [](PatchJob& j, auto&) { j.destinationPath.clear(); },
-       "no destination file given"},
+       "no destination file given", Refusal::MissingPath},
       {"typo in start", [](PatchJob& j, auto&) { j.startText = "1CD8OO"; },
-       "the start address '1CD8OO' is not an address: give 1 to 8 hex digits"},
+       "the start address '1CD8OO' is not an address: give 1 to 8 hex digits", Refusal::BadAddress},
       {"missing source", [](PatchJob& j, auto&) { j.sourcePath += ".missing"; },
-       "cannot open for reading source file"},
+       "cannot open for reading source file", Refusal::CannotRead},
       {"missing transcript", [](PatchJob& j, auto&) { j.transcriptPath += ".missing"; },
-       MissingFileText()},
+       MissingFileText(), Refusal::CannotRead},
       {"transcript is source", [](PatchJob& j, auto&) { j.transcriptPath = j.sourcePath; },
-       "are the same file"},
+       "are the same file", Refusal::SameFile},
       {"destination is source", [](PatchJob& j, auto&) { j.destinationPath = j.sourcePath; },
        "the source file " + QuotedName(image) + " and the destination file " + QuotedName(image) +
-           " are the same file"},
+           " are the same file",
+       Refusal::SameFile},
       {"destination is transcript",
-       [](PatchJob& j, auto&) { j.destinationPath = j.transcriptPath; }, "are the same file"},
+       [](PatchJob& j, auto&) { j.destinationPath = j.transcriptPath; }, "are the same file",
+       Refusal::SameFile},
       {"transcript is a device", [](PatchJob& j, auto&) { j.transcriptPath = kDevicePath; },
-       "it is a device, not a regular file"},
+       "it is a device, not a regular file", Refusal::CannotRead},
       {"destination is a device", [](PatchJob& j, auto&) { j.destinationPath = kDevicePath; },
-       "it is a device"},
+       "it is a device", Refusal::CannotWrite},
       {"destination is a folder", [](PatchJob& j, auto& d) { j.destinationPath = d; },
-       "Is a directory"},
+       "Is a directory", Refusal::CannotWrite},
       {"destination folder missing",
        [](PatchJob& j, auto& d) { j.destinationPath = d + "/no/such/out.bin"; },
-       MissingFolderText()},
+       MissingFolderText(), Refusal::CannotWrite},
       {"destination is read-only",
        [](PatchJob& j, auto& d) { j.destinationPath = d + "/read-only.bin"; },
-       "the file is read-only"},
+       "the file is read-only", Refusal::CannotWrite},
   };
   for (const Case& c : cases) {
     PatchJob job = Copy("10");
     c.change(job, dir.Path().string());
     SCOPED_TRACE(c.name);
-    ExpectRefused(job, c.reason);
+    ExpectRefused(job, c.reason, c.kind);
   }
   PatchJob inPlace = InPlace("10");
   inPlace.transcriptPath = image;

@@ -20,7 +20,7 @@ class TrustTest : public RunFixture {
   // Runs `job`, which must be Done, and expects every file named in `untouched` as before.
   void ExpectDoneAndUntouched(const PatchJob& job, const std::vector<std::string>& untouched) {
     FolderListing before = ListFolder(dir.Path());
-    const RunResult result = RunJob(job);
+    const WriteResult result = RunJob(job);
     ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
     const FolderListing after = ListFolder(dir.Path());
     for (const std::string& name : untouched) {

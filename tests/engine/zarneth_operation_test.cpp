@@ -34,9 +34,10 @@ class ZarnethTest : public RunFixture {
 TEST_F(ZarnethTest, InPlaceReplacesTheBytesAtStartAndLeavesNothingElse) {
   Files(100, 10);
   const FolderListing before = ListFolder(dir.Path());
-  const RunResult result = RunJob(InPlace("10"));
+  const WriteResult result = RunJob(InPlace("10"));
   EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
-  EXPECT_EQ(result.bytesWritten, 10u);
+  EXPECT_EQ(result.placedBytes, 10u);
+  EXPECT_EQ(result.fileBytes, 100u);
   EXPECT_EQ(ReadBytes(image),
             Concat({Slice(imageBytes, 0, 16), transcriptBytes, Slice(imageBytes, 26, 74)}));
   FolderListing after = ListFolder(dir.Path());
@@ -61,13 +62,14 @@ TEST_F(ZarnethTest, APatchedCopySplicesTheTranscriptIn) {
   for (const Case c :
        {Case{10, "5A", 90}, Case{10, "10", 16}, Case{0, "10", 16}, Case{100, "0", 0}}) {
     Files(100, c.transcriptSize);
-    const RunResult result = RunJob(Copy(c.start));
+    const WriteResult result = RunJob(Copy(c.start));
     ASSERT_EQ(result.outcome, PatchOutcome::Done) << c.start << ": " << result.failureReason;
     EXPECT_EQ(ReadBytes(destination),
               Concat({Slice(imageBytes, 0, c.at), transcriptBytes,
                       Slice(imageBytes, c.at + c.transcriptSize, 100 - c.at - c.transcriptSize)}))
         << c.start << " with a transcript of " << c.transcriptSize;
-    EXPECT_EQ(result.bytesWritten, 100u);
+    EXPECT_EQ(result.fileBytes, 100u);
+    EXPECT_EQ(result.placedBytes, c.transcriptSize);
     EXPECT_EQ(ReadBytes(image), imageBytes);
     EXPECT_EQ(ReadBytes(transcript), transcriptBytes);
   }
@@ -93,7 +95,7 @@ TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   // In place, through the same name: the image is written anew and keeps it all too.
   PatchJob inPlace = InPlace("5A");
   inPlace.sourcePath = copy.destinationPath;
-  const RunResult result = RunJob(inPlace);
+  const WriteResult result = RunJob(inPlace);
   ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
   EXPECT_EQ(ReadBytes(target),
             Concat({transcriptBytes, Slice(imageBytes, 10, 80), transcriptBytes}));
@@ -116,7 +118,7 @@ TEST_F(ZarnethTest, AnImageWrittenAnewTakesNothingFromItsFolder) {
   std::filesystem::permissions(job.sourcePath, std::filesystem::perms(0660));
   ASSERT_TRUE(GiveCapability(job.sourcePath));
   const std::string access = AccessOf(job.sourcePath);
-  const RunResult result = RunJob(job);
+  const WriteResult result = RunJob(job);
   ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
   EXPECT_EQ(AccessOf(job.sourcePath), access);
 }
@@ -143,7 +145,7 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
   WriteBytes(copy.destinationPath, Pattern(50, 3));
   const std::string rootsAccess = AccessOf(copy.destinationPath);
   EXPECT_EQ(RunAsAnotherUser([&] {
-              const RunResult refused = RunJob(copy);
+              const WriteResult refused = RunJob(copy);
               return refused.outcome == PatchOutcome::Failed &&
                              refused.failureReason.find("belongs to another user") !=
                                  std::string::npos
@@ -168,12 +170,12 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
   std::filesystem::permissions(rootsImage.sourcePath, std::filesystem::perms(0666));
   for (const PatchJob& job : {inRootsFolder, rootsImage}) {
     SCOPED_TRACE(job.sourcePath);
-    PatchJob dry = job;
+    PatchInPlace dry = std::get<PatchInPlace>(OperationOf(job));
     dry.dryRun = true;
     const FolderListing before = ListFolder(dir.Path());
     EXPECT_EQ(RunAsAnotherUser([&] {
-                const RunResult dryResult = RunJob(dry);
-                const RunResult realResult = RunJob(job);
+                const WriteResult dryResult = zarneth::Run(dry);
+                const WriteResult realResult = RunJob(job);
                 return dryResult.outcome == PatchOutcome::Failed &&
                                realResult.outcome == PatchOutcome::Failed &&
                                dryResult.failureReason == realResult.failureReason
@@ -194,16 +196,16 @@ TEST_F(ZarnethTest, ABackupLeftByAStoppedRunIsTakenAsTheBackup) {
   std::filesystem::create_hard_link(PathFromUtf8(image), PathFromUtf8(backup));
   const std::string stale = dir / ".image.bin.zarneth-abc123.tmp";
   WriteBytes(stale, Pattern(10, 4));
-  const RunResult refused = RunJob(InPlace("10"));
+  const WriteResult refused = RunJob(InPlace("10"));
   EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
   EXPECT_NE(refused.failureReason.find("is the same file, a backup that a stopped run left"),
             std::string::npos)
       << refused.failureReason;
   EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(stale))) << "the stale temporary goes";
 
-  PatchJob job = InPlace("10");
-  job.backup = true;
-  const RunResult result = RunJob(job);
+  PatchInPlace withBackup = std::get<PatchInPlace>(OperationOf(InPlace("10")));
+  withBackup.backup = true;
+  const WriteResult result = zarneth::Run(withBackup);
   ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
   EXPECT_EQ(result.backupPath, backup);
   EXPECT_EQ(ReadBytes(backup), imageBytes);
@@ -227,13 +229,13 @@ TEST_F(ZarnethTest, NamesOfTheLongestLengthAreWrittenAndLongerOnesRefused) {
     ASSERT_EQ(RunJob(copy).outcome, PatchOutcome::Done);
     PatchJob inPlace = InPlace("0");
     inPlace.sourcePath = copy.destinationPath;
-    const RunResult result = RunJob(inPlace);
+    const WriteResult result = RunJob(inPlace);
     ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
     EXPECT_EQ(ListFolder(dir.Path()).size(), 3u) << "no temporary left";
 
     const FolderListing before = ListFolder(dir.Path());
     copy.destinationPath = dir / std::string(256, 'n');
-    const RunResult refused = RunJob(copy);
+    const WriteResult refused = RunJob(copy);
     EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
     EXPECT_NE(refused.failureReason.find("its name is longer than the 255 characters"),
               std::string::npos)
@@ -273,7 +275,7 @@ TEST_F(ZarnethTest, PathsLongerThanTheClassicLimitWork) {
     job.destinationPath = deep + "/out.bin";
     WriteBytes(job.sourcePath, imageBytes);
     WriteBytes(job.transcriptPath, transcriptBytes);
-    const RunResult result = RunJob(job);
+    const WriteResult result = RunJob(job);
     EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
   }
   EXPECT_EQ(ReadBytes(deep + "/out.bin"), Slice(imageBytes, 0, 10));
@@ -282,7 +284,7 @@ TEST_F(ZarnethTest, PathsLongerThanTheClassicLimitWork) {
 TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {
   Files(100, 10);
   MakeReadOnly(image);
-  const RunResult copy = RunJob(Copy("10"));
+  const WriteResult copy = RunJob(Copy("10"));
   EXPECT_EQ(copy.outcome, PatchOutcome::Done) << copy.failureReason;
   EXPECT_EQ(ReadBytes(destination).size(), 100u);
   std::filesystem::remove(destination);
@@ -316,20 +318,22 @@ TEST_F(ZarnethTest, ATranscriptPastTheModelsBlockIsRefusedUnlessAllowed) {
       job.model = "V135";
       job.allowOverrun = c.allowOverrun;
       if (c.overrun == 0) {
-        const RunResult result = RunJob(job);
+        const WriteResult result = RunJob(job);
         EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
         WriteBytes(image, imageBytes);
         continue;
       }
       std::filesystem::remove(destination);
       const std::string overrun = c.overrun == 1 ? "1 byte" : std::to_string(c.overrun) + " bytes";
-      ExpectRefused(job, "(" + std::to_string(c.transcriptSize) +
-                             " bytes) is longer than the language block of V135 (75776 bytes): " +
-                             overrun + " after the block");
+      ExpectRefused(job,
+                    "(" + std::to_string(c.transcriptSize) +
+                        " bytes) is longer than the language block of V135 (75776 bytes): " +
+                        overrun + " after the block",
+                    Refusal::Overrun);
       EXPECT_EQ(RunJob(job).overrunBytes, c.overrun);
     }
   }
-  const RunResult noModel = RunJob(Copy("1CD800"));
+  const WriteResult noModel = RunJob(Copy("1CD800"));
   EXPECT_EQ(noModel.outcome, PatchOutcome::Done) << "without a model only the image bounds it";
 }
 

@@ -32,13 +32,13 @@ int InterruptAtChosenCall(const char* call) {
 
 }  // namespace
 
-int RunInChild(const PatchJob& job, Interruption how, const char* call, int occurrence) {
+int RunInChild(const WriteOperation& job, Interruption how, const char* call, int occurrence) {
   dyingCall = call;
   callsLeft = occurrence;
   interruption = how;
   SetSystemCallHook(&InterruptAtChosenCall);
   try {
-    static_cast<void>(RunJob(job));  // the parent reads the folder, not the result
+    static_cast<void>(Run(job));  // the parent reads the folder, not the result
   } catch (const RunStopped&) {
     return kStopped;
   } catch (...) {
@@ -61,28 +61,33 @@ ChildRun ChildRunOf(int exitCode) {
   }
 }
 
-std::vector<std::string> JobArguments(const PatchJob& job) {
-  return {job.mode == PatchMode::Cut ? "cut" : "zarneth",
-          job.createNewFile ? "new" : "in-place",
-          job.sourcePath,
-          job.transcriptPath,
-          job.destinationPath,
-          job.startText,
-          job.endText,
-          job.backup ? "backup" : "no-backup"};
+std::vector<std::string> JobArguments(const WriteOperation& job) {
+  if (const auto* patch = std::get_if<PatchInPlace>(&job))
+    return {"in-place", patch->sourcePath, patch->transcriptPath, patch->at.startText,
+            patch->backup ? "backup" : "no-backup"};
+  if (const auto* patch = std::get_if<PatchCopy>(&job))
+    return {"copy", patch->sourcePath, patch->transcriptPath, patch->destinationPath,
+            patch->at.startText};
+  const auto& cut = std::get<CutRange>(job);
+  return {"cut", cut.sourcePath, cut.destinationPath, cut.startText, cut.endText};
 }
 
-PatchJob JobFromArguments(const std::vector<std::string>& arguments) {
-  PatchJob job;
-  job.mode = arguments.at(0) == "cut" ? PatchMode::Cut : PatchMode::Zarneth;
-  job.createNewFile = arguments.at(1) == "new";
-  job.sourcePath = arguments.at(2);
-  job.transcriptPath = arguments.at(3);
-  job.destinationPath = arguments.at(4);
-  job.startText = arguments.at(5);
-  job.endText = arguments.at(6);
-  job.backup = arguments.at(7) == "backup";
-  return job;
+WriteOperation JobFromArguments(const std::vector<std::string>& arguments) {
+  const std::string& kind = arguments.at(0);
+  if (kind == "in-place")
+    return PatchInPlace{.sourcePath = arguments.at(1),
+                        .transcriptPath = arguments.at(2),
+                        .at = {.startText = arguments.at(3)},
+                        .backup = arguments.at(4) == "backup"};
+  if (kind == "copy")
+    return PatchCopy{.sourcePath = arguments.at(1),
+                     .transcriptPath = arguments.at(2),
+                     .destinationPath = arguments.at(3),
+                     .at = {.startText = arguments.at(4)}};
+  return CutRange{.sourcePath = arguments.at(1),
+                  .destinationPath = arguments.at(2),
+                  .startText = arguments.at(3),
+                  .endText = arguments.at(4)};
 }
 
 }  // namespace zarneth::test

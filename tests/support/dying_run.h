@@ -20,20 +20,21 @@ enum class ChildRun { Interrupted, Finished, NotReached };
 
 // Runs `job` in a child process, interrupted as asked. POSIX forks; Windows starts the
 // helper program dying_run_child.
-ChildRun RunInterruptedAt(const PatchJob& job, Interruption how, const char* call, int occurrence);
+ChildRun RunInterruptedAt(const WriteOperation& job, Interruption how, const char* call,
+                          int occurrence);
 
 // True when the child died at its call; false when the run ended first.
-inline bool RunDyingAt(const PatchJob& job, const char* call, int occurrence) {
+inline bool RunDyingAt(const WriteOperation& job, const char* call, int occurrence) {
   return RunInterruptedAt(job, Interruption::Death, call, occurrence) == ChildRun::Interrupted;
 }
 
 // The child's side: runs `job` with the hook set; returns the exit code that tells the
 // parent what became of it.
-int RunInChild(const PatchJob& job, Interruption how, const char* call, int occurrence);
+int RunInChild(const WriteOperation& job, Interruption how, const char* call, int occurrence);
 ChildRun ChildRunOf(int exitCode);
 
-// A job as command-line arguments for the helper program, and back.
-std::vector<std::string> JobArguments(const PatchJob& job);
-PatchJob JobFromArguments(const std::vector<std::string>& arguments);
+// An operation as command-line arguments for the helper program, and back.
+std::vector<std::string> JobArguments(const WriteOperation& job);
+WriteOperation JobFromArguments(const std::vector<std::string>& arguments);
 
 }  // namespace zarneth::test

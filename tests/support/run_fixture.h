@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,15 +45,15 @@ class RunFixture : public testing::Test {
   // The kinds of run that write, each on the folder ResetFolder makes.
   struct RunKind {
     const char* name;
-    PatchJob job;
+    WriteOperation job;
     bool withDestination;  // an existing file under the destination name
   };
   std::vector<RunKind> KindsOfRun() const {
-    return {{"patched copy", Copy("1000"), false},
-            {"patched copy over an existing file", Copy("1000"), true},
-            {"cut", Cut("1000", "2FFFF"), false},
-            {"cut over an existing file", Cut("1000", "2FFFF"), true},
-            {"in place", InPlace("1000"), false}};
+    return {{"patched copy", OperationOf(Copy("1000")), false},
+            {"patched copy over an existing file", OperationOf(Copy("1000")), true},
+            {"cut", OperationOf(Cut("1000", "2FFFF")), false},
+            {"cut over an existing file", OperationOf(Cut("1000", "2FFFF")), true},
+            {"in place", OperationOf(InPlace("1000")), false}};
   }
   // Empties the folder and writes the files again; the transcript is longer than one copy
   // buffer.
@@ -64,17 +65,27 @@ class RunFixture : public testing::Test {
       WriteBytes(destination, Pattern(3000, 5));
   }
   // The file a job replaces or creates: the destination, or the image in place.
-  static const std::string& TargetOf(const PatchJob& job) {
-    return job.mode == PatchMode::Zarneth && !job.createNewFile ? job.sourcePath
-                                                                : job.destinationPath;
+  static const std::string& TargetOf(const WriteOperation& job) {
+    return std::visit(
+        [](const auto& chosen) -> const std::string& {
+          if constexpr (requires { chosen.destinationPath; })
+            return chosen.destinationPath;
+          else
+            return chosen.sourcePath;
+        },
+        job);
   }
 
-  // The job must be refused with `reason` in its sentence, and every file of the folder must
-  // be exactly as before: nothing created, removed or changed.
-  void ExpectRefused(const PatchJob& job, const std::string& reason) const {
+  // The job must be refused (for `kind`, when given) with `reason` in its sentence, and every
+  // file of the folder must be exactly as before: nothing created, removed or changed.
+  void ExpectRefused(const PatchJob& job, const std::string& reason,
+                     std::optional<Refusal> kind = std::nullopt) const {
     const FolderListing before = ListFolder(dir.Path());
-    const RunResult result = RunJob(job);
+    const WriteResult result = RunJob(job);
     EXPECT_EQ(result.outcome, PatchOutcome::Failed) << reason;
+    if (kind) {
+      EXPECT_EQ(result.refusal, *kind) << reason;
+    }
     EXPECT_NE(result.failureReason.find(reason), std::string::npos)
         << "expected \"" << reason << "\" in \"" << result.failureReason << '"';
     EXPECT_TRUE(ListFolder(dir.Path()) == before) << "the folder changed: " << reason;

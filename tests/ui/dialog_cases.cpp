@@ -421,11 +421,9 @@ TEST_F(DialogTest, AFileErrorIsReportedAndTheFormStaysUsable) {
 }
 
 TEST_F(DialogTest, AKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo) {
-  PatchJob killed;
-  killed.createNewFile = false;
-  killed.sourcePath = dir / "image.bin";
-  killed.transcriptPath = dir / "transcript.bin";
-  killed.startText = "1000";
+  const PatchInPlace killed{.sourcePath = dir / "image.bin",
+                            .transcriptPath = dir / "transcript.bin",
+                            .at = {.startText = "1000"}};
   ASSERT_TRUE(RunDyingAt(killed, kSyncCallName, 1));  // the new image written, not in place
   EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
   Run([&](DialogDriver& ui) {

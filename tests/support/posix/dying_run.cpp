@@ -7,7 +7,8 @@
 
 namespace zarneth::test {
 
-ChildRun RunInterruptedAt(const PatchJob& job, Interruption how, const char* call, int occurrence) {
+ChildRun RunInterruptedAt(const WriteOperation& job, Interruption how, const char* call,
+                          int occurrence) {
   const pid_t child = ::fork();
   if (child < 0)
     throw std::runtime_error("fork failed");

@@ -3,7 +3,8 @@
 
 namespace zarneth::test {
 
-ChildRun RunInterruptedAt(const PatchJob& job, Interruption how, const char* call, int occurrence) {
+ChildRun RunInterruptedAt(const WriteOperation& job, Interruption how, const char* call,
+                          int occurrence) {
   std::vector<std::string> arguments = {how == Interruption::Death ? "die" : "stop",
                                         call ? call : "-", std::to_string(occurrence)};
   for (std::string& field : JobArguments(job))

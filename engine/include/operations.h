@@ -1,0 +1,140 @@
+#pragma once
+
+// The operations a run can be, one type each holding the inputs that operation reads and
+// no other, and what each reports. The form's PatchJob becomes one of the three that write;
+// zarneth-cli builds them directly. Paths are used exactly as given; the addresses stay
+// text until the run parses them.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <variant>
+
+namespace zarneth {
+
+enum class PatchOutcome { Done, Failed };
+
+// Why a run was refused, for a caller that acts on the kind (the dialog asks before an
+// overrun); the failure sentence says which file or check, and why.
+enum class Refusal {
+  None,          // not refused
+  MissingPath,   // a file the operation needs was not given
+  BadAddress,    // an address text that is no address, or an end far below the start
+  OutsideImage,  // the block or the range runs past the image's end
+  Overrun,       // a transcript longer than the model's language block, at its start
+  TooLarge,      // a file beyond what 32-bit addresses reach
+  SameFile,      // one file in two roles
+  CannotRead,    // a file cannot be opened for reading
+  CannotWrite,   // the destination cannot be created, or the image patched in place
+  ShortRead,     // a file came up short while read: it changed under the run
+};
+
+// Where a transcript goes: the start address as typed, and the model picked ("V135"; empty
+// for none). At the model's own start a transcript longer than its language block is refused
+// unless allowOverrun: it would overwrite the firmware after the block.
+struct BlockPlace {
+  std::string startText{};
+  std::string model{};
+  bool allowOverrun = false;
+};
+
+// A dry run makes every check of a real run, holds the files as a real run holds them, and
+// opens nothing for writing: the result says what the run would write.
+
+// Writes the transcript into the image itself, the image replaced in one step.
+struct PatchInPlace {
+  std::string sourcePath;
+  std::string transcriptPath;
+  BlockPlace at;
+  // Keep the image as it was under "<image>.bak" (or .bak.1, ...), made in the same commit.
+  bool backup = false;
+  bool dryRun = false;
+};
+
+// Writes a patched copy of the image to the destination; the image is only read.
+struct PatchCopy {
+  std::string sourcePath;
+  std::string transcriptPath;
+  std::string destinationPath;
+  BlockPlace at;
+  bool noClobber = false;  // an existing destination is refused
+  bool dryRun = false;
+};
+
+// Copies the range start..end (inclusive) of the image into the destination.
+struct CutRange {
+  std::string sourcePath;
+  std::string destinationPath;
+  std::string startText;
+  std::string endText;
+  bool noClobber = false;  // an existing destination is refused
+  bool dryRun = false;
+};
+
+// Compares the image at the start address with the whole transcript; reads only.
+struct VerifyBlock {
+  std::string sourcePath;
+  std::string transcriptPath;
+  std::string startText;
+};
+
+// Where a range goes, piece by piece, with each piece's address.
+using RangeSink = std::function<void(std::uint64_t address, std::span<const unsigned char>)>;
+
+// Hands the range start..end (inclusive) of the image to the sink; reads only.
+struct ShowRange {
+  std::string sourcePath;
+  std::string startText;
+  std::string endText;
+  RangeSink sink;
+};
+
+using WriteOperation = std::variant<PatchInPlace, PatchCopy, CutRange>;
+
+// What every run reports: the outcome, the start address as parsed, the CRC-32 of the bytes
+// the run put in place, compared or showed, and for a refused run its kind and a short
+// sentence saying which check or which file refused and why.
+struct RunResult {
+  PatchOutcome outcome = PatchOutcome::Failed;
+  Refusal refusal = Refusal::None;
+  std::uint32_t start = 0;
+  std::uint32_t crc = 0;
+  std::string failureReason;
+};
+
+// A run that writes. A Done run with a warning put every byte in place, but the system did
+// not confirm that the last step (the folder's new entry) is on the disk.
+struct WriteResult : RunResult {
+  std::uint64_t cutLength = 0;     // a cut: end - start + 1
+  std::uint64_t placedBytes = 0;   // the bytes put in place: the transcript, or the range
+  std::uint64_t fileBytes = 0;     // the length of the file written
+  std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
+  std::string backupPath;          // in place with a backup: where the old image is kept
+  std::string warning;
+};
+
+// A comparison: the transcript's length, how many bytes of the image differ from it, the
+// first one's address, and the CRC-32 of the image's bytes there (`crc` is the transcript's).
+struct VerifyResult : RunResult {
+  std::uint64_t comparedBytes = 0;
+  std::uint64_t differingBytes = 0;
+  std::uint64_t firstDifference = 0;
+  std::uint32_t imageCrc = 0;
+};
+
+struct ShowResult : RunResult {
+  std::uint64_t shownBytes = 0;  // end - start + 1
+};
+
+// Each checks its operation and runs it. Every check (paths, addresses, files, ranges, one
+// file in two roles, the model's block) comes before anything is written, and a run either
+// completes, synced to the disk, or leaves every file as it was. Refusals come back as
+// Failed; a failure of a file that is already open escapes as CFileException and a stop
+// request as RunStopped, both with every file as it was. Once the destination was renamed
+// into place the run is Done, with a warning for anything that failed after.
+[[nodiscard]] WriteResult Run(const WriteOperation& operation);
+[[nodiscard]] VerifyResult Run(const VerifyBlock& operation);
+[[nodiscard]] ShowResult Run(const ShowRange& operation);
+
+}  // namespace zarneth
