@@ -2,9 +2,9 @@
 
 namespace zarneth::fw {
 
-CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, const char* fileName,
+CFileDialog::CFileDialog(FilePicker picker, const char* defaultExtension, const char* fileName,
                          unsigned flags, const char* filter, CWnd* parent)
-    : m_open(openFileDialog),
+    : m_open(picker == FilePicker::Open),
       m_defaultExtension(defaultExtension ? defaultExtension : ""),
       m_fileName(fileName ? fileName : ""),
       m_flags(flags),

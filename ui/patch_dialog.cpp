@@ -65,7 +65,7 @@ void CPatchDialog::DoDataExchange(CDataExchange* pDX) {
 bool CPatchDialog::OnInitDialog() {
   CDialog::OnInitDialog();
 
-  if (CMenu* systemMenu = GetSystemMenu(false)) {
+  if (CMenu* systemMenu = GetSystemMenu(WindowMenu::AsItIs)) {
     const std::string about = LoadString(res::IDS_ABOUTBOX);
     if (!about.empty()) {
       systemMenu->AppendMenu(MF_SEPARATOR);
@@ -77,8 +77,8 @@ bool CPatchDialog::OnInitDialog() {
   for (CEdit* pathField : {&m_editSource, &m_editTranscript, &m_editDest})
     pathField->DragAcceptFiles();
 
-  SetIcon(m_hIcon, true);
-  SetIcon(m_hIcon, false);
+  SetIcon(m_hIcon, IconSize::Big);
+  SetIcon(m_hIcon, IconSize::Small);
   m_chkCreateNew.SetCheck(m_createNewFile ? BST_CHECKED : BST_UNCHECKED);
 
   // Selecting sends no notification, so the first row's addresses are written here.
@@ -126,12 +126,12 @@ std::optional<ModelPreset> CPatchDialog::SelectedPreset() const {
   return FindModel(m_comboModel.GetLBText(row));
 }
 
-void CPatchDialog::BrowseInto(bool openFileDialog, CEdit& target) {
+void CPatchDialog::BrowseInto(FilePicker kind, CEdit& target) {
   // The picker starts at the field's own path; with an empty field, in the folder picked
   // last in this run of the program, by any of the three; else where the system starts it.
   static std::string lastFolder;
   const std::string current = target.GetWindowText();
-  CFileDialog picker(openFileDialog, nullptr, current.empty() ? nullptr : current.c_str(),
+  CFileDialog picker(kind, nullptr, current.empty() ? nullptr : current.c_str(),
                      OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFileFilter, nullptr);
   if (current.empty())
     picker.SetInitialFolder(lastFolder);
@@ -142,15 +142,15 @@ void CPatchDialog::BrowseInto(bool openFileDialog, CEdit& target) {
 }
 
 void CPatchDialog::OnBrowseSource() {
-  BrowseInto(true, m_editSource);
+  BrowseInto(FilePicker::Open, m_editSource);
 }
 
 void CPatchDialog::OnBrowseTranscript() {
-  BrowseInto(true, m_editTranscript);
+  BrowseInto(FilePicker::Open, m_editTranscript);
 }
 
 void CPatchDialog::OnBrowseDest() {
-  BrowseInto(false, m_editDest);
+  BrowseInto(FilePicker::SaveAs, m_editDest);
 }
 
 void CPatchDialog::OnDo() {

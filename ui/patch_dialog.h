@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dialog.h"
+#include "file_dialog.h"
 #include "model_presets.h"
 #include "patch_job.h"
 
@@ -60,7 +61,7 @@ class CPatchDialog : public fw::CDialog {
   static const fw::MessageMapEntry kMessageMap[7];
 
   // Runs an Open or Save As picker and, unless cancelled, puts its path into `target`.
-  static void BrowseInto(bool openFileDialog, fw::CEdit& target);
+  static void BrowseInto(fw::FilePicker kind, fw::CEdit& target);
   // Asks whether to write a transcript that the run refused for overrunning the model's
   // block; true for Yes.
   static bool AskToOverrun(const PatchJob& job, const WriteResult& refused);

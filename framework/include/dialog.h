@@ -35,6 +35,11 @@ constexpr auto Handler(void (Dialog::*handler)()) {
 
 enum class Message { WM_ICONERASEBKGND };
 
+// Whether GetSystemMenu takes the window menu as it is or resets it.
+enum class WindowMenu { AsItIs, Reset };
+// The two icons of a window: the title bar's and the task switcher's.
+enum class IconSize { Small, Big };
+
 // A modal dialog built from a registered template. DoModal creates the window and its
 // controls, calls OnInitDialog, runs until EndDialog, and destroys the window again. An
 // exception escaping any handler is reported in a message box and the dialog stays open.
@@ -50,12 +55,13 @@ class CDialog : public CWnd {
   void InitModalIndirect(DialogTemplate dialogTemplate);
   void EndDialog(int result);
 
-  // The window menu (Minimize, Close, and whatever the dialog appends). `revert` true resets
-  // it to the system's own entries where the system keeps one (Win32); the Qt backend's menu
-  // is the dialog's own and is never reset. Null when the template has no WS_SYSMENU.
-  CMenu* GetSystemMenu(bool revert);
+  // The window menu (Minimize, Close, and whatever the dialog appends), as it is; null when
+  // the template has no WS_SYSMENU. WindowMenu::Reset instead drops what was appended, back
+  // to the system's own entries, and returns null, in both backends.
+  CMenu* GetSystemMenu(WindowMenu which);
 
-  void SetIcon(HICON icon, bool bigIcon);
+  // The icon of the title bar (Small) and of the task switcher (Big).
+  void SetIcon(HICON icon, IconSize size);
   bool IsIconic() const;
   void GetClientRect(CRect* rect) const;
   void SendMessage(Message message, CPaintDC& dc);

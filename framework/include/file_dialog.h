@@ -8,11 +8,14 @@ namespace zarneth::fw {
 
 class CWnd;
 
+// Which of the two pickers a CFileDialog is.
+enum class FilePicker { Open, SaveAs };
+
 // The Open and Save As pickers. The filter is written "Description|patterns|...||"; "*.*"
 // means every file, also names without a dot.
 class CFileDialog {
  public:
-  CFileDialog(bool openFileDialog, const char* defaultExtension = nullptr,
+  CFileDialog(FilePicker picker, const char* defaultExtension = nullptr,
               const char* fileName = nullptr,
               unsigned flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
               CWnd* parent = nullptr);

@@ -57,10 +57,15 @@ void CDialog::Default() {
     m_native->window->DefaultPaint(m_native->paintEvent);
 }
 
-CMenu* CDialog::GetSystemMenu(bool /*revert*/) {
+CMenu* CDialog::GetSystemMenu(WindowMenu which) {
   const DialogTemplate* dialogTemplate = GetTemplate();
   if (!m_native || !dialogTemplate || !(dialogTemplate->style & WS_SYSMENU))
     return nullptr;
+  // The menu is the dialog's own: a reset starts it again from its first entries.
+  if (which == WindowMenu::Reset) {
+    m_systemMenu.reset();
+    return nullptr;
+  }
   if (!m_systemMenu) {
     m_systemMenu = std::make_unique<CMenu>([this](unsigned id) { DispatchSysCommand(id); });
     if (dialogTemplate->style & WS_MINIMIZEBOX)
@@ -70,8 +75,8 @@ CMenu* CDialog::GetSystemMenu(bool /*revert*/) {
   return m_systemMenu.get();
 }
 
-void CDialog::SetIcon(HICON icon, bool bigIcon) {
-  if (bigIcon)
+void CDialog::SetIcon(HICON icon, IconSize size) {
+  if (size == IconSize::Big)
     m_bigIcon = icon;
   // One window icon holds every size; the latest one set stands for both.
   if (m_native && icon)

@@ -104,7 +104,7 @@ void DialogWindow::FocusFirstTabStop() {
 }
 
 void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
-  CMenu* menu = m_owner.GetSystemMenu(false);
+  CMenu* menu = m_owner.GetSystemMenu(WindowMenu::AsItIs);
   if (!menu)
     return;
   if (!m_windowMenu)
@@ -116,19 +116,15 @@ void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
       continue;
     }
     const unsigned id = entry.id;
-    connect(m_windowMenu->addAction(QString::fromStdString(entry.text)), &QAction::triggered, this,
-            [menu, id] { menu->Choose(id); });
+    QAction* action = m_windowMenu->addAction(QString::fromStdString(entry.text));
+    action->setData(id);  // the command's number, as the system's menu keeps it
+    connect(action, &QAction::triggered, this, [menu, id] { menu->Choose(id); });
   }
   m_windowMenu->popup(globalPosition);
 }
 
 void DialogWindow::paintEvent(QPaintEvent* event) {
   DialogNative::Paint(m_owner, event);
-}
-
-QMenu* WindowMenuPopup(const CDialog& dialog) {
-  const DialogWindow* window = DialogNative::WindowOf(dialog);
-  return window ? window->WindowMenuPopup() : nullptr;
 }
 
 void DialogWindow::reject() {

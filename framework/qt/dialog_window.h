@@ -20,9 +20,8 @@ class DialogWindow : public QDialog {
   QWidget* Control(int id) const;
   void FocusFirstTabStop();
   void DefaultPaint(QPaintEvent* event) { QDialog::paintEvent(event); }
+  // Shows the window menu, built from its entries each time it opens.
   void PopupSystemMenu(const QPoint& globalPosition);
-  // The popup that shows the window menu: built from its entries each time it opens.
-  QMenu* WindowMenuPopup() const { return m_windowMenu; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

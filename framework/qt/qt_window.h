@@ -58,7 +58,4 @@ inline QWidget* WidgetOf(const CWnd& window) {
   return WidgetOf(window.GetSafeHwnd());
 }
 
-// The popup that shows a running dialog's window menu, or null.
-QMenu* WindowMenuPopup(const CDialog& dialog);
-
 }  // namespace zarneth::fw

@@ -226,11 +226,17 @@ void CDialog::Default() {
     m_native->wantsDefault = true;
 }
 
-CMenu* CDialog::GetSystemMenu(bool revert) {
+CMenu* CDialog::GetSystemMenu(WindowMenu which) {
   const DialogTemplate* dialogTemplate = GetTemplate();
   if (!m_native || !m_native->window || !dialogTemplate || !(dialogTemplate->style & WS_SYSMENU))
     return nullptr;
-  HMENU menu = ::GetSystemMenu(m_native->window, revert ? TRUE : FALSE);
+  // TRUE gives the system's own menu back and no handle; the model starts again with it.
+  if (which == WindowMenu::Reset) {
+    ::GetSystemMenu(m_native->window, TRUE);
+    m_systemMenu.reset();
+    return nullptr;
+  }
+  HMENU menu = ::GetSystemMenu(m_native->window, FALSE);
   if (!m_systemMenu && menu) {
     m_systemMenu = std::make_unique<CMenu>([this](unsigned id) { DispatchSysCommand(id); });
     // The entries the system put there, then every appended one in step with the real menu.
@@ -251,11 +257,11 @@ CMenu* CDialog::GetSystemMenu(bool revert) {
   return m_systemMenu.get();
 }
 
-void CDialog::SetIcon(HICON icon, bool bigIcon) {
-  if (bigIcon)
+void CDialog::SetIcon(HICON icon, IconSize size) {
+  if (size == IconSize::Big)
     m_bigIcon = icon;
   if (m_native && m_native->window && icon)
-    ::SendMessageW(m_native->window, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
+    ::SendMessageW(m_native->window, WM_SETICON, size == IconSize::Big ? ICON_BIG : ICON_SMALL,
                    reinterpret_cast<LPARAM>(icon->icon));
 }
 

@@ -82,11 +82,12 @@ TEST(FrameworkTest, AnEscapingErrorIsReportedAndTheDialogStaysOpen) {
   });
 }
 
-// Entries appended to the window menu show in the system's menu and route to OnSysCommand.
+// Entries appended to the window menu show in the system's menu and route to OnSysCommand;
+// a reset takes them away again.
 TEST(FrameworkTest, TheWindowMenuRoutesItsEntriesToOnSysCommand) {
   TestDialog dialog;
   RunDialog(dialog, [&](DialogDriver& ui) {
-    CMenu* menu = dialog.GetSystemMenu(false);
+    CMenu* menu = dialog.GetSystemMenu(WindowMenu::AsItIs);
     ASSERT_TRUE(menu);
     const auto system = ui.WindowMenu();
     EXPECT_TRUE(std::any_of(system.begin(), system.end(),
@@ -100,6 +101,11 @@ TEST(FrameworkTest, TheWindowMenuRoutesItsEntriesToOnSysCommand) {
     EXPECT_EQ(items.back().text, "&Extra");
     ui.ChooseFromWindowMenu(0x0020);
     EXPECT_EQ(dialog.lastSysCommand, 0x0020u);
+
+    // A reset gives the system's own entries back, without what was appended.
+    EXPECT_EQ(dialog.GetSystemMenu(WindowMenu::Reset), nullptr);
+    ASSERT_TRUE(dialog.GetSystemMenu(WindowMenu::AsItIs));
+    EXPECT_EQ(ui.WindowMenu().size(), system.size());
   });
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -64,15 +63,13 @@ TEST(QtFrameworkTest, EnterPressesTheDefaultButtonAndEscapeCancels) {
 TEST(QtFrameworkTest, ARightClickAndAltSpaceOpenTheWindowMenu) {
   TestDialog dialog;
   RunDialog(dialog, [&](DialogDriver&) {
-    QWidget* window = WidgetOf(dialog);
-    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(window->width() - 3, 3),
-                            window->mapToGlobal(QPoint(window->width() - 3, 3)));
-    QApplication::sendEvent(window, &click);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return WindowMenuPopup(dialog)->isVisible(); }));
-    WindowMenuPopup(dialog)->hide();
+    QMenu* menu = OpenWindowMenu(dialog);
+    ASSERT_TRUE(menu);
+    menu->hide();
     QTest::keyClick(WidgetOfControl(dialog, kEdit), Qt::Key_Space, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return WindowMenuPopup(dialog)->isVisible(); }));
-    WindowMenuPopup(dialog)->hide();
+    EXPECT_TRUE(QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }));
+    if (QMenu* shown = ShownPopupMenu())
+      shown->hide();
   });
 }
 
@@ -86,14 +83,15 @@ TEST(QtFrameworkTest, APickerReturnsItsPathOnlyWhenAccepted) {
   const QString file = dir.filePath("README");
   QFile(file).open(QIODevice::WriteOnly);
 
-  CFileDialog cancelled(true, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
+  CFileDialog cancelled(FilePicker::Open, nullptr, nullptr, OFN_HIDEREADONLY,
+                        "All Files (*.*)|*.*||");
   int result = 0;
   EXPECT_TRUE(HandleNextModal([](QWidget* picker) { qobject_cast<QDialog*>(picker)->reject(); },
                               [&] { result = cancelled.DoModal(); }));
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(cancelled.GetPathName(), "");
 
-  CFileDialog open(true, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
+  CFileDialog open(FilePicker::Open, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
   EXPECT_TRUE(HandleNextModal([&](QWidget* picker) { ChooseInPicker(picker, file); },
                               [&] { result = open.DoModal(); }));
   EXPECT_EQ(result, IDOK);

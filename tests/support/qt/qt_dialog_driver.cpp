@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -40,6 +42,18 @@ void DropUrls(QWidget* target, const QList<QUrl>& urls) {
     return;
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &drop);
+}
+
+QMenu* ShownPopupMenu() {
+  return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QMenu* OpenWindowMenu(const fw::CDialog& dialog) {
+  QWidget* window = fw::WidgetOf(dialog);
+  const QPoint freeArea(window->width() - 3, 3);
+  QContextMenuEvent click(QContextMenuEvent::Mouse, freeArea, window->mapToGlobal(freeArea));
+  QApplication::sendEvent(window, &click);
+  return QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }) ? ShownPopupMenu() : nullptr;
 }
 
 namespace {
@@ -226,13 +240,27 @@ void DialogDriver::DropFile(int id, const std::string& path) {
 
 std::vector<MenuItem> DialogDriver::WindowMenu() const {
   std::vector<MenuItem> items;
-  for (const fw::MenuEntry& entry : m_dialog.GetSystemMenu(false)->Entries())
-    items.push_back({entry.id, entry.text, (entry.flags & fw::MF_SEPARATOR) != 0});
+  QMenu* menu = OpenWindowMenu(m_dialog);
+  if (!menu)
+    return items;
+  for (const QAction* action : menu->actions())
+    items.push_back({action->data().toUInt(), action->text().toStdString(), action->isSeparator()});
+  menu->hide();
   return items;
 }
 
 void DialogDriver::ChooseFromWindowMenu(unsigned id) {
-  m_dialog.GetSystemMenu(false)->Choose(id);
+  // An entry that is not there is chosen as a user would: not at all, and the case sees it.
+  QMenu* menu = OpenWindowMenu(m_dialog);
+  if (!menu)
+    return;
+  const auto actions = menu->actions();
+  const auto chosen = std::find_if(actions.begin(), actions.end(), [id](const QAction* action) {
+    return !action->isSeparator() && action->data().toUInt() == id;
+  });
+  menu->hide();
+  if (chosen != actions.end())
+    (*chosen)->trigger();
 }
 
 void DialogDriver::PressCloseBox() {
