@@ -62,13 +62,19 @@ void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
       ->check(kAddress);
 }
 
+// -q before the command or after it: the same flag.
+void AddQuietFlag(CLI::App& command, CommandOptions& options,
+                  const char* help = "Print nothing when done") {
+  command.add_flag("-q,--quiet", options.quiet, help);
+}
+
 // The flags every command that writes takes.
 void AddRunFlags(CLI::App& command, CommandOptions& options) {
   command.add_flag("--dry-run", options.dryRun,
                    "Make every check of the run and say what it would write; write nothing");
   command.add_flag("--no-clobber", options.noClobber,
                    "Refuse an --output FILE that exists, before anything is written");
-  command.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+  AddQuietFlag(command, options);
 }
 
 // The image and the transcript a patch or a verify works on, and the start address.
@@ -100,11 +106,8 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
 
 void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
   AddSourceAndTranscript(verify, options, "Language block to look for");
-  verify.add_flag("-q,--quiet", options.quiet, "Print nothing; the exit code says it");
-  verify.footer(
-      "verify exits 0 when the image holds the transcript, 1 when it differs, 2 when "
-      "they could not be\ncompared (a usage error, a missing or unreadable file).\n" +
-      verify.get_footer());
+  AddQuietFlag(verify, options, "Print nothing; the exit code says it");
+  verify.footer(zarneth::cli::VerifyHelpFooter() + verify.get_footer());
 }
 
 void AddShowOptions(CLI::App& show, CommandOptions& options) {
@@ -151,16 +154,8 @@ void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) 
       "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
                        zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
   app.require_subcommand(1);
-  app.footer(std::string(
-                 "Addresses: 1 to 8 hex digits, optionally after 0x. A block must lie inside "
-                 "the image.\n"
-                 "Exit codes: 0 done, 1 failed (nothing changed), 2 usage error (nothing "
-                 "opened),\n"
-                 "3 file error during the run (e.g. disk full; nothing changed), 4 done, but "
-                 "the\n"
-                 "system did not confirm that the new content is on the disk (it is in place),\n") +
-             zarneth::cli::kInterruptsHelp + " (nothing changed).\n");
-  app.add_flag("-q,--quiet", options.quiet, "Print nothing when done");
+  app.footer(zarneth::cli::HelpFooter());
+  AddQuietFlag(app, options);
   for (const Command& command : kCommands) {
     CLI::App* sub = app.add_subcommand(command.name, command.description);
     if (command.addOptions && named == command.name)

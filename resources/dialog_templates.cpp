@@ -6,6 +6,7 @@
 #include "resource_ids.h"
 #include "resource_registry.h"
 #include "resources.h"
+#include "version_record.h"
 #include "win_types.h"
 
 namespace zarneth::res {
@@ -15,7 +16,7 @@ using namespace zarneth::fw;
 
 constexpr unsigned kChild = WS_VISIBLE;
 constexpr unsigned kPopupDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-constexpr const char* kFont = "MS Sans Serif";
+constexpr const char* kFont = kDialogFont;
 
 ControlTemplate Button(int id, const char* text, int x, int y, int cx, int cy,
                        unsigned style = BS_PUSHBUTTON | WS_TABSTOP) {
@@ -51,7 +52,7 @@ std::vector<std::string> ModelListItems() {
 DialogTemplate MainDialog() {
   return {
       IDD_ZARNETH_DIALOG,
-      "Zarneth language for Alcatel BE4 V4.0",
+      kMainCaption,
       367,
       178,
       kPopupDialog | WS_VISIBLE | WS_MINIMIZEBOX,
@@ -77,7 +78,7 @@ DialogTemplate MainDialog() {
           Text("Destination file:", 58, 114, 61, 8, SS_RIGHT),
           Text("Start address:", 205, 12, 67, 8, SS_RIGHT),
           Text("Model:", 77, 30, 47, 8, SS_RIGHT),
-          Text("(C) 2026 Zarneth developers", 200, 167, 123, 8, SS_LEFT),
+          Text(version::kShortCopyright, 200, 167, 123, 8, SS_LEFT),
           Button(IDC_MODE, "Cut mode", 7, 7, 55, 14),
           Edit(IDC_END, 283, 27, 77, 14, ES_RIGHT | ES_AUTOHSCROLL, /*visible=*/false),
           Text("End address:", 205, 30, 67, 8, SS_RIGHT),
@@ -98,8 +99,8 @@ DialogTemplate AboutBox() {
           8,
           {
               Picture(SS_ICON, IDR_MAINFRAME, 11, 17, 20, 20),
-              Text("Zarneth Version 1.0", 40, 10, 119, 8, SS_LEFT | SS_NOPREFIX | WS_GROUP),
-              Text("(C) 2026 Zarneth developers", 40, 25, 119, 8, SS_LEFT | WS_GROUP),
+              Text(version::kAboutVersion, 40, 10, 119, 8, SS_LEFT | SS_NOPREFIX | WS_GROUP),
+              Text(version::kShortCopyright, 40, 25, 119, 8, SS_LEFT | WS_GROUP),
               Button(IDOK, "OK", 178, 7, 50, 14, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP),
           }};
 }

@@ -7,6 +7,7 @@
 #include "patch_job.h"
 #include "resource_ids.h"
 #include "resource_registry.h"
+#include "resources.h"
 #include "result_dialog.h"
 #include "run_report.h"
 #include "win_app.h"
@@ -17,9 +18,13 @@ using namespace fw;
 
 namespace {
 
-constexpr const char* kCaptionZarnethMode = "Zarneth language for Alcatel BE4 V4.0 - zarneth mode";
-constexpr const char* kCaptionCutMode = "Zarneth language for Alcatel BE4 V4.0 - cut mode";
 constexpr const char* kFileFilter = "All Files (*.*)|*.*||";
+
+// The window's caption in a mode: the template's, and the mode.
+std::string CaptionOf(PatchMode mode) {
+  return std::string(res::kMainCaption) +
+         (mode == PatchMode::Zarneth ? " - zarneth mode" : " - cut mode");
+}
 
 // A run's words as a sentence of the dialog: capital first letter.
 std::string Sentence(std::string text) {
@@ -88,7 +93,7 @@ bool CPatchDialog::OnInitDialog() {
     m_editEnd.SetWindowText(first->EndText());
   }
 
-  SetWindowText(kCaptionZarnethMode);
+  SetWindowText(CaptionOf(PatchMode::Zarneth));
   return true;  // focus goes to the first tab stop, the model list
 }
 
@@ -100,7 +105,7 @@ void CPatchDialog::OnToggleMode() {
   m_chkCreateNew.EnableWindow(m_zarnethMode);
   m_btnBrowseTranscript.EnableWindow(m_zarnethMode);
   m_btnMode.SetWindowText(m_zarnethMode ? "Cut mode" : "Zarneth mode");
-  SetWindowText(m_zarnethMode ? kCaptionZarnethMode : kCaptionCutMode);
+  SetWindowText(CaptionOf(m_zarnethMode ? PatchMode::Zarneth : PatchMode::Cut));
   m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
 }
 

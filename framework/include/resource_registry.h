@@ -23,6 +23,10 @@ struct ControlTemplate {
   std::vector<std::string> items;  // combo boxes: the initial list
 };
 
+// The face the program's dialogs are laid out in, and the one a template without a face of
+// its own gets.
+inline constexpr const char* kDialogFont = "MS Sans Serif";
+
 // A dialog: caption, client size in dialog units, styles, font and controls in tab order.
 struct DialogTemplate {
   int id = 0;
@@ -33,6 +37,8 @@ struct DialogTemplate {
   std::string fontName;
   int pointSize = 8;
   std::vector<ControlTemplate> controls;
+
+  const char* FaceName() const { return fontName.empty() ? kDialogFont : fontName.c_str(); }
 };
 
 void RegisterDialogTemplate(DialogTemplate dialogTemplate);

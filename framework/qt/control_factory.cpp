@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "picture_scales.h"
 #include "win_types.h"
 #include "wnd.h"
 
@@ -48,18 +49,13 @@ QWidget* CreateCombo(const ControlTemplate& control, QWidget* parent) {
   return combo;
 }
 
-// The picture drawn for the window's scale where there is one ("x@2x.bmp" from 175 %,
-// "x@1.5x.bmp" from 125 %, beside "x.bmp"), marked with its scale so that it shows at its
-// template size, sharp: a picture enlarged by the toolkit would be blurred.
+// The picture drawn for the window's scale where there is one ("x@2x.bmp" beside "x.bmp"),
+// marked with its scale so that it shows at its template size, sharp: a picture enlarged by
+// the toolkit would be blurred.
 QPixmap PictureForScale(const std::string& path, qreal ratio) {
   const QString base = QString::fromStdString(path);
   const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
-  const struct {
-    qreal from;
-    const char* suffix;
-    qreal scale;
-  } variants[] = {{1.75, "@2x", 2.0}, {1.25, "@1.5x", 1.5}};
-  for (const auto& variant : variants) {
+  for (const PictureScale& variant : kPictureScales) {
     if (ratio < variant.from || dot < 0)
       continue;
     QPixmap scaled(base.left(dot) + QLatin1String(variant.suffix) + base.mid(dot));

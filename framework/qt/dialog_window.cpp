@@ -38,7 +38,7 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& dialogTemplate,
   // The template's font, made smaller only where the dialog would not fit the screen's work
   // area at its size (a 1280-pixel screen at 200 %, for one), so that all of it stays in
   // sight; its pictures then shrink with it.
-  QFont dialogFont = DialogFont(dialogTemplate.fontName, dialogTemplate.pointSize);
+  QFont dialogFont = DialogFont(dialogTemplate.FaceName(), dialogTemplate.pointSize);
   const BaseUnits full = BaseUnitsOf(dialogFont);
   BaseUnits units = full;
   QRect client = DialogUnitsToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy, units);

@@ -7,7 +7,7 @@
 namespace zarneth::fw {
 
 int TextWidthInDialogUnits(const DialogTemplate& dialogTemplate, std::string_view text) {
-  const QFont font = DialogFont(dialogTemplate.fontName, dialogTemplate.pointSize);
+  const QFont font = DialogFont(dialogTemplate.FaceName(), dialogTemplate.pointSize);
   const int pixels = QFontMetrics(font).horizontalAdvance(
       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
   const int baseX = BaseUnitsOf(font).x;

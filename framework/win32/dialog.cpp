@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "paint_dc.h"
+#include "picture_scales.h"
 #include "wide_text.h"
 #include "win32_window.h"
 
@@ -31,17 +32,17 @@ UINT DpiOf(HWND window) {
   return static_cast<UINT>(dpi);
 }
 
-// The picture drawn for the window's scale where the program has one: its number plus 2000
-// from 175 % (168 dpi), plus 1000 from 125 % (120 dpi); else the picture itself. A picture
-// enlarged by the system would be blurred.
+// The picture drawn for the window's scale where the program has one, else the picture
+// itself (at 96 dpi a window's scale is 100 %). A picture enlarged by the system would be
+// blurred.
 HBITMAP LoadPictureForScale(HWND control, int imageId) {
   const UINT dpi = DpiOf(control);
-  for (const auto& [from, offset] : {std::pair{168u, 2000}, std::pair{120u, 1000}}) {
-    if (dpi < from)
+  for (const PictureScale& variant : kPictureScales) {
+    if (dpi < variant.from * 96)
       continue;
-    if (const auto scaled = static_cast<HBITMAP>(
-            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId + offset),
-                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
+    if (const auto scaled = static_cast<HBITMAP>(::LoadImageW(
+            ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId + variant.resourceOffset),
+            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
       return scaled;
   }
   return static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(imageId),

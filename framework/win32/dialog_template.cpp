@@ -70,7 +70,7 @@ std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialogTemplate) {
   out.Word(static_cast<WORD>(dialogTemplate.pointSize));
   out.Word(FW_NORMAL);
   out.Word(MAKEWORD(FALSE, DEFAULT_CHARSET));  // italic, charset
-  out.Text(dialogTemplate.fontName.empty() ? "MS Sans Serif" : dialogTemplate.fontName);
+  out.Text(dialogTemplate.FaceName());
 
   for (const ControlTemplate& control : dialogTemplate.controls) {
     out.AlignToDword();

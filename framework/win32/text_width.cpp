@@ -10,8 +10,7 @@ namespace zarneth::fw {
 int TextWidthInDialogUnits(const DialogTemplate& dialogTemplate, std::string_view text) {
   // The font the dialog manager makes from the template: its face at its point size.
   const HDC screen = ::GetDC(nullptr);
-  const std::wstring face = WideFromUtf8(
-      dialogTemplate.fontName.empty() ? std::string("MS Sans Serif") : dialogTemplate.fontName);
+  const std::wstring face = WideFromUtf8(dialogTemplate.FaceName());
   const HFONT font = ::CreateFontW(
       -::MulDiv(dialogTemplate.pointSize, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0,
       FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
