@@ -28,7 +28,7 @@ WriteResult RunCut(const CutRange& operation) {
     return result;
   result.placedBytes = result.fileBytes = *length;
   if (operation.dryRun)
-    return files.Check(destination, operation.destinationPath, "destination") ? DryRunDone(result)
+    return files.Check(destination, operation.destinationPath, "destination") ? PassedDryRun(result)
                                                                               : result;
   if (!files.Begin(destination, operation.destinationPath, "destination"))
     return result;

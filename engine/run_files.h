@@ -101,7 +101,7 @@ SaveFile::Use NewFileUse(bool noClobber);
 
 // A dry run that passed every check: Done, with nothing written.
 template <typename Result>
-Result& DryRunDone(Result& result) {
+Result& PassedDryRun(Result& result) {
   result.outcome = PatchOutcome::Done;
   return result;
 }

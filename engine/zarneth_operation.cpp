@@ -57,7 +57,7 @@ WriteResult& WritePatched(RunFiles& files, const Patch& patch, SaveFile& destina
                           const std::string& path, const char* role, bool dryRun,
                           WriteResult& result) {
   if (dryRun)
-    return files.Check(destination, path, role) ? DryRunDone(result) : result;
+    return files.Check(destination, path, role) ? PassedDryRun(result) : result;
   if (!files.Begin(destination, path, role))
     return result;
   const std::uint64_t start = result.start;

@@ -47,8 +47,6 @@ PosixCalls& ActivePosixCalls() {
       },
       ::close,
       ::flock,
-      ::read,
-      ::write,
       ::pread,
       ::pwrite,
       ::copy_file_range,
@@ -102,12 +100,6 @@ int Close(int fd) {
 }
 int Flock(int fd, int operation) {
   return Through("flock", [&] { return Calls().flock(fd, operation); });
-}
-ssize_t Read(int fd, void* buffer, std::size_t count) {
-  return Through("read", [&] { return Calls().read(fd, buffer, count); });
-}
-ssize_t Write(int fd, const void* buffer, std::size_t count) {
-  return Through("write", [&] { return Calls().write(fd, buffer, count); });
 }
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset) {
   return Through("pread", [&] { return Calls().pread(fd, buffer, count, offset); });

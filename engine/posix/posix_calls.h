@@ -18,8 +18,6 @@ struct PosixCalls {
   int (*openNoLinks)(const char* path, int flags, mode_t mode);
   int (*close)(int fd);
   int (*flock)(int fd, int operation);
-  ssize_t (*read)(int fd, void* buffer, std::size_t count);
-  ssize_t (*write)(int fd, const void* buffer, std::size_t count);
   ssize_t (*pread)(int fd, void* buffer, std::size_t count, off_t offset);
   ssize_t (*pwrite)(int fd, const void* buffer, std::size_t count, off_t offset);
   ssize_t (*copyFileRange)(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset,
@@ -46,8 +44,6 @@ int Open(const char* path, int flags, mode_t mode = 0);
 int OpenNoLinks(const char* path, int flags, mode_t mode = 0);
 int Close(int fd);
 int Flock(int fd, int operation);
-ssize_t Read(int fd, void* buffer, std::size_t count);
-ssize_t Write(int fd, const void* buffer, std::size_t count);
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);

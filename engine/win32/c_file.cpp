@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "device_names.h"
+#include "file_information.h"
 #include "file_paths.h"
 #include "wide_text.h"
 #include "win32_calls.h"
@@ -58,6 +60,14 @@ bool IsCallersSid(PSID sid) {
 }
 
 }  // namespace
+
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle, &info))
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
 
 BY_HANDLE_FILE_INFORMATION Information(const CFile& file) {
   BY_HANDLE_FILE_INFORMATION info{};

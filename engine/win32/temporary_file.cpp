@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "file_information.h"
 #include "file_paths.h"
 #include "file_system.h"
 #include "wide_text.h"

@@ -35,14 +35,6 @@ Win32Calls& ActiveWin32Calls() {
   return calls;
 }
 
-std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info))
-    return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber,
-                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
-}
-
 void SetSystemCallHook(SystemCallHook hook) {
   activeHook = hook;
 }

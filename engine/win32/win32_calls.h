@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
-#include "c_file.h"
 #include "system_call_hook.h"
 
 namespace zarneth {
@@ -27,21 +25,6 @@ struct Win32Calls {
 
 // The calls in force; the real ones unless a test swapped them.
 Win32Calls& ActiveWin32Calls();
-
-// Which file an open handle is: its volume's serial number and its file index. None when the
-// system cannot say.
-std::optional<FileIdentity> IdentityOfHandle(HANDLE handle);
-
-// Whether a path's last name is one of the system's device names (CON, PRN, AUX, NUL,
-// COM1 to COM9, LPT1 to LPT9), with or without an extension, which lead to a device in every
-// folder.
-bool IsDeviceName(const std::string& path);
-
-// The system's record of an open file; throws CFileException for it.
-BY_HANDLE_FILE_INFORMATION Information(const CFile& file);
-// The attributes that a file written in `file`'s place takes over: hidden, system, archive,
-// not content-indexed (or "normal" when it has none of them).
-DWORD KeptAttributes(const CFile& file);
 
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {

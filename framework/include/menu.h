@@ -20,13 +20,15 @@ struct MenuEntry {
 class CMenu {
  public:
   using CommandHandler = std::function<void(unsigned)>;
-  using AppendHandler = std::function<void(const MenuEntry&)>;
+  using AppendHandler = std::function<bool(const MenuEntry&)>;
 
   explicit CMenu(CommandHandler onCommand);
 
-  bool AppendMenu(unsigned flags, unsigned id = 0, const std::string& text = {});
+  // Adds an entry at the end; one the system's menu refused (KeepInStep) is left out, so the
+  // entries stay those the user sees.
+  void AppendMenu(unsigned flags, unsigned id = 0, const std::string& text = {});
 
-  // From now on, every appended entry also goes to `onAppend`.
+  // From now on, every appended entry also goes to `onAppend`, which says whether it took it.
   void KeepInStep(AppendHandler onAppend) { m_onAppend = std::move(onAppend); }
 
   const std::vector<MenuEntry>& Entries() const { return m_entries; }

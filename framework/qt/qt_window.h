@@ -18,8 +18,8 @@ namespace zarneth::fw {
 
 class DialogWindow;
 
+// A loaded icon, in every size the file holds.
 struct IconData {
-  int resourceId;
   QIcon icon;
 };
 

@@ -23,7 +23,7 @@ HICON LoadIconResource(int id) {
     const std::string path = FindPicture(id);
     if (path.empty())
       return nullptr;
-    slot = std::make_unique<IconData>(IconData{id, QIcon(QString::fromStdString(path))});
+    slot = std::make_unique<IconData>(IconData{QIcon(QString::fromStdString(path))});
   }
   return slot.get();
 }

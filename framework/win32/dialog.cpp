@@ -252,7 +252,7 @@ CMenu* CDialog::GetSystemMenu(WindowMenu which) {
       m_systemMenu->AppendMenu(MF_STRING, ::GetMenuItemID(menu, position), Utf8FromWide(text));
     }
     m_systemMenu->KeepInStep([menu](const MenuEntry& entry) {
-      ::AppendMenuW(menu, entry.flags, entry.id, WideFromUtf8(entry.text).c_str());
+      return ::AppendMenuW(menu, entry.flags, entry.id, WideFromUtf8(entry.text).c_str()) != FALSE;
     });
   }
   return m_systemMenu.get();

@@ -40,8 +40,8 @@ inline constexpr WORD kSelectionChanged = 1;
 // The system's WM_ICONERASEBKGND, whose macro gives way to the framework's Message.
 inline constexpr UINT kIconEraseBackground = 0x0027;
 
+// A loaded icon.
 struct IconData {
-  int resourceId;
   ::HICON icon;
 };
 

@@ -39,7 +39,7 @@ HICON LoadIconResource(int id) {
                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
     if (!icon)
       return nullptr;
-    slot = std::make_unique<IconData>(IconData{id, icon});
+    slot = std::make_unique<IconData>(IconData{icon});
   }
   return slot.get();
 }

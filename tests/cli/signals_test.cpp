@@ -108,8 +108,10 @@ TEST_F(SignalsTest, AKilledInPlaceRunLeavesTheImageAndTheNextRunSeesIt) {
   const Bytes imageBytes = Pattern(0x1000, 1);
   Restore(imageBytes, Pattern(0x100, 2));
   const FolderListing before = ListFolder(dir.Path());
-  const PatchInPlace job{
-      .sourcePath = image, .transcriptPath = transcript, .at = {.startText = "100"}};
+  PatchInPlace job;
+  job.sourcePath = image;
+  job.transcriptPath = transcript;
+  job.at.startText = "100";
   ASSERT_TRUE(RunDyingAt(job, kSyncCallName, 1));  // the new image is written, not yet synced
   EXPECT_TRUE(ListFolder(dir.Path()) == before);
   const CliRun run = RunCli(

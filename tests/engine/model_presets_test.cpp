@@ -2,28 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "hex_address.h"
+
 namespace zarneth {
 namespace {
 
-TEST(ModelPresets, ListsTheFourModelsWithTheirAddressesAndRanges) {
-  struct Row {
-    const char* model;
-    const char* start;
-    const char* end;
-    std::uint32_t length;
-  };
-  const Row rows[] = {{"V135", "1CD800", "1DFFFF", 75776},
-                      {"V136", "1CD800", "1DFFFF", 75776},
-                      {"V137", "1C9800", "1DBFFF", 75776},
-                      {"V138", "1C7800", "1DD443", 89156}};
-  for (int i = 0; i < 4; ++i) {
-    const auto preset = LookupPreset(i);
-    ASSERT_TRUE(preset) << i;
-    EXPECT_EQ(preset->model, rows[i].model);
-    EXPECT_EQ(preset->StartText(), rows[i].start) << rows[i].model;
-    EXPECT_EQ(preset->EndText(), rows[i].end) << rows[i].model;
-    EXPECT_EQ(preset->Length(), rows[i].length) << rows[i].model;
+// What the dialog and zarneth-cli rely on of the table: the list's sorted order is the
+// table's, every block is a range the fields can show and parse back, and the two block
+// sizes the firmware versions have.
+TEST(ModelPresets, TheTableIsTheSortedListOfBlocksTheFieldsCanHold) {
+  for (std::size_t i = 0; i < kModelPresets.size(); ++i) {
+    const ModelPreset& preset = kModelPresets[i];
+    SCOPED_TRACE(std::string(preset.model));
+    ASSERT_TRUE(LookupPreset(static_cast<int>(i)));
+    EXPECT_EQ(LookupPreset(static_cast<int>(i))->model, preset.model) << "list row " << i;
+    if (i > 0) {
+      EXPECT_LT(kModelPresets[i - 1].model, preset.model) << "sorted, each name once";
+    }
+    EXPECT_LE(preset.start, preset.end);
+    EXPECT_EQ(ParseHexAddress(preset.StartText()), preset.start);
+    EXPECT_EQ(ParseHexAddress(preset.EndText()), preset.end);
+    EXPECT_EQ(preset.Length(), std::uint64_t{preset.end} - preset.start + 1) << "end inclusive";
   }
+  EXPECT_EQ(FindModel("V135")->Length(), 75776u);
+  EXPECT_EQ(FindModel("V138")->Length(), 89156u);
+  EXPECT_EQ(FindModel("V138")->StartText(), "1C7800") << "upper case, no 0x";
 }
 
 TEST(ModelPresets, IndexesOutsideTheListGiveNone) {

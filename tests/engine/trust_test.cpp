@@ -1,4 +1,4 @@
-// Files a run must never trust for their names: a file laid out as an undo journal that
+// Files a run must never trust for their names: a file laid out as a journal of saved bytes that
 // another program or user left, look-alikes of the save file's temporaries, links another user
 // planted in a shared folder. Each is an ordinary file to every run: never read, never removed.
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ class TrustTest : public RunFixture {
 };
 
 TEST_F(TrustTest, AJournalBesideTheImageOrTheTranscriptIsAnOrdinaryFile) {
-  // A file laid out as an undo journal: magic, version, header size, offset 0x10,
+  // A file laid out as a journal of saved bytes: magic, version, header size, offset 0x10,
   // 0x20 saved bytes.
   Bytes journal = {'Z', 'A', 'R', 'N', 'J', 'R', 'N', 'L', 1, 0, 0, 0, 48, 0, 0, 0, 0x10};
   journal.resize(48);

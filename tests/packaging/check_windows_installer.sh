@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer, tried as a user would on a machine that never saw Zarneth: made with
-# CPack and makensis, with an earlier version made beside it. In a fresh Wine prefix that
-# still holds the empty vendor key older installers left, the earlier version is installed
+# CPack and makensis, with an older version made beside it. In a fresh Wine prefix that
+# still holds the empty vendor key older installers left, the older version is installed
 # with zarneth-cli.exe on the PATH, then this version over it, then it is uninstalled; each
 # step is checked, and afterwards no file, registry key or PATH entry of Zarneth may remain.
 # The PATH entry is the system's, for every user, as the installation is.
@@ -44,7 +44,7 @@ path_before=$(system_path)
 
 run "$work/earlier/zarneth-$earlier-win64.exe" /S /ADDTOPATH
 folder='C:\Program Files\Zarneth'
-[ "$(listed_version)" = "$earlier" ] || fail "the earlier version is not in the list of programs"
+[ "$(listed_version)" = "$earlier" ] || fail "the older version is not in the list of programs"
 grep -qiF "$folder" <<<"$(system_path)" || fail "/ADDTOPATH did not put the folder on the PATH"
 
 run "$installer" /S
@@ -67,7 +67,7 @@ said=$("$wine" "$unix_folder/zarneth-cli.exe" --version | tr -d '\r' | head -n 1
 [ "$(grep -oiF "$folder" <<<"$(system_path)" | wc -l)" = 1 ] ||
   fail "after the upgrade the PATH holds the folder other than once: $(system_path)"
 if "$wine" reg query "$vendor_key" >/dev/null 2>&1; then
-  fail "the empty vendor key of earlier versions is still there"
+  fail "the empty vendor key of older installers is still there"
 fi
 link=$(find "$WINEPREFIX/drive_c" -iname 'Zarneth.lnk')
 [ "$(wc -l <<<"$link")" = 1 ] && [ -n "$link" ] || fail "not one Start menu link: '$link'"

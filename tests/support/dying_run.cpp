@@ -74,16 +74,22 @@ std::vector<std::string> JobArguments(const WriteOperation& job) {
 
 WriteOperation JobFromArguments(const std::vector<std::string>& arguments) {
   const std::string& kind = arguments.at(0);
-  if (kind == "in-place")
-    return PatchInPlace{.sourcePath = arguments.at(1),
-                        .transcriptPath = arguments.at(2),
-                        .at = {.startText = arguments.at(3)},
-                        .backup = arguments.at(4) == "backup"};
-  if (kind == "copy")
-    return PatchCopy{.sourcePath = arguments.at(1),
-                     .transcriptPath = arguments.at(2),
-                     .destinationPath = arguments.at(3),
-                     .at = {.startText = arguments.at(4)}};
+  if (kind == "in-place") {
+    PatchInPlace patch;
+    patch.sourcePath = arguments.at(1);
+    patch.transcriptPath = arguments.at(2);
+    patch.at.startText = arguments.at(3);
+    patch.backup = arguments.at(4) == "backup";
+    return patch;
+  }
+  if (kind == "copy") {
+    PatchCopy patch;
+    patch.sourcePath = arguments.at(1);
+    patch.transcriptPath = arguments.at(2);
+    patch.destinationPath = arguments.at(3);
+    patch.at.startText = arguments.at(4);
+    return patch;
+  }
   return CutRange{.sourcePath = arguments.at(1),
                   .destinationPath = arguments.at(2),
                   .startText = arguments.at(3),

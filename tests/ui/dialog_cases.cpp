@@ -421,9 +421,10 @@ TEST_F(DialogTest, AFileErrorIsReportedAndTheFormStaysUsable) {
 }
 
 TEST_F(DialogTest, AKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo) {
-  const PatchInPlace killed{.sourcePath = dir / "image.bin",
-                            .transcriptPath = dir / "transcript.bin",
-                            .at = {.startText = "1000"}};
+  PatchInPlace killed;
+  killed.sourcePath = dir / "image.bin";
+  killed.transcriptPath = dir / "transcript.bin";
+  killed.at.startText = "1000";
   ASSERT_TRUE(RunDyingAt(killed, kSyncCallName, 1));  // the new image written, not in place
   EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
   Run([&](DialogDriver& ui) {

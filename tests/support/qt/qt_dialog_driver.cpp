@@ -1,5 +1,7 @@
 // The dialog driver on the Qt backend: the widgets behind the control numbers, clicks and
 // keys through QTest, modal windows caught as they become the active modal widget.
+#include <cmath>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +20,6 @@
 #include <QUrl>
 
 #include "dialog_driver.h"
-#include "dialog_units.h"
 #include "modal_helpers.h"
 #include "qt_dialog_driver.h"
 #include "qt_window.h"
@@ -177,9 +178,21 @@ Rect DialogDriver::ControlRect(int id) const {
   return RectOf(WidgetOfControl(m_dialog, id)->geometry());
 }
 
+// Worked out here from the dialog manager's own definition, not by the framework's code: the
+// horizontal base unit is the average width of the 52 Latin letters of the dialog's font,
+// rounded; the vertical one its height. A dialog unit is a quarter of the first and an
+// eighth of the second, each value rounded half up.
 Rect DialogDriver::UnitsToPixels(const Rect& units) const {
-  return RectOf(fw::DialogUnitsToPixels(units.x, units.y, units.width, units.height,
-                                        fw::BaseUnitsOf(fw::WidgetOf(m_dialog)->font())));
+  const QFontMetrics metrics(fw::WidgetOf(m_dialog)->font());
+  const double letters = metrics.horizontalAdvance(
+      QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+  const int across = static_cast<int>(std::lround(letters / 52));
+  const int down = metrics.height();
+  const auto scaled = [](int value, int base, int per) {
+    return static_cast<int>(std::floor(static_cast<double>(value) * base / per + 0.5));
+  };
+  return {scaled(units.x, across, 4), scaled(units.y, down, 8), scaled(units.width, across, 4),
+          scaled(units.height, down, 8)};
 }
 
 std::vector<Modal> DialogDriver::Answer(const std::function<void()>& action,

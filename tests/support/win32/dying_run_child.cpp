@@ -9,12 +9,12 @@
 
 int main() {
   const std::vector<std::string> arguments = zarneth::Utf8CommandLine();
-  if (arguments.size() != 12)
+  if (arguments.size() < 5)
     return 2;
   const auto how = arguments[1] == "die" ? zarneth::test::Interruption::Death
                                          : zarneth::test::Interruption::StopRequest;
   const std::string call = arguments[2];
-  const zarneth::PatchJob job =
+  const zarneth::WriteOperation job =
       zarneth::test::JobFromArguments({arguments.begin() + 4, arguments.end()});
   return zarneth::test::RunInChild(job, how, call == "-" ? nullptr : call.c_str(),
                                    std::stoi(arguments[3]));

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "c_file.h"
+#include "file_information.h"
 #include "file_system.h"
 #include "win32_calls.h"
 
