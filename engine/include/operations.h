@@ -3,7 +3,8 @@
 // The operations a run can be, one type each holding the inputs that operation reads and
 // no other, and what each reports. The form's PatchJob becomes one of the three that write;
 // zarneth-cli builds them directly. Paths are used exactly as given; the addresses stay
-// text until the run parses them.
+// text until the run parses them. Writing a transcript into an image is the patch: the
+// form's Zarneth mode, zarneth-cli's patch command, PatchInPlace or PatchCopy here.
 
 #include <cstdint>
 #include <functional>
