@@ -1,4 +1,4 @@
-// Throughput of whole runs through RunJob on real files in a temporary folder, with the V135
+// Throughput of whole runs through Run on real files in a temporary folder, with the V135
 // language block (75776 bytes) and the V138 cut range (89156 bytes).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model_presets.h"
-#include "patch_job.h"
+#include "operations.h"
 
 namespace {
 
@@ -38,20 +38,27 @@ class BenchFolder {
   fs::path m_path;
 };
 
-zarneth::PatchJob ZarnethJob(const BenchFolder& folder, std::size_t imageSize, bool createNew) {
-  const auto& v135 = zarneth::kModelPresets[0];
-  zarneth::PatchJob job;
-  job.createNewFile = createNew;
-  job.sourcePath = folder.File("image.bin", imageSize);
-  job.transcriptPath = folder.File("transcript.bin", 75776);
-  job.destinationPath = folder.Path("patched.bin");
-  job.startText = v135.StartText();
-  return job;
+// A patch of the V135 block into an image of `imageSize` bytes: into a copy, or in place.
+zarneth::PatchCopy CopyPatch(const BenchFolder& folder, std::size_t imageSize) {
+  zarneth::PatchCopy patch;
+  patch.sourcePath = folder.File("image.bin", imageSize);
+  patch.transcriptPath = folder.File("transcript.bin", 75776);
+  patch.destinationPath = folder.Path("patched.bin");
+  patch.at.startText = zarneth::kModelPresets[0].StartText();
+  return patch;
+}
+zarneth::PatchInPlace InPlacePatch(const BenchFolder& folder, std::size_t imageSize) {
+  const zarneth::PatchCopy copy = CopyPatch(folder, imageSize);
+  zarneth::PatchInPlace patch;
+  patch.sourcePath = copy.sourcePath;
+  patch.transcriptPath = copy.transcriptPath;
+  patch.at = copy.at;
+  return patch;
 }
 
-void RunOrSkip(benchmark::State& state, const zarneth::PatchJob& job) {
+void RunOrSkip(benchmark::State& state, const zarneth::WriteOperation& operation) {
   for (auto _ : state) {
-    if (zarneth::RunJob(job).outcome != zarneth::PatchOutcome::Done) {
+    if (zarneth::Run(operation).outcome != zarneth::PatchOutcome::Done) {
       state.SkipWithError("run failed");
       return;
     }
@@ -61,26 +68,25 @@ void RunOrSkip(benchmark::State& state, const zarneth::PatchJob& job) {
 void BM_PatchNewFile(benchmark::State& state) {
   BenchFolder folder;
   const auto imageSize = static_cast<std::size_t>(state.range(0));
-  RunOrSkip(state, ZarnethJob(folder, imageSize, true));
+  RunOrSkip(state, CopyPatch(folder, imageSize));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * imageSize));
 }
 
 void BM_PatchInPlace(benchmark::State& state) {
   BenchFolder folder;
-  RunOrSkip(state, ZarnethJob(folder, static_cast<std::size_t>(state.range(0)), false));
+  RunOrSkip(state, InPlacePatch(folder, static_cast<std::size_t>(state.range(0))));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 75776));
 }
 
 void BM_CutV138(benchmark::State& state) {
   BenchFolder folder;
   const auto& v138 = zarneth::kModelPresets[3];
-  zarneth::PatchJob job;
-  job.mode = zarneth::PatchMode::Cut;
-  job.sourcePath = folder.File("image.bin", static_cast<std::size_t>(state.range(0)));
-  job.destinationPath = folder.Path("block.bin");
-  job.startText = v138.StartText();
-  job.endText = v138.EndText();
-  RunOrSkip(state, job);
+  zarneth::CutRange cut;
+  cut.sourcePath = folder.File("image.bin", static_cast<std::size_t>(state.range(0)));
+  cut.destinationPath = folder.Path("block.bin");
+  cut.startText = v138.StartText();
+  cut.endText = v138.EndText();
+  RunOrSkip(state, cut);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 89156));
 }
 

@@ -33,7 +33,8 @@ enum class Refusal {
 
 // Where a transcript goes: the start address as typed, and the model picked ("V135"; empty
 // for none). At the model's own start a transcript longer than its language block is refused
-// unless allowOverrun: it would overwrite the firmware after the block.
+// unless allowOverrun: it would overwrite the firmware after the block. (The explicit {}
+// lets a designated initializer leave a text out without GCC's missing-initializer warning.)
 struct BlockPlace {
   std::string startText{};
   std::string model{};

@@ -184,7 +184,7 @@ TEST_F(RefusalTest, AFileSizeLimitFailsTheRunCleanly) {
     ScopedFileSizeLimit limit(0x800);
     if (!limit.Active())
       GTEST_SKIP() << "the system limits no file's size";
-    EXPECT_THROW(RunJob(job), CFileException);
+    EXPECT_THROW(static_cast<void>(RunJob(job)), CFileException);
     EXPECT_TRUE(ListFolder(dir.Path()) == before);
   }
 }

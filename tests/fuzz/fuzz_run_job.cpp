@@ -1,7 +1,8 @@
-// RunJob on fuzzed jobs (mode, create-new flag, which file in which role, address texts)
-// over small generated files in a temporary folder. After every run: every file equals what
-// a plain model of the rules predicts (a refused run changes nothing at all), no other file
-// appeared (no temporary file, no journal), and a file outside the folder is untouched.
+// RunJob on fuzzed jobs (mode, create-new flag, which file in which role, address texts),
+// some after a dry run of the same job, over small generated files in a temporary folder. After
+// every run: every file equals what a plain model of the rules predicts (a refused run changes
+// nothing at all), no other file appeared (no temporary file, no journal), and a file outside the
+// folder is untouched.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "c_file.h"
@@ -185,6 +187,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   job.endText = in.Address();
 
   const Model model = Predict(job, source.target, transcript.target, destination.target, files);
+  if (flags & 4) {
+    // A dry run of the same job first: the real run's outcome, and not a file touched.
+    zarneth::WriteOperation dry = zarneth::OperationOf(job);
+    std::visit([](auto& operation) { operation.dryRun = true; }, dry);
+    Check(zarneth::Run(dry).outcome == model.outcome, "a dry run's outcome");
+    for (int i = 0; i < 4; ++i)
+      Check(ReadFile(folder / names[i]) == files.at(regular[i]), "a dry run changed a file");
+    Check(!fs::exists(folder / "new.bin"), "a dry run created a file");
+  }
   Check(zarneth::RunJob(job).outcome == model.outcome, "outcome");
 
   // Every file as predicted; nothing else in the folder; the outside untouched.
