@@ -27,14 +27,8 @@ WriteResult RunCut(const CutRange& operation) {
                      "destination"))
     return result;
   result.placedBytes = result.fileBytes = *length;
-  if (operation.dryRun)
-    return files.Check(destination, operation.destinationPath, "destination") ? PassedDryRun(result)
-                                                                              : result;
-  if (!files.Begin(destination, operation.destinationPath, "destination"))
-    return result;
-  if (const auto warning = files.WriteAndCommit(
-          destination, {{source, "source", result.start, *length, Summing::IntoCrc}}))
-    result.warning = *warning;
+  files.Save(destination, operation.destinationPath, "destination", operation.dryRun,
+             {{source, "source", result.start, *length, Summing::IntoCrc}}, result.warning);
   return result;
 }
 

@@ -19,28 +19,26 @@ VerifyResult Run(const VerifyBlock& operation) {
     return result;
   CFile source;
   CFile transcript;
-  if (!files.Open(source, operation.sourcePath, "source") ||
-      !files.Open(transcript, operation.transcriptPath, "transcript"))
+  if (!files.Open(source, operation.sourcePath, "source"))
     return result;
-  const auto sourceLength = files.Length(source, "source");
-  const auto transcriptLength = sourceLength ? files.Length(transcript, "transcript") : 0;
-  if (!sourceLength || !transcriptLength ||
-      !files.FitsInSource("transcript", result.start, *transcriptLength, *sourceLength,
-                          operation.sourcePath))
+  const auto lengths = files.OpenBlock(source, operation.sourcePath, transcript,
+                                       operation.transcriptPath, result.start);
+  if (!lengths)
     return result;
+  const std::uint32_t transcriptLength = lengths->transcript;
 
   const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
   const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
-  for (std::uint64_t done = 0; done < *transcriptLength;) {
+  for (std::uint64_t done = 0; done < transcriptLength;) {
     const auto piece = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(*transcriptLength - done, kCopyBufferSize));
+        std::min<std::uint64_t>(transcriptLength - done, kCopyBufferSize));
     const std::uint32_t fromImage = source.ReadAt(result.start + done, image.get(), piece);
     const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
     if (fromImage < piece || fromBlock < piece) {
       FailRun(result, Refusal::ShortRead,
               ShortReadReason(fromImage < piece ? source : transcript,
                               fromImage < piece ? "source" : "transcript",
-                              done + std::min(fromImage, fromBlock), *transcriptLength));
+                              done + std::min(fromImage, fromBlock), transcriptLength));
       return result;
     }
     for (std::uint32_t i = 0; i < piece; ++i) {
@@ -53,7 +51,7 @@ VerifyResult Run(const VerifyBlock& operation) {
     result.crc = UpdateCrc(result.crc, {block.get(), piece});
     done += piece;
   }
-  result.comparedBytes = *transcriptLength;
+  result.comparedBytes = transcriptLength;
   result.outcome = PatchOutcome::Done;
   return result;
 }

@@ -138,20 +138,6 @@ bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile:
   return !existing || Hold(*existing, role);
 }
 
-bool RunFiles::Begin(SaveFile& destination, const std::string& path, const char* role) {
-  std::string whyNot;
-  if (destination.Begin(&whyNot))
-    return true;
-  return Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
-}
-
-bool RunFiles::Check(const SaveFile& destination, const std::string& path, const char* role) {
-  std::string whyNot;
-  if (destination.Check(&whyNot))
-    return true;
-  return Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
-}
-
 bool RunFiles::FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
                             std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)
@@ -182,22 +168,43 @@ std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* rol
   return std::nullopt;
 }
 
-std::optional<std::string> RunFiles::WriteAndCommit(SaveFile& destination,
-                                                    std::initializer_list<Piece> pieces) {
-  std::uint64_t at = 0;
-  for (const Piece& piece : pieces) {
-    const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
-                                        piece.count, piece.summing, m_result.crc);
-    if (got < piece.count) {
-      FailRun(m_result, Refusal::ShortRead,
-              ShortReadReason(piece.from, piece.role, got, piece.count));
-      return std::nullopt;
-    }
-    at += got;
+std::optional<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
+                                                          const std::string& sourcePath,
+                                                          CFile& transcript,
+                                                          const std::string& transcriptPath,
+                                                          std::uint64_t start) {
+  if (!Open(transcript, transcriptPath, "transcript"))
+    return std::nullopt;
+  const auto sourceLength = Length(source, "source");
+  const auto transcriptLength = sourceLength ? Length(transcript, "transcript") : std::nullopt;
+  if (!transcriptLength ||
+      !FitsInSource("transcript", start, *transcriptLength, *sourceLength, sourcePath))
+    return std::nullopt;
+  return BlockLengths{*sourceLength, *transcriptLength};
+}
+
+void RunFiles::Save(SaveFile& destination, const std::string& path, const char* role, bool dryRun,
+                    std::initializer_list<Piece> pieces, std::string& warning) {
+  std::string whyNot;
+  if (dryRun ? !destination.Check(&whyNot) : !destination.Begin(&whyNot)) {
+    Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
+    return;
   }
-  std::string warning = destination.Commit();
+  if (!dryRun) {
+    std::uint64_t at = 0;
+    for (const Piece& piece : pieces) {
+      const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
+                                          piece.count, piece.summing, m_result.crc);
+      if (got < piece.count) {
+        FailRun(m_result, Refusal::ShortRead,
+                ShortReadReason(piece.from, piece.role, got, piece.count));
+        return;
+      }
+      at += got;
+    }
+    warning = destination.Commit();
+  }
   m_result.outcome = PatchOutcome::Done;
-  return warning;
 }
 
 }  // namespace zarneth

@@ -29,22 +29,20 @@ class RunFiles {
   // Checks and holds the destination of a new file, or the image patched in place.
   bool Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use, const char* role);
 
-  // Creates the destination's temporary file; the last step before anything is written.
-  bool Begin(SaveFile& destination, const std::string& path, const char* role);
-  // For a dry run: Begin's checks, with its refusals, creating nothing.
-  bool Check(const SaveFile& destination, const std::string& path, const char* role);
-
   // Opens the source for reading and checks that the range of `length` bytes at `start`
   // lies inside it; false with the run failed otherwise.
   bool OpenRange(CFile& source, const std::string& path, std::uint64_t start, std::uint64_t length);
 
-  // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
-  // inside the source; otherwise the run fails and says so, naming `what`.
-  bool FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
-                    std::uint32_t sourceLength, const std::string& sourcePath);
-
-  // The file's length, or none with the run failed for a file beyond 32-bit offsets.
-  std::optional<std::uint32_t> Length(const CFile& file, const char* role);
+  // With the source held, opens the transcript and checks that it lies inside the source at
+  // `start` (no growth, no gap, no block moved elsewhere): both lengths, or none with the
+  // run failed.
+  struct BlockLengths {
+    std::uint32_t source;
+    std::uint32_t transcript;
+  };
+  std::optional<BlockLengths> OpenBlock(const CFile& source, const std::string& sourcePath,
+                                        CFile& transcript, const std::string& transcriptPath,
+                                        std::uint64_t start);
 
   // A run of bytes of one file, copied into the new content; summed: the bytes the run puts
   // in place, whose CRC-32 goes into the result, summed while they are copied.
@@ -55,13 +53,22 @@ class RunFiles {
     std::uint64_t count;
     Summing summing = Summing::None;
   };
-  // Writes the pieces one after another into the destination's temporary file and commits
-  // it: Done, with the commit's warning (empty when none), or Failed when a piece came up
-  // short, with every file as it was, and no warning. `destination` was begun.
-  [[nodiscard]] std::optional<std::string> WriteAndCommit(SaveFile& destination,
-                                                          std::initializer_list<Piece> pieces);
+  // The run's last step on its prepared destination (in `role` at `path`). A dry run makes
+  // Begin's checks and is Done, creating nothing. A real run creates the temporary file,
+  // writes the pieces one after another into it and commits it: Done, with the commit's
+  // warning (if any) in `warning`, or Failed when a check refused or a piece came up short,
+  // with every file as it was.
+  void Save(SaveFile& destination, const std::string& path, const char* role, bool dryRun,
+            std::initializer_list<Piece> pieces, std::string& warning);
 
  private:
+  // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
+  // inside the source; otherwise the run fails and says so, naming `what`.
+  bool FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
+                    std::uint32_t sourceLength, const std::string& sourcePath);
+  // The file's length, or none with the run failed for a file beyond 32-bit offsets.
+  std::optional<std::uint32_t> Length(const CFile& file, const char* role);
+
   // Each returns whether the run may go on: false once it failed.
 
   // Takes `file`, just opened in `role`, among the held files: refused when another role
@@ -98,13 +105,6 @@ std::optional<std::uint64_t> RangeLength(RunResult& result, const std::string& e
 
 // How a new file takes its name: a new name only with noClobber.
 SaveFile::Use NewFileUse(bool noClobber);
-
-// A dry run that passed every check: Done, with nothing written.
-template <typename Result>
-Result& PassedDryRun(Result& result) {
-  result.outcome = PatchOutcome::Done;
-  return result;
-}
 
 // Marks `result` Failed for `kind` with `reason`, for the early exits of an operation.
 void FailRun(RunResult& result, Refusal kind, std::string reason);

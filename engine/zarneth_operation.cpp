@@ -34,39 +34,30 @@ bool RefuseOverrun(const Patch& patch, std::uint32_t transcriptLength, WriteResu
 }
 
 // Opens the transcript, with the image already held, and checks that the block lies inside
-// the image (no growth, no gap, no block moved elsewhere) and within the model's block.
-// Sets the lengths in `result`; false with the run failed.
+// the image and within the model's block. Sets the lengths in `result`; false with the run
+// failed.
 bool CheckBlock(RunFiles& files, const Patch& patch, WriteResult& result) {
-  if (!files.Open(patch.transcript, patch.transcriptPath, "transcript"))
+  const auto lengths = files.OpenBlock(patch.source, patch.sourcePath, patch.transcript,
+                                       patch.transcriptPath, result.start);
+  if (!lengths || RefuseOverrun(patch, lengths->transcript, result))
     return false;
-  const auto sourceLength = files.Length(patch.source, "source");
-  const auto transcriptLength = sourceLength ? files.Length(patch.transcript, "transcript") : 0;
-  if (!sourceLength || !transcriptLength ||
-      !files.FitsInSource("transcript", result.start, *transcriptLength, *sourceLength,
-                          patch.sourcePath) ||
-      RefuseOverrun(patch, *transcriptLength, result))
-    return false;
-  result.fileBytes = *sourceLength;
-  result.placedBytes = *transcriptLength;
+  result.fileBytes = lengths->source;
+  result.placedBytes = lengths->transcript;
   return true;
 }
 
-// Writes the new content, source[0, start) + transcript + source[start + transcript length,
-// end), into `destination` (prepared, in `role` at `path`), or for a dry run checks it.
+// Saves the new content, source[0, start) + transcript + source[start + transcript length,
+// end), into `destination` (prepared, in `role` at `path`).
 WriteResult& WritePatched(RunFiles& files, const Patch& patch, SaveFile& destination,
                           const std::string& path, const char* role, bool dryRun,
                           WriteResult& result) {
-  if (dryRun)
-    return files.Check(destination, path, role) ? PassedDryRun(result) : result;
-  if (!files.Begin(destination, path, role))
-    return result;
   const std::uint64_t start = result.start;
   const std::uint64_t tail = start + result.placedBytes;
-  if (const auto warning = files.WriteAndCommit(
-          destination, {{patch.source, "source", 0, start},
-                        {patch.transcript, "transcript", 0, result.placedBytes, Summing::IntoCrc},
-                        {patch.source, "source", tail, result.fileBytes - tail}}))
-    result.warning = *warning;
+  files.Save(destination, path, role, dryRun,
+             {{patch.source, "source", 0, start},
+              {patch.transcript, "transcript", 0, result.placedBytes, Summing::IntoCrc},
+              {patch.source, "source", tail, result.fileBytes - tail}},
+             result.warning);
   return result;
 }
 
