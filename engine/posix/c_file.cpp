@@ -67,6 +67,8 @@ bool NeedsPrivilege(const std::string& name) {
   return name.starts_with("security.") || name.starts_with("trusted.");
 }
 
+const char* const kReadOnlyReason = "the file is read-only";
+
 const char* const kOtherOwnerReason =
     "it belongs to another user or group, and only they or the superuser can keep it theirs "
     "when it is written anew";
@@ -147,11 +149,18 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
   const int fd = sys::OpenNoLinks(resolved->c_str(),
                                   (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    if (errno == ELOOP)
+    // The system refuses an ordinary user a file without write bits with its own words;
+    // the file's own state says it plainly, as Adopt says it to root.
+    const int error = errno;
+    struct stat info {};
+    if (writes && error == EACCES && ::lstat(resolved->c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
+      return Refuse(whyNot, kReadOnlyReason);
+    if (error == ELOOP)
       return Refuse(whyNot, noLink ? "it is a symbolic link, not the file itself"
                                    : "a symbolic link took the place of a folder or of the file "
                                      "on its way while it was opened");
-    return Refuse(whyNot, SystemErrorText(errno));
+    return Refuse(whyNot, SystemErrorText(error));
   }
   return Adopt(fd, path, holding, whyNot);
 }
@@ -183,7 +192,7 @@ bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding
   // Permission bits refuse nothing to root, so a file without any write bit is treated as
   // marked read-only and never opened for writing by anyone.
   if (writes && (info.st_mode & 0222) == 0)
-    return refuseAndClose("the file is read-only");
+    return refuseAndClose(kReadOnlyReason);
   // The lock belongs to this open file description: a second open of the same file, through
   // any name, in this run or another process, is refused while this one holds it.
   if (sys::Flock(fd, lockOperation | LOCK_NB) != 0) {
