@@ -1,14 +1,14 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
-# The rest are for CI and releases: `make fresh-test` (the two commands on a bare Debian 12
-# root), `make asan-test`, `make fuzz`, `make package`, `make bench`,
+# The rest are for CI and releases: `make package-test`, `make fresh-test` (the two commands
+# on a bare Debian 12 root, run by an ordinary user), `make asan-test`, `make fuzz`, `make package`, `make bench`,
 # `make install` (DESTDIR, PREFIX), `make dist`, and the Windows build of zarneth.exe and
 # zarneth-cli.exe: `make windows`, `make windows-test`, `make windows-package`.
 # Each installs, with scripts/install-deps, only the packages its purpose needs.
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: all deps build test run install dist fresh-test asan-test fuzz package bench windows \
-        windows-test windows-package clean
+.PHONY: all deps build test package-test run install uninstall dist fresh-test asan-test fuzz \
+        package bench windows windows-test windows-package clean
 
 all: build
 
@@ -19,8 +19,14 @@ build: deps
 	@test -f build/build.ninja || cmake --preset default
 	cmake --build --preset default
 
+# The developer's quick check: every suite but the package's and the install tree's.
 test: build
 	ctest --preset default
+
+# The Debian package built as a distribution builds it, its contents and lintian, and the
+# `make install` tree: the checks that build everything once more. CI runs it after `make test`.
+package-test: build
+	ctest --preset package
 
 run: build
 	build/bin/zarneth
@@ -30,12 +36,22 @@ run: build
 # nothing of the tests, in a build folder of its own outside the tree (INSTALL_BUILD), so
 # that `sudo make install` leaves no file of root's in it. The Debian-format copyright and
 # changelog only go into the package.
-INSTALL_BUILD ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zarneth/build-install
+# The folder is named for the tree's path, and a build folder configured from another tree
+# is configured anew, so each tree installs its own programs.
+TREE_KEY := $(shell printf '%s' '$(CURDIR)' | sha256sum | cut -c1-12)
+INSTALL_BUILD ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zarneth/build-install-$(TREE_KEY)
 install:
 	@scripts/install-deps install
-	@test -f $(INSTALL_BUILD)/build.ninja || ZARNETH_INSTALL_BUILD=$(INSTALL_BUILD) cmake --preset install
-	cmake --build $(INSTALL_BUILD)
-	DESTDIR=$(DESTDIR) cmake --install $(INSTALL_BUILD) --prefix $(PREFIX)
+	@scripts/configure-install-build '$(INSTALL_BUILD)'
+	cmake --build '$(INSTALL_BUILD)'
+	DESTDIR='$(DESTDIR)' cmake --install '$(INSTALL_BUILD)' --prefix '$(PREFIX)' --strip
+
+# Removes what `make install` put down with the same DESTDIR and PREFIX, from the list the
+# install wrote (install_manifest.txt), and the folders it leaves empty under the prefix.
+uninstall:
+	@test -f '$(INSTALL_BUILD)/install_manifest.txt' || \
+	  { echo "make uninstall: nothing installed from this tree ($(INSTALL_BUILD))" >&2; exit 1; }
+	@scripts/uninstall-manifest '$(INSTALL_BUILD)/install_manifest.txt' '$(DESTDIR)' '$(PREFIX)'
 
 # $(DIST_DIR)/zarneth-<version>.tar.gz (build/ by default): the committed tree without its
 # debian/ folder, which builds with `make run` and `make test`, and is the orig tarball of the
