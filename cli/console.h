@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,18 @@ void PrepareConsole();
 // and SIGTERM on POSIX; Ctrl+C, Ctrl+Break and closing the console window on Windows.
 void StopOnInterrupts();
 
+// Whether standard output is a pipe or socket whose reader has gone (`... | head -1`): the
+// output's loss is then the reader's choice, not an error of the run.
+bool OutputReaderGone();
+
+// The width help is wrapped to: the terminal's, or 80 when the output is no terminal.
+std::size_t HelpColumns();
+
 // What stopped a run, for its last line: "SIGINT", "Ctrl+C", ...
 const char* InterruptName(int signalNumber);
 
 // The interrupts and their exit codes, for --help: "128 + signal number when stopped by
 // SIGHUP, SIGINT or SIGTERM"; on Windows Ctrl+C, Ctrl+Break and closing the console.
-extern const char* const kInterruptsHelp;
+std::string InterruptsHelp();
 
 }  // namespace zarneth::cli

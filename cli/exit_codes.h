@@ -1,10 +1,9 @@
 #pragma once
 
-#include <string>
-
 namespace zarneth::cli {
 
-// What a script sees of a run; --help lists them from the meanings below, and the README.
+// What a script sees of a run; each command's --help lists its own from the meanings below,
+// and so does the README.
 enum ExitCode : int {
   kExitDone = 0,
   kExitFailed = 1,       // the run refused: a missing or held file, a bad address or range
@@ -22,11 +21,12 @@ enum VerifyExitCode : int {
   kVerifyTrouble = 2,
 };
 
-// What each code says, as --help lists them.
+// What each code says, as a command's --help lists them.
 struct CodeMeaning {
   int code;
   const char* meaning;
 };
+// patch and cut, and the tool's own help.
 inline constexpr CodeMeaning kExitCodeMeanings[] = {
     {kExitDone, "done"},
     {kExitFailed, "failed (nothing changed)"},
@@ -36,16 +36,23 @@ inline constexpr CodeMeaning kExitCodeMeanings[] = {
      "done, but the system did not confirm that the new content is on the disk (it is in "
      "place)"},
 };
+// show reads only: nothing it does is left unconfirmed.
+inline constexpr CodeMeaning kShowCodeMeanings[] = {
+    {kExitDone, "done"},
+    {kExitFailed, "failed (a missing or unreadable file, a range outside the image)"},
+    {kExitUsage, "usage error (nothing opened)"},
+    {kExitFileError, "read error during the run"},
+};
+inline constexpr CodeMeaning kModelsCodeMeanings[] = {
+    {kExitDone, "done"},
+    {kExitFailed, "the list could not be written"},
+    {kExitUsage, "usage error"},
+};
 inline constexpr CodeMeaning kVerifyCodeMeanings[] = {
     {kVerifyHolds, "when the image holds the transcript"},
     {kVerifyDiffers, "when it differs"},
     {kVerifyTrouble,
      "when they could not be compared (a usage error, a missing or unreadable file)"},
 };
-
-// The tool's help footer: the address rule and the exit codes, with the signals that stop a
-// run; and verify's, its own exit codes. Both wrapped for an 80-column terminal.
-std::string HelpFooter();
-std::string VerifyHelpFooter();
 
 }  // namespace zarneth::cli

@@ -1,5 +1,7 @@
+#include "help_text.h"
+
+#include <span>
 #include <sstream>
-#include <string_view>
 
 #include "console.h"
 #include "exit_codes.h"
@@ -8,16 +10,14 @@
 namespace zarneth::cli {
 namespace {
 
-constexpr std::size_t kColumns = 80;
-
 // Whether a word stays on the line of the word after it: an exit code ("3", "128", "+")
 // starts the line of what it means.
 bool HoldsToNext(const std::string& word) {
   return word == "+" || word.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// `text` broken into lines of at most kColumns at its spaces, each line ended.
-std::string Wrapped(const std::string& text) {
+// `text` broken into lines of at most `columns` at its spaces, each line ended.
+std::string Wrapped(const std::string& text, std::size_t columns) {
   std::istringstream words(text);
   std::string wrapped;
   std::string line;
@@ -29,7 +29,7 @@ std::string Wrapped(const std::string& text) {
     }
     word = held + word;
     held.clear();
-    if (!line.empty() && line.size() + 1 + word.size() > kColumns) {
+    if (!line.empty() && line.size() + 1 + word.size() > columns) {
       wrapped += line + '\n';
       line.clear();
     }
@@ -40,30 +40,82 @@ std::string Wrapped(const std::string& text) {
   return wrapped + line + '\n';
 }
 
-// "0 done, 1 failed ..., " with `between` after each code.
-template <std::size_t N>
-std::string Listed(const CodeMeaning (&meanings)[N], const char* between) {
+// "0 done, 1 failed (...), 2 usage error": each code with its meaning, `between` each.
+std::string Listed(std::span<const CodeMeaning> meanings) {
   std::string listed;
   for (const CodeMeaning& entry : meanings)
-    listed += std::to_string(entry.code) + between + entry.meaning + ", ";
+    listed += (listed.empty() ? "" : ", ") + std::to_string(entry.code) + " " + entry.meaning;
   return listed;
 }
 
+// What a command's footer says, in its order.
+struct Footer {
+  const char* command;
+  const char* addresses;  // what must lie inside the image; none without addresses
+  std::span<const CodeMeaning> codes;
+  const char* codesLead;  // "Exit codes:", "verify exits"
+  bool stoppable;         // it opens files, so an interrupt stops it
+};
+constexpr Footer kFooters[] = {
+    {"", "A block or a range must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
+    {"patch", "The block must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
+    {"cut", "The range, its end inclusive, must lie inside the image.", kExitCodeMeanings,
+     "Exit codes:", true},
+    {"verify", "The block must lie inside the image.", kVerifyCodeMeanings, "verify exits", true},
+    {"show", "The range, its end inclusive, must lie inside the image.", kShowCodeMeanings,
+     "Exit codes:", true},
+    {"models", nullptr, kModelsCodeMeanings, "Exit codes:", false},
+};
+
+class Wrapping : public CLI::Formatter {
+ public:
+  explicit Wrapping(std::size_t columns) : m_columns(columns) {}
+
+  std::string make_description(const CLI::App* app) const override {
+    const std::string description = app->get_description();
+    return description.empty() ? std::string() : Wrapped(description, m_columns);
+  }
+  std::string make_subcommand(const CLI::App* command) const override {
+    std::ostringstream out;
+    CLI::detail::format_help(out, command->get_display_name(true),
+                             InColumn(command->get_description()), get_column_width());
+    return out.str();
+  }
+  std::string make_option_desc(const CLI::Option* option) const override {
+    return InColumn(CLI::Formatter::make_option_desc(option));
+  }
+
+ private:
+  // A description wrapped to the room right of the names' column; CLI11 ends its line.
+  std::string InColumn(const std::string& description) const {
+    const std::size_t column = get_column_width();
+    std::string text = Wrapped(description, m_columns > column + 20 ? m_columns - column : 20);
+    text.pop_back();
+    return text;
+  }
+
+  std::size_t m_columns;
+};
+
 }  // namespace
 
-std::string HelpFooter() {
-  // The engine's address rule gives the advice after its "give ".
-  const std::string_view rule = kAddressRule;
-  const std::string_view advice = rule.substr(rule.find("give ") + 5);
-  return Wrapped("Addresses: " + std::string(advice) + ". A block must lie inside the image.") +
-         Wrapped("Exit codes: " + Listed(kExitCodeMeanings, " ") + kInterruptsHelp +
-                 " (nothing changed).");
+std::shared_ptr<CLI::Formatter> WrappingFormatter(std::size_t columns) {
+  return std::make_shared<Wrapping>(columns);
 }
 
-std::string VerifyHelpFooter() {
-  std::string listed = Listed(kVerifyCodeMeanings, " ");
-  listed.resize(listed.size() - 2);  // the last ", "
-  return Wrapped("verify exits " + listed + ".");
+std::string HelpFooter(const std::string& command, std::size_t columns) {
+  for (const Footer& footer : kFooters) {
+    if (command != footer.command)
+      continue;
+    std::string text;
+    if (footer.addresses)
+      text += Wrapped("Addresses: " + AddressAdvice() + ". " + footer.addresses, columns);
+    std::string codes = std::string(footer.codesLead) + " " + Listed(footer.codes);
+    if (footer.stoppable)
+      codes += "; " + InterruptsHelp() + " (nothing changed)";
+    return text + Wrapped(codes + ".", columns);
+  }
+  return {};
 }
 
 }  // namespace zarneth::cli

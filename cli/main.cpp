@@ -1,15 +1,18 @@
-// zarneth-cli: the patch engine for scripts and batch runs. Builds a PatchJob from the
-// command line and hands it to RunJob, like the dialog's Do button.
+// zarneth-cli: the patch engine for scripts and batch runs. Builds the operation each command
+// names from the command line and runs it on the engine the dialog's Do button uses.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
 #include "commands.h"
 #include "console.h"
 #include "exit_codes.h"
+#include "help_text.h"
 #include "hex_address.h"
 #include "model_presets.h"
+#include "output_errors.h"
 #include "usage_check.h"
 #include "version_record.h"
 
@@ -22,22 +25,31 @@ const CLI::Validator kAddress(
     [](std::string& text) -> std::string {
       if (zarneth::ParseHexAddress(text))
         return {};
-      return "'" + text + "' " + zarneth::kAddressRule;
+      return "'" + text + "' " + std::string(zarneth::kNotAnAddress) + ": " +
+             zarneth::AddressAdvice();
     },
     "HEX", "address");
 
-// Every file is a regular file or a new name: a run is all or nothing, which a stream
-// ("-", standard input or output) cannot be.
-const CLI::Validator kPath(
-    [](std::string& text) -> std::string {
-      if (text.empty())
-        return "an empty path names no file";
-      if (text == "-")
-        return "'-' names no file: give a file's name (a run writes a whole file or none, which "
-               "a stream cannot take)";
-      return {};
-    },
-    "FILE", "path");
+// A path given as text: `stream` says why "-" (standard input or output) cannot stand for it.
+CLI::Validator PathValidator(const char* stream) {
+  return CLI::Validator(
+      [stream](std::string& text) -> std::string {
+        if (text.empty())
+          return "an empty path names no file";
+        if (text == "-")
+          return std::string("'-' names no file: give a file's name (") + stream + ")";
+        return {};
+      },
+      "FILE", "path");
+}
+// A file written: a run is all or nothing, which a stream cannot be.
+const CLI::Validator kOutputPath =
+    PathValidator("a run writes a whole file or none, which a stream cannot take");
+// A file read: the image and the transcript are read at their addresses and measured first,
+// which a stream cannot be.
+const CLI::Validator kInputPath = PathValidator(
+    "a run reads a file at its addresses and knows its length first, which a "
+    "stream has not");
 
 const CLI::Validator kModel(
     [](std::string& text) -> std::string {
@@ -56,7 +68,7 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
 
 // The image and the range a cut or a dump reads: a model's block, or addresses of its own.
 void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
-  command.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
+  command.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
   AddModelAndStart(command, options);
   command.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
       ->check(kAddress);
@@ -80,14 +92,16 @@ void AddRunFlags(CLI::App& command, CommandOptions& options) {
 // The image and the transcript a patch or a verify works on, and the start address.
 void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
                             const char* transcriptHelp) {
-  command.add_option("--source", options.source, "Firmware image")->required()->check(kPath);
-  command.add_option("--transcript", options.transcript, transcriptHelp)->required()->check(kPath);
+  command.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  command.add_option("--transcript", options.transcript, transcriptHelp)
+      ->required()
+      ->check(kInputPath);
   AddModelAndStart(command, options);
 }
 
 void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
   AddSourceAndTranscript(patch, options, "Language block to write");
-  patch.add_option("--output", options.output, "Write a patched copy here")->check(kPath);
+  patch.add_option("--output", options.output, "Write a patched copy here")->check(kOutputPath);
   patch.add_flag("--in-place", options.inPlace, "Change the image itself");
   patch.add_flag("--backup", options.backup,
                  "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
@@ -100,14 +114,13 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
   AddSourceAndRange(cut, options);
   cut.add_option("--output", options.output, "File to write the range to")
       ->required()
-      ->check(kPath);
+      ->check(kOutputPath);
   AddRunFlags(cut, options);
 }
 
 void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
   AddSourceAndTranscript(verify, options, "Language block to look for");
   AddQuietFlag(verify, options, "Print nothing; the exit code says it");
-  verify.footer(zarneth::cli::VerifyHelpFooter() + verify.get_footer());
 }
 
 void AddShowOptions(CLI::App& show, CommandOptions& options) {
@@ -154,22 +167,36 @@ void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) 
       "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
                        zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
   app.require_subcommand(1);
-  app.footer(zarneth::cli::HelpFooter());
+  const std::size_t columns = zarneth::cli::HelpColumns();
+  app.formatter(zarneth::cli::WrappingFormatter(columns));
+  app.footer(zarneth::cli::HelpFooter("", columns));
   AddQuietFlag(app, options);
   for (const Command& command : kCommands) {
     CLI::App* sub = app.add_subcommand(command.name, command.description);
+    // Each command's help tells its own addresses and exit codes, not the tool's.
+    sub->footer(zarneth::cli::HelpFooter(command.name, columns));
     if (command.addOptions && named == command.name)
       command.addOptions(*sub, options);
   }
 }
 
-}  // namespace
+// The exit code a command ends with when its standard output could not be written: a code
+// that says the output was given becomes a failure (verify's trouble); a patch or a cut that
+// put its file in place keeps its code, which says what the files hold.
+std::optional<int> CodeOnOutputFailure(const std::string& command, const CommandOptions& options,
+                                       int code) {
+  using namespace zarneth::cli;
+  const bool writes = (command == "patch" || command == "cut") && !options.dryRun;
+  if (writes && (code == kExitDone || code == kExitUnconfirmed))
+    return std::nullopt;
+  if (command == "verify" && (code == kVerifyHolds || code == kVerifyDiffers))
+    return int{kVerifyTrouble};
+  return code == kExitDone ? std::optional<int>(kExitFailed) : std::nullopt;
+}
 
-int main(int argc, char** argv) {
-  zarneth::cli::StopOnInterrupts();
-  zarneth::cli::PrepareConsole();
-  std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
-  arguments.erase(arguments.begin());
+// The command line's run; `ran` is the command that ran, empty when none did (help, version,
+// a usage error).
+int Main(std::vector<std::string> arguments, CommandOptions& options, std::string& ran) {
   // "zarneth-cli help" is a request for the help, as in other tools with commands; so is
   // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
@@ -180,10 +207,9 @@ int main(int argc, char** argv) {
       arguments[i] = "--help";
 
   CLI::App app{
-      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware image,\n"
-      "or cuts an address range out of an image into a file of its own.",
+      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware "
+      "image, or cuts an address range out of an image into a file of its own.",
       "zarneth-cli"};
-  CommandOptions options;
   const std::string named = NamedCommand(arguments);
   BuildApp(app, options, named);
   // Usage errors point to the named command's own help, where its options are listed.
@@ -194,6 +220,12 @@ int main(int argc, char** argv) {
   };
   if (const auto mistake = zarneth::cli::UsageMistake(app, arguments))
     return usageError(*mistake);
+  // A request for help is answered whatever follows it ("patch --help --source").
+  const auto help = std::find_if(arguments.begin(), arguments.end(), [](const std::string& word) {
+    return word == "--help" || word == "-h";
+  });
+  if (help != arguments.end())
+    arguments.erase(help + 1, arguments.end());
   try {
     // CLI11 takes the arguments last first.
     std::reverse(arguments.begin(), arguments.end());
@@ -209,7 +241,23 @@ int main(int argc, char** argv) {
   }
 
   for (const Command& command : kCommands)
-    if (app.got_subcommand(command.name))
+    if (app.got_subcommand(command.name)) {
+      ran = command.name;
       return command.run(options, std::cout, std::cerr);
+    }
   return zarneth::cli::kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  zarneth::cli::StopOnInterrupts();
+  zarneth::cli::PrepareConsole();
+  zarneth::cli::WatchStandardOutput();
+  std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
+  arguments.erase(arguments.begin());
+  CommandOptions options;
+  std::string ran;
+  const int code = Main(std::move(arguments), options, ran);
+  return zarneth::cli::WithOutputChecked(code, CodeOnOutputFailure(ran, options, code));
 }

@@ -39,6 +39,7 @@ std::optional<std::string> UsageMistake(const CLI::App& app,
                                         const std::vector<std::string>& arguments) {
   const CLI::App* current = &app;
   std::map<const CLI::Option*, int> given;
+  std::vector<std::string> toolOptions;  // given before the command
   bool command = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
@@ -49,6 +50,11 @@ std::optional<std::string> UsageMistake(const CLI::App& app,
       if (!current)
         return "unknown command " + Quoted(word);
       command = true;
+      // An option before the command is the command's own (-q): one the command does not
+      // take has no meaning there either.
+      for (const std::string& name : toolOptions)
+        if (!OptionNamed(*current, name))
+          return "option " + Quoted(name) + " has no meaning for " + word;
       continue;
     }
     const std::size_t equals = word.find('=');
@@ -56,8 +62,14 @@ std::optional<std::string> UsageMistake(const CLI::App& app,
     const CLI::Option* option = OptionNamed(*current, name);
     if (!option)
       return "unrecognized option " + Quoted(name);
-    if (option->check_lname("help") || option->check_lname("version"))
+    if (option->check_lname("help"))
       return std::nullopt;  // answered before anything else
+    if (option->check_lname("version"))
+      return arguments.size() == 1
+                 ? std::nullopt
+                 : std::optional<std::string>("option '--version' takes no other argument");
+    if (!command)
+      toolOptions.push_back(name);
     if (TakesValue(*option)) {
       if (equals != std::string::npos && equals + 1 == word.size())
         return "option " + Quoted(name) + " was given an empty value";

@@ -1,7 +1,5 @@
 #include "run_files.h"
 
-#include <string_view>
-
 #include "file_system.h"
 #include "hex_address.h"
 #include "quoted_name.h"
@@ -28,15 +26,12 @@ std::optional<std::uint32_t> Address(const char* which, const std::string& text,
   const auto value = ParseHexAddress(text);
   if (value)
     return value;
-  // An empty field says so; the rule's advice after its colon is the same.
-  const std::string_view rule = kAddressRule;
-  if (text.find_first_not_of(" \t") == std::string::npos)
-    FailRun(result, Refusal::BadAddress,
-            std::string("the ") + which + " address is empty" +
-                std::string(rule.substr(rule.find(':'))));
-  else
-    FailRun(result, Refusal::BadAddress,
-            std::string("the ") + which + " address '" + text + "' " + kAddressRule);
+  // An empty field says so; the advice is the same.
+  const std::string what = text.find_first_not_of(" \t") == std::string::npos
+                               ? "is empty"
+                               : "'" + text + "' " + std::string(kNotAnAddress);
+  FailRun(result, Refusal::BadAddress,
+          std::string("the ") + which + " address " + what + ": " + AddressAdvice());
   return value;
 }
 

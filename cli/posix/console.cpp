@@ -1,5 +1,10 @@
 #include "console.h"
 
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 
 #include "stop_request.h"
@@ -24,7 +29,27 @@ void StopOnInterrupts() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
-const char* const kInterruptsHelp = "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM";
+std::size_t HelpColumns() {
+  struct winsize size {};
+  if (::isatty(1) && ::ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col >= 40)
+    return size.ws_col;
+  return 80;
+}
+
+bool OutputReaderGone() {
+  struct stat info {};
+  if (::fstat(1, &info) != 0 || !(S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)))
+    return false;
+  // A pipe without a reader polls as an error.
+  struct pollfd output {
+    1, POLLOUT, 0
+  };
+  return ::poll(&output, 1, 0) == 1 && (output.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+std::string InterruptsHelp() {
+  return "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM";
+}
 
 const char* InterruptName(int signalNumber) {
   switch (signalNumber) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <csignal>
+#include <string>
 
 #include "stop_request.h"
 #include "wide_text.h"
@@ -53,8 +54,30 @@ void StopOnInterrupts() {
   ::SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 }
 
-const char* const kInterruptsHelp =
-    "130, 149 or 143 when stopped by Ctrl+C, Ctrl+Break or closing the console";
+std::string InterruptsHelp() {
+  const auto code = [](int signalNumber) { return std::to_string(128 + signalNumber); };
+  return code(kCtrlC) + ", " + code(kCtrlBreak) + " or " + code(kConsoleClosed) +
+         " when stopped by Ctrl+C, Ctrl+Break or closing the console";
+}
+
+std::size_t HelpColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO console{};
+  if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &console)) {
+    const int width = console.srWindow.Right - console.srWindow.Left + 1;
+    if (width >= 40)
+      return static_cast<std::size_t>(width);
+  }
+  return 80;
+}
+
+bool OutputReaderGone() {
+  // The writing end of a pipe whose reader closed it peeks as a broken pipe.
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == INVALID_HANDLE_VALUE || ::GetFileType(output) != FILE_TYPE_PIPE)
+    return false;
+  return !::PeekNamedPipe(output, nullptr, 0, nullptr, nullptr, nullptr) &&
+         ::GetLastError() == ERROR_BROKEN_PIPE;
+}
 
 const char* InterruptName(int signalNumber) {
   switch (signalNumber) {

@@ -7,9 +7,13 @@
 
 namespace zarneth {
 
-// What an address must look like, for messages: "is not an address: give ...".
-inline constexpr const char* kAddressRule =
-    "is not an address: give 1 to 8 hex digits, optionally after 0x";
+// What an address looks like, for messages and help.
+inline constexpr std::string_view kAddressForm = "1 to 8 hex digits, optionally after 0x";
+// What a refusal says of a text that is not one: "is not an address: give 1 to 8 ...".
+inline constexpr std::string_view kNotAnAddress = "is not an address";
+inline std::string AddressAdvice() {
+  return "give " + std::string(kAddressForm);
+}
 
 // Turns an address text into a 32-bit byte offset. The one rule for the dialog and the
 // command line: 1 to 8 hex digits (either case), optionally after 0x or 0X, with spaces and

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ struct CliRun {
 
 // Runs the built zarneth-cli with `args` (at most 20 seconds), its output kept in `dir`.
 CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir);
+
+// Runs zarneth-cli with its stdout on a device that takes no byte (/dev/full: every write
+// fails with ENOSPC); none where the system has no such device (Windows).
+std::optional<CliRun> RunCliIntoFullDevice(const std::vector<std::string>& args,
+                                           const TempDir& dir);
 
 // Runs zarneth-cli with its stdout on a pipe whose reader has gone; returns the exit code.
 int RunCliIntoClosedPipe(const std::vector<std::string>& args);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "address_cases.h"
 #include "cli_runner.h"
@@ -179,6 +180,11 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
       {{"cut", "--source", image, "--model", "V135"}, "option '--output' is required"},
       {{"patch", "--source", image, "--transcript", "", "--start", "0", "--in-place"},
        "was given an empty value"},
+      {{"show", "--source", "-", "--model", "V135"},
+       "'-' names no file: give a file's name (a run reads a file at its addresses"},
+      {{"--version", "extra"}, "option '--version' takes no other argument"},
+      {{"-q", "show", "--source", image, "--model", "V135"}, "option '-q' has no meaning for show"},
+      {{"-q", "models"}, "option '-q' has no meaning for models"},
   };
   for (const Case& c : cases) {
     const CliRun run = Run(c.args);
@@ -187,8 +193,9 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     // The help of the command named, which lists its options; the tool's with none.
     const std::string first = c.args.size() > 0 ? *c.args.begin() : "";
-    const bool command = first == "cut" || first == "patch";
-    const std::string help = command ? "zarneth-cli " + first + " --help" : "zarneth-cli --help";
+    const std::string named = first == "-q" ? *(c.args.begin() + 1) : first;
+    const bool command = !named.empty() && named[0] != '-' && named != "frobnicate";
+    const std::string help = command ? "zarneth-cli " + named + " --help" : "zarneth-cli --help";
     EXPECT_NE(run.err.find("\nTry '" + help + "' for more information.\n"), std::string::npos)
         << run.err;
   }
@@ -202,6 +209,89 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
   EXPECT_NE(Run({"/?"}).out.find("Usage: zarneth-cli [OPTIONS]"), std::string::npos);
   EXPECT_NE(Run({"cut", "/?"}).out.find("Usage: zarneth-cli cut"), std::string::npos);
   EXPECT_EQ(Run({"cut", "--output", "/?"}).exitCode, 2);
+  // Help is answered whatever follows it.
+  const CliRun help = Run({"patch", "--help", "--source"});
+  EXPECT_EQ(help.exitCode, 0) << help.err;
+  EXPECT_NE(help.out.find("Usage: zarneth-cli patch"), std::string::npos) << help.out;
+}
+
+// Each command's help tells the addresses and the exit codes of that command alone, in
+// lines that fit an 80-column terminal (the output here is no terminal).
+TEST_F(CliTest, EachCommandsHelpTellsItsOwnCodes) {
+  struct Case {
+    std::initializer_list<std::string> args;
+    std::vector<std::string> said;
+    std::vector<std::string> notSaid;
+  };
+  const std::string addresses = "Addresses: give 1 to 8 hex digits, optionally after 0x.";
+  const Case cases[] = {
+      {{"--help"}, {addresses, "Exit codes: 0 done, 1 failed", "3 file error", "4 done, but"}, {}},
+      {{"patch", "--help"}, {addresses, "3 file error", "4 done, but", "128 +"}, {"verify exits"}},
+      {{"cut", "--help"}, {"its end", "inclusive", "4 done, but"}, {"verify exits"}},
+      {{"verify", "--help"},
+       {addresses, "verify exits 0 when the image holds the transcript, 1 when it differs, 2"},
+       {"Exit codes:", "3 file error", "4 done"}},
+      {{"show", "--help"}, {addresses, "3 read error during the run"}, {"4 done", "verify"}},
+      {{"models", "--help"},
+       {"Exit codes: 0 done, 1 the list could not be written, 2 usage"},
+       {"Addresses", "3 ", "128 +", "verify"}},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Run(c.args);
+    const std::string what = *c.args.begin();
+    EXPECT_EQ(run.exitCode, 0) << what;
+    for (const std::string& text : c.said)
+      EXPECT_NE(run.out.find(text), std::string::npos) << what << ": " << text << "\n" << run.out;
+    const std::string footer = run.out.substr(run.out.find("\n\n", run.out.find("Options:")));
+    for (const std::string& text : c.notSaid)
+      EXPECT_EQ(footer.find(text), std::string::npos) << what << ": " << text << "\n" << run.out;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+      EXPECT_LE(line.size(), 80u) << what << ": " << line;
+  }
+}
+
+// Output that cannot be written is an error, as the coreutils say it; a run that has put
+// its file in place keeps its code, one that only read says it failed.
+TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+    bool writesOutput;  // the file named --output is there afterwards
+  };
+  const Case cases[] = {
+      {"help", {"--help"}, 1, false},
+      {"a command's help", {"patch", "--help"}, 1, false},
+      {"version", {"--version"}, 1, false},
+      {"models", {"models"}, 1, false},
+      {"show", {"show", "--source", image, "--model", "V135"}, 1, false},
+      {"verify",
+       {"verify", "--source", image, "--transcript", transcript, "--model", "V135"},
+       2,
+       false},
+      {"a dry run",
+       {"cut", "--source", image, "--model", "V135", "--output", output, "--dry-run"},
+       1,
+       false},
+      {"a cut put in place",
+       {"cut", "--source", image, "--model", "V135", "--output", output},
+       0,
+       true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(output);
+    const auto run = zarneth::test::RunCliIntoFullDevice(c.args, logs);
+    if (!run)
+      GTEST_SKIP() << "this system has no device that refuses every write";
+    EXPECT_EQ(run->exitCode, c.exitCode) << c.name << ": " << run->err;
+    EXPECT_NE(run->err.find("zarneth-cli: write error: No space left on device\n"),
+              std::string::npos)
+        << c.name << ": " << run->err;
+    EXPECT_EQ(std::filesystem::exists(output), c.writesOutput) << c.name;
+  }
+  EXPECT_EQ(ReadBytes(output), Slice(imageBytes, 0x1CD800, 75776));
+  EXPECT_EQ(ReadBytes(image), imageBytes);
 }
 
 TEST_F(CliTest, TheModelsBlockBoundsOnlyTheModelsOwnStart) {
@@ -380,8 +470,21 @@ TEST_F(CliTest, ShowDumpsARangeWithItsChecksum) {
   EXPECT_EQ(dump.out,
             "00000002  52 4e 45 54 48 00 01 02  61 62 63 64 65 66 67 68  |RNETH...abcdefgh|\n"
             "00000012  7f ff                                             |..|\n"
+            "00000014\n"
             "CRC-32 " +
                 CrcOf(Slice(bytes, 2, 18)) + " of 18 bytes from 0x2\n");
+  // Equal lines in a row are one line and a "*", as hexdump -C writes them.
+  const Bytes repeated = Concat({Bytes(40, 0), Bytes{'a', 'b', 'c'}, Bytes(32, 'x')});
+  WriteBytes(dir / "repeated.bin", repeated);
+  const CliRun folded =
+      Run({"show", "--source", dir / "repeated.bin", "--start", "0", "--end", "4a"});
+  EXPECT_EQ(folded.out.substr(0, folded.out.find("CRC-32")),
+            "00000000  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  |................|\n"
+            "*\n"
+            "00000020  00 00 00 00 00 00 00 00  61 62 63 78 78 78 78 78  |........abcxxxxx|\n"
+            "00000030  78 78 78 78 78 78 78 78  78 78 78 78 78 78 78 78  |xxxxxxxxxxxxxxxx|\n"
+            "00000040  78 78 78 78 78 78 78 78  78 78 78                 |xxxxxxxxxxx|\n"
+            "0000004b\n");
   const CliRun crc = Run({"show", "--source", image, "--start", "0", "--end", "0", "--crc"});
   EXPECT_EQ(crc.out, CrcOf(Slice(bytes, 0, 1)) + "\n");
   EXPECT_EQ(Run({"show", "--source", image, "--start", "0", "--end", "14"}).exitCode, 1);

@@ -67,6 +67,13 @@ CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir) {
   return {exitCode, Slurp(outPath), Slurp(errPath)};
 }
 
+std::optional<CliRun> RunCliIntoFullDevice(const std::vector<std::string>& args,
+                                           const TempDir& dir) {
+  const std::string errPath = dir / "stderr.txt";
+  const int exitCode = WaitCli(Spawn(args, "/dev/full", errPath));
+  return CliRun{exitCode, "", Slurp(errPath)};
+}
+
 int RunCliIntoClosedPipe(const std::vector<std::string>& args) {
   int ends[2];
   if (::pipe(ends) != 0)

@@ -64,6 +64,10 @@ CliRun RunCli(const std::vector<std::string>& args, const TempDir& dir) {
   return {exitCode, Slurp(outPath), Slurp(errPath)};
 }
 
+std::optional<CliRun> RunCliIntoFullDevice(const std::vector<std::string>&, const TempDir&) {
+  return std::nullopt;  // NUL takes every byte
+}
+
 int RunCliIntoClosedPipe(const std::vector<std::string>& args) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE reader = nullptr;
