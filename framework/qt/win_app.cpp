@@ -40,8 +40,14 @@ void ReportPlatformFailure(QtMsgType type, const QMessageLogContext& context,
   const bool platform =
       context.category && std::string_view(context.category).starts_with("qt.qpa");
   if (type == QtFatalMsg) {
-    const std::string reason =
+    std::string reason =
         firstPlatformWarning.empty() ? message.toStdString() : firstPlatformWarning;
+    // A session whose display needs a plugin this machine lacks (Wayland without
+    // qt6-wayland): Qt names the plugin only.
+    if (reason.find("platform plugin") != std::string::npos)
+      reason =
+          "no display could be opened: this Qt has no plugin for the session's display "
+          "system (for Wayland, install qt6-wayland)";
     std::cerr << programName << ": cannot open a window: " << reason << "\n";
     std::_Exit(1);
   }

@@ -29,5 +29,11 @@ if [[ "${program[*]}" != *wine* ]]; then
   [ "$code" -eq 1 ] || { echo "a stale display gave exit code $code: $stale"; exit 1; }
   [ "$stale" = "zarneth: cannot open a window: could not connect to display :9876" ] ||
     { echo "bad: $stale"; exit 1; }
+  # A Wayland session on a machine without Qt's Wayland plugin: the program's words, not Qt's.
+  noplugin=$(env -u DISPLAY WAYLAND_DISPLAY=wayland-9876 QT_QPA_PLATFORM=wayland-missing \
+    "${program[@]}" 2>&1) && code=0 || code=$?
+  [ "$code" -eq 1 ] || { echo "a missing plugin gave exit code $code: $noplugin"; exit 1; }
+  [[ "$noplugin" == "zarneth: cannot open a window: no display could be opened: "* ]] ||
+    { echo "bad: $noplugin"; exit 1; }
 fi
 echo "--version and --help answered without a window, others refused"
