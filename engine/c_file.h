@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_exception.h"
+#include "held_folder.h"
 
 namespace zarneth {
 
@@ -33,7 +34,6 @@ class CFile {
     modeRead = 0x0000,
     modeReadWrite = 0x0002,
     shareExclusive = 0x0010,  // with modeRead: lock out readers too, as a writer does
-    noFollow = 0x0020,        // refuse a symbolic link in place of the file
   };
 
   CFile() = default;
@@ -46,11 +46,12 @@ class CFile {
   // what is being written. Refused, with the reason in `whyNot`: a missing file, a directory,
   // device, FIFO or socket, a file without any write bit for modeReadWrite (even for root),
   // and a file whose lock another open holds (through any name to it).
+  // The path is walked as ResolveEntry walks it.
   bool Open(const std::string& path, unsigned flags, std::string* whyNot = nullptr);
-
-  // Creates a file that must not exist yet, for reading and writing, locked exclusively.
-  // `permissions` are POSIX mode bits; Windows has none to give.
-  bool CreateNew(const std::string& path, unsigned permissions, std::string* whyNot = nullptr);
+  // The same for the entry `name` of a folder the run holds, refusing a symbolic link in its
+  // place; `path` names the file in messages.
+  bool OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+              unsigned flags, std::string* whyNot = nullptr);
 
   // Length in bytes; a run refuses files longer than kMaxFileLength.
   std::uint64_t GetLength() const;
@@ -109,6 +110,10 @@ class CFile {
   bool Adopt(std::intptr_t handle, const std::string& path, Holding holding, std::string* whyNot);
   // How Open's flags hold the file: modeReadWrite writes; shareExclusive reads alone.
   static Holding HoldingFor(unsigned flags);
+  // Windows' Open and OpenAt: `systemName` is what the system opens, `path` what messages
+  // name; `noLink` refuses a link in the file's place.
+  bool OpenPath(const std::string& systemName, const std::string& path, unsigned flags, bool noLink,
+                std::string* whyNot);
 
   std::intptr_t m_handle = kNoHandle;
   std::string m_path;

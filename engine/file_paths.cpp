@@ -52,14 +52,14 @@ std::string TemporaryStem(const std::string& finalName) {
 
 }  // namespace
 
-std::string TemporaryName(const std::string& finalPath) {
+std::string TemporaryNameFor(const std::string& finalName) {
   // Built with +=: g++ 12 sees overlapping copies in "." + std::string that cannot happen
   // (GCC bug 105329).
-  std::string name = TemporaryStem(NameOf(finalPath));
+  std::string name = TemporaryStem(finalName);
   name += kTemporaryMark;
   name += UniqueText();
   name += kTemporarySuffix;
-  return Utf8FromPath(PathFromUtf8(FolderOf(finalPath)) / PathFromUtf8(name));
+  return name;
 }
 
 bool IsTemporaryNameOf(const std::string& name, const std::string& finalName) {

@@ -16,11 +16,12 @@ std::string NameOf(const std::string& path);
 // bytes; vfat, exFAT, NTFS: 255 UTF-16 units, never fewer than as many bytes).
 inline constexpr std::size_t kMaxNameBytes = 255;
 
-// The save file's named temporaries beside `finalPath`: ".<final name>.zarneth-XXXXXX.tmp",
-// the X six characters drawn at random from [a-z0-9], the final name cut short where the
-// whole would be longer than kMaxNameBytes. IsTemporaryNameOf says whether a name in the
-// folder is exactly such a name for `finalName`, and nothing else.
-std::string TemporaryName(const std::string& finalPath);
+// The name of a save file's named temporary beside the final name `finalName`:
+// ".<final name>.zarneth-XXXXXX.tmp", the X six characters drawn at random from [a-z0-9],
+// the final name cut short where the whole would be longer than kMaxNameBytes.
+// IsTemporaryNameOf says whether a name in the folder is exactly such a name for
+// `finalName`, and nothing else.
+std::string TemporaryNameFor(const std::string& finalName);
 bool IsTemporaryNameOf(const std::string& name, const std::string& finalName);
 
 // A UTF-8 path as std::filesystem takes it, and back: std::string alone would mean the

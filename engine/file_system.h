@@ -1,62 +1,87 @@
 #pragma once
 
-// What the engine asks of the file system by name, one implementation per platform. Paths
-// are UTF-8 on every platform.
+// What the engine asks of the file system, one implementation per platform. A path is
+// resolved once into a held folder and a name in it (ResolveEntry); every later call takes
+// that folder. Paths and names are UTF-8 on every platform.
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "c_file.h"
+#include "held_folder.h"
 
 namespace zarneth {
 
-// The path of the file a name leads to, following each symbolic link on the way, in the
-// folder part as at the end, only where the kernel's protected-symlink rule lets the caller
-// follow it, whatever the machine's setting: in a sticky folder writable by all, only a link
-// owned by the caller or by the folder's owner. The result holds no link. For a name that
-// does not exist yet, the name itself. None, with the reason in `whyNot`, for a link the
-// rule refuses and for a dangling link.
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot);
+// What a last component that is a link to nothing means: a destination must lead to a file
+// or a new name in an existing folder, so such a link is refused; a file to open may lead
+// nowhere, which the open reports as a missing file.
+enum class FinalLink { MustLead, MayDangle };
 
-// The same for a file to open: every link on the way, in the folder part too, checked by
-// that rule and replaced by what it leads to; a final link to nothing is left for the open
-// to report as a missing file. Windows: the path as it is.
-std::optional<std::string> PathWithoutLinks(const std::string& path, std::string* whyNot);
+// Walks `path` one component at a time from a held descriptor, following each symbolic link
+// on the way, in the folder part as at the end, only where the kernel's protected-symlink
+// rule lets the caller follow it, whatever the machine's setting: in a sticky folder
+// writable by all, only a link owned by the caller or by the folder's owner. Each folder is
+// opened from the one before without following a link, and each link is judged by the very
+// link it reads, so nothing swapped in meanwhile is followed. The result holds the last
+// folder and the last name in it, which is no link (or does not exist: a new name). None,
+// with the reason in `whyNot`, for a link the rule refuses, a folder on the way that is
+// missing or no folder, and (MustLead) a dangling link. Windows: the system's own
+// resolution, the folder held against renaming.
+std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
+                                      std::string* whyNot);
 
-// Whether `path`'s last component is short enough for a file name: 255 bytes (POSIX), 255
-// UTF-16 units (Windows).
-bool NameFits(const std::string& path);
+// Whether `name` is short enough for a file name: 255 bytes (POSIX), 255 UTF-16 units
+// (Windows).
+bool NameFits(const std::string& name);
 
 // Why the caller cannot create a file in `folder` (no write or search permission, a
 // read-only file system), as far as the system says without trying; empty when it can
 // (and always on Windows, whose access lists say it only to a try).
-std::string WhyFolderTakesNoNewFile(const std::string& folder);
+std::string WhyFolderTakesNoNewFile(const HeldFolder& folder);
 
 // Whether the file system of `folder` gives a file further names (hard links).
-bool FolderHasHardLinks(const std::string& folder);
+bool FolderHasHardLinks(const HeldFolder& folder);
 
-// Whether anything exists under `path` (a dangling link counts).
-bool PathExists(const std::string& path);
+// Why a file cannot be renamed into `folder` over `existing` (none: a new name), as the
+// file system's flags say without trying: an immutable or append-only file or folder
+// (chattr +i, +a). Empty when nothing forbids it, and where the system keeps no such flags.
+std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing);
 
-// Which file `path` names now, a link itself rather than what it leads to; none when it
-// names nothing.
-std::optional<FileIdentity> IdentityOf(const std::string& path);
+// Whether anything has the name `name` in `folder` (a dangling link counts).
+bool EntryExists(const HeldFolder& folder, const std::string& name);
 
-// Removes the name `path`; 0, or the system's error number.
-int RemoveFile(const std::string& path);
+// Which file `name` in `folder` is now, a link itself rather than what it leads to; none
+// when nothing has the name.
+std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::string& name);
 
-// Removes the file `file` holds open under its path, then closes it; never throws.
-void RemoveHeldFile(CFile& file);
+// Which file `path` leads to now, as ResolveEntry finds it; none when it leads nowhere.
+std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 
-// Puts the file `from` in the place of `to` in one step: replacing what `to` names when
-// `replaces`, otherwise only while nothing has the name `to`. Throws CFileException naming
-// `to`.
-void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces);
+// The names in `folder`, for the sweep of stale temporaries; none when it cannot be read.
+std::vector<std::string> NamesIn(const HeldFolder& folder);
 
-// Gives the file `from` names the further name `to` (a hard link), only while nothing has
-// the name `to`; 0, or the system's error number (EEXIST or ERROR_ALREADY_EXISTS when the
-// name is taken).
-int LinkFile(const std::string& from, const std::string& to);
+// Removes the name `name` from `folder`; 0, or the system's error number.
+int RemoveFile(const HeldFolder& folder, const std::string& name);
+
+// Removes the file `file` holds open under `name` in `folder`, then closes it; never throws.
+void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name);
+
+// How a rename treats what has the name it gives: replaces it; takes the name only while
+// nothing has it, as far as the file system can say (a check just before a plain rename
+// where it has neither a no-replace rename nor hard links); or takes it only while nothing
+// has it for certain, a run asked to keep existing files (refused on such file systems).
+enum class Placing { Replace, NewName, NewNameKept };
+
+// Puts the file named `from` in the place of `to`, both in `folder`, in one step, as
+// `placing` says. Throws CFileException naming `path`, the path of `to`.
+void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
+                   Placing placing, const std::string& path);
+
+// Gives the file named `from` in `folder` the further name `to` there (a hard link), only
+// while nothing has the name `to`; 0, or the system's error number (EEXIST or
+// ERROR_ALREADY_EXISTS when the name is taken).
+int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to);
 // Whether LinkFile's error says that the name is taken.
 bool IsNameTaken(int error);
 
@@ -66,6 +91,6 @@ void ReleaseBeforeReplace(CFile& file);
 
 // Makes the folder's entries (a rename, a new or a removed file) durable. Throws
 // CFileException naming `pathInFolder` when the folder cannot be synced.
-void SyncFolderOf(const std::string& pathInFolder);
+void SyncFolder(const HeldFolder& folder, const std::string& pathInFolder);
 
 }  // namespace zarneth

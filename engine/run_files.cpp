@@ -103,7 +103,7 @@ bool RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std:
 bool RunFiles::RefuseRefused(Refusal kind, const std::string& cannot, const std::string& path,
                              const char* role, const std::string& why) {
   // A file refused for being in use may be one this run already holds in another role.
-  if (NotHeldElsewhere(IdentityOf(FinalPath(path, nullptr).value_or(path)), path, role))
+  if (NotHeldElsewhere(IdentityOfPath(path), path, role))
     Fail(kind, cannot, why);
   return false;
 }

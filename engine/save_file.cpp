@@ -1,7 +1,5 @@
 #include "save_file.h"
 
-#include <filesystem>
-
 #include "file_paths.h"
 #include "file_system.h"
 #include "quoted_name.h"
@@ -18,46 +16,45 @@ bool Refuse(std::string* whyNot, std::string reason) {
 
 }  // namespace
 
-void RemoveStaleTemporaries(const std::string& finalPath) {
-  const std::string finalName = NameOf(finalPath);
-  std::error_code error;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(PathFromUtf8(FolderOf(finalPath)), error)) {
-    const std::string name = Utf8FromPath(entry.path().filename());
+void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalName) {
+  for (const std::string& name : NamesIn(folder)) {
     if (!IsTemporaryNameOf(name, finalName))
       continue;
     // A run that is still writing holds its lock; one that was killed holds nothing. The
     // open refuses links and anything but a regular file.
-    const std::string path = Utf8FromPath(entry.path());
     CFile stale;
-    if (stale.Open(path, CFile::modeRead | CFile::shareExclusive | CFile::noFollow) &&
-        stale.IsOwnedByCaller() && IdentityOf(path) == stale.GetIdentity())
-      RemoveHeldFile(stale);
+    if (stale.OpenAt(folder, name, folder.PathOf(name), CFile::modeRead | CFile::shareExclusive) &&
+        stale.IsOwnedByCaller() && IdentityOf(folder, name) == stale.GetIdentity())
+      RemoveHeldFile(stale, folder, name);
   }
+}
+
+void RemoveStaleTemporaries(const std::string& finalPath) {
+  if (const auto entry = ResolveEntry(finalPath, FinalLink::MayDangle, nullptr))
+    RemoveStaleTemporaries(entry->folder, entry->name);
 }
 
 bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   m_use = use;
-  const auto finalPath = zarneth::FinalPath(path, whyNot);
-  if (!finalPath)
+  auto entry = ResolveEntry(path, FinalLink::MustLead, whyNot);
+  if (!entry)
     return false;
-  m_finalPath = *finalPath;
-  if (!NameFits(m_finalPath))
+  m_entry = std::move(*entry);
+  if (!NameFits(m_entry.name))
     return Refuse(whyNot, "its name is longer than the 255 characters a file name may have");
+  const HeldFolder& folder = m_entry.folder;
   const bool inPlace = IsInPlace();
   // This destination's own temporaries from killed runs go before the image's names are
   // counted (a dry run changes nothing, so it leaves them).
   if (use == Use::InPlace)
-    RemoveStaleTemporaries(m_finalPath);
-  if (!inPlace && !PathExists(m_finalPath))
+    RemoveStaleTemporaries(folder, m_entry.name);
+  if (!inPlace && !EntryExists(folder, m_entry.name))
     return true;
   if (use == Use::NewNameOnly)
     return Refuse(whyNot, "it exists, and the run was asked to keep existing files (no clobber)");
-  // The name was resolved above: a link put in its place since then is refused.
-  const unsigned mode = use == Use::InPlace
-                            ? CFile::modeReadWrite | CFile::noFollow
-                            : CFile::modeRead | CFile::shareExclusive | CFile::noFollow;
-  if (!m_existing.Open(m_finalPath, mode, whyNot))
+  const unsigned mode =
+      use == Use::InPlace ? CFile::modeReadWrite : CFile::modeRead | CFile::shareExclusive;
+  if (!m_existing.OpenAt(folder, m_entry.name, m_entry.path, mode, whyNot))
     return false;
   if (m_existing.IsReadOnly()) {
     m_existing.Abort();
@@ -69,14 +66,14 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
     // the backup and the rename left: with a backup asked for, it is that backup.
     const std::string backup = names == 2 ? BackupNameOf(m_existing) : std::string();
     if (!backup.empty() && m_keepBackup) {
-      m_backupPath = backup;
+      m_backupName = backup;
       return true;
     }
     m_existing.Abort();
     std::string reason = "it has " + std::to_string(names) +
                          " names (hard links), and the others would keep the old bytes; ";
     if (!backup.empty())
-      reason += QuotedName(backup) +
+      reason += QuotedName(folder.PathOf(backup)) +
                 " is the same file, a backup that a stopped run left: keep it as the backup "
                 "with --backup, or remove it";
     else
@@ -86,8 +83,12 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   return true;
 }
 
+std::string SaveFile::BackupPath() const {
+  return m_backupName.empty() ? std::string() : m_entry.folder.PathOf(m_backupName);
+}
+
 std::string SaveFile::BackupName(int number) const {
-  std::string name = m_finalPath + ".bak";
+  std::string name = m_entry.name + ".bak";
   if (number > 0)
     name += "." + std::to_string(number);
   return name;
@@ -96,7 +97,7 @@ std::string SaveFile::BackupName(int number) const {
 std::string SaveFile::BackupNameOf(const CFile& file) const {
   for (int number = 0; number < kBackupNames; ++number) {
     std::string name = BackupName(number);
-    const auto identity = IdentityOf(name);
+    const auto identity = IdentityOf(m_entry.folder, name);
     if (identity == file.GetIdentity())
       return name;
     if (!identity)
@@ -108,9 +109,9 @@ std::string SaveFile::BackupNameOf(const CFile& file) const {
 bool SaveFile::RefuseNewFile(std::string* whyNot, const std::string& reason) const {
   if (!IsInPlace())
     return Refuse(whyNot, reason);
-  return Refuse(whyNot, "its folder " + QuotedName(FolderOf(m_finalPath)) +
-                            " does not take a new file (" + reason +
-                            "); write a patched copy instead");
+  const std::string folder = m_entry.folder.Path().empty() ? "." : m_entry.folder.Path();
+  return Refuse(whyNot, "its folder " + QuotedName(folder) + " does not take a new file (" +
+                            reason + "); write a patched copy instead");
 }
 
 bool SaveFile::RefuseAccess(std::string* whyNot, const std::string& notKept) const {
@@ -118,34 +119,48 @@ bool SaveFile::RefuseAccess(std::string* whyNot, const std::string& notKept) con
                                                : "; write the copy under another name"));
 }
 
+bool SaveFile::CanCommit(std::string* whyNot) const {
+  const HeldFolder& folder = m_entry.folder;
+  const CFile* existing = m_existing.IsOpen() ? &m_existing : nullptr;
+  if (const std::string why = WhyNoRenameOver(folder, existing); !why.empty())
+    return Refuse(whyNot, why);
+  if (!m_keepBackup || !existing || !m_backupName.empty())
+    return true;
+  if (!FolderHasHardLinks(folder))
+    return Refuse(whyNot,
+                  "its file system does not give a file a second name (a hard link), "
+                  "which the backup is");
+  // The name the commit will give the backup: the first free one.
+  for (int number = 0; number < kBackupNames; ++number) {
+    const std::string name = BackupName(number);
+    if (EntryExists(folder, name))
+      continue;
+    if (!NameFits(name))
+      return Refuse(whyNot, "its backup's name " + QuotedName(name) +
+                                " would be longer than the 255 characters a file name may have");
+    return true;
+  }
+  return true;  // every name taken: the commit says so
+}
+
 bool SaveFile::Check(std::string* whyNot) const {
-  const std::string folder = FolderOf(m_finalPath);
-  if (const std::string why = WhyFolderTakesNoNewFile(folder); !why.empty())
+  if (const std::string why = WhyFolderTakesNoNewFile(m_entry.folder); !why.empty())
     return RefuseNewFile(whyNot, why);
   if (m_existing.IsOpen()) {
     if (const std::string notKept = m_existing.WhyAccessCannotBeTaken(); !notKept.empty())
       return RefuseAccess(whyNot, notKept);
   }
-  return !RefusesBackup(whyNot);
-}
-
-bool SaveFile::RefusesBackup(std::string* whyNot) const {
-  if (!m_keepBackup || !m_existing.IsOpen() || !m_backupPath.empty() ||
-      FolderHasHardLinks(FolderOf(m_finalPath)))
-    return false;
-  Refuse(whyNot,
-         "its file system does not give a file a second name (a hard link), which the backup is");
-  return true;
+  return CanCommit(whyNot);
 }
 
 bool SaveFile::Begin(std::string* whyNot) {
-  // A backup the file system cannot make is refused before anything is written.
-  if (RefusesBackup(whyNot))
+  // What would make the commit fail is refused before anything is written.
+  if (!CanCommit(whyNot))
     return false;
-  RemoveStaleTemporaries(m_finalPath);
+  RemoveStaleTemporaries(m_entry.folder, m_entry.name);
   const bool replaces = m_existing.IsOpen();
   std::string why;
-  if (!m_temp.Create(m_finalPath, replaces ? 0600 : 0666, &why))
+  if (!m_temp.Create(m_entry.folder, m_entry.name, m_entry.path, replaces ? 0600 : 0666, &why))
     return RefuseNewFile(whyNot, why);
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
@@ -162,41 +177,50 @@ bool SaveFile::Begin(std::string* whyNot) {
 void SaveFile::LinkBackup() {
   for (int number = 0; number < kBackupNames; ++number) {
     std::string name = BackupName(number);
-    const int error = LinkFile(m_finalPath, name);
+    const int error = LinkFile(m_entry.folder, m_entry.name, name);
     if (error == 0) {
-      m_backupPath = name;
+      m_backupName = name;
       return;
     }
     if (!IsNameTaken(error))
-      throw CFileException("keep a backup of", m_finalPath, error);
+      throw CFileException("keep a backup of", m_entry.path, error);
   }
-  throw CFileException("keep a backup of", m_finalPath,
+  throw CFileException("keep a backup of", m_entry.path,
                        "every backup name up to .bak.999 is taken");
+}
+
+Placing SaveFile::PlacingOfRename() const {
+  if (m_existing.IsOpen())
+    return Placing::Replace;
+  return m_use == Use::NewNameOnly ? Placing::NewNameKept : Placing::NewName;
 }
 
 std::string SaveFile::Commit() {
   StopIfRequested();
   CFile& file = m_temp.File();
+  const HeldFolder& folder = m_entry.folder;
   const bool replaces = m_existing.IsOpen();
   // Writing cleared the set-id bits and file capabilities taken in Begin (the kernel does so
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (replaces) {
     const std::string notKept = file.TakeAccessFrom(m_existing);
     if (!notKept.empty())
-      throw CFileException("keep the access of", m_finalPath, notKept);
+      throw CFileException("keep the access of", m_entry.path, notKept);
   }
   file.Sync();
   // The destination must still be the file checked and held since Prepare.
-  if (replaces && IdentityOf(m_finalPath) != m_existing.GetIdentity())
-    throw CFileException("replace", m_finalPath,
+  if (replaces && IdentityOf(folder, m_entry.name) != m_existing.GetIdentity())
+    throw CFileException("replace", m_entry.path,
                          "another file took its name during the run; nothing was changed");
   // A backup name made here, as opposed to one found in Prepare.
-  const bool linksBackup = m_keepBackup && replaces && m_backupPath.empty();
+  const bool linksBackup = m_keepBackup && replaces && m_backupName.empty();
   try {
     if (!replaces && m_temp.IsAnonymous()) {
       // A new name: the anonymous file takes it directly, so no death leaves a name behind.
-      if (const int error = m_temp.NameAs(m_finalPath))
-        throw CFileException("create", m_finalPath, error);
+      // A stop asked for until here is honoured: nothing has changed yet.
+      StopIfRequested();
+      if (const int error = m_temp.NameAs(m_entry.name))
+        throw CFileException("create", m_entry.path, error);
     } else {
       // Named first, then the backup name, then the rename: a death between the last two
       // leaves the backup as a further name of the unchanged image, which the next run with
@@ -205,15 +229,17 @@ std::string SaveFile::Commit() {
       if (linksBackup)
         LinkBackup();
       ReleaseBeforeReplace(m_existing);
-      MoveIntoPlace(name, m_finalPath, replaces);
+      // The last safe point: a stop after the rename is too late, and the run is done.
+      StopIfRequested();
+      MoveIntoPlace(folder, name, m_entry.name, PlacingOfRename(), m_entry.path);
     }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
     // go (Windows removes no name of a file held without sharing its deletion).
     m_existing.Abort();
-    if (linksBackup && !m_backupPath.empty()) {
-      RemoveFile(m_backupPath);
-      m_backupPath.clear();
+    if (linksBackup && !m_backupName.empty()) {
+      RemoveFile(folder, m_backupName);
+      m_backupName.clear();
     }
     throw;
   }
@@ -227,7 +253,7 @@ std::string SaveFile::Commit() {
     unconfirmed = e.what();
   }
   try {
-    SyncFolderOf(m_finalPath);
+    SyncFolder(folder, m_entry.path);
   } catch (const CFileException& e) {
     if (unconfirmed.empty())
       unconfirmed = e.what();
@@ -235,7 +261,7 @@ std::string SaveFile::Commit() {
   m_existing.Abort();
   if (unconfirmed.empty())
     return {};
-  return "the new content is in place in " + QuotedName(m_finalPath) +
+  return "the new content is in place in " + QuotedName(m_entry.path) +
          ", but the system did not confirm that it is on the disk (" + unconfirmed + ")";
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "c_file.h"
+#include "file_system.h"
 #include "temporary_file.h"
 
 namespace zarneth {
@@ -26,11 +27,13 @@ class SaveFile {
   SaveFile(const SaveFile&) = delete;
   SaveFile& operator=(const SaveFile&) = delete;
 
-  // Checks the destination before anything is written. A symbolic link is followed only as
-  // the kernel's protected-symlink rule allows. NewFile: a new name in an existing folder,
-  // or a regular file with a write bit. InPlace: a regular file with a write bit and one
-  // name only (other hard links would keep the old bytes). An existing file is held
-  // exclusively from here to the rename, so no other run reads or writes it meanwhile.
+  // Checks the destination before anything is written. The path is walked once
+  // (ResolveEntry: a symbolic link is followed only as the kernel's protected-symlink rule
+  // allows) and its folder held: every later step works in that folder. NewFile: a new name
+  // in an existing folder, or a regular file with a write bit. InPlace: a regular file with a
+  // write bit and one name only (other hard links would keep the old bytes). An existing
+  // file is held exclusively from here to the rename, so no other run reads or writes it
+  // meanwhile.
   bool Prepare(const std::string& path, Use use, std::string* whyNot);
 
   // The existing destination, held since Prepare; none for a new name.
@@ -43,7 +46,7 @@ class SaveFile {
 
   // What Begin checks, made without creating or changing anything, for a dry run: that the
   // folder takes a new file, that the existing file's owner and attributes can be kept, that
-  // the file system can give a backup its name.
+  // the file system can give a backup its name and the rename can take place.
   bool Check(std::string* whyNot) const;
 
   // The temporary file to write, from Begin on.
@@ -55,8 +58,8 @@ class SaveFile {
   // Prepare: an image whose second name is such a backup (a run stopped in the instant
   // before its rename left it) is then taken, with that backup.
   void KeepBackup() { m_keepBackup = true; }
-  // The backup's name once the commit made it; empty otherwise.
-  const std::string& BackupPath() const { return m_backupPath; }
+  // The backup's path once the commit made it (or Prepare found it); empty otherwise.
+  std::string BackupPath() const;
 
   // The last safe point, then: sync, rename over the destination (the point of no return),
   // sync the folder. A failure before the rename throws, with every file as it was. After
@@ -68,8 +71,9 @@ class SaveFile {
   // Begin's and Check's refusals: the folder takes no new file, the access cannot be kept.
   bool RefuseNewFile(std::string* whyNot, const std::string& reason) const;
   bool RefuseAccess(std::string* whyNot, const std::string& notKept) const;
-  // True, with the reason, when a backup is asked for that the file system cannot name.
-  bool RefusesBackup(std::string* whyNot) const;
+  // The checks Begin and Check share, made without trying: a backup the file system cannot
+  // make or name, a file or folder whose flags forbid the rename. False with the reason.
+  bool CanCommit(std::string* whyNot) const;
   // The backup names in the order they are taken: "<image>.bak", "<image>.bak.1", ...
   static constexpr int kBackupNames = 1000;
   std::string BackupName(int number) const;
@@ -77,18 +81,22 @@ class SaveFile {
   std::string BackupNameOf(const CFile& file) const;
   // Gives the held image its backup name; throws CFileException.
   void LinkBackup();
+  // How the commit's rename treats the final name.
+  Placing PlacingOfRename() const;
 
-  std::string m_finalPath;
-  std::string m_backupPath;
+  HeldEntry m_entry;  // the destination: its folder, held, its name, its path for messages
+  std::string m_backupName;
   bool m_keepBackup = false;
   Use m_use = Use::NewFile;
   CFile m_existing;
-  TemporaryFile m_temp;
+  TemporaryFile m_temp;  // after m_entry, whose folder it works in
 };
 
-// Removes the temporaries that killed runs left beside `finalPath`: only a file named
-// exactly ".<final name>.zarneth-XXXXXX.tmp", regular (not a link), owned by the user
+// Removes the temporaries that killed runs left beside `finalName` in `folder`: only a file
+// named exactly ".<final name>.zarneth-XXXXXX.tmp", regular (not a link), owned by the user
 // running, that no run holds. Nothing else, whatever its name.
+void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalName);
+// The same beside the file `finalPath` leads to.
 void RemoveStaleTemporaries(const std::string& finalPath);
 
 }  // namespace zarneth

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "c_file.h"
+#include "held_folder.h"
 
 namespace zarneth {
 
@@ -19,14 +20,15 @@ class TemporaryFile {
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  // Creates it beside `finalPath`, with POSIX permission bits `permissions`; a refusal is
-  // false with the system's reason. The file's path in messages is `finalPath`: it is what
-  // the user asked to write.
-  bool Create(const std::string& finalPath, unsigned permissions, std::string* whyNot);
+  // Creates it in the held `folder` beside the final name `finalName`, with POSIX permission
+  // bits `permissions`; a refusal is false with the system's reason. The file's path in
+  // messages is `finalPath`: it is what the user asked to write. The folder must outlive it.
+  bool Create(const HeldFolder& folder, const std::string& finalName, const std::string& finalPath,
+              unsigned permissions, std::string* whyNot);
 
   CFile& File() { return m_file; }
 
-  // Gives it a hidden name of its own beside the final path, ready to be renamed over it
+  // Gives it a hidden name of its own in the folder, ready to be renamed over the final name
   // (Linux: links the anonymous file; Windows: lifts the deletion on close and takes the
   // attributes of `replaced`, the file it is to replace, if any), and returns that name.
   // Throws CFileException.
@@ -34,10 +36,10 @@ class TemporaryFile {
 
   // Whether the file has no name at all yet (an anonymous file, Linux).
   bool IsAnonymous() const { return m_file.IsOpen() && m_name.empty(); }
-  // Gives the anonymous file the name `path` directly, only while nothing has that name: 0,
-  // or the system's error number (EEXIST when the name is taken). The file is then the one
-  // under `path`, which Discard removes unless it was placed.
-  int NameAs(const std::string& path);
+  // Gives the anonymous file the name `name` in the folder directly, only while nothing has
+  // that name: 0, or the system's error number (EEXIST when the name is taken). The file is
+  // then the one under `name`, which Discard removes unless it was placed.
+  int NameAs(const std::string& name);
 
   // The rename took place: the file is the destination now, nothing of it is to be removed.
   void Placed() { m_placed = true; }
@@ -47,8 +49,9 @@ class TemporaryFile {
 
  private:
   CFile m_file;
-  std::string m_finalPath;
-  std::string m_name;  // empty while the file has no name of its own
+  const HeldFolder* m_folder = nullptr;
+  std::string m_finalName;
+  std::string m_name;  // in the folder; empty while the file has no name of its own
   bool m_placed = false;
 };
 

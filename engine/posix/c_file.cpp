@@ -135,44 +135,39 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "this file object is already open");
   if (path.empty())
     return Refuse(whyNot, "no path given");
+  // Links are followed only as far as the protected-symlink rule allows, in the folder part
+  // as at the end; the file is then opened in the folder the walk holds.
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle, whyNot);
+  return entry && OpenAt(entry->folder, entry->name, path, flags, whyNot);
+}
+
+bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+                   unsigned flags, std::string* whyNot) {
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
   // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
-  // and on a regular file the flag changes nothing.
-  // Links are followed only as far as the protected-symlink rule allows, in the folder part
-  // as at the end; then the path is opened following none, so that no link put on the way
-  // since is followed. A noFollow open takes a path resolved already and refuses a link.
-  const bool noLink = (flags & noFollow) != 0;
-  std::optional<std::string> resolved = path;
-  if (!noLink && !(resolved = PathWithoutLinks(path, whyNot)))
-    return false;
-  const int fd = sys::OpenNoLinks(resolved->c_str(),
-                                  (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  // and on a regular file the flag changes nothing. O_NOFOLLOW: a link put in the file's
+  // place since the folder was walked is refused.
+  const int fd =
+      sys::Openat(static_cast<int>(folder.Handle()), name.c_str(),
+                  (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) {
+    const int error = errno;
     // The system refuses an ordinary user a file without write bits with its own words;
     // the file's own state says it plainly, as Adopt says it to root.
-    const int error = errno;
     struct stat info {};
-    if (writes && error == EACCES && ::lstat(resolved->c_str(), &info) == 0 &&
+    if (writes && error == EACCES &&
+        ::fstatat(static_cast<int>(folder.Handle()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) ==
+            0 &&
         S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
       return Refuse(whyNot, kReadOnlyReason);
     if (error == ELOOP)
-      return Refuse(whyNot, noLink ? "it is a symbolic link, not the file itself"
-                                   : "a symbolic link took the place of a folder or of the file "
-                                     "on its way while it was opened");
+      return Refuse(whyNot, "it is a symbolic link, not the file itself");
     return Refuse(whyNot, SystemErrorText(error));
   }
   return Adopt(fd, path, holding, whyNot);
-}
-
-bool CFile::CreateNew(const std::string& path, unsigned permissions, std::string* whyNot) {
-  if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
-  const int fd = sys::Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                           static_cast<mode_t>(permissions));
-  if (fd < 0)
-    return Refuse(whyNot, SystemErrorText(errno));
-  return Adopt(fd, path, Holding::Write, whyNot);
 }
 
 bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,

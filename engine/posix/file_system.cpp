@@ -1,11 +1,15 @@
 #include "file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "file_paths.h"
@@ -13,12 +17,24 @@
 #include "quoted_name.h"
 
 namespace zarneth {
+
+void HeldFolder::Release() noexcept {
+  if (IsHeld())
+    ::close(static_cast<int>(m_handle));
+  m_handle = kNoHandle;
+}
+
 namespace {
 
 // The kernel follows no more links than this in one name (ELOOP).
 constexpr int kMaxLinks = 40;
 
-std::optional<std::string> Refused(std::string* whyNot, std::string reason) {
+int FdOf(const HeldFolder& folder) {
+  return static_cast<int>(folder.Handle());
+}
+
+template <typename T>
+std::optional<T> Refused(std::string* whyNot, std::string reason) {
   if (whyNot)
     *whyNot = std::move(reason);
   return std::nullopt;
@@ -31,10 +47,11 @@ bool MayFollow(const struct stat& link, const struct stat& folder) {
   return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
 }
 
-std::optional<std::string> LinkTarget(const std::string& link) {
+// What the link open as `link` (O_PATH) says, read from the link itself.
+std::optional<std::string> LinkTarget(int link) {
   std::vector<char> target(256);
   for (;;) {
-    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
+    const ssize_t n = ::readlinkat(link, "", target.data(), target.size());
     if (n < 0)
       return std::nullopt;
     if (static_cast<std::size_t>(n) < target.size())
@@ -63,130 +80,252 @@ std::string Joined(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-// `path` with every symbolic link on its way replaced by what it leads to, each checked
-// against the protected-symlink rule in its own folder. `danglingRefused`: a final link to
-// nothing is refused (a destination), or left for the open to report as missing.
-std::optional<std::string> Resolve(const std::string& path, std::string* whyNot,
-                                   bool danglingRefused) {
-  // Components still to walk, the last at the front of the list's end: popped from the back.
+// An O_PATH descriptor: it only names the file, reads and writes nothing, and follows no
+// link at its last component (a link opens as itself).
+int OpenPath(int folder, const char* name) {
+  return ::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A descriptor that closes itself.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : m_fd(fd) {}
+  ~Descriptor() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return m_fd; }
+  int Release() { return std::exchange(m_fd, -1); }
+  void Reset(int fd) {
+    if (m_fd >= 0)
+      ::close(m_fd);
+    m_fd = fd;
+  }
+
+ private:
+  int m_fd;
+};
+
+}  // namespace
+
+std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
+                                      std::string* whyNot) {
+  // Components still to walk, the next at the back.
   std::vector<std::string> left = Components(path);
   std::reverse(left.begin(), left.end());
-  std::string resolved = path.starts_with('/') ? "/" : "";
+  const bool absolute = path.starts_with('/');
+  Descriptor folder(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0)
+    return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+  // The folder's path as messages say it; it holds no link, so ".." by name is its parent.
+  std::string resolved = absolute ? "/" : "";
   int links = 0;
   bool finalLinkFollowed = false;
   while (!left.empty()) {
     const std::string part = left.back();
     left.pop_back();
+    const bool last = left.empty();
     if (part == "..") {
-      // `resolved` holds no link, so its parent by name is its parent on the disk.
+      Descriptor parent(::openat(folder.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (parent.Get() < 0)
+        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+      folder.Reset(parent.Release());
       if (resolved.empty() || NameOf(resolved) == "..")
         resolved = Joined(resolved, "..");
       else if (resolved != "/")
         resolved = resolved.find('/') == std::string::npos ? "" : FolderOf(resolved);
+      if (last)
+        return HeldEntry{HeldFolder(folder.Release(), resolved), ".",
+                         resolved.empty() ? "." : resolved};
       continue;
     }
-    const std::string candidate = Joined(resolved, part);
-    struct stat link {};
-    if (::lstat(candidate.c_str(), &link) != 0) {
-      if (left.empty() && errno == ENOENT && finalLinkFollowed && danglingRefused)
-        return Refused(whyNot, "it is a symbolic link to a file that does not exist");
-      // A new name, or an error the open reports in its own words.
-      std::string rest = candidate;
-      for (auto it = left.rbegin(); it != left.rend(); ++it)
-        rest = Joined(rest, *it);
-      return rest;
+    Descriptor entry(OpenPath(folder.Get(), part.c_str()));
+    struct stat info {};
+    if (entry.Get() < 0 || ::fstat(entry.Get(), &info) != 0) {
+      const int error = errno;
+      if (last && error == ENOENT && finalLinkFollowed && finalLink == FinalLink::MustLead)
+        return Refused<HeldEntry>(whyNot, "it is a symbolic link to a file that does not exist");
+      // A new name (one too long for any is refused by the caller in its own words).
+      if (last && (error == ENOENT || error == ENAMETOOLONG)) {
+        return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
+      }
+      return Refused<HeldEntry>(whyNot, SystemErrorText(error));
     }
-    if (!S_ISLNK(link.st_mode)) {
-      resolved = candidate;
+    if (S_ISLNK(info.st_mode)) {
+      if (++links > kMaxLinks)
+        return Refused<HeldEntry>(whyNot, SystemErrorText(ELOOP));
+      struct stat folderInfo {};
+      if (::fstat(folder.Get(), &folderInfo) != 0)
+        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+      const std::string candidate = Joined(resolved, part);
+      if (!MayFollow(info, folderInfo))
+        return Refused<HeldEntry>(
+            whyNot,
+            (candidate == path ? std::string("it is a symbolic link")
+                               : "it leads through the symbolic link " + QuotedName(candidate)) +
+                " in a folder shared by all, owned by another user; the system follows "
+                "such links only for their owner");
+      const auto target = LinkTarget(entry.Get());
+      if (!target)
+        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+      finalLinkFollowed = last;
+      std::vector<std::string> more = Components(*target);
+      left.insert(left.end(), more.rbegin(), more.rend());
+      if (target->starts_with('/')) {
+        folder.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (folder.Get() < 0)
+          return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+        resolved = "/";
+      }
+      if (left.empty())  // a link to "." or "/": the folder itself
+        return HeldEntry{HeldFolder(folder.Release(), resolved), ".",
+                         resolved.empty() ? "." : resolved};
       continue;
     }
-    if (++links > kMaxLinks)
-      return Refused(whyNot, SystemErrorText(ELOOP));
-    const std::string folder = resolved.empty() ? "." : resolved;
-    struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) != 0)
-      return Refused(whyNot, SystemErrorText(errno));
-    if (!MayFollow(link, folderInfo))
-      return Refused(whyNot, (candidate == path
-                                  ? std::string("it is a symbolic link")
-                                  : "it leads through the symbolic link " + QuotedName(candidate)) +
-                                 " in a folder shared by all, owned by another user; the "
-                                 "system follows such links only for their owner");
-    const auto target = LinkTarget(candidate);
-    if (!target)
-      return Refused(whyNot, SystemErrorText(errno));
-    finalLinkFollowed = left.empty();
-    std::vector<std::string> more = Components(*target);
-    left.insert(left.end(), more.rbegin(), more.rend());
-    if (target->starts_with('/'))
-      resolved = "/";
+    if (last)
+      return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
+    if (!S_ISDIR(info.st_mode))
+      return Refused<HeldEntry>(whyNot, SystemErrorText(ENOTDIR));
+    // The folder is the one just looked at: the descriptor, not the name again.
+    folder.Reset(entry.Release());
+    resolved = Joined(resolved, part);
   }
-  return resolved.empty() ? std::string(".") : resolved;
+  // Nothing but "." and "/": the folder itself.
+  return HeldEntry{HeldFolder(folder.Release(), resolved), ".", resolved.empty() ? "." : resolved};
 }
 
-}  // namespace
-
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
-  return Resolve(path, whyNot, true);
-}
-
-std::optional<std::string> PathWithoutLinks(const std::string& path, std::string* whyNot) {
-  return Resolve(path, whyNot, false);
-}
-
-std::string WhyFolderTakesNoNewFile(const std::string& folder) {
+std::string WhyFolderTakesNoNewFile(const HeldFolder& folder) {
   // With the effective ids, as the creation of the file would be checked.
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+  if (::faccessat(FdOf(folder), ".", W_OK | X_OK, AT_EACCESS) == 0)
     return {};
   return SystemErrorText(errno);
 }
 
-bool FolderHasHardLinks(const std::string& folder) {
+bool FolderHasHardLinks(const HeldFolder& folder) {
   // vfat and its kin say that a file has at most one name.
-  return ::pathconf(folder.c_str(), _PC_LINK_MAX) != 1;
+  return ::fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
 }
 
-bool NameFits(const std::string& path) {
-  return NameOf(path).size() <= kMaxNameBytes;
+bool NameFits(const std::string& name) {
+  return name.size() <= kMaxNameBytes;
 }
 
-bool PathExists(const std::string& path) {
+namespace {
+
+// The inode flags of the file open as `fd`; none where the file system keeps none.
+unsigned InodeFlags(int fd) {
+  int flags = 0;
+  return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 ? static_cast<unsigned>(flags) : 0u;
+}
+
+std::string FlagsForbidding(unsigned flags, const char* what) {
+  if ((flags & FS_IMMUTABLE_FL) != 0)
+    return std::string(what) + " is marked immutable (chattr +i), so nobody may change it";
+  if ((flags & FS_APPEND_FL) != 0)
+    return std::string(what) + " is marked append-only (chattr +a), so nobody may replace it";
+  return {};
+}
+
+}  // namespace
+
+std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
+  if (existing) {
+    if (std::string why =
+            FlagsForbidding(InodeFlags(static_cast<int>(existing->GetHandle())), "the file");
+        !why.empty())
+      return why;
+  }
+  const int listing = ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0)
+    return {};
+  const unsigned flags = InodeFlags(listing);
+  ::close(listing);
+  // An append-only folder takes new names but lets none be replaced or removed.
+  if (existing || (flags & FS_IMMUTABLE_FL) != 0)
+    return FlagsForbidding(flags, "its folder");
+  return {};
+}
+
+bool EntryExists(const HeldFolder& folder, const std::string& name) {
   struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
+  return ::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
+std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::string& name) {
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0)
+  if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
     return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};
 }
 
-int RemoveFile(const std::string& path) {
-  return sys::Unlink(path.c_str()) == 0 ? 0 : errno;
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
+  return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
 }
 
-void RemoveHeldFile(CFile& file) {
-  RemoveFile(file.GetFilePath());  // while it is locked, so no run opens it meanwhile
+std::vector<std::string> NamesIn(const HeldFolder& folder) {
+  std::vector<std::string> names;
+  const int listing = ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing);
+  if (!entries) {
+    if (listing >= 0)
+      ::close(listing);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(entries)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  }
+  ::closedir(entries);
+  return names;
+}
+
+int RemoveFile(const HeldFolder& folder, const std::string& name) {
+  return sys::Unlinkat(FdOf(folder), name.c_str()) == 0 ? 0 : errno;
+}
+
+void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name) {
+  RemoveFile(folder, name);  // while it is locked, so no run opens it meanwhile
   file.Abort();
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces) {
-  int result = replaces ? sys::Rename(from.c_str(), to.c_str())
-                        : sys::RenameNoReplace(from.c_str(), to.c_str());
-  // A file system without renameat2's flag: a plain rename, the name checked just before.
+void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
+                   Placing placing, const std::string& path) {
+  const bool replaces = placing == Placing::Replace;
+  const int fd = FdOf(folder);
+  int result = replaces ? sys::Renameat(fd, from.c_str(), to.c_str())
+                        : sys::RenameNoReplace(fd, from.c_str(), to.c_str());
+  // A file system without renameat2's flag (exFAT, vfat, some network file systems): a hard
+  // link never replaces a name, so the new name is linked and the temporary's removed; where
+  // there are no hard links either, a plain rename with the name checked just before.
   if (!replaces && result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-    if (PathExists(to))
-      throw CFileException("create", to, EEXIST);
-    result = sys::Rename(from.c_str(), to.c_str());
+    result = sys::Linkat(fd, from.c_str(), fd, to.c_str(), 0);
+    if (result == 0) {
+      RemoveFile(folder, from);
+    } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
+      // Only a check just before a plain rename is left, which a file made in the instant
+      // between them would not survive: not good enough for a file the run must keep.
+      if (placing == Placing::NewNameKept)
+        throw CFileException("create", path,
+                             "its file system can neither rename without replacing nor give a "
+                             "file a second name, so an existing file could not be kept for "
+                             "certain (no clobber); nothing was changed");
+      if (EntryExists(folder, to))
+        throw CFileException("create", path, EEXIST);
+      result = sys::Renameat(fd, from.c_str(), to.c_str());
+    }
   }
   if (result != 0)
-    throw CFileException(replaces ? "replace" : "create", to, errno);
+    throw CFileException(replaces ? "replace" : "create", path, errno);
 }
 
-int LinkFile(const std::string& from, const std::string& to) {
-  return sys::Linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0 ? 0 : errno;
+int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
+  const int fd = FdOf(folder);
+  return sys::Linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0 ? 0 : errno;
 }
 
 bool IsNameTaken(int error) {
@@ -195,9 +334,9 @@ bool IsNameTaken(int error) {
 
 void ReleaseBeforeReplace(CFile&) {}
 
-void SyncFolderOf(const std::string& pathInFolder) {
-  const std::string folder = FolderOf(pathInFolder);
-  const int fd = sys::Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncFolder(const HeldFolder& folder, const std::string& pathInFolder) {
+  // The held folder itself, opened to read: an O_PATH descriptor cannot be synced.
+  const int fd = sys::Openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   int error = fd < 0 ? errno : 0;
   if (fd >= 0) {
     if (sys::Fsync(fd) != 0)

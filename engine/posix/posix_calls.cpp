@@ -1,14 +1,11 @@
 #include "posix_calls.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/file.h>
-#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 
 namespace zarneth {
@@ -31,19 +28,8 @@ const char* const kSyncCallName = "fsync";
 
 PosixCalls& ActivePosixCalls() {
   static PosixCalls calls{
-      [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-      [](const char* path, int flags, mode_t mode) {
-        // openat2 refuses a link that took the place of a folder on the way after the path
-        // was resolved; before Linux 5.6 (or under a filter that forbids it) only the last
-        // component is guarded.
-        open_how how{};
-        how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW);
-        how.mode = (flags & O_CREAT) != 0 ? mode : 0;
-        how.resolve = RESOLVE_NO_SYMLINKS;
-        const long fd = ::syscall(SYS_openat2, AT_FDCWD, path, &how, sizeof how);
-        if (fd < 0 && (errno == ENOSYS || errno == EPERM))
-          return ::open(path, flags | O_NOFOLLOW, mode);
-        return static_cast<int>(fd);
+      [](int folder, const char* name, int flags, mode_t mode) {
+        return ::openat(folder, name, flags, mode);
       },
       ::close,
       ::flock,
@@ -53,12 +39,12 @@ PosixCalls& ActivePosixCalls() {
       ::fsync,
       ::fchmod,
       ::fchown,
-      ::rename,
-      [](const char* from, const char* to) {
-        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+      ::renameat,
+      [](int fromFolder, const char* from, int toFolder, const char* to) {
+        return ::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE);
       },
       ::linkat,
-      ::unlink,
+      ::unlinkat,
       ::flistxattr,
       ::fgetxattr,
       ::fsetxattr,
@@ -84,13 +70,20 @@ auto Through(const char* name, Call call) -> decltype(call()) {
   return call();
 }
 
+// The same, made again while a signal interrupts it (EINTR).
+template <typename Call>
+int Again(const char* name, Call call) {
+  for (;;) {
+    const int result = Through(name, call);
+    if (result == 0 || errno != EINTR)
+      return result;
+  }
+}
+
 }  // namespace
 
-int Open(const char* path, int flags, mode_t mode) {
-  return Through("open", [&] { return Calls().open(path, flags, mode); });
-}
-int OpenNoLinks(const char* path, int flags, mode_t mode) {
-  return Through("open", [&] { return Calls().openNoLinks(path, flags, mode); });
+int Openat(int folder, const char* name, int flags, mode_t mode) {
+  return Through("open", [&] { return Calls().openat(folder, name, flags, mode); });
 }
 int Close(int fd) {
   // A close the hook refuses still closes, as a failing close(2) does on Linux.
@@ -113,7 +106,7 @@ ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, 
   });
 }
 int Fsync(int fd) {
-  return Through("fsync", [&] { return Calls().fsync(fd); });
+  return Again("fsync", [&] { return Calls().fsync(fd); });
 }
 int Fchmod(int fd, mode_t mode) {
   return Through("fchmod", [&] { return Calls().fchmod(fd, mode); });
@@ -121,17 +114,17 @@ int Fchmod(int fd, mode_t mode) {
 int Fchown(int fd, uid_t owner, gid_t group) {
   return Through("fchown", [&] { return Calls().fchown(fd, owner, group); });
 }
-int Rename(const char* from, const char* to) {
-  return Through("rename", [&] { return Calls().rename(from, to); });
+int Renameat(int folder, const char* from, const char* to) {
+  return Again("rename", [&] { return Calls().renameat(folder, from, folder, to); });
 }
-int RenameNoReplace(const char* from, const char* to) {
-  return Through("renameat2", [&] { return Calls().renameNoReplace(from, to); });
+int RenameNoReplace(int folder, const char* from, const char* to) {
+  return Again("renameat2", [&] { return Calls().renameNoReplace(folder, from, folder, to); });
 }
 int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-  return Through("linkat", [&] { return Calls().linkat(fromFolder, from, toFolder, to, flags); });
+  return Again("linkat", [&] { return Calls().linkat(fromFolder, from, toFolder, to, flags); });
 }
-int Unlink(const char* path) {
-  return Through("unlink", [&] { return Calls().unlink(path); });
+int Unlinkat(int folder, const char* name) {
+  return Through("unlink", [&] { return Calls().unlinkat(folder, name, 0); });
 }
 ssize_t Flistxattr(int fd, char* names, std::size_t size) {
   return Through("flistxattr", [&] { return Calls().flistxattr(fd, names, size); });

@@ -13,9 +13,8 @@ namespace zarneth {
 // replace single calls to make a read come up short, a write fail with ENOSPC or locks never
 // conflict; the SystemCallHook runs before each of them.
 struct PosixCalls {
-  int (*open)(const char* path, int flags, mode_t mode);
-  // open that follows no symbolic link anywhere in `path` (ELOOP).
-  int (*openNoLinks)(const char* path, int flags, mode_t mode);
+  // Every name is taken relative to a held folder's descriptor (or AT_FDCWD).
+  int (*openat)(int folder, const char* name, int flags, mode_t mode);
   int (*close)(int fd);
   int (*flock)(int fd, int operation);
   ssize_t (*pread)(int fd, void* buffer, std::size_t count, off_t offset);
@@ -25,10 +24,11 @@ struct PosixCalls {
   int (*fsync)(int fd);
   int (*fchmod)(int fd, mode_t mode);
   int (*fchown)(int fd, uid_t owner, gid_t group);
-  int (*rename)(const char* from, const char* to);
-  int (*renameNoReplace)(const char* from, const char* to);
+  int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to);
+  // renameat2 with RENAME_NOREPLACE.
+  int (*renameNoReplace)(int fromFolder, const char* from, int toFolder, const char* to);
   int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
-  int (*unlink)(const char* path);
+  int (*unlinkat)(int folder, const char* name, int flags);
   ssize_t (*flistxattr)(int fd, char* names, std::size_t size);
   ssize_t (*fgetxattr)(int fd, const char* name, void* value, std::size_t size);
   int (*fsetxattr)(int fd, const char* name, const void* value, std::size_t size, int flags);
@@ -40,21 +40,22 @@ PosixCalls& ActivePosixCalls();
 
 // The engine's way to the calls: the hook first, then the call in force.
 namespace sys {
-int Open(const char* path, int flags, mode_t mode = 0);
-int OpenNoLinks(const char* path, int flags, mode_t mode = 0);
+int Openat(int folder, const char* name, int flags, mode_t mode = 0);
 int Close(int fd);
 int Flock(int fd, int operation);
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);
+// The calls a stop's signal may interrupt are made again: the run checks for the stop at its
+// own safe points.
 int Fsync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);
-int Rename(const char* from, const char* to);
-// rename that fails with EEXIST instead of replacing a file that appeared under `to`.
-int RenameNoReplace(const char* from, const char* to);
+int Renameat(int folder, const char* from, const char* to);
+// A rename that fails with EEXIST instead of replacing a file that appeared under `to`.
+int RenameNoReplace(int folder, const char* from, const char* to);
 int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
-int Unlink(const char* path);
+int Unlinkat(int folder, const char* name);
 ssize_t Flistxattr(int fd, char* names, std::size_t size);
 ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size);
 int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags);

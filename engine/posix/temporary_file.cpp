@@ -29,17 +29,23 @@ void IgnoreFileSizeSignal() {
   static_cast<void>(ignored);
 }
 
+int FdOf(const HeldFolder& folder) {
+  return static_cast<int>(folder.Handle());
+}
+
 }  // namespace
 
-bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
+bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
+                           const std::string& finalPath, unsigned permissions,
                            std::string* whyNot) {
   IgnoreFileSizeSignal();
-  m_finalPath = finalPath;
+  m_folder = &folder;
+  m_finalName = finalName;
   // An anonymous file can be given a name only through /proc (GiveName); without /proc (a
   // container or chroot that has none) the temporary is a named one from the start.
   if (::access(kOwnDescriptors, X_OK) == 0) {
-    const int fd = sys::Open(FolderOf(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC,
-                             static_cast<mode_t>(permissions));
+    const int fd = sys::Openat(FdOf(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC,
+                               static_cast<mode_t>(permissions));
     if (fd >= 0)
       return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
     if (!NoAnonymousFiles(errno))
@@ -48,33 +54,42 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned permissions,
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
   // instant between its creation and its lock, is given up for another.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(finalPath);
-    const int named = sys::Open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                                static_cast<mode_t>(permissions));
+    const std::string name = TemporaryNameFor(finalName);
+    const int named =
+        sys::Openat(FdOf(folder), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                    static_cast<mode_t>(permissions));
     if (named < 0 && errno == EEXIST)
       continue;
     if (named < 0)
       return CFile::Refuse(whyNot, SystemErrorText(errno));
     if (!m_file.Adopt(named, finalPath, CFile::Holding::Write, whyNot)) {
-      RemoveFile(name);
+      RemoveFile(folder, name);  // made by this run, never locked: nobody else's yet
       return false;
     }
-    m_name = name;
-    if (IdentityOf(name) == m_file.GetIdentity())
+    const auto identity = IdentityOf(folder, name);
+    if (identity == m_file.GetIdentity()) {
+      m_name = name;
       return true;
-    m_name.clear();
+    }
     m_file.Abort();
+    // The name cannot be checked: the file made under it is this run's, and goes.
+    if (!identity) {
+      const int error = errno;
+      RemoveFile(folder, name);
+      return CFile::Refuse(whyNot, SystemErrorText(error));
+    }
+    // A cleaning run took the name meanwhile and someone made another file under it: theirs.
   }
   return CFile::Refuse(whyNot, "no unused temporary name in the folder");
 }
 
-int TemporaryFile::NameAs(const std::string& path) {
+int TemporaryFile::NameAs(const std::string& name) {
   // An anonymous file gets a name through its descriptor's entry in /proc, the one way that
   // needs no privilege (open(2)). A link never replaces a name that exists.
   const std::string self = kOwnDescriptors + ("/" + std::to_string(m_file.GetHandle()));
-  if (sys::Linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+  if (sys::Linkat(AT_FDCWD, self.c_str(), FdOf(*m_folder), name.c_str(), AT_SYMLINK_FOLLOW) != 0)
     return errno;
-  m_name = path;
+  m_name = name;
   return 0;
 }
 
@@ -82,7 +97,7 @@ const std::string& TemporaryFile::GiveName(const CFile*) {
   if (!m_name.empty())
     return m_name;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int error = NameAs(TemporaryName(m_finalPath));
+    const int error = NameAs(TemporaryNameFor(m_finalName));
     if (error == 0)
       return m_name;
     if (error != EEXIST)
@@ -93,7 +108,7 @@ const std::string& TemporaryFile::GiveName(const CFile*) {
 
 void TemporaryFile::Discard() noexcept {
   if (!m_placed && !m_name.empty())
-    RemoveFile(m_name);  // still locked, so no cleaning run can take it for a stale one
+    RemoveFile(*m_folder, m_name);  // still locked, so no cleaning run can take it for stale
   m_name.clear();
   m_file.Abort();
 }

@@ -95,16 +95,28 @@ std::string SystemErrorText(int error) {
 }
 
 bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
-  if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
   if (path.empty())
     return Refuse(whyNot, "no path given");
+  return OpenPath(path, path, flags, false, whyNot);
+}
+
+bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+                   unsigned flags, std::string* whyNot) {
+  return OpenPath(folder.PathOf(name), path, flags, true, whyNot);
+}
+
+// Windows' links are followed as the system follows them; `noLink` refuses one in the
+// file's place. The folder a held one is in cannot be renamed away while the run holds it.
+bool CFile::OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
+                     bool noLink, std::string* whyNot) {
+  if (IsOpen())
+    return Refuse(whyNot, "this file object is already open");
   // The system's devices answer to these names in every folder.
-  if (IsDeviceName(path))
+  if (IsDeviceName(systemName))
     return Refuse(whyNot, NotRegularReason(FILE_TYPE_CHAR));
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
-  const std::wstring systemPath = SystemPath(path);
+  const std::wstring systemPath = SystemPath(systemName);
   // A folder opens only with backup semantics, and then not as a file; refuse it by name.
   const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -114,7 +126,6 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
       return Refuse(whyNot, "the file is read-only");
   }
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
-  const bool noLink = (flags & noFollow) != 0;
   const HANDLE handle =
       sys::Open(systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0),
                 holding == Holding::SharedRead ? FILE_SHARE_READ : 0, OPEN_EXISTING,
@@ -128,17 +139,6 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "it is a symbolic link, not the file itself");
   }
   return true;
-}
-
-bool CFile::CreateNew(const std::string& path, unsigned, std::string* whyNot) {
-  if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
-  // Shared for deletion only, so that the file can be renamed into place while still held.
-  const HANDLE handle = sys::Open(SystemPath(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-  if (handle == INVALID_HANDLE_VALUE)
-    return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  return Adopt(reinterpret_cast<std::intptr_t>(handle), path, Holding::Write, whyNot);
 }
 
 bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,

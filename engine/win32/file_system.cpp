@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <filesystem>
 
 #include "device_names.h"
 #include "file_information.h"
@@ -30,8 +31,8 @@ std::wstring WithoutLongPrefix(const std::wstring& path) {
   return path;
 }
 
-}  // namespace
-
+// The path of the file a name leads to, the system's links followed; for a new name, the
+// name itself. None for a device or a dangling link.
 std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
   if (IsDeviceName(path)) {
     if (whyNot)
@@ -69,13 +70,44 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   return Utf8FromWide(WithoutLongPrefix(final));
 }
 
-std::string WhyFolderTakesNoNewFile(const std::string&) {
+}  // namespace
+
+void HeldFolder::Release() noexcept {
+  if (IsHeld())
+    ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+  m_handle = kNoHandle;
+}
+
+std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
+                                      std::string* whyNot) {
+  std::optional<std::string> resolved = path;
+  if (finalLink == FinalLink::MustLead && !(resolved = FinalPath(path, whyNot)))
+    return std::nullopt;
+  const std::string name = NameOf(*resolved);
+  const bool bare = name == *resolved;
+  const std::string folder = bare ? std::string() : FolderOf(*resolved);
+  // Held without sharing its deletion, the folder cannot be renamed or removed, and no link
+  // can take its place, until the run lets go of it. Asking its attributes only, it is in no
+  // one's way within it.
+  const HANDLE handle = ::CreateFileW(SystemPath(bare ? "." : folder).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (whyNot)
+      *whyNot = SystemErrorText(static_cast<int>(::GetLastError()));
+    return std::nullopt;
+  }
+  return HeldEntry{HeldFolder(reinterpret_cast<std::intptr_t>(handle), folder), name, *resolved};
+}
+
+std::string WhyFolderTakesNoNewFile(const HeldFolder&) {
   return {};
 }
 
-bool FolderHasHardLinks(const std::string& folder) {
+bool FolderHasHardLinks(const HeldFolder& held) {
   // By the file system's name: the FAT family has no hard links. (The volume's
   // FILE_SUPPORTS_HARD_LINKS flag is not to be trusted: Wine's drives lack it and link.)
+  const std::string folder = held.Path().empty() ? "." : held.Path();
   std::wstring volume(MAX_PATH + 1, L'\0');
   std::wstring name(MAX_PATH + 1, L'\0');
   if (!::GetVolumePathNameW(WideFromUtf8(folder).c_str(), volume.data(), MAX_PATH + 1) ||
@@ -86,22 +118,21 @@ bool FolderHasHardLinks(const std::string& folder) {
   return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
-// Windows' links (junctions, symbolic links) are followed as the system follows them; the
-// sticky shared folders the rule guards do not exist here.
-std::optional<std::string> PathWithoutLinks(const std::string& path, std::string*) {
-  return path;
+// The read-only attribute is refused at the open already; nothing else forbids a rename.
+std::string WhyNoRenameOver(const HeldFolder&, const CFile*) {
+  return {};
 }
 
-bool NameFits(const std::string& path) {
-  return WideFromUtf8(NameOf(path)).size() <= 255;
+bool NameFits(const std::string& name) {
+  return WideFromUtf8(name).size() <= 255;
 }
 
-bool PathExists(const std::string& path) {
-  return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool EntryExists(const HeldFolder& folder, const std::string& name) {
+  return ::GetFileAttributesW(SystemPath(folder.PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  const HANDLE handle = OpenToAsk(SystemPath(path), 0, FILE_FLAG_OPEN_REPARSE_POINT);
+std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::string& name) {
+  const HANDLE handle = OpenToAsk(SystemPath(folder.PathOf(name)), 0, FILE_FLAG_OPEN_REPARSE_POINT);
   if (handle == INVALID_HANDLE_VALUE)
     return std::nullopt;
   const auto identity = IdentityOfHandle(handle);
@@ -109,25 +140,44 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return identity;
 }
 
-int RemoveFile(const std::string& path) {
-  return sys::Remove(SystemPath(path)) ? 0 : static_cast<int>(::GetLastError());
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
+  return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
 }
 
-void RemoveHeldFile(CFile& file) {
+std::vector<std::string> NamesIn(const HeldFolder& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           PathFromUtf8(folder.Path().empty() ? "." : folder.Path()), error))
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  return names;
+}
+
+int RemoveFile(const HeldFolder& folder, const std::string& name) {
+  return sys::Remove(SystemPath(folder.PathOf(name))) ? 0 : static_cast<int>(::GetLastError());
+}
+
+void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name) {
   // Windows removes no file that is open without sharing its deletion.
   file.Abort();
-  RemoveFile(file.GetFilePath());
+  RemoveFile(folder, name);
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to, bool replaces) {
-  // Write-through: the call returns once the new name is on the disk.
+void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
+                   Placing placing, const std::string& path) {
+  // Write-through: the call returns once the new name is on the disk. Without
+  // MOVEFILE_REPLACE_EXISTING the system never replaces a file that has the name.
+  const bool replaces = placing == Placing::Replace;
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaces ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!sys::Move(SystemPath(from), SystemPath(to), flags))
-    throw CFileException(replaces ? "replace" : "create", to, static_cast<int>(::GetLastError()));
+  if (!sys::Move(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to)), flags))
+    throw CFileException(replaces ? "replace" : "create", path, static_cast<int>(::GetLastError()));
 }
 
-int LinkFile(const std::string& from, const std::string& to) {
-  return sys::Link(SystemPath(from), SystemPath(to)) ? 0 : static_cast<int>(::GetLastError());
+int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
+  return sys::Link(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to)))
+             ? 0
+             : static_cast<int>(::GetLastError());
 }
 
 bool IsNameTaken(int error) {
@@ -138,11 +188,12 @@ void ReleaseBeforeReplace(CFile& file) {
   file.Abort();
 }
 
-void SyncFolderOf(const std::string& pathInFolder) {
+void SyncFolder(const HeldFolder& held, const std::string& pathInFolder) {
   // NTFS keeps its folders in its own journal; flushing the folder's handle pushes that out
   // where the system allows it. Where it does not (no write access to the folder, a file
   // system without the call), the renames were already made durable by write-through.
-  const HANDLE folder = OpenToAsk(SystemPath(FolderOf(pathInFolder)), GENERIC_READ | GENERIC_WRITE);
+  const HANDLE folder =
+      OpenToAsk(SystemPath(held.Path().empty() ? "." : held.Path()), GENERIC_READ | GENERIC_WRITE);
   if (folder == INVALID_HANDLE_VALUE)
     return;
   const bool flushed = sys::Flush(folder) != 0;

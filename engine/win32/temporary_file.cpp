@@ -10,13 +10,16 @@
 
 namespace zarneth {
 
-bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* whyNot) {
-  m_finalPath = finalPath;
+bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
+                           const std::string& finalPath, unsigned, std::string* whyNot) {
+  m_folder = &folder;
+  m_finalName = finalName;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(finalPath);
+    const std::string name = TemporaryNameFor(finalName);
     // Shared for deletion only, so that it can be renamed into place while still held.
-    const HANDLE handle = sys::Open(SystemPath(name), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                    FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);
+    const HANDLE handle =
+        sys::Open(SystemPath(folder.PathOf(name)), GENERIC_READ | GENERIC_WRITE | DELETE,
+                  FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = ::GetLastError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
@@ -25,7 +28,7 @@ bool TemporaryFile::Create(const std::string& finalPath, unsigned, std::string* 
     }
     if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, CFile::Holding::Write,
                       whyNot)) {
-      RemoveFile(name);
+      RemoveFile(folder, name);
       return false;
     }
     m_name = name;
@@ -56,7 +59,7 @@ const std::string& TemporaryFile::GiveName(const CFile* replaced) {
 
 void TemporaryFile::Discard() noexcept {
   if (!m_placed && !m_name.empty())
-    RemoveFile(m_name);  // shared for deletion, so it goes when the handle closes
+    RemoveFile(*m_folder, m_name);  // shared for deletion, so it goes when the handle closes
   m_name.clear();
   m_file.Abort();
 }

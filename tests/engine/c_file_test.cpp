@@ -102,16 +102,6 @@ TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
   EXPECT_EQ(ReadBytes(image), contents);
 }
 
-TEST_F(CFileTest, CreateNewMakesOnlyFilesThatDoNotExist) {
-  std::string why;
-  EXPECT_FALSE(CFile().CreateNew(image, 0600, &why));
-  EXPECT_EQ(why, test::FileExistsText());
-  CFile created;
-  ASSERT_TRUE(created.CreateNew(dir / "new.bin", 0640));
-  EXPECT_FALSE(CFile().Open(dir / "new.bin", CFile::modeRead)) << "held exclusively";
-  EXPECT_TRUE(test::PermissionsWithin(dir / "new.bin", 0640));
-}
-
 TEST_F(CFileTest, PositionedReadsAndWrites) {
   CFile file;
   ASSERT_TRUE(file.Open(image, CFile::modeReadWrite));

@@ -90,10 +90,10 @@ void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
 }
 
 void ScopedFaults::NoAnonymousFiles() {
-  ActivePosixCalls().open = [](const char* path, int flags, mode_t mode) {
+  ActivePosixCalls().openat = [](int folder, const char* name, int flags, mode_t mode) {
     if ((flags & O_TMPFILE) == O_TMPFILE)
       return errno = EOPNOTSUPP, -1;
-    return savedCalls->open(path, flags, mode);
+    return savedCalls->openat(folder, name, flags, mode);
   };
 }
 

@@ -73,7 +73,7 @@ void ScopedFaults::NoLocks() {
 }
 
 void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
-  shortFile = IdentityOf(path);
+  shortFile = IdentityOfPath(path);
   shortLength = bytes;
   ActiveWin32Calls().readFile = [](HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done,
                                    LPOVERLAPPED at) -> BOOL {
