@@ -5,6 +5,7 @@
 #include "quoted_name.h"
 #include "stop_request.h"
 #include "stream_copy.h"
+#include "system_copy.h"
 
 namespace zarneth {
 namespace {
@@ -178,6 +179,24 @@ std::optional<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
   return BlockLengths{*sourceLength, *transcriptLength};
 }
 
+const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pieces, CFile& to) {
+  // Worth it, and right, only where the new content is the first piece's file with some of
+  // it overwritten in place: its every piece where it was, the whole as long as the file.
+  CFile& from = pieces.begin()->from;
+  std::uint64_t at = 0;
+  for (const Piece& piece : pieces) {
+    if (&piece.from == &from && (piece.offset != at || piece.summing != Summing::None))
+      return nullptr;
+    at += piece.count;
+  }
+  if (at != from.GetLength() || !CloneInSystem(from, to))
+    return nullptr;
+  // A file that another program changed in the instant since it was measured is not taken.
+  if (to.GetLength() != at)
+    throw CFileException("read", from.GetFilePath(), "it changed during the run");
+  return &from;
+}
+
 void RunFiles::Save(SaveFile& destination, const std::string& path, const char* role, bool dryRun,
                     std::initializer_list<Piece> pieces, std::string& warning) {
   std::string whyNot;
@@ -186,8 +205,14 @@ void RunFiles::Save(SaveFile& destination, const std::string& path, const char* 
     return;
   }
   if (!dryRun) {
+    const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
     std::uint64_t at = 0;
     for (const Piece& piece : pieces) {
+      // A piece of the cloned file that stays where it was is in the new file already.
+      if (&piece.from == cloned && piece.offset == at && piece.summing == Summing::None) {
+        at += piece.count;
+        continue;
+      }
       const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
                                           piece.count, piece.summing, m_result.crc);
       if (got < piece.count) {

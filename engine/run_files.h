@@ -66,6 +66,10 @@ class RunFiles {
   // inside the source; otherwise the run fails and says so, naming `what`.
   bool FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
                     std::uint32_t sourceLength, const std::string& sourcePath);
+  // Where the file system shares blocks and the new content is the first piece's file with
+  // pieces of others written over it in place (a patch), `to` is made a clone of that file
+  // and the file is returned: its pieces need no copy. Null otherwise.
+  static const CFile* CloneWhereBlocksAreShared(std::initializer_list<Piece> pieces, CFile& to);
   // The file's length, or none with the run failed for a file beyond 32-bit offsets.
   std::optional<std::uint32_t> Length(const CFile& file, const char* role);
 

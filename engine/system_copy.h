@@ -16,4 +16,10 @@ namespace zarneth {
 std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset, CFile& to,
                                           std::uint64_t toOffset, std::size_t count);
 
+// Makes `to`, a new empty file, a clone of the whole of `from` where the file system shares
+// blocks between files (FICLONE on btrfs and XFS): no byte is copied. False where it cannot
+// (another file system, a kernel without the call; Windows); other errors throw
+// CFileException.
+bool CloneInSystem(CFile& from, CFile& to);
+
 }  // namespace zarneth

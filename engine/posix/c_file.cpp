@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "file_system.h"
+#include "inode_flags.h"
 #include "posix_calls.h"
 
 namespace zarneth {
@@ -61,8 +62,31 @@ std::vector<std::string> AttributeNames(const CFile& file) {
   }
 }
 
-// Attributes that only a privileged caller may set: file capabilities
-// (security.capability, CAP_SETFCAP) and the trusted namespace (CAP_SYS_ADMIN).
+// Attributes that a privileged caller alone may set, what they are, for the words: file
+// capabilities (CAP_SETFCAP), the trusted namespace (CAP_SYS_ADMIN), integrity measurements.
+// Other security attributes (an SELinux label) the file's owner may set where the policy
+// allows, which only a try tells.
+struct PrivilegedAttribute {
+  const char* prefix;
+  const char* what;
+};
+constexpr PrivilegedAttribute kPrivilegedAttributes[] = {
+    {"security.capability", "file capabilities"},
+    {"trusted.", "a trusted attribute"},
+    {"security.ima", "an integrity measurement"},
+    {"security.evm", "an integrity measurement"},
+};
+
+// What `name` is when only the superuser may set it; none otherwise.
+const char* PrivilegedWhat(const std::string& name) {
+  for (const PrivilegedAttribute& attribute : kPrivilegedAttributes)
+    if (name.starts_with(attribute.prefix))
+      return attribute.what;
+  return nullptr;
+}
+
+// Whether a refused set of `name` (EPERM) means the caller lacks a privilege for it, as
+// opposed to a file that takes no such attribute.
 bool NeedsPrivilege(const std::string& name) {
   return name.starts_with("security.") || name.starts_with("trusted.");
 }
@@ -74,9 +98,10 @@ const char* const kOtherOwnerReason =
     "when it is written anew";
 
 std::string PrivilegedAttributeReason(const std::string& name) {
-  return "its extended attribute " + name +
-         " (file capabilities or a trusted attribute) can be given to a new file only by the "
-         "superuser";
+  const char* what = PrivilegedWhat(name);
+  return "its extended attribute " + name + (what ? std::string(" (") + what + ")" : "") +
+         " can be given to a new file only by " +
+         (what ? "the superuser" : "a caller the system's security policy allows");
 }
 
 // Whether the caller may give a file to `group`: their own group or a further one.
@@ -165,6 +190,16 @@ bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std:
       return Refuse(whyNot, kReadOnlyReason);
     if (error == ELOOP)
       return Refuse(whyNot, "it is a symbolic link, not the file itself");
+    // An immutable or append-only file refuses everyone a write: its flags say why.
+    if (writes && error == EPERM) {
+      const int readOnly = ::openat(static_cast<int>(folder.Handle()), name.c_str(),
+                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+      const std::string why = readOnly < 0 ? "" : WhyInodeFlagsForbid(readOnly, "the file");
+      if (readOnly >= 0)
+        ::close(readOnly);
+      if (!why.empty())
+        return Refuse(whyNot, why);
+    }
     return Refuse(whyNot, SystemErrorText(error));
   }
   return Adopt(fd, path, holding, whyNot);
@@ -279,8 +314,10 @@ std::string CFile::WhyAccessCannotBeTaken() const {
   const struct stat info = Status(*this, "get the owner of");
   if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
     return kOtherOwnerReason;
+  // The attributes the real run would be refused; one the owner may set passes here as it
+  // does there.
   for (const std::string& name : AttributeNames(*this))
-    if (NeedsPrivilege(name))
+    if (PrivilegedWhat(name))
       return PrivilegedAttributeReason(name);
   return {};
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "file_paths.h"
+#include "inode_flags.h"
 #include "posix_calls.h"
 #include "quoted_name.h"
 
@@ -220,7 +221,10 @@ unsigned InodeFlags(int fd) {
   return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 ? static_cast<unsigned>(flags) : 0u;
 }
 
-std::string FlagsForbidding(unsigned flags, const char* what) {
+}  // namespace
+
+std::string WhyInodeFlagsForbid(int fd, const char* what) {
+  const unsigned flags = InodeFlags(fd);
   if ((flags & FS_IMMUTABLE_FL) != 0)
     return std::string(what) + " is marked immutable (chattr +i), so nobody may change it";
   if ((flags & FS_APPEND_FL) != 0)
@@ -228,12 +232,9 @@ std::string FlagsForbidding(unsigned flags, const char* what) {
   return {};
 }
 
-}  // namespace
-
 std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
   if (existing) {
-    if (std::string why =
-            FlagsForbidding(InodeFlags(static_cast<int>(existing->GetHandle())), "the file");
+    if (std::string why = WhyInodeFlagsForbid(static_cast<int>(existing->GetHandle()), "the file");
         !why.empty())
       return why;
   }
@@ -241,11 +242,11 @@ std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
   if (listing < 0)
     return {};
   const unsigned flags = InodeFlags(listing);
-  ::close(listing);
   // An append-only folder takes new names but lets none be replaced or removed.
-  if (existing || (flags & FS_IMMUTABLE_FL) != 0)
-    return FlagsForbidding(flags, "its folder");
-  return {};
+  std::string why =
+      existing || (flags & FS_IMMUTABLE_FL) != 0 ? WhyInodeFlagsForbid(listing, "its folder") : "";
+  ::close(listing);
+  return why;
 }
 
 bool EntryExists(const HeldFolder& folder, const std::string& name) {

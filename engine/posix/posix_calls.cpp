@@ -1,7 +1,9 @@
 #include "posix_calls.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ PosixCalls& ActivePosixCalls() {
       ::pread,
       ::pwrite,
       ::copy_file_range,
+      [](int toFd, int fromFd) { return ::ioctl(toFd, FICLONE, fromFd); },
       ::fsync,
       ::fchmod,
       ::fchown,
@@ -104,6 +107,9 @@ ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, 
   return Through("copy_file_range", [&] {
     return Calls().copyFileRange(fromFd, fromOffset, toFd, toOffset, count, 0);
   });
+}
+int Clone(int toFd, int fromFd) {
+  return Through("clone", [&] { return Calls().clone(toFd, fromFd); });
 }
 int Fsync(int fd) {
   return Again("fsync", [&] { return Calls().fsync(fd); });

@@ -21,6 +21,8 @@ struct PosixCalls {
   ssize_t (*pwrite)(int fd, const void* buffer, std::size_t count, off_t offset);
   ssize_t (*copyFileRange)(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset,
                            std::size_t count, unsigned flags);
+  // ioctl(to, FICLONE, from).
+  int (*clone)(int toFd, int fromFd);
   int (*fsync)(int fd);
   int (*fchmod)(int fd, mode_t mode);
   int (*fchown)(int fd, uid_t owner, gid_t group);
@@ -46,6 +48,7 @@ int Flock(int fd, int operation);
 ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);
+int Clone(int toFd, int fromFd);
 // The calls a stop's signal may interrupt are made again: the run checks for the stop at its
 // own safe points.
 int Fsync(int fd);

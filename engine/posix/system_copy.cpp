@@ -33,4 +33,17 @@ std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset,
   }
 }
 
+bool CloneInSystem(CFile& from, CFile& to) {
+  for (;;) {
+    if (sys::Clone(static_cast<int>(to.GetHandle()), static_cast<int>(from.GetHandle())) == 0)
+      return true;
+    if (errno == EINTR)
+      continue;
+    // ENOTTY, EOPNOTSUPP: no shared blocks here; EXDEV: two file systems.
+    if (KernelCopyUnavailable(errno) || errno == ENOTTY)
+      return false;
+    to.Fail("write", errno);
+  }
+}
+
 }  // namespace zarneth

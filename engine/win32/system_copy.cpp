@@ -9,4 +9,10 @@ std::optional<std::uint64_t> CopyInSystem(CFile&, std::uint64_t, CFile&, std::ui
   return std::nullopt;
 }
 
+// Block cloning (FSCTL_DUPLICATE_EXTENTS_TO_FILE) is ReFS's alone; every copy goes through
+// the system's copy or the buffer.
+bool CloneInSystem(CFile&, CFile&) {
+  return false;
+}
+
 }  // namespace zarneth

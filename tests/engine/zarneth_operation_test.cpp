@@ -168,7 +168,14 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
   rootsImage.sourcePath = theirs + "/roots.bin";
   WriteBytes(rootsImage.sourcePath, imageBytes);
   std::filesystem::permissions(rootsImage.sourcePath, std::filesystem::perms(0666));
-  for (const PatchJob& job : {inRootsFolder, rootsImage}) {
+  // Their own image with a file capability, which only the superuser may give a new file.
+  PatchJob capable = InPlace("10");
+  capable.sourcePath = theirs + "/capable.bin";
+  ASSERT_TRUE(UsersImage(capable.sourcePath) && GiveCapability(capable.sourcePath));
+  const std::string capability =
+      "its extended attribute security.capability (file "
+      "capabilities) can be given to a new file only by the superuser";
+  for (const PatchJob& job : {inRootsFolder, rootsImage, capable}) {
     SCOPED_TRACE(job.sourcePath);
     PatchInPlace dry = std::get<PatchInPlace>(OperationOf(job));
     dry.dryRun = true;
@@ -176,9 +183,11 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
     EXPECT_EQ(RunAsAnotherUser([&] {
                 const WriteResult dryResult = zarneth::Run(dry);
                 const WriteResult realResult = RunJob(job);
+                const bool words = job.sourcePath != capable.sourcePath ||
+                                   realResult.failureReason.find(capability) != std::string::npos;
                 return dryResult.outcome == PatchOutcome::Failed &&
                                realResult.outcome == PatchOutcome::Failed &&
-                               dryResult.failureReason == realResult.failureReason
+                               dryResult.failureReason == realResult.failureReason && words
                            ? 0
                            : 1;
               }),

@@ -43,6 +43,9 @@ int DeathsLeavingATemporary(bool replaces);
 // system call hook.
 extern const int kIoError;
 extern const int kDiskFullError;
+// The error of a call a signal interrupted (EINTR); none on Windows, whose calls are not
+// interrupted (0).
+extern const int kInterruptedError;
 
 // The system's text for a full disk, as errors quote it.
 std::string DiskFullText();

@@ -103,6 +103,7 @@ int DeathsLeavingATemporary(bool replaces) {
 
 const int kIoError = EIO;
 const int kDiskFullError = ENOSPC;
+const int kInterruptedError = EINTR;
 
 std::string DiskFullText() {
   return SystemErrorText(ENOSPC);

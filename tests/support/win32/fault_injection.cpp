@@ -97,6 +97,7 @@ int DeathsLeavingATemporary(bool replaces) {
 
 const int kIoError = ERROR_IO_DEVICE;
 const int kDiskFullError = ERROR_DISK_FULL;
+const int kInterruptedError = 0;
 
 std::string DiskFullText() {
   return SystemErrorText(ERROR_DISK_FULL);
