@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "embedded_pictures.h"
 #include "model_presets.h"
 #include "resource_ids.h"
 #include "resource_registry.h"
@@ -132,6 +133,7 @@ void RegisterResources() {
   RegisterDialogTemplate(
       ResultDialog(IDD_DONE, "Zarneth done", 186, 66, "Zarneth done.", 30, 21, 67, 45));
   RegisterString(IDS_ABOUTBOX, "&About Zarneth...");
+  EmbedPictures();
   RegisterPicture(IDR_MAINFRAME, ":/pictures/icon_128.ico");
   RegisterPicture(IDB_WORDMARK, ":/pictures/bitmap_132.bmp");
   RegisterPicture(IDB_HANDSET, ":/pictures/bitmap_133.bmp");

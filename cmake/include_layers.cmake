@@ -1,0 +1,28 @@
+# The layer check (scripts/check-layers) as a step of the build: every library of the project
+# depends on it, so an include that crosses the layers fails `cmake --build` of any target,
+# not only a test. It runs again whenever a source file changes, is added or goes.
+file(GLOB_RECURSE zarneth_layered_sources CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/engine/*.cpp ${PROJECT_SOURCE_DIR}/engine/*.h
+     ${PROJECT_SOURCE_DIR}/framework/*.cpp ${PROJECT_SOURCE_DIR}/framework/*.h
+     ${PROJECT_SOURCE_DIR}/ui/*.cpp ${PROJECT_SOURCE_DIR}/ui/*.h
+     ${PROJECT_SOURCE_DIR}/cli/*.cpp ${PROJECT_SOURCE_DIR}/cli/*.h
+     ${PROJECT_SOURCE_DIR}/resources/*.cpp ${PROJECT_SOURCE_DIR}/resources/*.h
+     ${PROJECT_SOURCE_DIR}/wide_text/*.cpp ${PROJECT_SOURCE_DIR}/wide_text/*.h
+     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h
+     ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h)
+set(zarneth_layers_stamp ${PROJECT_BINARY_DIR}/include_layers.stamp)
+add_custom_command(OUTPUT ${zarneth_layers_stamp}
+                   COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-layers ${PROJECT_SOURCE_DIR}
+                   COMMAND ${CMAKE_COMMAND} -E touch ${zarneth_layers_stamp}
+                   DEPENDS ${zarneth_layered_sources} ${PROJECT_SOURCE_DIR}/scripts/check-layers
+                   COMMENT "Checking that every include keeps to its layer" VERBATIM)
+add_custom_target(zarneth_include_layers DEPENDS ${zarneth_layers_stamp})
+
+# Makes each of the project's own targets in this directory and below wait for the check.
+function(zarneth_check_layers_before)
+  foreach(target ${ARGN})
+    if(TARGET ${target})
+      add_dependencies(${target} zarneth_include_layers)
+    endif()
+  endforeach()
+endfunction()

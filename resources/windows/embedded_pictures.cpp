@@ -1,0 +1,7 @@
+#include "embedded_pictures.h"
+
+namespace zarneth::res {
+
+void EmbedPictures() {}
+
+}  // namespace zarneth::res
