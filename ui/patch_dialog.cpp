@@ -84,7 +84,7 @@ bool CPatchDialog::OnInitDialog() {
 
   SetIcon(m_hIcon, IconSize::Big);
   SetIcon(m_hIcon, IconSize::Small);
-  m_chkCreateNew.SetCheck(m_createNewFile ? BST_CHECKED : BST_UNCHECKED);
+  m_chkCreateNew.SetCheck(BST_CHECKED);  // the form's default: a patched copy
 
   // Selecting sends no notification, so the first row's addresses are written here.
   m_comboModel.SetCurSel(0);
@@ -100,7 +100,7 @@ bool CPatchDialog::OnInitDialog() {
 void CPatchDialog::OnToggleMode() {
   m_zarnethMode = !m_zarnethMode;
   // The button names the mode it switches to. Destination and its Browse button keep the
-  // state the create-new flag gave them.
+  // state the create-new check box gave them.
   m_editTranscript.EnableWindow(m_zarnethMode);
   m_chkCreateNew.EnableWindow(m_zarnethMode);
   m_btnBrowseTranscript.EnableWindow(m_zarnethMode);
@@ -110,10 +110,13 @@ void CPatchDialog::OnToggleMode() {
 }
 
 void CPatchDialog::OnToggleCreateNew() {
-  // The automatic check box has already flipped its own mark; the flag follows it.
-  m_createNewFile = !m_createNewFile;
-  m_editDest.EnableWindow(m_createNewFile);
-  m_btnBrowseDest.EnableWindow(m_createNewFile);
+  // The automatic check box has already flipped its own mark.
+  m_editDest.EnableWindow(CreatesNewFile());
+  m_btnBrowseDest.EnableWindow(CreatesNewFile());
+}
+
+bool CPatchDialog::CreatesNewFile() const {
+  return m_chkCreateNew.GetCheck() == BST_CHECKED;
 }
 
 void CPatchDialog::OnModelSelected() {
@@ -162,14 +165,14 @@ void CPatchDialog::OnDo() {
   // Only the fields the current mode uses are read, whether enabled or visible or not.
   PatchJob job;
   job.mode = m_zarnethMode ? PatchMode::Zarneth : PatchMode::Cut;
-  job.createNewFile = m_createNewFile;
+  job.createNewFile = CreatesNewFile();
   m_sourcePath = m_editSource.GetWindowText();
   job.sourcePath = m_sourcePath;
   job.startText = m_editStart.GetWindowText();
   if (m_zarnethMode) {
     m_transcriptPath = m_editTranscript.GetWindowText();
     job.transcriptPath = m_transcriptPath;
-    if (m_createNewFile) {
+    if (job.createNewFile) {
       m_destPath = m_editDest.GetWindowText();
       job.destinationPath = m_destPath;
     }

@@ -1,10 +1,11 @@
 #pragma once
 
 // The tool's only window. The form (three paths, two addresses, the model list, "Create new
-// file") and two flags, the mode and the create-new choice, live here; the handlers keep the
-// form consistent with the flags. Do copies the form into a PatchJob and hands it to the
-// engine's RunJob, the one way into the engine, then reports with the done or the failure
-// dialog. Model picks fill the address fields from the engine's preset table.
+// file", whose check box holds that choice) and the mode flag live here; the handlers keep
+// the form consistent with them. Do copies the form into a PatchJob and hands it to the
+// engine's RunJob, asks first where the transcript would overrun the model's block, then
+// reports with the done or the failure dialog. Model picks fill the address fields from the
+// engine's preset table.
 
 #include <cstdint>
 #include <optional>
@@ -51,7 +52,6 @@ class CPatchDialog : public fw::CDialog {
   std::string m_sourcePath;
   std::string m_transcriptPath;
   std::string m_destPath;
-  bool m_createNewFile = true;
   bool m_zarnethMode = true;
   std::uint32_t m_start = 0;
   std::uint32_t m_cutLength = 0;
@@ -65,6 +65,8 @@ class CPatchDialog : public fw::CDialog {
   // Asks whether to write a transcript that the run refused for overrunning the model's
   // block; true for Yes.
   static bool AskToOverrun(const PatchJob& job, const WriteResult& refused);
+  // Whether "Create new file" is checked.
+  bool CreatesNewFile() const;
   // The preset of the model the list shows, found by its text: the list sorts its items, so
   // its order need not be the table's.
   std::optional<ModelPreset> SelectedPreset() const;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The done and the failure dialog of a run. Their templates (130 and 129) keep their caption
-// and text exactly; the run's detail (why it failed, that it was stopped) goes on
+// and text exactly; the run's detail (what it did and any warning, or why it failed) goes on
 // wrapped lines below the text, laid out by the text's measured width in the dialog's font,
 // and the dialog grows to fit, so a user always sees all of it.
 

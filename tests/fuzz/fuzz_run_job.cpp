@@ -1,7 +1,7 @@
 // RunJob on fuzzed jobs (mode, create-new flag, which file in which role, address texts),
 // some after a dry run of the same job, over small generated files in a temporary folder. After
 // every run: every file equals what a plain model of the rules predicts (a refused run changes
-// nothing at all), no other file appeared (no temporary file, no journal), and a file outside the
+// nothing at all), no other file appeared (no temporary file is left), and a file outside the
 // folder is untouched.
 #include <sys/stat.h>
 #include <unistd.h>
