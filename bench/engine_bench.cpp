@@ -58,7 +58,7 @@ zarneth::PatchInPlace InPlacePatch(const BenchFolder& folder, std::size_t imageS
 
 void RunOrSkip(benchmark::State& state, const zarneth::WriteOperation& operation) {
   for (auto _ : state) {
-    if (zarneth::Run(operation).outcome != zarneth::PatchOutcome::Done) {
+    if (zarneth::Run(operation).outcome() != zarneth::PatchOutcome::Done) {
       state.SkipWithError("run failed");
       return;
     }

@@ -26,10 +26,10 @@ template <typename Operation, typename Report>
 int Execute(const Operation& operation, std::ostream& err, const Report& report) {
   try {
     const auto result = Run(operation);
-    if (result.outcome == PatchOutcome::Done)
+    if (result.status.ok())
       return report(result);
-    err << kProgram << ": failed: " << result.failureReason;
-    if (result.refusal == Refusal::Overrun)
+    err << kProgram << ": failed: " << result.status.reason;
+    if (result.status.refusal == Refusal::Overrun)
       err << "; give --allow-overrun to write past the block anyway";
     err << '\n';
     return kExitFailed;

@@ -17,8 +17,9 @@ void PrepareConsole();
 // and SIGTERM on POSIX; Ctrl+C, Ctrl+Break and closing the console window on Windows.
 void StopOnInterrupts();
 
-// Whether standard output is a pipe or socket whose reader has gone (`... | head -1`): the
-// output's loss is then the reader's choice, not an error of the run.
+// Asked after a write to standard output failed: whether it is a pipe or socket whose reader
+// has gone (`... | head -1`); the output's loss is then the reader's choice, not an error of
+// the run.
 bool OutputReaderGone();
 
 // The width help is wrapped to: the terminal's, or 80 when the output is no terminal.

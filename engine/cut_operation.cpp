@@ -7,29 +7,35 @@
 namespace zarneth {
 
 WriteResult RunCut(const CutRange& operation) {
-  WriteResult result;
-  RunFiles files(result);
-  if (!StartRun(result,
-                {{"source", operation.sourcePath}, {"destination", operation.destinationPath}},
-                operation.startText))
-    return result;
-  const auto length = RangeLength(result, operation.endText);
-  if (!length)
-    return result;
-  result.cutLength = *length;
+  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
+    const auto start = StartRun(
+        {{Role::Source, operation.sourcePath}, {Role::Destination, operation.destinationPath}},
+        operation.startText);
+    if (!start)
+      return start.Refusal();
+    result.start = *start;
+    const auto cutLength = RangeLength(*start, operation.endText);
+    if (!cutLength)
+      return cutLength.Refusal();
 
-  // The source is only read: a read-only image can be cut, and other runs may read it too.
-  CFile source;
-  if (!files.OpenRange(source, operation.sourcePath, result.start, *length))
-    return result;
-  SaveFile destination;
-  if (!files.Prepare(destination, operation.destinationPath, NewFileUse(operation.noClobber),
-                     "destination"))
-    return result;
-  result.placedBytes = result.fileBytes = *length;
-  files.Save(destination, operation.destinationPath, "destination", operation.dryRun,
-             {{source, "source", result.start, *length, Summing::IntoCrc}}, result.warning);
-  return result;
+    // The source is only read: a read-only image can be cut, and other runs may read it too.
+    RunFiles files;
+    CFile source;
+    if (RunStatus opened = files.OpenRange(source, operation.sourcePath, *start, *cutLength);
+        !opened.ok())
+      return opened;
+    SaveFile destination;
+    if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
+                                           NewFileUse(operation.noClobber), Role::Destination);
+        !prepared.ok())
+      return prepared;
+    result.placedBytes = *cutLength;
+    if (operation.dryRun)
+      return RunFiles::Check(destination, operation.destinationPath, Role::Destination);
+    return files.Write(destination, operation.destinationPath, Role::Destination,
+                       {{source, Role::Source, *start, *cutLength, Summing::IntoCrc}}, result.crc,
+                       result.warning);
+  });
 }
 
 }  // namespace zarneth

@@ -10,172 +10,169 @@
 namespace zarneth {
 namespace {
 
+// The words of each role, in the order of Role.
+constexpr const char* kRoleWords[] = {"source", "transcript", "destination"};
+
 // What a refusal says the run could not do: "cannot create destination file 'out.bin'",
 // "cannot patch source file 'image.bin' in place".
-std::string CannotDo(const char* doing, const char* role, const std::string& path) {
-  return std::string("cannot ") + doing + " " + role + " file " + QuotedName(path);
+std::string CannotDo(const char* doing, Role role, const std::string& path) {
+  return std::string("cannot ") + doing + " " + WordOf(role) + " file " + QuotedName(path);
 }
 
-std::string CannotPrepare(const SaveFile& file, const char* role, const std::string& path) {
+std::string CannotPrepare(const SaveFile& file, Role role, const std::string& path) {
   return file.IsInPlace() ? CannotDo("patch", role, path) + " in place"
                           : CannotDo("create", role, path);
 }
 
-// The parsed address, or none with the run failed for a text that is not an address.
-std::optional<std::uint32_t> Address(const char* which, const std::string& text,
-                                     RunResult& result) {
-  const auto value = ParseHexAddress(text);
-  if (value)
-    return value;
+// The parsed address, or the refusal of a text that is not an address.
+Checked<std::uint32_t> Address(const char* which, const std::string& text) {
+  if (const auto value = ParseHexAddress(text))
+    return *value;
   // An empty field says so; the advice is the same.
   const std::string what = text.find_first_not_of(" \t") == std::string::npos
                                ? "is empty"
                                : "'" + text + "' " + std::string(kNotAnAddress);
-  FailRun(result, Refusal::BadAddress,
-          std::string("the ") + which + " address " + what + ": " + AddressAdvice());
-  return value;
+  return Refused(Refusal::BadAddress,
+                 std::string("the ") + which + " address " + what + ": " + AddressAdvice());
+}
+
+// Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
+// inside the source; otherwise the refusal, naming `what`.
+RunStatus FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
+                       std::uint32_t sourceLength, const std::string& sourcePath) {
+  if (start + length <= sourceLength)
+    return RunStatus::Done();
+  return Refused(Refusal::OutsideImage,
+                 std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
+                     HexText(start) + " runs past the end of source file " +
+                     QuotedName(sourcePath) + " (" + std::to_string(sourceLength) + " bytes)");
 }
 
 }  // namespace
 
-bool StartRun(RunResult& result, std::initializer_list<NeededPath> paths,
-              const std::string& startText) {
-  StopIfRequested();
-  for (const NeededPath& needed : paths) {
-    if (needed.path.empty()) {
-      FailRun(result, Refusal::MissingPath, std::string("no ") + needed.role + " file given");
-      return false;
-    }
-  }
-  const auto start = Address("start", startText, result);
-  if (start)
-    result.start = *start;
-  return start.has_value();
+const char* WordOf(Role role) {
+  return kRoleWords[static_cast<int>(role)];
 }
 
-std::optional<std::uint64_t> RangeLength(RunResult& result, const std::string& endText) {
-  const auto end = Address("end", endText, result);
-  if (!end)
-    return std::nullopt;
-  // Inclusive: end one below start is an empty range; further below is no range at all.
-  if (std::uint64_t{*end} + 1 < result.start) {
-    FailRun(result, Refusal::BadAddress,
-            "the end address " + HexText(*end) + " lies more than one below the start address " +
-                HexText(result.start));
-    return std::nullopt;
+RunStatus Refused(Refusal kind, std::string reason) {
+  return {kind, std::move(reason)};
+}
+
+Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
+                                const std::string& startText) {
+  StopIfRequested();
+  for (const NeededPath& needed : paths) {
+    if (needed.path.empty())
+      return Refused(Refusal::MissingPath,
+                     std::string("no ") + WordOf(needed.role) + " file given");
   }
-  return std::uint64_t{*end} + 1 - result.start;
+  return Address("start", startText);
+}
+
+Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endText) {
+  const auto end = Address("end", endText);
+  if (!end)
+    return end.Refusal();
+  // Inclusive: end one below start is an empty range; further below is no range at all.
+  if (std::uint64_t{*end} + 1 < start)
+    return Refused(Refusal::BadAddress, "the end address " + HexText(*end) +
+                                            " lies more than one below the start address " +
+                                            HexText(start));
+  return std::uint64_t{*end} + 1 - start;
 }
 
 SaveFile::Use NewFileUse(bool noClobber) {
   return noClobber ? SaveFile::Use::NewNameOnly : SaveFile::Use::NewFile;
 }
 
-void FailRun(RunResult& result, Refusal kind, std::string reason) {
-  result.outcome = PatchOutcome::Failed;
-  result.refusal = kind;
-  result.failureReason = std::move(reason);
+std::string ShortReadReason(const CFile& file, Role role, std::uint64_t got, std::uint64_t wanted) {
+  return std::string(WordOf(role)) + " file " + QuotedName(file.GetFilePath()) +
+         " came up short: read " + std::to_string(got) + " of " + std::to_string(wanted) +
+         " bytes (did it change?)";
 }
 
-std::string ShortReadReason(const CFile& file, const char* role, std::uint64_t got,
-                            std::uint64_t wanted) {
-  return std::string(role) + " file " + QuotedName(file.GetFilePath()) + " came up short: read " +
-         std::to_string(got) + " of " + std::to_string(wanted) + " bytes (did it change?)";
-}
-
-bool RunFiles::Fail(Refusal kind, const std::string& cannot, const std::string& why) {
-  FailRun(m_result, kind, cannot + ": " + why);
-  return false;
-}
-
-bool RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
-                                const char* role) {
+RunStatus RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
+                                     Role role) const {
   for (const auto& [heldRole, held] : m_held) {
-    if (!identity || held->GetIdentity() != *identity)
-      continue;
-    FailRun(m_result, Refusal::SameFile,
-            std::string("the ") + heldRole + " file " + QuotedName(held->GetFilePath()) +
-                " and the " + role + " file " + QuotedName(path) + " are the same file");
-    return false;
+    if (identity && held->GetIdentity() == *identity)
+      return Refused(Refusal::SameFile, std::string("the ") + WordOf(heldRole) + " file " +
+                                            QuotedName(held->GetFilePath()) + " and the " +
+                                            WordOf(role) + " file " + QuotedName(path) +
+                                            " are the same file");
   }
-  return true;
+  return RunStatus::Done();
 }
 
-bool RunFiles::RefuseRefused(Refusal kind, const std::string& cannot, const std::string& path,
-                             const char* role, const std::string& why) {
+RunStatus RunFiles::RefusedOpen(Refusal kind, const std::string& cannot, const std::string& path,
+                                Role role, const std::string& why) const {
   // A file refused for being in use may be one this run already holds in another role.
-  if (NotHeldElsewhere(IdentityOfPath(path), path, role))
-    Fail(kind, cannot, why);
-  return false;
+  RunStatus sameFile = NotHeldElsewhere(IdentityOfPath(path), path, role);
+  return sameFile.ok() ? Refused(kind, cannot + ": " + why) : sameFile;
 }
 
-bool RunFiles::Hold(const CFile& file, const char* role) {
-  if (!NotHeldElsewhere(file.GetIdentity(), file.GetFilePath(), role))
-    return false;
-  m_held.emplace_back(role, &file);
-  return true;
+RunStatus RunFiles::Hold(const CFile& file, Role role) {
+  RunStatus free = NotHeldElsewhere(file.GetIdentity(), file.GetFilePath(), role);
+  if (free.ok())
+    m_held.emplace_back(role, &file);
+  return free;
 }
 
-bool RunFiles::Open(CFile& file, const std::string& path, const char* role) {
+RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
   std::string whyNot;
   if (!file.Open(path, CFile::modeRead, &whyNot))
-    return RefuseRefused(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
-                         whyNot);
+    return RefusedOpen(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
+                       whyNot);
   return Hold(file, role);
 }
 
-bool RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
-                       const char* role) {
+RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
+                            Role role) {
   std::string whyNot;
   if (!destination.Prepare(path, use, &whyNot))
-    return RefuseRefused(Refusal::CannotWrite, CannotPrepare(destination, role, path), path, role,
-                         whyNot);
+    return RefusedOpen(Refusal::CannotWrite, CannotPrepare(destination, role, path), path, role,
+                       whyNot);
   const CFile* existing = destination.Existing();
-  return !existing || Hold(*existing, role);
+  return existing ? Hold(*existing, role) : RunStatus::Done();
 }
 
-bool RunFiles::FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
-                            std::uint32_t sourceLength, const std::string& sourcePath) {
-  if (start + length <= sourceLength)
-    return true;
-  FailRun(m_result, Refusal::OutsideImage,
-          std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
-              HexText(start) + " runs past the end of source file " + QuotedName(sourcePath) +
-              " (" + std::to_string(sourceLength) + " bytes)");
-  return false;
+RunStatus RunFiles::OpenRange(CFile& source, const std::string& path, std::uint64_t start,
+                              std::uint64_t length) {
+  if (RunStatus opened = Open(source, path, Role::Source); !opened.ok())
+    return opened;
+  const auto sourceLength = Length(source, Role::Source);
+  if (!sourceLength)
+    return sourceLength.Refusal();
+  return FitsInSource("range", start, length, *sourceLength, path);
 }
 
-bool RunFiles::OpenRange(CFile& source, const std::string& path, std::uint64_t start,
-                         std::uint64_t length) {
-  if (!Open(source, path, "source"))
-    return false;
-  const auto sourceLength = Length(source, "source");
-  return sourceLength && FitsInSource("range", start, length, *sourceLength, path);
-}
-
-std::optional<std::uint32_t> RunFiles::Length(const CFile& file, const char* role) {
+Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {
   const std::uint64_t length = file.GetLength();
   if (length <= kMaxFileLength)
     return static_cast<std::uint32_t>(length);
-  FailRun(m_result, Refusal::TooLarge,
-          std::string(role) + " file " + QuotedName(file.GetFilePath()) + " has " +
-              std::to_string(length) + " bytes, more than the " + std::to_string(kMaxFileLength) +
-              " bytes (4 GiB - 1) that 32-bit addresses reach");
-  return std::nullopt;
+  return Refused(Refusal::TooLarge, std::string(WordOf(role)) + " file " +
+                                        QuotedName(file.GetFilePath()) + " has " +
+                                        std::to_string(length) + " bytes, more than the " +
+                                        std::to_string(kMaxFileLength) +
+                                        " bytes (4 GiB - 1) that 32-bit addresses reach");
 }
 
-std::optional<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
-                                                          const std::string& sourcePath,
-                                                          CFile& transcript,
-                                                          const std::string& transcriptPath,
-                                                          std::uint64_t start) {
-  if (!Open(transcript, transcriptPath, "transcript"))
-    return std::nullopt;
-  const auto sourceLength = Length(source, "source");
-  const auto transcriptLength = sourceLength ? Length(transcript, "transcript") : std::nullopt;
-  if (!transcriptLength ||
-      !FitsInSource("transcript", start, *transcriptLength, *sourceLength, sourcePath))
-    return std::nullopt;
+Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
+                                                    const std::string& sourcePath,
+                                                    CFile& transcript,
+                                                    const std::string& transcriptPath,
+                                                    std::uint64_t start) {
+  if (RunStatus opened = Open(transcript, transcriptPath, Role::Transcript); !opened.ok())
+    return opened;
+  const auto sourceLength = Length(source, Role::Source);
+  if (!sourceLength)
+    return sourceLength.Refusal();
+  const auto transcriptLength = Length(transcript, Role::Transcript);
+  if (!transcriptLength)
+    return transcriptLength.Refusal();
+  if (RunStatus fits = FitsInSource(WordOf(Role::Transcript), start, *transcriptLength,
+                                    *sourceLength, sourcePath);
+      !fits.ok())
+    return fits;
   return BlockLengths{*sourceLength, *transcriptLength};
 }
 
@@ -197,34 +194,35 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
   return &from;
 }
 
-void RunFiles::Save(SaveFile& destination, const std::string& path, const char* role, bool dryRun,
-                    std::initializer_list<Piece> pieces, std::string& warning) {
+RunStatus RunFiles::Check(const SaveFile& destination, const std::string& path, Role role) {
   std::string whyNot;
-  if (dryRun ? !destination.Check(&whyNot) : !destination.Begin(&whyNot)) {
-    Fail(Refusal::CannotWrite, CannotPrepare(destination, role, path), whyNot);
-    return;
-  }
-  if (!dryRun) {
-    const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
-    std::uint64_t at = 0;
-    for (const Piece& piece : pieces) {
-      // A piece of the cloned file that stays where it was is in the new file already.
-      if (&piece.from == cloned && piece.offset == at && piece.summing == Summing::None) {
-        at += piece.count;
-        continue;
-      }
-      const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
-                                          piece.count, piece.summing, m_result.crc);
-      if (got < piece.count) {
-        FailRun(m_result, Refusal::ShortRead,
-                ShortReadReason(piece.from, piece.role, got, piece.count));
-        return;
-      }
-      at += got;
+  if (!destination.Check(&whyNot))
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, path) + ": " + whyNot);
+  return RunStatus::Done();
+}
+
+RunStatus RunFiles::Write(SaveFile& destination, const std::string& path, Role role,
+                          std::initializer_list<Piece> pieces, std::uint32_t& crc,
+                          std::string& warning) {
+  std::string whyNot;
+  if (!destination.Begin(&whyNot))
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, path) + ": " + whyNot);
+  const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
+  std::uint64_t at = 0;
+  for (const Piece& piece : pieces) {
+    // A piece of the cloned file that stays where it was is in the new file already.
+    if (&piece.from == cloned && piece.offset == at && piece.summing == Summing::None) {
+      at += piece.count;
+      continue;
     }
-    warning = destination.Commit();
+    const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
+                                        piece.count, piece.summing, crc);
+    if (got < piece.count)
+      return Refused(Refusal::ShortRead, ShortReadReason(piece.from, piece.role, got, piece.count));
+    at += got;
   }
-  m_result.outcome = PatchOutcome::Done;
+  warning = destination.Commit();
+  return RunStatus::Done();
 }
 
 }  // namespace zarneth

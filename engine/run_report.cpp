@@ -28,9 +28,9 @@ std::string DescribeRun(const PatchCopy& patch, const WriteResult& result) {
 
 std::string DescribeRun(const CutRange& cut, const WriteResult& result) {
   const std::string range =
-      result.cutLength == 0
+      result.placedBytes == 0
           ? "an empty range at " + HexText(result.start)
-          : HexText(result.start) + " to " + HexText(result.start + result.cutLength - 1);
+          : HexText(result.start) + " to " + HexText(result.start + result.placedBytes - 1);
   return std::string(cut.dryRun ? "would cut " : "cut ") + ByteCount(result.placedBytes) + " (" +
          range + ") of " + QuotedName(cut.sourcePath) + " into " + QuotedName(cut.destinationPath);
 }

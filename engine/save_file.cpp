@@ -200,6 +200,8 @@ std::string SaveFile::Commit() {
   CFile& file = m_temp.File();
   const HeldFolder& folder = m_entry.folder;
   const bool replaces = m_existing.IsOpen();
+  // Known before the replaced file is let go (Windows lets go of it before the rename).
+  const Placing placing = PlacingOfRename();
   // Writing cleared the set-id bits and file capabilities taken in Begin (the kernel does so
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (replaces) {
@@ -231,7 +233,7 @@ std::string SaveFile::Commit() {
       ReleaseBeforeReplace(m_existing);
       // The last safe point: a stop after the rename is too late, and the run is done.
       StopIfRequested();
-      MoveIntoPlace(folder, name, m_entry.name, PlacingOfRename(), m_entry.path);
+      MoveIntoPlace(folder, name, m_entry.name, placing, m_entry.path);
     }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let

@@ -21,95 +21,108 @@ struct Patch {
 
 // With the model's own start, a transcript longer than the model's language block would
 // overwrite the firmware after the block: refused unless the user allowed it.
-bool RefuseOverrun(const Patch& patch, std::uint32_t transcriptLength, WriteResult& result) {
+RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t transcriptLength,
+                        WriteResult& result) {
   const auto preset = FindModel(patch.at.model);
-  if (patch.at.allowOverrun || !preset || result.start != preset->start ||
+  if (patch.at.allowOverrun || !preset || start != preset->start ||
       transcriptLength <= preset->Length())
-    return false;
+    return RunStatus::Done();
   result.overrunBytes = transcriptLength - preset->Length();
-  FailRun(result, Refusal::Overrun,
-          "the transcript " + QuotedName(patch.transcriptPath) + " " +
-              DescribeOverrun(*preset, transcriptLength));
-  return true;
+  return Refused(Refusal::Overrun, "the transcript " + QuotedName(patch.transcriptPath) + " " +
+                                       DescribeOverrun(*preset, transcriptLength));
 }
 
 // Opens the transcript, with the image already held, and checks that the block lies inside
-// the image and within the model's block. Sets the lengths in `result`; false with the run
-// failed.
-bool CheckBlock(RunFiles& files, const Patch& patch, WriteResult& result) {
+// the image and within the model's block: both lengths, also in `result`.
+Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, std::uint32_t start,
+                                           WriteResult& result) {
   const auto lengths = files.OpenBlock(patch.source, patch.sourcePath, patch.transcript,
-                                       patch.transcriptPath, result.start);
-  if (!lengths || RefuseOverrun(patch, lengths->transcript, result))
-    return false;
+                                       patch.transcriptPath, start);
+  if (!lengths)
+    return lengths.Refusal();
+  if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript, result); !within.ok())
+    return within;
   result.fileBytes = lengths->source;
   result.placedBytes = lengths->transcript;
-  return true;
+  return *lengths;
 }
 
-// Saves the new content, source[0, start) + transcript + source[start + transcript length,
-// end), into `destination` (prepared, in `role` at `path`).
-WriteResult& WritePatched(RunFiles& files, const Patch& patch, SaveFile& destination,
-                          const std::string& path, const char* role, bool dryRun,
-                          WriteResult& result) {
-  const std::uint64_t start = result.start;
-  const std::uint64_t tail = start + result.placedBytes;
-  files.Save(destination, path, role, dryRun,
-             {{patch.source, "source", 0, start},
-              {patch.transcript, "transcript", 0, result.placedBytes, Summing::IntoCrc},
-              {patch.source, "source", tail, result.fileBytes - tail}},
-             result.warning);
-  return result;
+// Checks (a dry run) or saves the new content, source[0, start) + transcript +
+// source[start + transcript length, end), into `destination` (prepared, in `role` at `path`).
+RunStatus WritePatched(RunFiles& files, const Patch& patch, std::uint32_t start,
+                       const RunFiles::BlockLengths& lengths, SaveFile& destination,
+                       const std::string& path, Role role, bool dryRun, WriteResult& result) {
+  if (dryRun)
+    return RunFiles::Check(destination, path, role);
+  const std::uint64_t tail = std::uint64_t{start} + lengths.transcript;
+  return files.Write(destination, path, role,
+                     {{patch.source, Role::Source, 0, start},
+                      {patch.transcript, Role::Transcript, 0, lengths.transcript, Summing::IntoCrc},
+                      {patch.source, Role::Source, tail, lengths.source - tail}},
+                     result.crc, result.warning);
 }
 
 }  // namespace
 
 WriteResult RunPatch(const PatchInPlace& operation) {
-  WriteResult result;
-  RunFiles files(result);
-  if (!StartRun(result,
-                {{"source", operation.sourcePath}, {"transcript", operation.transcriptPath}},
-                operation.at.startText))
-    return result;
-  // The image is the save file's own destination, held from here to the rename.
-  SaveFile image;
-  if (operation.backup)
-    image.KeepBackup();
-  const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
-  if (!files.Prepare(image, operation.sourcePath, use, "source"))
-    return result;
-  CFile transcript;
-  const Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
-                    operation.at};
-  if (!CheckBlock(files, patch, result))
-    return result;
-  WritePatched(files, patch, image, operation.sourcePath, "source", operation.dryRun, result);
-  result.backupPath = image.BackupPath();
-  return result;
+  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
+    const auto start = StartRun(
+        {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
+        operation.at.startText);
+    if (!start)
+      return start.Refusal();
+    result.start = *start;
+    // The image is the save file's own destination, held from here to the rename.
+    RunFiles files;
+    SaveFile image;
+    if (operation.backup)
+      image.KeepBackup();
+    const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
+    if (RunStatus prepared = files.Prepare(image, operation.sourcePath, use, Role::Source);
+        !prepared.ok())
+      return prepared;
+    CFile transcript;
+    const Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
+                      operation.at};
+    const auto lengths = CheckBlock(files, patch, *start, result);
+    if (!lengths)
+      return lengths.Refusal();
+    RunStatus status = WritePatched(files, patch, *start, *lengths, image, operation.sourcePath,
+                                    Role::Source, operation.dryRun, result);
+    result.backupPath = image.BackupPath();
+    return status;
+  });
 }
 
 WriteResult RunPatch(const PatchCopy& operation) {
-  WriteResult result;
-  RunFiles files(result);
-  if (!StartRun(result,
-                {{"source", operation.sourcePath},
-                 {"transcript", operation.transcriptPath},
-                 {"destination", operation.destinationPath}},
-                operation.at.startText))
-    return result;
-  // A patched copy only reads the image, so it may be read-only.
-  CFile source;
-  if (!files.Open(source, operation.sourcePath, "source"))
-    return result;
-  CFile transcript;
-  const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
-                    operation.at};
-  SaveFile copy;
-  if (!CheckBlock(files, patch, result) ||
-      !files.Prepare(copy, operation.destinationPath, NewFileUse(operation.noClobber),
-                     "destination"))
-    return result;
-  return WritePatched(files, patch, copy, operation.destinationPath, "destination",
-                      operation.dryRun, result);
+  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
+    const auto start = StartRun({{Role::Source, operation.sourcePath},
+                                 {Role::Transcript, operation.transcriptPath},
+                                 {Role::Destination, operation.destinationPath}},
+                                operation.at.startText);
+    if (!start)
+      return start.Refusal();
+    result.start = *start;
+    // A patched copy only reads the image, so it may be read-only.
+    RunFiles files;
+    CFile source;
+    if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
+      return opened;
+    CFile transcript;
+    const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
+                      operation.at};
+    // The destination is checked once the block is: a block that does not fit is said first.
+    const auto lengths = CheckBlock(files, patch, *start, result);
+    if (!lengths)
+      return lengths.Refusal();
+    SaveFile copy;
+    if (RunStatus prepared = files.Prepare(copy, operation.destinationPath,
+                                           NewFileUse(operation.noClobber), Role::Destination);
+        !prepared.ok())
+      return prepared;
+    return WritePatched(files, patch, *start, *lengths, copy, operation.destinationPath,
+                        Role::Destination, operation.dryRun, result);
+  });
 }
 
 }  // namespace zarneth

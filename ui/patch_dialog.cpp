@@ -192,7 +192,7 @@ void CPatchDialog::OnDo() {
   // A file error escaping the run goes on to the framework's report; no result dialog. No
   // file was changed then.
   WriteResult result = RunJob(job);
-  if (result.refusal == Refusal::Overrun) {
+  if (result.status.refusal == Refusal::Overrun) {
     if (!AskToOverrun(job, result))
       return;
     job.allowOverrun = true;
@@ -200,16 +200,16 @@ void CPatchDialog::OnDo() {
   }
   m_start = result.start;
   if (!m_zarnethMode)
-    m_cutLength = static_cast<std::uint32_t>(result.cutLength);
+    m_cutLength = static_cast<std::uint32_t>(result.placedBytes);
 
-  const bool done = result.outcome == PatchOutcome::Done;
+  const bool done = result.outcome() == PatchOutcome::Done;
   std::vector<std::string> detail;
   if (done) {
     detail.push_back(Sentence(DescribeDone(OperationOf(job), result)));
     if (!result.warning.empty())
       detail.push_back(Sentence(result.warning));
   } else {
-    detail.push_back(Sentence(result.failureReason));
+    detail.push_back(Sentence(result.status.reason));
   }
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }

@@ -71,12 +71,10 @@ std::size_t HelpColumns() {
 }
 
 bool OutputReaderGone() {
-  // The writing end of a pipe whose reader closed it peeks as a broken pipe.
+  // Asked after a write failed: a pipe fails a write only once its reader has closed it (the
+  // system says ERROR_NO_DATA or ERROR_BROKEN_PIPE, which the C runtime does not keep apart).
   const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  if (output == INVALID_HANDLE_VALUE || ::GetFileType(output) != FILE_TYPE_PIPE)
-    return false;
-  return !::PeekNamedPipe(output, nullptr, 0, nullptr, nullptr, nullptr) &&
-         ::GetLastError() == ERROR_BROKEN_PIPE;
+  return output != INVALID_HANDLE_VALUE && ::GetFileType(output) == FILE_TYPE_PIPE;
 }
 
 const char* InterruptName(int signalNumber) {

@@ -14,12 +14,14 @@
 
 namespace zarneth {
 
+// The form's word for how a run ended (RunJob's result): done, or failed with nothing changed.
 enum class PatchOutcome { Done, Failed };
 
-// Why a run was refused, for a caller that acts on the kind (the dialog asks before an
-// overrun); the failure sentence says which file or check, and why.
+// How a run was refused, for a caller that acts on the kind (the dialog asks before an
+// overrun); the status's sentence says which file or check, and why.
 enum class Refusal {
-  None,          // not refused
+  None,          // not refused: the run is done
+  NotRun,        // no run took place (a result nobody filled in)
   MissingPath,   // a file the operation needs was not given
   BadAddress,    // an address text that is no address, or an end far below the start
   OutsideImage,  // the block or the range runs past the image's end
@@ -29,6 +31,15 @@ enum class Refusal {
   CannotRead,    // a file cannot be opened for reading
   CannotWrite,   // the destination cannot be created, or the image patched in place
   ShortRead,     // a file came up short while read: it changed under the run
+};
+
+// How a run ended, said once: done (ok), or refused with its kind and a short sentence
+// saying which check or which file refused and why.
+struct RunStatus {
+  Refusal refusal = Refusal::NotRun;
+  std::string reason;
+  bool ok() const { return refusal == Refusal::None; }
+  static RunStatus Done() { return {Refusal::None, {}}; }
 };
 
 // Where a transcript goes: the start address as typed, and the model picked ("V135"; empty
@@ -94,26 +105,24 @@ struct ShowRange {
 
 using WriteOperation = std::variant<PatchInPlace, PatchCopy, CutRange>;
 
-// What every run reports: the outcome, the start address as parsed, the CRC-32 of the bytes
-// the run put in place, compared or showed, and for a refused run its kind and a short
-// sentence saying which check or which file refused and why.
+// What every run reports: its status, the start address as parsed, and the CRC-32 of the
+// bytes the run put in place, compared or showed.
 struct RunResult {
-  PatchOutcome outcome = PatchOutcome::Failed;
-  Refusal refusal = Refusal::None;
+  RunStatus status;
   std::uint32_t start = 0;
   std::uint32_t crc = 0;
-  std::string failureReason;
 };
 
 // A run that writes. A Done run with a warning put every byte in place, but the system did
 // not confirm that the last step (the folder's new entry) is on the disk.
 struct WriteResult : RunResult {
-  std::uint64_t cutLength = 0;     // a cut: end - start + 1
-  std::uint64_t placedBytes = 0;   // the bytes put in place: the transcript, or the range
-  std::uint64_t fileBytes = 0;     // the length of the file written
+  std::uint64_t placedBytes = 0;   // the bytes put in place: the transcript, or the range cut
+  std::uint64_t fileBytes = 0;     // a patch: the length of the image written
   std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
   std::string backupPath;          // in place with a backup: where the old image is kept
   std::string warning;
+  // The form's outcome, from the status.
+  PatchOutcome outcome() const { return status.ok() ? PatchOutcome::Done : PatchOutcome::Failed; }
 };
 
 // A comparison: the transcript's length, how many bytes of the image differ from it, the

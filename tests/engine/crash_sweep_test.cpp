@@ -41,7 +41,7 @@ struct FailedRun {
   WriteResult result;
   std::string thrown;
   std::string call;
-  bool Done() const { return thrown.empty() && result.outcome == PatchOutcome::Done; }
+  bool Done() const { return thrown.empty() && result.outcome() == PatchOutcome::Done; }
 };
 std::optional<FailedRun> RunFailingAt(const WriteOperation& job, int error, int point) {
   failAt = point;
@@ -73,7 +73,7 @@ std::vector<std::string> CallsOf(const WriteOperation& job) {
   SetSystemCallHook(&RecordCall);
   const WriteResult result = zarneth::Run(job);
   SetSystemCallHook(nullptr);
-  EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   return callsMade;
 }
 
@@ -108,7 +108,7 @@ class CrashSweepTest : public RunFixture {
     ResetFolder(kind.withDestination);
     States states{ListFolder(dir.Path()), {}};
     const WriteResult result = zarneth::Run(kind.job);
-    EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
     EXPECT_EQ(result.warning, "");
     states.after = ListFolder(dir.Path());
     EXPECT_FALSE(states.after == states.before);
@@ -153,7 +153,7 @@ class CrashSweepTest : public RunFixture {
     EXPECT_TRUE(ListFolder(dir.Path()) == (done ? states.after : states.before))
         << where << ": the files do not match the report "
         << (done                  ? "Done"
-            : run->thrown.empty() ? run->result.failureReason
+            : run->thrown.empty() ? run->result.status.reason
                                   : run->thrown);
     // Neither the content's sync nor the rename may fail unseen.
     const bool mustShow = run->call == kSyncCallName || run->call.starts_with("rename") ||
@@ -248,7 +248,7 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
   EXPECT_GT(failures, 5);
   ResetFolder(false);
   WriteBytes(backup, Pattern(7, 9));
-  ASSERT_EQ(zarneth::Run(kind.job).outcome, PatchOutcome::Done);
+  ASSERT_EQ(zarneth::Run(kind.job).outcome(), PatchOutcome::Done);
   EXPECT_EQ(ReadBytes(backup), Pattern(7, 9)) << "an existing backup is kept";
   EXPECT_EQ(ReadBytes(image + ".bak.1"), oldImage);
 }
@@ -314,7 +314,7 @@ TEST_F(CrashSweepTest, AnInterruptedSyncLinkOrRenameIsMadeAgain) {
       }
       SetSystemCallHook(nullptr);
       EXPECT_EQ(thrown, "");
-      EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+      EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
       EXPECT_EQ(result.warning, "");
       EXPECT_TRUE(ListFolder(dir.Path()) == states.after);
     }

@@ -18,8 +18,8 @@ TEST_F(CutTest, CopiesEachPresetRangeWholeAndInclusive) {
   Files(0x200000, 0);
   for (const ModelPreset& preset : kModelPresets) {
     const WriteResult result = RunJob(Cut(preset.StartText(), preset.EndText()));
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << preset.model;
-    EXPECT_EQ(result.cutLength, preset.Length());
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << preset.model;
+    EXPECT_EQ(result.placedBytes, preset.Length());
     EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, preset.start, preset.Length()))
         << preset.model;
   }
@@ -30,12 +30,12 @@ TEST_F(CutTest, CopiesEachPresetRangeWholeAndInclusive) {
 TEST_F(CutTest, SingleByteAndEmptyRanges) {
   Files(0x1000, 0);
   WriteResult result = RunJob(Cut("10", "10"));
-  EXPECT_EQ(result.cutLength, 1u);
+  EXPECT_EQ(result.placedBytes, 1u);
   EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0x10, 1));
 
   result = RunJob(Cut("10", "F"));
-  EXPECT_EQ(result.outcome, PatchOutcome::Done) << "end one below start: an empty range";
-  EXPECT_EQ(result.cutLength, 0u);
+  EXPECT_EQ(result.outcome(), PatchOutcome::Done) << "end one below start: an empty range";
+  EXPECT_EQ(result.placedBytes, 0u);
   EXPECT_EQ(ReadBytes(destination).size(), 0u);
 }
 
@@ -44,7 +44,7 @@ TEST_F(CutTest, AReadOnlyImageIsCutAndCreateNewDoesNotMatter) {
   MakeReadOnly(image);
   PatchJob job = Cut("0", "F");
   job.createNewFile = false;
-  EXPECT_EQ(RunJob(job).outcome, PatchOutcome::Done);
+  EXPECT_EQ(RunJob(job).outcome(), PatchOutcome::Done);
   EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0, 16));
 }
 
@@ -55,10 +55,10 @@ TEST_F(CutTest, AStaleTemporaryFileGoesOnceNobodyHoldsIt) {
   {
     CFile writer;  // a run still writing its copy holds its temporary file
     ASSERT_TRUE(writer.Open(stale, CFile::modeReadWrite));
-    ASSERT_EQ(RunJob(Cut("0", "F")).outcome, PatchOutcome::Done);
+    ASSERT_EQ(RunJob(Cut("0", "F")).outcome(), PatchOutcome::Done);
     EXPECT_TRUE(std::filesystem::exists(stale));
   }
-  ASSERT_EQ(RunJob(Cut("0", "F")).outcome, PatchOutcome::Done);
+  ASSERT_EQ(RunJob(Cut("0", "F")).outcome(), PatchOutcome::Done);
   EXPECT_FALSE(std::filesystem::exists(stale)) << "left by a killed run: removed";
   EXPECT_EQ(ReadBytes(destination), Slice(imageBytes, 0, 16));
 }

@@ -23,7 +23,7 @@ TEST_F(DiskFullTest, EveryKindOfRunFailsWithTheDiskFullAndLeavesTheOldFiles) {
         ScopedFaults faults;
         faults.DiskFullAfter(room);
         const WriteResult result = zarneth::Run(kind.job);
-        ADD_FAILURE() << "the run did not see the full disk: " << result.failureReason;
+        ADD_FAILURE() << "the run did not see the full disk: " << result.status.reason;
       } catch (const CFileException& e) {
         EXPECT_NE(std::string(e.what()).find(DiskFullText()), std::string::npos) << e.what();
         EXPECT_EQ(e.code().value(), kDiskFullError) << "the error goes with the exception";

@@ -41,7 +41,7 @@ TEST_F(RefusalTest, BlocksAndRangesMustLieInsideTheImage) {
     for (const PatchJob& job : {InPlace(c.start), Copy(c.start), Cut(c.start, c.end)}) {
       if (c.inside) {
         const WriteResult result = RunJob(job);
-        EXPECT_EQ(result.outcome, PatchOutcome::Done) << c.name << ": " << result.failureReason;
+        EXPECT_EQ(result.outcome(), PatchOutcome::Done) << c.name << ": " << result.status.reason;
         WriteBytes(image, imageBytes);
       } else {
         ExpectRefused(job, "runs past the end of", Refusal::OutsideImage);
@@ -52,7 +52,7 @@ TEST_F(RefusalTest, BlocksAndRangesMustLieInsideTheImage) {
                 Refusal::OutsideImage);
   ExpectRefused(Cut("10", "E"), "the end address 0xE lies more than one below the start address",
                 Refusal::BadAddress);
-  EXPECT_EQ(RunJob(Cut("1", "0")).outcome, PatchOutcome::Done) << "end one below start";
+  EXPECT_EQ(RunJob(Cut("1", "0")).outcome(), PatchOutcome::Done) << "end one below start";
 }
 
 TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {

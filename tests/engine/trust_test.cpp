@@ -21,7 +21,7 @@ class TrustTest : public RunFixture {
   void ExpectDoneAndUntouched(const PatchJob& job, const std::vector<std::string>& untouched) {
     FolderListing before = ListFolder(dir.Path());
     const WriteResult result = RunJob(job);
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
     const FolderListing after = ListFolder(dir.Path());
     for (const std::string& name : untouched) {
       ASSERT_TRUE(after.count(name)) << name << " was removed";
@@ -125,7 +125,7 @@ TEST_F(TrustTest, LinksInASharedFolderAreFollowedOnlyAsTheSystemWould) {
   EXPECT_EQ(ReadBytes(real + "/secret.bin"), Pattern(100, 7));
   PatchJob mine = InPlace("10");
   mine.sourcePath = shared + "/mine";
-  EXPECT_EQ(RunJob(mine).outcome, PatchOutcome::Done) << "the caller's own link is followed";
+  EXPECT_EQ(RunJob(mine).outcome(), PatchOutcome::Done) << "the caller's own link is followed";
   EXPECT_TRUE(std::filesystem::is_symlink(shared + "/mine"));
 }
 

@@ -35,7 +35,7 @@ TEST_F(ZarnethTest, InPlaceReplacesTheBytesAtStartAndLeavesNothingElse) {
   Files(100, 10);
   const FolderListing before = ListFolder(dir.Path());
   const WriteResult result = RunJob(InPlace("10"));
-  EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   EXPECT_EQ(result.placedBytes, 10u);
   EXPECT_EQ(result.fileBytes, 100u);
   EXPECT_EQ(ReadBytes(image),
@@ -49,7 +49,7 @@ TEST_F(ZarnethTest, InPlaceIgnoresTheDestinationEvenWhenEmpty) {
   Files(100, 10);
   PatchJob job = InPlace("0");
   job.destinationPath.clear();
-  EXPECT_EQ(RunJob(job).outcome, PatchOutcome::Done);
+  EXPECT_EQ(RunJob(job).outcome(), PatchOutcome::Done);
   EXPECT_FALSE(std::filesystem::exists(destination));
 }
 
@@ -63,7 +63,7 @@ TEST_F(ZarnethTest, APatchedCopySplicesTheTranscriptIn) {
        {Case{10, "5A", 90}, Case{10, "10", 16}, Case{0, "10", 16}, Case{100, "0", 0}}) {
     Files(100, c.transcriptSize);
     const WriteResult result = RunJob(Copy(c.start));
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << c.start << ": " << result.failureReason;
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << c.start << ": " << result.status.reason;
     EXPECT_EQ(ReadBytes(destination),
               Concat({Slice(imageBytes, 0, c.at), transcriptBytes,
                       Slice(imageBytes, c.at + c.transcriptSize, 100 - c.at - c.transcriptSize)}))
@@ -86,7 +86,7 @@ TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   PatchJob copy = Copy("0");
   if (!linked)
     copy.destinationPath = target;
-  ASSERT_EQ(RunJob(copy).outcome, PatchOutcome::Done);
+  ASSERT_EQ(RunJob(copy).outcome(), PatchOutcome::Done);
   EXPECT_EQ(std::filesystem::is_symlink(destination), linked);
   EXPECT_EQ(ReadBytes(target), Concat({transcriptBytes, Slice(imageBytes, 10, 90)}));
   EXPECT_EQ(AccessOf(target), access);
@@ -96,7 +96,7 @@ TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   PatchJob inPlace = InPlace("5A");
   inPlace.sourcePath = copy.destinationPath;
   const WriteResult result = RunJob(inPlace);
-  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   EXPECT_EQ(ReadBytes(target),
             Concat({transcriptBytes, Slice(imageBytes, 10, 80), transcriptBytes}));
   EXPECT_EQ(std::filesystem::is_symlink(destination), linked);
@@ -119,7 +119,7 @@ TEST_F(ZarnethTest, AnImageWrittenAnewTakesNothingFromItsFolder) {
   ASSERT_TRUE(GiveCapability(job.sourcePath));
   const std::string access = AccessOf(job.sourcePath);
   const WriteResult result = RunJob(job);
-  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   EXPECT_EQ(AccessOf(job.sourcePath), access);
 }
 
@@ -132,8 +132,8 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
     GTEST_SKIP() << "needs the right to become another user (root on POSIX)";
   std::filesystem::permissions(inPlace.sourcePath, std::filesystem::perms(06775));
   const std::string access = AccessOf(inPlace.sourcePath);
-  EXPECT_EQ(RunAsAnotherUser([&] { return RunJob(inPlace).outcome == PatchOutcome::Done ? 0 : 1; }),
-            0);
+  EXPECT_EQ(
+      RunAsAnotherUser([&] { return RunJob(inPlace).outcome() == PatchOutcome::Done ? 0 : 1; }), 0);
   EXPECT_EQ(ReadBytes(inPlace.sourcePath),
             Concat({Slice(imageBytes, 0, 16), transcriptBytes, Slice(imageBytes, 26, 74)}));
   EXPECT_EQ(AccessOf(inPlace.sourcePath), access);
@@ -146,8 +146,8 @@ TEST_F(ZarnethTest, AnOrdinaryUserKeepsTheirSetIdBitsAndTakesNoFileOfAnothers) {
   const std::string rootsAccess = AccessOf(copy.destinationPath);
   EXPECT_EQ(RunAsAnotherUser([&] {
               const WriteResult refused = RunJob(copy);
-              return refused.outcome == PatchOutcome::Failed &&
-                             refused.failureReason.find("belongs to another user") !=
+              return refused.outcome() == PatchOutcome::Failed &&
+                             refused.status.reason.find("belongs to another user") !=
                                  std::string::npos
                          ? 0
                          : 1;
@@ -184,10 +184,10 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
                 const WriteResult dryResult = zarneth::Run(dry);
                 const WriteResult realResult = RunJob(job);
                 const bool words = job.sourcePath != capable.sourcePath ||
-                                   realResult.failureReason.find(capability) != std::string::npos;
-                return dryResult.outcome == PatchOutcome::Failed &&
-                               realResult.outcome == PatchOutcome::Failed &&
-                               dryResult.failureReason == realResult.failureReason && words
+                                   realResult.status.reason.find(capability) != std::string::npos;
+                return dryResult.outcome() == PatchOutcome::Failed &&
+                               realResult.outcome() == PatchOutcome::Failed &&
+                               dryResult.status.reason == realResult.status.reason && words
                            ? 0
                            : 1;
               }),
@@ -206,16 +206,16 @@ TEST_F(ZarnethTest, ABackupLeftByAStoppedRunIsTakenAsTheBackup) {
   const std::string stale = dir / ".image.bin.zarneth-abc123.tmp";
   WriteBytes(stale, Pattern(10, 4));
   const WriteResult refused = RunJob(InPlace("10"));
-  EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
-  EXPECT_NE(refused.failureReason.find("is the same file, a backup that a stopped run left"),
+  EXPECT_EQ(refused.outcome(), PatchOutcome::Failed);
+  EXPECT_NE(refused.status.reason.find("is the same file, a backup that a stopped run left"),
             std::string::npos)
-      << refused.failureReason;
+      << refused.status.reason;
   EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(stale))) << "the stale temporary goes";
 
   PatchInPlace withBackup = std::get<PatchInPlace>(OperationOf(InPlace("10")));
   withBackup.backup = true;
   const WriteResult result = zarneth::Run(withBackup);
-  ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+  ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   EXPECT_EQ(result.backupPath, backup);
   EXPECT_EQ(ReadBytes(backup), imageBytes);
   EXPECT_EQ(ReadBytes(image),
@@ -235,20 +235,20 @@ TEST_F(ZarnethTest, NamesOfTheLongestLengthAreWrittenAndLongerOnesRefused) {
     Files(100, 10);
     PatchJob copy = Copy("10");
     copy.destinationPath = dir / std::string(255, 'n');
-    ASSERT_EQ(RunJob(copy).outcome, PatchOutcome::Done);
+    ASSERT_EQ(RunJob(copy).outcome(), PatchOutcome::Done);
     PatchJob inPlace = InPlace("0");
     inPlace.sourcePath = copy.destinationPath;
     const WriteResult result = RunJob(inPlace);
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
     EXPECT_EQ(ListFolder(dir.Path()).size(), 3u) << "no temporary left";
 
     const FolderListing before = ListFolder(dir.Path());
     copy.destinationPath = dir / std::string(256, 'n');
     const WriteResult refused = RunJob(copy);
-    EXPECT_EQ(refused.outcome, PatchOutcome::Failed);
-    EXPECT_NE(refused.failureReason.find("its name is longer than the 255 characters"),
+    EXPECT_EQ(refused.outcome(), PatchOutcome::Failed);
+    EXPECT_NE(refused.status.reason.find("its name is longer than the 255 characters"),
               std::string::npos)
-        << refused.failureReason;
+        << refused.status.reason;
     EXPECT_TRUE(ListFolder(dir.Path()) == before);
     std::filesystem::remove(PathFromUtf8(dir / std::string(255, 'n')));
   }
@@ -259,8 +259,8 @@ TEST_F(ZarnethTest, NamesOfTheLongestLengthAreWrittenAndLongerOnesRefused) {
 TEST_F(ZarnethTest, RunsNeedNoProc) {
   Files(100, 10);
   const auto code = RunWithoutProc([&] {
-    return RunJob(Copy("10")).outcome == PatchOutcome::Done &&
-                   RunJob(InPlace("10")).outcome == PatchOutcome::Done
+    return RunJob(Copy("10")).outcome() == PatchOutcome::Done &&
+                   RunJob(InPlace("10")).outcome() == PatchOutcome::Done
                ? 0
                : 1;
   });
@@ -285,7 +285,7 @@ TEST_F(ZarnethTest, PathsLongerThanTheClassicLimitWork) {
     WriteBytes(job.sourcePath, imageBytes);
     WriteBytes(job.transcriptPath, transcriptBytes);
     const WriteResult result = RunJob(job);
-    EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
   }
   EXPECT_EQ(ReadBytes(deep + "/out.bin"), Slice(imageBytes, 0, 10));
 }
@@ -294,7 +294,7 @@ TEST_F(ZarnethTest, AReadOnlyImageIsCopiedButNotChangedInPlace) {
   Files(100, 10);
   MakeReadOnly(image);
   const WriteResult copy = RunJob(Copy("10"));
-  EXPECT_EQ(copy.outcome, PatchOutcome::Done) << copy.failureReason;
+  EXPECT_EQ(copy.outcome(), PatchOutcome::Done) << copy.status.reason;
   EXPECT_EQ(ReadBytes(destination).size(), 100u);
   std::filesystem::remove(destination);
   ExpectRefused(InPlace("10"), "cannot patch source file " + QuotedName(image) +
@@ -328,7 +328,7 @@ TEST_F(ZarnethTest, ATranscriptPastTheModelsBlockIsRefusedUnlessAllowed) {
       job.allowOverrun = c.allowOverrun;
       if (c.overrun == 0) {
         const WriteResult result = RunJob(job);
-        EXPECT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+        EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
         WriteBytes(image, imageBytes);
         continue;
       }
@@ -343,7 +343,7 @@ TEST_F(ZarnethTest, ATranscriptPastTheModelsBlockIsRefusedUnlessAllowed) {
     }
   }
   const WriteResult noModel = RunJob(Copy("1CD800"));
-  EXPECT_EQ(noModel.outcome, PatchOutcome::Done) << "without a model only the image bounds it";
+  EXPECT_EQ(noModel.outcome(), PatchOutcome::Done) << "without a model only the image bounds it";
 }
 
 }  // namespace

@@ -191,12 +191,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A dry run of the same job first: the real run's outcome, and not a file touched.
     zarneth::WriteOperation dry = zarneth::OperationOf(job);
     std::visit([](auto& operation) { operation.dryRun = true; }, dry);
-    Check(zarneth::Run(dry).outcome == model.outcome, "a dry run's outcome");
+    Check(zarneth::Run(dry).outcome() == model.outcome, "a dry run's outcome");
     for (int i = 0; i < 4; ++i)
       Check(ReadFile(folder / names[i]) == files.at(regular[i]), "a dry run changed a file");
     Check(!fs::exists(folder / "new.bin"), "a dry run created a file");
   }
-  Check(zarneth::RunJob(job).outcome == model.outcome, "outcome");
+  Check(zarneth::RunJob(job).outcome() == model.outcome, "outcome");
 
   // Every file as predicted; nothing else in the folder; the outside untouched.
   for (int i = 0; i < 4; ++i)

@@ -82,12 +82,12 @@ class RunFixture : public testing::Test {
                      std::optional<Refusal> kind = std::nullopt) const {
     const FolderListing before = ListFolder(dir.Path());
     const WriteResult result = RunJob(job);
-    EXPECT_EQ(result.outcome, PatchOutcome::Failed) << reason;
+    EXPECT_EQ(result.outcome(), PatchOutcome::Failed) << reason;
     if (kind) {
-      EXPECT_EQ(result.refusal, *kind) << reason;
+      EXPECT_EQ(result.status.refusal, *kind) << reason;
     }
-    EXPECT_NE(result.failureReason.find(reason), std::string::npos)
-        << "expected \"" << reason << "\" in \"" << result.failureReason << '"';
+    EXPECT_NE(result.status.reason.find(reason), std::string::npos)
+        << "expected \"" << reason << "\" in \"" << result.status.reason << '"';
     EXPECT_TRUE(ListFolder(dir.Path()) == before) << "the folder changed: " << reason;
   }
 

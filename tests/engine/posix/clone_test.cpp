@@ -61,7 +61,7 @@ TEST_F(CloneTest, APatchClonesTheImageAndWritesOnlyTheTranscript) {
     ActivePosixCalls().clone = &CopyAsAClone;
     clones = 0;
     const WriteResult result = RunJob(c.job);
-    ASSERT_EQ(result.outcome, PatchOutcome::Done) << result.failureReason;
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
     EXPECT_EQ(clones, c.clones);
     const bool cut = c.job.mode == PatchMode::Cut;
     EXPECT_EQ(ReadBytes(c.job.createNewFile || cut ? destination : image),

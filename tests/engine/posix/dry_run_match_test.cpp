@@ -41,10 +41,10 @@ class DryRunMatchTest : public RunFixture {
     const WriteResult dry = zarneth::Run(WriteOperation(operation));
     operation.dryRun = false;
     const WriteResult real = zarneth::Run(WriteOperation(operation));
-    EXPECT_EQ(dry.outcome, PatchOutcome::Failed);
-    EXPECT_EQ(real.outcome, PatchOutcome::Failed);
-    EXPECT_NE(real.failureReason.find(reason), std::string::npos) << real.failureReason;
-    EXPECT_EQ(dry.failureReason, real.failureReason);
+    EXPECT_EQ(dry.outcome(), PatchOutcome::Failed);
+    EXPECT_EQ(real.outcome(), PatchOutcome::Failed);
+    EXPECT_NE(real.status.reason.find(reason), std::string::npos) << real.status.reason;
+    EXPECT_EQ(dry.status.reason, real.status.reason);
     EXPECT_TRUE(ListFolder(dir.Path()) == before);
   }
 };

@@ -110,9 +110,9 @@ TEST_F(MovingLinkTest, AFolderSwappedForALinkMidRunNeverMovesAWriteOrARead) {
         } catch (const CFileException&) {
           continue;
         }
-        done += result.outcome == PatchOutcome::Done;
+        done += result.outcome() == PatchOutcome::Done;
         const bool read = c.job.destinationPath == readThrough.destinationPath;
-        if (read && result.outcome == PatchOutcome::Done) {
+        if (read && result.outcome() == PatchOutcome::Done) {
           ASSERT_NE(ReadBytes(readThrough.destinationPath), Slice(Pattern(0x1000, 9), 0, 0x100))
               << "round " << round << ": root's guarded image was read";
         }

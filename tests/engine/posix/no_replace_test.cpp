@@ -64,7 +64,7 @@ TEST_F(NoReplaceTest, AFileMadeMeanwhileIsNeverReplaced) {
     std::string thrown;
     try {
       const WriteResult result = zarneth::Run(cut);
-      EXPECT_EQ(result.outcome, PatchOutcome::Failed);
+      EXPECT_EQ(result.outcome(), PatchOutcome::Failed);
     } catch (const CFileException& e) {
       thrown = e.what();
     }
