@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 
+#include "command_names.h"
 #include "console.h"
 #include "exit_codes.h"
 #include "file_exception.h"
@@ -93,16 +94,17 @@ int UsageError(std::ostream& err, const std::string& message, const std::string&
 
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.inPlace == !options.output.empty())
-    return CommandMistake(err, "patch", "give exactly one of --output FILE or --in-place");
+    return CommandMistake(err, kPatchCommand, "give exactly one of --output FILE or --in-place");
   if (options.backup && !options.inPlace)
-    return CommandMistake(err, "patch", "--backup keeps the image as it was; it is for --in-place");
+    return CommandMistake(err, kPatchCommand,
+                          "--backup keeps the image as it was; it is for --in-place");
   if (options.inPlace && options.noClobber)
-    return CommandMistake(err, "patch",
+    return CommandMistake(err, kPatchCommand,
                           "--no-clobber keeps an existing --output FILE; it has no "
                           "meaning with --in-place");
   const auto start = StartText(options);
   if (!start)
-    return CommandMistake(err, "patch", "give --start HEX or --model NAME");
+    return CommandMistake(err, kPatchCommand, "give --start HEX or --model NAME");
   // The model goes with every patch: at the model's own start, the engine's one overrun
   // rule bounds the transcript by its block; at any other start only the image's end does.
   const BlockPlace at{*start, options.model, options.allowOverrun};
@@ -126,7 +128,7 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
   const auto start = StartText(options);
   const auto end = EndText(options);
   if (!start || !end)
-    return CommandMistake(err, "cut", "give --model NAME, or both --start HEX and --end HEX");
+    return CommandMistake(err, kCutCommand, "give --model NAME, or both --start HEX and --end HEX");
   return ExecuteWrite(CutRange{.sourcePath = options.source,
                                .destinationPath = options.output,
                                .startText = *start,
@@ -139,7 +141,7 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   const auto start = StartText(options);
   if (!start)
-    return CommandMistake(err, "verify", "give --start HEX or --model NAME");
+    return CommandMistake(err, kVerifyCommand, "give --start HEX or --model NAME");
   const VerifyBlock verify{options.source, options.transcript, *start};
   bool compared = false;
   const int code = Execute(verify, err, [&](const VerifyResult& result) {
@@ -166,7 +168,8 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
   const auto start = StartText(options);
   const auto end = EndText(options);
   if (!start || !end)
-    return CommandMistake(err, "show", "give --model NAME, or both --start HEX and --end HEX");
+    return CommandMistake(err, kShowCommand,
+                          "give --model NAME, or both --start HEX and --end HEX");
   HexDump dump(out);
   ShowRange show{options.source, *start, *end, {}};
   if (!options.crcOnly)

@@ -3,6 +3,7 @@
 #include <span>
 #include <sstream>
 
+#include "command_names.h"
 #include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
@@ -58,13 +59,14 @@ struct Footer {
 };
 constexpr Footer kFooters[] = {
     {"", "A block or a range must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
-    {"patch", "The block must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
-    {"cut", "The range, its end inclusive, must lie inside the image.", kExitCodeMeanings,
+    {kPatchCommand, "The block must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
+    {kCutCommand, "The range, its end inclusive, must lie inside the image.", kExitCodeMeanings,
      "Exit codes:", true},
-    {"verify", "The block must lie inside the image.", kVerifyCodeMeanings, "verify exits", true},
-    {"show", "The range, its end inclusive, must lie inside the image.", kShowCodeMeanings,
+    {kVerifyCommand, "The block must lie inside the image.", kVerifyCodeMeanings, "verify exits",
+     true},
+    {kShowCommand, "The range, its end inclusive, must lie inside the image.", kShowCodeMeanings,
      "Exit codes:", true},
-    {"models", nullptr, kModelsCodeMeanings, "Exit codes:", false},
+    {kModelsCommand, nullptr, kModelsCodeMeanings, "Exit codes:", false},
 };
 
 class Wrapping : public CLI::Formatter {

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "command_names.h"
 #include "commands.h"
 #include "console.h"
 #include "exit_codes.h"
@@ -141,14 +142,16 @@ struct Command {
   int (*run)(const CommandOptions&, std::ostream&, std::ostream&);
 };
 constexpr Command kCommands[] = {
-    {"patch", "Write a transcript into an image", AddPatchOptions, zarneth::cli::RunPatchCommand},
-    {"cut", "Copy an address range of an image into a file", AddCutOptions,
+    {zarneth::cli::kPatchCommand, "Write a transcript into an image", AddPatchOptions,
+     zarneth::cli::RunPatchCommand},
+    {zarneth::cli::kCutCommand, "Copy an address range of an image into a file", AddCutOptions,
      zarneth::cli::RunCutCommand},
-    {"verify", "Check that an image holds a transcript; reads only", AddVerifyOptions,
-     zarneth::cli::RunVerifyCommand},
-    {"show", "Dump an address range of an image in hex; reads only", AddShowOptions,
-     zarneth::cli::RunShowCommand},
-    {"models", "List the firmware versions and their addresses", nullptr, RunModelsCommand},
+    {zarneth::cli::kVerifyCommand, "Check that an image holds a transcript; reads only",
+     AddVerifyOptions, zarneth::cli::RunVerifyCommand},
+    {zarneth::cli::kShowCommand, "Dump an address range of an image in hex; reads only",
+     AddShowOptions, zarneth::cli::RunShowCommand},
+    {zarneth::cli::kModelsCommand, "List the firmware versions and their addresses", nullptr,
+     RunModelsCommand},
 };
 
 // The command line's command: its first word that is not an option (the options before it
@@ -186,10 +189,10 @@ void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) 
 std::optional<int> CodeOnOutputFailure(const std::string& command, const CommandOptions& options,
                                        int code) {
   using namespace zarneth::cli;
-  const bool writes = (command == "patch" || command == "cut") && !options.dryRun;
+  const bool writes = (command == kPatchCommand || command == kCutCommand) && !options.dryRun;
   if (writes && (code == kExitDone || code == kExitUnconfirmed))
     return std::nullopt;
-  if (command == "verify" && (code == kVerifyHolds || code == kVerifyDiffers))
+  if (command == kVerifyCommand && (code == kVerifyHolds || code == kVerifyDiffers))
     return int{kVerifyTrouble};
   return code == kExitDone ? std::optional<int>(kExitFailed) : std::nullopt;
 }

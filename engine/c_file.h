@@ -99,9 +99,6 @@ class CFile {
   friend class TemporaryFile;
   static constexpr std::intptr_t kNoHandle = -1;
 
-  // A refused open: the reason into `whyNot`, and false.
-  static bool Refuse(std::string* whyNot, std::string reason);
-
   // How an open handle is held: read beside other readers, read with everyone else kept out,
   // or written (no one else may read or write).
   enum class Holding { SharedRead, ExclusiveRead, Write };
@@ -119,6 +116,9 @@ class CFile {
   std::string m_path;
   FileIdentity m_identity;
 };
+
+// A refusal told without an exception: the reason into `whyNot` (where given), and false.
+bool Refuse(std::string* whyNot, std::string reason);
 
 // The system's text for an error number, e.g. "No such file or directory" (strerror on
 // POSIX, FormatMessageW on Windows).

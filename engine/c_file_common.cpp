@@ -24,7 +24,7 @@ CFile::Holding CFile::HoldingFor(unsigned flags) {
   return (flags & shareExclusive) != 0 ? Holding::ExclusiveRead : Holding::SharedRead;
 }
 
-bool CFile::Refuse(std::string* whyNot, std::string reason) {
+bool Refuse(std::string* whyNot, std::string reason) {
   if (whyNot)
     *whyNot = std::move(reason);
   return false;

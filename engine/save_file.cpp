@@ -6,15 +6,6 @@
 #include "stop_request.h"
 
 namespace zarneth {
-namespace {
-
-bool Refuse(std::string* whyNot, std::string reason) {
-  if (whyNot)
-    *whyNot = std::move(reason);
-  return false;
-}
-
-}  // namespace
 
 void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalName) {
   for (const std::string& name : NamesIn(folder)) {

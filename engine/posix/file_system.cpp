@@ -36,8 +36,7 @@ int FdOf(const HeldFolder& folder) {
 
 template <typename T>
 std::optional<T> Refused(std::string* whyNot, std::string reason) {
-  if (whyNot)
-    *whyNot = std::move(reason);
+  Refuse(whyNot, std::move(reason));
   return std::nullopt;
 }
 

@@ -49,7 +49,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     if (fd >= 0)
       return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
     if (!NoAnonymousFiles(errno))
-      return CFile::Refuse(whyNot, SystemErrorText(errno));
+      return Refuse(whyNot, SystemErrorText(errno));
   }
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
   // instant between its creation and its lock, is given up for another.
@@ -61,7 +61,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     if (named < 0 && errno == EEXIST)
       continue;
     if (named < 0)
-      return CFile::Refuse(whyNot, SystemErrorText(errno));
+      return Refuse(whyNot, SystemErrorText(errno));
     if (!m_file.Adopt(named, finalPath, CFile::Holding::Write, whyNot)) {
       RemoveFile(folder, name);  // made by this run, never locked: nobody else's yet
       return false;
@@ -76,11 +76,11 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     if (!identity) {
       const int error = errno;
       RemoveFile(folder, name);
-      return CFile::Refuse(whyNot, SystemErrorText(error));
+      return Refuse(whyNot, SystemErrorText(error));
     }
     // A cleaning run took the name meanwhile and someone made another file under it: theirs.
   }
-  return CFile::Refuse(whyNot, "no unused temporary name in the folder");
+  return Refuse(whyNot, "no unused temporary name in the folder");
 }
 
 int TemporaryFile::NameAs(const std::string& name) {

@@ -35,8 +35,7 @@ std::wstring WithoutLongPrefix(const std::wstring& path) {
 // name itself. None for a device or a dangling link.
 std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
   if (IsDeviceName(path)) {
-    if (whyNot)
-      *whyNot = "it is a device, not a regular file";
+    Refuse(whyNot, "it is a device, not a regular file");
     return std::nullopt;
   }
   const std::wstring systemPath = SystemPath(path);
@@ -44,8 +43,7 @@ std::optional<std::string> FinalPath(const std::string& path, std::string* whyNo
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      if (whyNot)
-        *whyNot = "it is a symbolic link to a file that does not exist";
+      Refuse(whyNot, "it is a symbolic link to a file that does not exist");
       return std::nullopt;
     }
     return path;
@@ -93,8 +91,7 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    if (whyNot)
-      *whyNot = SystemErrorText(static_cast<int>(::GetLastError()));
+    Refuse(whyNot, SystemErrorText(static_cast<int>(::GetLastError())));
     return std::nullopt;
   }
   return HeldEntry{HeldFolder(reinterpret_cast<std::intptr_t>(handle), folder), name, *resolved};

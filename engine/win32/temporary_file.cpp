@@ -24,7 +24,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
       const DWORD error = ::GetLastError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         continue;
-      return CFile::Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
+      return Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
     }
     if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, CFile::Holding::Write,
                       whyNot)) {
@@ -37,7 +37,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     sys::SetDeleteOnClose(handle, true);
     return true;
   }
-  return CFile::Refuse(whyNot, "no unused temporary name in the folder");
+  return Refuse(whyNot, "no unused temporary name in the folder");
 }
 
 // Every temporary here has its hidden name from the start; none is anonymous.

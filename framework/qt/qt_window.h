@@ -32,10 +32,6 @@ struct DialogNative {
   DialogWindow* window = nullptr;
   QPaintEvent* paintEvent = nullptr;
 
-  // The running dialog's window, or null.
-  static DialogWindow* WindowOf(const CDialog& dialog) {
-    return dialog.m_native ? dialog.m_native->window : nullptr;
-  }
   // The window's way to the dialog's handlers, each guarded as a handler is.
   static void Dispatch(CDialog& dialog, int id, Notification code) { dialog.Dispatch(id, code); }
   static void Paint(CDialog& dialog, QPaintEvent* event) {
