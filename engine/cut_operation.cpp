@@ -7,35 +7,31 @@
 namespace zarneth {
 
 WriteResult RunCut(const CutRange& operation) {
-  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
-    const auto start = StartRun(
-        {{Role::Source, operation.sourcePath}, {Role::Destination, operation.destinationPath}},
-        operation.startText);
-    if (!start)
-      return start.Refusal();
-    result.start = *start;
-    const auto cutLength = RangeLength(*start, operation.endText);
-    if (!cutLength)
-      return cutLength.Refusal();
+  return RunOperation<WriteResult>(
+      {{Role::Source, operation.sourcePath}, {Role::Destination, operation.destinationPath}},
+      operation.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+        const auto cutLength = RangeLength(start, operation.endText);
+        if (!cutLength)
+          return cutLength.Refusal();
 
-    // The source is only read: a read-only image can be cut, and other runs may read it too.
-    RunFiles files;
-    CFile source;
-    if (RunStatus opened = files.OpenRange(source, operation.sourcePath, *start, *cutLength);
-        !opened.ok())
-      return opened;
-    SaveFile destination;
-    if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
-                                           NewFileUse(operation.noClobber), Role::Destination);
-        !prepared.ok())
-      return prepared;
-    result.placedBytes = *cutLength;
-    if (operation.dryRun)
-      return RunFiles::Check(destination, operation.destinationPath, Role::Destination);
-    return files.Write(destination, operation.destinationPath, Role::Destination,
-                       {{source, Role::Source, *start, *cutLength, Summing::IntoCrc}}, result.crc,
-                       result.warning);
-  });
+        // The source is only read: a read-only image can be cut, and other runs may read it too.
+        RunFiles files;
+        CFile source;
+        if (RunStatus opened = files.OpenRange(source, operation.sourcePath, start, *cutLength);
+            !opened.ok())
+          return opened;
+        SaveFile destination;
+        if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
+                                               NewFileUse(operation.noClobber), Role::Destination);
+            !prepared.ok())
+          return prepared;
+        result.placedBytes = *cutLength;
+        if (operation.dryRun)
+          return RunFiles::Check(destination, operation.destinationPath, Role::Destination);
+        return files.Write(destination, operation.destinationPath, Role::Destination,
+                           {{source, Role::Source, start, *cutLength, Summing::IntoCrc}},
+                           result.crc, result.warning);
+      });
 }
 
 }  // namespace zarneth

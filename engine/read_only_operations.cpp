@@ -11,72 +11,67 @@
 namespace zarneth {
 
 VerifyResult Run(const VerifyBlock& operation) {
-  return RunInto<VerifyResult>([&](VerifyResult& result) -> RunStatus {
-    const auto start = StartRun(
-        {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
-        operation.startText);
-    if (!start)
-      return start.Refusal();
-    result.start = *start;
-    RunFiles files;
-    CFile source;
-    CFile transcript;
-    if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
-      return opened;
-    const auto lengths =
-        files.OpenBlock(source, operation.sourcePath, transcript, operation.transcriptPath, *start);
-    if (!lengths)
-      return lengths.Refusal();
-    const std::uint32_t transcriptLength = lengths->transcript;
+  return RunOperation<VerifyResult>(
+      {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
+      operation.startText, [&](VerifyResult& result, std::uint32_t start) -> RunStatus {
+        RunFiles files;
+        CFile source;
+        CFile transcript;
+        if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
+          return opened;
+        const auto lengths = files.OpenBlock(source, operation.sourcePath, transcript,
+                                             operation.transcriptPath, start);
+        if (!lengths)
+          return lengths.Refusal();
+        const std::uint32_t transcriptLength = lengths->transcript;
 
-    const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
-    const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
-    for (std::uint64_t done = 0; done < transcriptLength;) {
-      const auto piece = static_cast<std::uint32_t>(
-          std::min<std::uint64_t>(transcriptLength - done, kCopyBufferSize));
-      const std::uint32_t fromImage = source.ReadAt(*start + done, image.get(), piece);
-      const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
-      if (fromImage < piece || fromBlock < piece)
-        return Refused(Refusal::ShortRead,
-                       ShortReadReason(fromImage < piece ? source : transcript,
-                                       fromImage < piece ? Role::Source : Role::Transcript,
-                                       done + std::min(fromImage, fromBlock), transcriptLength));
-      for (std::uint32_t i = 0; i < piece; ++i) {
-        if (image[i] == block[i])
-          continue;
-        if (result.differingBytes++ == 0)
-          result.firstDifference = *start + done + i;
-      }
-      result.imageCrc = UpdateCrc(result.imageCrc, {image.get(), piece});
-      result.crc = UpdateCrc(result.crc, {block.get(), piece});
-      done += piece;
-    }
-    result.comparedBytes = transcriptLength;
-    return RunStatus::Done();
-  });
+        const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
+        const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
+        for (std::uint64_t done = 0; done < transcriptLength;) {
+          const auto piece = static_cast<std::uint32_t>(
+              std::min<std::uint64_t>(transcriptLength - done, kCopyBufferSize));
+          const std::uint32_t fromImage = source.ReadAt(start + done, image.get(), piece);
+          const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
+          if (fromImage < piece || fromBlock < piece)
+            return Refused(
+                Refusal::ShortRead,
+                ShortReadReason(fromImage < piece ? source : transcript,
+                                fromImage < piece ? Role::Source : Role::Transcript,
+                                done + std::min(fromImage, fromBlock), transcriptLength));
+          for (std::uint32_t i = 0; i < piece; ++i) {
+            if (image[i] == block[i])
+              continue;
+            if (result.differingBytes++ == 0)
+              result.firstDifference = start + done + i;
+          }
+          result.imageCrc = UpdateCrc(result.imageCrc, {image.get(), piece});
+          result.crc = UpdateCrc(result.crc, {block.get(), piece});
+          done += piece;
+        }
+        result.comparedBytes = transcriptLength;
+        return RunStatus::Done();
+      });
 }
 
 ShowResult Run(const ShowRange& operation) {
-  return RunInto<ShowResult>([&](ShowResult& result) -> RunStatus {
-    const auto start = StartRun({{Role::Source, operation.sourcePath}}, operation.startText);
-    if (!start)
-      return start.Refusal();
-    result.start = *start;
-    const auto length = RangeLength(*start, operation.endText);
-    if (!length)
-      return length.Refusal();
-    RunFiles files;
-    CFile source;
-    if (RunStatus opened = files.OpenRange(source, operation.sourcePath, *start, *length);
-        !opened.ok())
-      return opened;
-    result.shownBytes = *length;
-    const std::uint64_t got =
-        CopyThroughBuffer(source, *start, *length, result.crc, operation.sink);
-    if (got < *length)
-      return Refused(Refusal::ShortRead, ShortReadReason(source, Role::Source, got, *length));
-    return RunStatus::Done();
-  });
+  return RunOperation<ShowResult>(
+      {{Role::Source, operation.sourcePath}}, operation.startText,
+      [&](ShowResult& result, std::uint32_t start) -> RunStatus {
+        const auto length = RangeLength(start, operation.endText);
+        if (!length)
+          return length.Refusal();
+        RunFiles files;
+        CFile source;
+        if (RunStatus opened = files.OpenRange(source, operation.sourcePath, start, *length);
+            !opened.ok())
+          return opened;
+        result.shownBytes = *length;
+        const std::uint64_t got =
+            CopyThroughBuffer(source, start, *length, result.crc, operation.sink);
+        if (got < *length)
+          return Refused(Refusal::ShortRead, ShortReadReason(source, Role::Source, got, *length));
+        return RunStatus::Done();
+      });
 }
 
 }  // namespace zarneth

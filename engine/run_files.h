@@ -65,12 +65,19 @@ SaveFile::Use NewFileUse(bool noClobber);
 // The reason for a read that ended before `wanted` bytes: the file changed under the run.
 std::string ShortReadReason(const CFile& file, Role role, std::uint64_t got, std::uint64_t wanted);
 
-// Runs `body(result)`, which returns how the run ended, into a new result of its type: the
-// one opening of every operation.
+// The one opening of every operation: StartRun's checks of `paths` and `startText`, then
+// `body(result, start)`, which returns how the run ended, into a new result of its type.
 template <typename Result, typename Body>
-Result RunInto(Body body) {
+Result RunOperation(std::initializer_list<NeededPath> paths, const std::string& startText,
+                    Body body) {
   Result result;
-  result.status = body(result);
+  const auto start = StartRun(paths, startText);
+  if (!start) {
+    result.status = start.Refusal();
+    return result;
+  }
+  result.start = *start;
+  result.status = body(result, *start);
   return result;
 }
 

@@ -65,64 +65,57 @@ RunStatus WritePatched(RunFiles& files, const Patch& patch, std::uint32_t start,
 }  // namespace
 
 WriteResult RunPatch(const PatchInPlace& operation) {
-  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
-    const auto start = StartRun(
-        {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
-        operation.at.startText);
-    if (!start)
-      return start.Refusal();
-    result.start = *start;
-    // The image is the save file's own destination, held from here to the rename.
-    RunFiles files;
-    SaveFile image;
-    if (operation.backup)
-      image.KeepBackup();
-    const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
-    if (RunStatus prepared = files.Prepare(image, operation.sourcePath, use, Role::Source);
-        !prepared.ok())
-      return prepared;
-    CFile transcript;
-    const Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
-                      operation.at};
-    const auto lengths = CheckBlock(files, patch, *start, result);
-    if (!lengths)
-      return lengths.Refusal();
-    RunStatus status = WritePatched(files, patch, *start, *lengths, image, operation.sourcePath,
-                                    Role::Source, operation.dryRun, result);
-    result.backupPath = image.BackupPath();
-    return status;
-  });
+  return RunOperation<WriteResult>(
+      {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
+      operation.at.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+        // The image is the save file's own destination, held from here to the rename.
+        RunFiles files;
+        SaveFile image;
+        if (operation.backup)
+          image.KeepBackup();
+        const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
+        if (RunStatus prepared = files.Prepare(image, operation.sourcePath, use, Role::Source);
+            !prepared.ok())
+          return prepared;
+        CFile transcript;
+        const Patch patch{*image.Existing(), operation.sourcePath, transcript,
+                          operation.transcriptPath, operation.at};
+        const auto lengths = CheckBlock(files, patch, start, result);
+        if (!lengths)
+          return lengths.Refusal();
+        RunStatus status = WritePatched(files, patch, start, *lengths, image, operation.sourcePath,
+                                        Role::Source, operation.dryRun, result);
+        result.backupPath = image.BackupPath();
+        return status;
+      });
 }
 
 WriteResult RunPatch(const PatchCopy& operation) {
-  return RunInto<WriteResult>([&](WriteResult& result) -> RunStatus {
-    const auto start = StartRun({{Role::Source, operation.sourcePath},
-                                 {Role::Transcript, operation.transcriptPath},
-                                 {Role::Destination, operation.destinationPath}},
-                                operation.at.startText);
-    if (!start)
-      return start.Refusal();
-    result.start = *start;
-    // A patched copy only reads the image, so it may be read-only.
-    RunFiles files;
-    CFile source;
-    if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
-      return opened;
-    CFile transcript;
-    const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
-                      operation.at};
-    // The destination is checked once the block is: a block that does not fit is said first.
-    const auto lengths = CheckBlock(files, patch, *start, result);
-    if (!lengths)
-      return lengths.Refusal();
-    SaveFile copy;
-    if (RunStatus prepared = files.Prepare(copy, operation.destinationPath,
-                                           NewFileUse(operation.noClobber), Role::Destination);
-        !prepared.ok())
-      return prepared;
-    return WritePatched(files, patch, *start, *lengths, copy, operation.destinationPath,
-                        Role::Destination, operation.dryRun, result);
-  });
+  return RunOperation<WriteResult>(
+      {{Role::Source, operation.sourcePath},
+       {Role::Transcript, operation.transcriptPath},
+       {Role::Destination, operation.destinationPath}},
+      operation.at.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+        // A patched copy only reads the image, so it may be read-only.
+        RunFiles files;
+        CFile source;
+        if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
+          return opened;
+        CFile transcript;
+        const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
+                          operation.at};
+        // The destination is checked once the block is: a block that does not fit is said first.
+        const auto lengths = CheckBlock(files, patch, start, result);
+        if (!lengths)
+          return lengths.Refusal();
+        SaveFile copy;
+        if (RunStatus prepared = files.Prepare(copy, operation.destinationPath,
+                                               NewFileUse(operation.noClobber), Role::Destination);
+            !prepared.ok())
+          return prepared;
+        return WritePatched(files, patch, start, *lengths, copy, operation.destinationPath,
+                            Role::Destination, operation.dryRun, result);
+      });
 }
 
 }  // namespace zarneth
