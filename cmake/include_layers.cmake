@@ -7,7 +7,7 @@ file(GLOB_RECURSE zarneth_layered_sources CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/ui/*.cpp ${PROJECT_SOURCE_DIR}/ui/*.h
      ${PROJECT_SOURCE_DIR}/cli/*.cpp ${PROJECT_SOURCE_DIR}/cli/*.h
      ${PROJECT_SOURCE_DIR}/resources/*.cpp ${PROJECT_SOURCE_DIR}/resources/*.h
-     ${PROJECT_SOURCE_DIR}/wide_text/*.cpp ${PROJECT_SOURCE_DIR}/wide_text/*.h
+     ${PROJECT_SOURCE_DIR}/base/*.cpp ${PROJECT_SOURCE_DIR}/base/*.h
      ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h
      ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h)
 set(zarneth_layers_stamp ${PROJECT_BINARY_DIR}/include_layers.stamp)
