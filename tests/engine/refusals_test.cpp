@@ -125,15 +125,14 @@ TEST_F(RefusalTest, FifosAndDanglingLinksAreRefusedWithoutBlocking) {
   if (!MakeFifoAndDanglingLink(dir.Path().string()))
     GTEST_SKIP() << kNoFifosOrLinks;
   const std::string fifo = dir / "fifo";
-  PatchJob sourceIsFifo = Copy("10");
-  sourceIsFifo.sourcePath = fifo;
-  PatchJob destinationIsFifo = Copy("10");
-  destinationIsFifo.destinationPath = fifo;
-  PatchJob destinationIsDangling = Copy("10");
-  destinationIsDangling.destinationPath = dir / "dangling";
-  ExpectRefused(sourceIsFifo, "it is a FIFO");
-  ExpectRefused(destinationIsFifo, "it is a FIFO");
-  ExpectRefused(destinationIsDangling, "symbolic link to a file that does not exist");
+  const std::pair<PatchJob, const char*> cases[] = {
+      {With(Copy("10"), &PatchJob::sourcePath, fifo), "it is a FIFO"},
+      {With(Copy("10"), &PatchJob::destinationPath, fifo), "it is a FIFO"},
+      {With(Copy("10"), &PatchJob::destinationPath, dir / "dangling"),
+       "symbolic link to a file that does not exist"},
+  };
+  for (const auto& [job, reason] : cases)
+    ExpectRefused(job, reason);
 }
 
 // Network file systems emulate flock with record locks, which never conflict within one
@@ -141,18 +140,13 @@ TEST_F(RefusalTest, FifosAndDanglingLinksAreRefusedWithoutBlocking) {
 TEST_F(RefusalTest, OneFileInTwoRolesIsRefusedByIdentityWhenLocksDoNotConflict) {
   ScopedFaults faults;
   faults.NoLocks();
-  PatchJob inPlaceFromItself = InPlace("0");
-  inPlaceFromItself.transcriptPath = image;
-  ExpectRefused(inPlaceFromItself, "are the same file");  // an image in place has one name
+  // An image in place has one name: its transcript is the image itself.
+  ExpectRefused(With(InPlace("0"), &PatchJob::transcriptPath, image), "are the same file");
   const std::string hardLink = dir / "hard-link.bin";
   std::filesystem::create_hard_link(image, hardLink);
-  PatchJob transcriptIsImage = Copy("0");
-  transcriptIsImage.transcriptPath = hardLink;
-  PatchJob copyOverImage = Copy("0");
-  copyOverImage.destinationPath = hardLink;
-  PatchJob cutOverImage = Cut("0", "F");
-  cutOverImage.destinationPath = image;
-  for (const PatchJob& job : {transcriptIsImage, copyOverImage, cutOverImage})
+  for (const PatchJob& job : {With(Copy("0"), &PatchJob::transcriptPath, hardLink),
+                              With(Copy("0"), &PatchJob::destinationPath, hardLink),
+                              With(Cut("0", "F"), &PatchJob::destinationPath, image)})
     ExpectRefused(job, "are the same file");
 }
 
@@ -164,13 +158,9 @@ TEST_F(RefusalTest, FilesBeyondThirtyTwoBitOffsetsAreRefused) {
   const std::string huge = dir / "big/huge.bin";
   WriteBytes(huge, {});
   std::filesystem::resize_file(PathFromUtf8(huge), std::uint64_t{1} << 32);
-  PatchJob hugeImage = InPlace("10");
-  hugeImage.sourcePath = huge;
-  PatchJob hugeTranscript = Copy("10");
-  hugeTranscript.transcriptPath = huge;
-  PatchJob hugeCut = Cut("0", "F");
-  hugeCut.sourcePath = huge;
-  for (const PatchJob& job : {hugeImage, hugeTranscript, hugeCut})
+  for (const PatchJob& job : {With(InPlace("10"), &PatchJob::sourcePath, huge),
+                              With(Copy("10"), &PatchJob::transcriptPath, huge),
+                              With(Cut("0", "F"), &PatchJob::sourcePath, huge)})
     ExpectRefused(job,
                   "huge.bin' has 4294967296 bytes, more than the 4294967295 bytes (4 GiB - "
                   "1) that 32-bit addresses reach");

@@ -30,6 +30,11 @@ class RunFixture : public testing::Test {
     WriteBytes(image, imageBytes);
     WriteBytes(transcript, transcriptBytes);
   }
+  // `job` with one of its paths (`field`: &PatchJob::sourcePath, ...) set to `path`.
+  static PatchJob With(PatchJob job, std::string PatchJob::*field, std::string path) {
+    job.*field = std::move(path);
+    return job;
+  }
   PatchJob InPlace(std::string start) const { return Zarneth(false, std::move(start)); }
   PatchJob Copy(std::string start) const { return Zarneth(true, std::move(start)); }
   PatchJob Cut(std::string start, std::string end) const {
