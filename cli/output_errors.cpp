@@ -58,10 +58,12 @@ ReasonKeepingOutput& Output() {
   return output;
 }
 
+std::streambuf* original = nullptr;
+
 }  // namespace
 
 void WatchStandardOutput() {
-  std::cout.rdbuf(&Output());
+  original = std::cout.rdbuf(&Output());
 }
 
 int WithOutputChecked(int code, std::optional<int> codeOnFailure) {
@@ -69,6 +71,9 @@ int WithOutputChecked(int code, std::optional<int> codeOnFailure) {
   std::cout.flush();
   Output().pubsync();
   const int error = Output().FirstError();
+  // std::cout is flushed once more at exit, after this buffer is gone: it gets its own back.
+  if (original)
+    std::cout.rdbuf(original);
   if (error == 0 && !std::ferror(stdout))
     return code;
   if (error == EPIPE || OutputReaderGone())
