@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The install rules as `make install` and a distribution's build run them: everything under
-# DESTDIR and a prefix of its own; no Debian-format document, nothing of the tests.
+# DESTDIR and a prefix of its own; no Debian-format document, nothing of the tests. Then
+# `make uninstall`'s script on the manifest the install wrote leaves no file behind.
 # Usage: check_install.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -20,3 +21,8 @@ fi
 [ "$(find "$root" -path "$root/opt" -prune -o -print | wc -l)" -eq 1 ] ||
   { echo "make install wrote outside its prefix"; exit 1; }
 echo "installed under DESTDIR/opt/zarneth: $(find . -type f | wc -l) files"
+cd /
+"$(dirname "$0")/../../scripts/uninstall-manifest" "$build/install_manifest.txt" "$root" /opt/zarneth >/dev/null
+left=$(find "$root" -type f)
+[ -z "$left" ] || { echo "make uninstall left: $left"; exit 1; }
+echo "make uninstall removed every file it installed"
