@@ -25,6 +25,15 @@ const CLI::App* CommandNamed(const CLI::App& app, const std::string& name) {
   return nullptr;
 }
 
+// "patch, cut, verify, show or models": the commands as the help lists them.
+std::string CommandList(const CLI::App& app) {
+  const auto commands = app.get_subcommands({});
+  std::string list;
+  for (std::size_t i = 0; i < commands.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
+  return list;
+}
+
 bool TakesValue(const CLI::Option& option) {
   return option.get_items_expected_max() > 0;
 }
@@ -90,7 +99,7 @@ std::optional<std::string> UsageMistake(const CLI::App& app,
       return "option " + Quoted(name) + " was given twice";
   }
   if (!command)
-    return "no command given: patch, cut, verify, show or models";
+    return "no command given: " + CommandList(app);
   return std::nullopt;
 }
 

@@ -10,16 +10,13 @@ WriteResult RunCut(const CutRange& operation) {
   return RunOperation<WriteResult>(
       {{Role::Source, operation.sourcePath}, {Role::Destination, operation.destinationPath}},
       operation.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
-        const auto cutLength = RangeLength(start, operation.endText);
-        if (!cutLength)
-          return cutLength.Refusal();
-
         // The source is only read: a read-only image can be cut, and other runs may read it too.
         RunFiles files;
         CFile source;
-        if (RunStatus opened = files.OpenRange(source, operation.sourcePath, start, *cutLength);
-            !opened.ok())
-          return opened;
+        const auto cutLength =
+            files.OpenRange(source, operation.sourcePath, start, operation.endText);
+        if (!cutLength)
+          return cutLength.Refusal();
         SaveFile destination;
         if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
                                                NewFileUse(operation.noClobber), Role::Destination);

@@ -57,14 +57,11 @@ ShowResult Run(const ShowRange& operation) {
   return RunOperation<ShowResult>(
       {{Role::Source, operation.sourcePath}}, operation.startText,
       [&](ShowResult& result, std::uint32_t start) -> RunStatus {
-        const auto length = RangeLength(start, operation.endText);
-        if (!length)
-          return length.Refusal();
         RunFiles files;
         CFile source;
-        if (RunStatus opened = files.OpenRange(source, operation.sourcePath, start, *length);
-            !opened.ok())
-          return opened;
+        const auto length = files.OpenRange(source, operation.sourcePath, start, operation.endText);
+        if (!length)
+          return length.Refusal();
         result.shownBytes = *length;
         const std::uint64_t got =
             CopyThroughBuffer(source, start, *length, result.crc, operation.sink);

@@ -135,14 +135,19 @@ RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, Save
   return existing ? Hold(*existing, role) : RunStatus::Done();
 }
 
-RunStatus RunFiles::OpenRange(CFile& source, const std::string& path, std::uint64_t start,
-                              std::uint64_t length) {
+Checked<std::uint64_t> RunFiles::OpenRange(CFile& source, const std::string& path,
+                                           std::uint32_t start, const std::string& endText) {
+  const auto length = RangeLength(start, endText);
+  if (!length)
+    return length;
   if (RunStatus opened = Open(source, path, Role::Source); !opened.ok())
     return opened;
   const auto sourceLength = Length(source, Role::Source);
   if (!sourceLength)
     return sourceLength.Refusal();
-  return FitsInSource("range", start, length, *sourceLength, path);
+  if (RunStatus fits = FitsInSource("range", start, *length, *sourceLength, path); !fits.ok())
+    return fits;
+  return length;
 }
 
 Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {

@@ -89,10 +89,10 @@ class RunFiles {
   // Checks and holds the destination of a new file, or the image patched in place.
   RunStatus Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use, Role role);
 
-  // Opens the source for reading and checks that the range of `length` bytes at `start`
-  // lies inside it.
-  RunStatus OpenRange(CFile& source, const std::string& path, std::uint64_t start,
-                      std::uint64_t length);
+  // The range from `start` through the end address `endText` (RangeLength), then the source
+  // opened for reading with the range checked to lie inside it: the range's length.
+  Checked<std::uint64_t> OpenRange(CFile& source, const std::string& path, std::uint32_t start,
+                                   const std::string& endText);
 
   // With the source held, opens the transcript and checks that it lies inside the source at
   // `start` (no growth, no gap, no block moved elsewhere): both lengths.
