@@ -40,8 +40,15 @@ bool NameFits(const std::string& name);
 // (and always on Windows, whose access lists say it only to a try).
 std::string WhyFolderTakesNoNewFile(const HeldFolder& folder);
 
-// Whether the file system of `folder` gives a file further names (hard links).
+// Whether the file system of `folder` gives a file further names (hard links), as it says
+// without trying (vfat and its kin say a file has one name at most).
 bool FolderHasHardLinks(const HeldFolder& folder);
+// Whether it truly gives the file `name` in `folder` a further name, tried where the system
+// allows it without a trace (POSIX: a link under a temporary's name, removed at once, which
+// a killed run's sweep would remove too; FUSE file systems say they link and may not): 0, or
+// the system's error number. Windows, which removes no name of a file held open, trusts
+// FolderHasHardLinks.
+int TryFurtherName(const HeldFolder& folder, const std::string& name);
 
 // Why a file cannot be renamed into `folder` over `existing` (none: a new name), as the
 // file system's flags say without trying: an immutable or append-only file or folder

@@ -6,6 +6,12 @@
 #include "stop_request.h"
 
 namespace zarneth {
+namespace {
+
+const char* const kNoSecondNames =
+    "its file system does not give a file a second name (a hard link), which the backup is";
+
+}  // namespace
 
 void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalName) {
   for (const std::string& name : NamesIn(folder)) {
@@ -118,9 +124,10 @@ bool SaveFile::CanCommit(std::string* whyNot) const {
   if (!m_keepBackup || !existing || !m_backupName.empty())
     return true;
   if (!FolderHasHardLinks(folder))
-    return Refuse(whyNot,
-                  "its file system does not give a file a second name (a hard link), "
-                  "which the backup is");
+    return Refuse(whyNot, kNoSecondNames);
+  // Tried too, where that leaves no trace: file systems that say they link may not (FUSE).
+  if (const int error = TryFurtherName(folder, m_entry.name))
+    return Refuse(whyNot, std::string(kNoSecondNames) + " (" + SystemErrorText(error) + ")");
   // The name the commit will give the backup: the first free one.
   for (int number = 0; number < kBackupNames; ++number) {
     const std::string name = BackupName(number);

@@ -208,6 +208,14 @@ bool FolderHasHardLinks(const HeldFolder& folder) {
   return ::fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
 }
 
+int TryFurtherName(const HeldFolder& folder, const std::string& name) {
+  const std::string probe = TemporaryNameFor(name);
+  const int error = LinkFile(folder, name, probe);
+  if (error == 0)
+    RemoveFile(folder, probe);
+  return IsNameTaken(error) ? 0 : error;
+}
+
 bool NameFits(const std::string& name) {
   return name.size() <= kMaxNameBytes;
 }

@@ -115,6 +115,10 @@ bool FolderHasHardLinks(const HeldFolder& held) {
   return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
+int TryFurtherName(const HeldFolder& folder, const std::string&) {
+  return FolderHasHardLinks(folder) ? 0 : ERROR_NOT_SUPPORTED;
+}
+
 // The read-only attribute is refused at the open already; nothing else forbids a rename.
 std::string WhyNoRenameOver(const HeldFolder&, const CFile*) {
   return {};

@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
+#include "fault_injection.h"
 #include "patch_job.h"
+#include "posix_calls.h"
 #include "run_fixture.h"
 
 namespace zarneth::test {
@@ -89,6 +92,21 @@ TEST_F(DryRunMatchTest, ABackupNameTooLongIsRefusedBeforeAnythingIsCopied) {
   inPlace.sourcePath = longImage;
   inPlace.backup = true;
   ExpectBothRefuse(inPlace, "would be longer than the 255 characters a file name may have");
+}
+
+// A file system that says it gives files second names and then refuses the link (a FUSE
+// one): the backup is refused before anything is copied.
+TEST_F(DryRunMatchTest, ABackupTheFileSystemCannotLinkIsRefusedBeforeAnythingIsCopied) {
+  Files(0x1000, 0x100);
+  ScopedFaults faults;
+  ActivePosixCalls().linkat = [](int, const char*, int, const char*, int) {
+    return errno = EPERM, -1;
+  };
+  PatchInPlace inPlace = std::get<PatchInPlace>(OperationOf(InPlace("10")));
+  inPlace.backup = true;
+  ExpectBothRefuse(inPlace,
+                   "its file system does not give a file a second name (a hard link), "
+                   "which the backup is (Operation not permitted)");
 }
 
 }  // namespace
