@@ -152,7 +152,10 @@ bool SaveFile::Check(std::string* whyNot) const {
 }
 
 bool SaveFile::Begin(std::string* whyNot) {
-  // What would make the commit fail is refused before anything is written.
+  // What would make the commit fail is refused before anything is written, in the order and
+  // the words of the dry run's Check.
+  if (const std::string why = WhyFolderTakesNoNewFile(m_entry.folder); !why.empty())
+    return RefuseNewFile(whyNot, why);
   if (!CanCommit(whyNot))
     return false;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);

@@ -175,14 +175,18 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
   const std::string capability =
       "its extended attribute security.capability (file "
       "capabilities) can be given to a new file only by the superuser";
-  for (const PatchJob& job : {inRootsFolder, rootsImage, capable}) {
-    SCOPED_TRACE(job.sourcePath);
+  for (const auto& [job, backup] : {std::pair{inRootsFolder, false}, std::pair{inRootsFolder, true},
+                                    std::pair{rootsImage, false}, std::pair{capable, false}}) {
+    SCOPED_TRACE(job.sourcePath + (backup ? ", with a backup" : ""));
     PatchInPlace dry = std::get<PatchInPlace>(OperationOf(job));
     dry.dryRun = true;
+    dry.backup = backup;
+    PatchInPlace real = dry;
+    real.dryRun = false;
     const FolderListing before = ListFolder(dir.Path());
     EXPECT_EQ(RunAsAnotherUser([&] {
                 const WriteResult dryResult = zarneth::Run(dry);
-                const WriteResult realResult = RunJob(job);
+                const WriteResult realResult = zarneth::Run(real);
                 const bool words = job.sourcePath != capable.sourcePath ||
                                    realResult.status.reason.find(capability) != std::string::npos;
                 return dryResult.outcome() == PatchOutcome::Failed &&
