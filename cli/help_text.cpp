@@ -41,7 +41,7 @@ std::string Wrapped(const std::string& text, std::size_t columns) {
   return wrapped + line + '\n';
 }
 
-// "0 done, 1 failed (...), 2 usage error": each code with its meaning, `between` each.
+// "0 done, 1 failed (...), 2 usage error": each code with its meaning.
 std::string Listed(std::span<const CodeMeaning> meanings) {
   std::string listed;
   for (const CodeMeaning& entry : meanings)

@@ -63,7 +63,10 @@ bool EntryExists(const HeldFolder& folder, const std::string& name);
 std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::string& name);
 
 // Which file `path` leads to now, as ResolveEntry finds it; none when it leads nowhere.
-std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+inline std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
+  return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
+}
 
 // The names in `folder`, for the sweep of stale temporaries; none when it cannot be read.
 std::vector<std::string> NamesIn(const HeldFolder& folder);

@@ -29,8 +29,9 @@ const char* WordOf(Role role);
 template <typename T>
 class Checked {
  public:
-  Checked(T value) : m_value(std::move(value)) {}                // NOLINT: a step returns its value
-  Checked(RunStatus refusal) : m_refusal(std::move(refusal)) {}  // NOLINT: or its refusal
+  // Not explicit: a step returns its value or its refusal as it is.
+  Checked(T value) : m_value(std::move(value)) {}
+  Checked(RunStatus refusal) : m_refusal(std::move(refusal)) {}
   explicit operator bool() const { return m_value.has_value(); }
   const T& operator*() const { return *m_value; }
   const T* operator->() const { return &*m_value; }

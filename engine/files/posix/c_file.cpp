@@ -147,6 +147,29 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   return {};
 }
 
+// Why the open of `name` in `folder` failed with `error`, in the words the file's own state
+// gives where the system's are unclear: an ordinary user is refused a file without write
+// bits (EACCES) and an immutable or append-only one (EPERM) alike.
+std::string WhyOpenFailed(int folder, const std::string& name, bool writes, int error) {
+  if (error == ELOOP)
+    return "it is a symbolic link, not the file itself";
+  struct stat info {};
+  if (writes && error == EACCES &&
+      ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+      (info.st_mode & 0222) == 0)
+    return kReadOnlyReason;
+  if (writes && error == EPERM) {
+    const int readOnly =
+        ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    std::string why = readOnly < 0 ? "" : WhyInodeFlagsForbid(readOnly, "the file");
+    if (readOnly >= 0)
+      ::close(readOnly);
+    if (!why.empty())
+      return why;
+  }
+  return SystemErrorText(error);
+}
+
 }  // namespace
 
 const int kErrorIo = EIO;
@@ -178,30 +201,8 @@ bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std:
   const int fd =
       sys::Openat(static_cast<int>(folder.Handle()), name.c_str(),
                   (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
-  if (fd < 0) {
-    const int error = errno;
-    // The system refuses an ordinary user a file without write bits with its own words;
-    // the file's own state says it plainly, as Adopt says it to root.
-    struct stat info {};
-    if (writes && error == EACCES &&
-        ::fstatat(static_cast<int>(folder.Handle()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) ==
-            0 &&
-        S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0)
-      return Refuse(whyNot, kReadOnlyReason);
-    if (error == ELOOP)
-      return Refuse(whyNot, "it is a symbolic link, not the file itself");
-    // An immutable or append-only file refuses everyone a write: its flags say why.
-    if (writes && error == EPERM) {
-      const int readOnly = ::openat(static_cast<int>(folder.Handle()), name.c_str(),
-                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
-      const std::string why = readOnly < 0 ? "" : WhyInodeFlagsForbid(readOnly, "the file");
-      if (readOnly >= 0)
-        ::close(readOnly);
-      if (!why.empty())
-        return Refuse(whyNot, why);
-    }
-    return Refuse(whyNot, SystemErrorText(error));
-  }
+  if (fd < 0)
+    return Refuse(whyNot, WhyOpenFailed(static_cast<int>(folder.Handle()), name, writes, errno));
   return Adopt(fd, path, holding, whyNot);
 }
 

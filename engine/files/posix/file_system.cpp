@@ -269,11 +269,6 @@ std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::stri
                       static_cast<std::uint64_t>(info.st_ino)};
 }
 
-std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
-  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
-  return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
-}
-
 std::vector<std::string> NamesIn(const HeldFolder& folder) {
   std::vector<std::string> names;
   const int listing = ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -67,6 +67,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
       return false;
     }
     const auto identity = IdentityOf(folder, name);
+    const int checkError = errno;  // before the close below, which may change it
     if (identity == m_file.GetIdentity()) {
       m_name = name;
       return true;
@@ -74,9 +75,8 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     m_file.Abort();
     // The name cannot be checked: the file made under it is this run's, and goes.
     if (!identity) {
-      const int error = errno;
       RemoveFile(folder, name);
-      return Refuse(whyNot, SystemErrorText(error));
+      return Refuse(whyNot, SystemErrorText(checkError));
     }
     // A cleaning run took the name meanwhile and someone made another file under it: theirs.
   }

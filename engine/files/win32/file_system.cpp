@@ -141,11 +141,6 @@ std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::stri
   return identity;
 }
 
-std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
-  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
-  return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
-}
-
 std::vector<std::string> NamesIn(const HeldFolder& folder) {
   std::vector<std::string> names;
   std::error_code error;
