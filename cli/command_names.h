@@ -8,5 +8,7 @@ inline constexpr const char* kCutCommand = "cut";
 inline constexpr const char* kVerifyCommand = "verify";
 inline constexpr const char* kShowCommand = "show";
 inline constexpr const char* kModelsCommand = "models";
+inline constexpr const char* kLocateCommand = "locate";
+inline constexpr const char* kCompareCommand = "compare";
 
 }  // namespace zarneth::cli

@@ -15,6 +15,7 @@
 #include "quoted_name.h"
 #include "run_report.h"
 #include "stop_request.h"
+#include "table_text.h"
 
 namespace zarneth::cli {
 namespace {
@@ -32,6 +33,8 @@ int Execute(const Operation& operation, std::ostream& err, const Report& report)
     err << kProgram << ": failed: " << result.status.reason;
     if (result.status.refusal == Refusal::Overrun)
       err << "; give --allow-overrun to write past the block anyway";
+    if (result.status.refusal == Refusal::NotFound || result.status.refusal == Refusal::NotUnique)
+      err << "; '" << kProgram << " " << kLocateCommand << "' shows where its bytes stand";
     err << '\n';
     return kExitFailed;
   } catch (const RunStopped& stopped) {
@@ -83,6 +86,37 @@ int CommandMistake(std::ostream& err, const std::string& command, const std::str
   return UsageError(err, command + ": " + message, command);
 }
 
+// The exit code of a command that answers a question (`answered`: the run gave its answer):
+// what kept it from answering is trouble, whatever the kind; a stop keeps its own code.
+int AnswerCode(bool answered, int code) {
+  return answered || code >= kExitSignal ? code : int{kAnswerTrouble};
+}
+
+// "99.2%": the share of `part` in `whole` with one decimal, rounded down, so that "100.0%"
+// means every byte.
+std::string Percent(std::uint64_t part, std::uint64_t whole) {
+  std::uint64_t tenths = whole == 0 ? 0 : part * 1000 / whole;
+  if (part < whole && tenths == 1000)
+    tenths = 999;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+}
+
+// The models whose language block starts at `start`, "V135,V136"; "-" for none.
+std::string ModelsStartingAt(std::uint32_t start) {
+  std::string models;
+  for (const ModelPreset& preset : kModelPresets)
+    if (preset.start == start)
+      models += (models.empty() ? "" : ",") + std::string(preset.model);
+  return models.empty() ? "-" : models;
+}
+
+// "2 ranges, 75790 bytes differ"
+std::string DifferenceSummary(const CompareResult& result) {
+  return std::to_string(result.ranges) + (result.ranges == 1 ? " range, " : " ranges, ") +
+         std::to_string(result.differingBytes) +
+         (result.differingBytes == 1 ? " byte differs" : " bytes differ");
+}
+
 }  // namespace
 
 int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
@@ -93,6 +127,10 @@ int UsageError(std::ostream& err, const std::string& message, const std::string&
 }
 
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  if (!options.replace.empty() && (!options.model.empty() || !options.start.empty()))
+    return CommandMistake(err, kPatchCommand,
+                          "--replace finds the start in the image; give it without --model "
+                          "and --start");
   if (options.inPlace == !options.output.empty())
     return CommandMistake(err, kPatchCommand, "give exactly one of --output FILE or --in-place");
   if (options.backup && !options.inPlace)
@@ -102,12 +140,13 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
     return CommandMistake(err, kPatchCommand,
                           "--no-clobber keeps an existing --output FILE; it has no "
                           "meaning with --in-place");
-  const auto start = StartText(options);
+  const auto start = options.replace.empty() ? StartText(options) : std::string();
   if (!start)
-    return CommandMistake(err, kPatchCommand, "give --start HEX or --model NAME");
+    return CommandMistake(err, kPatchCommand, "give --start HEX, --model NAME or --replace FILE");
   // The model goes with every patch: at the model's own start, the engine's one overrun
   // rule bounds the transcript by its block; at any other start only the image's end does.
-  const BlockPlace at{*start, options.model, options.allowOverrun};
+  // A replaced block bounds it as the model's block does.
+  const BlockPlace at{*start, options.model, options.allowOverrun, options.replace};
   if (options.inPlace)
     return ExecuteWrite(PatchInPlace{.sourcePath = options.source,
                                      .transcriptPath = options.transcript,
@@ -151,17 +190,16 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
       if (!options.quiet)
         out << what << " holds " << QuotedName(verify.transcriptPath) << ": "
             << result.comparedBytes << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
-      return int{kVerifyHolds};
+      return int{kAnswerYes};
     }
     if (!options.quiet)
       out << what << " differs from " << QuotedName(verify.transcriptPath) << ": "
           << result.differingBytes << " of " << result.comparedBytes << " bytes, the first at "
           << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
           << " in the image, " << CrcText(result.crc) << " in the transcript\n";
-    return int{kVerifyDiffers};
+    return int{kAnswerNo};
   });
-  // What could not be compared is trouble, not a difference; a stop keeps its own code.
-  return compared || code >= kExitSignal ? code : int{kVerifyTrouble};
+  return AnswerCode(compared, code);
 }
 
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
@@ -188,11 +226,81 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
   });
 }
 
+int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  std::optional<TableText> table;
+  LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {}};
+  if (!options.quiet)
+    locate.sink = [&](const BlockFound& found) {
+      if (!table) {
+        const std::size_t address = AddressWidth(found.imageBytes);
+        table.emplace(std::vector<std::size_t>{
+            address, address, std::max<std::size_t>(5, CountWidth(found.imageBytes)), 6, 5});
+        out << table->Line({"start", "end", "bytes", "agree", "model"});
+      }
+      out << table->Line(
+          {FormatHexAddress(found.start),
+           FormatHexAddress(static_cast<std::uint32_t>(found.start + found.bytes - 1)),
+           std::to_string(found.bytes), Percent(found.agreeing, found.bytes),
+           ModelsStartingAt(found.start)});
+    };
+  bool answered = false;
+  const int code = Execute(locate, err, [&](const LocateResult& result) {
+    answered = true;
+    if (result.places > 0)
+      return int{kAnswerYes};
+    if (!options.quiet)
+      err << kProgram << ": " << kLocateCommand << ": no place in " << QuotedName(options.source)
+          << " holds the bytes of " << QuotedName(options.transcript)
+          << ", exactly or clearly more of them than chance would\n";
+    return int{kAnswerNo};
+  });
+  return AnswerCode(answered, code);
+}
+
+int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  CompareImages compare{options.source, options.with, "0", "", {}};
+  if (!options.start.empty() || !options.end.empty() || !options.model.empty()) {
+    // A model gives both ends of the range; an address of its own overrides either.
+    compare.startText = StartText(options).value_or("0");
+    compare.endText = EndText(options).value_or("");
+  }
+  std::optional<TableText> table;
+  if (!options.quiet)
+    compare.sink = [&](const DifferingRange& range) {
+      if (!table) {
+        const std::size_t address = AddressWidth(range.imageBytes);
+        table.emplace(std::vector<std::size_t>{
+            address, address, std::max<std::size_t>(5, CountWidth(range.imageBytes))});
+        out << table->Line({"start", "end", "bytes"});
+      }
+      const std::string start = FormatHexAddress(static_cast<std::uint32_t>(range.start));
+      const std::string end =
+          FormatHexAddress(static_cast<std::uint32_t>(range.start + range.bytes - 1));
+      const std::string bytes = std::to_string(range.bytes);
+      if (range.side == DifferingRange::Side::Both)
+        out << table->Line({start, end, bytes});
+      else
+        out << table->Line({start, end, bytes,
+                            "only in " + QuotedName(range.side == DifferingRange::Side::OnlySource
+                                                        ? options.source
+                                                        : options.with)});
+    };
+  bool answered = false;
+  const int code = Execute(compare, err, [&](const CompareResult& result) {
+    answered = true;
+    if (!options.quiet)
+      out << DifferenceSummary(result) << '\n';
+    return int{result.ranges == 0 ? kAnswerYes : kAnswerNo};
+  });
+  return AnswerCode(answered, code);
+}
+
 void PrintModels(std::ostream& out) {
-  out << "model  start   end     bytes\n";
+  const TableText table({5, 6, 6, 5});
+  out << table.Line({"model", "start", "end", "bytes"});
   for (const ModelPreset& preset : kModelPresets)
-    out << preset.model << "   " << preset.StartText() << "  " << preset.EndText() << "  "
-        << preset.Length() << '\n';
+    out << table.Line({std::string(preset.model), preset.StartText(), preset.EndText(),
+                       std::to_string(preset.Length())});
 }
 
 }  // namespace zarneth::cli

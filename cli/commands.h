@@ -13,6 +13,8 @@ struct CommandOptions {
   std::string model;
   std::string start;
   std::string end;
+  std::string replace;  // patch: the block the transcript goes over
+  std::string with;     // compare: the second image
   bool inPlace = false;
   bool allowOverrun = false;
   bool quiet = false;
@@ -20,6 +22,7 @@ struct CommandOptions {
   bool noClobber = false;
   bool crcOnly = false;
   bool backup = false;
+  bool all = false;  // locate: every near place, not the best three
 };
 
 // A mistake on the command line: the message, then where the help is (the command's own
@@ -31,6 +34,8 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 void PrintModels(std::ostream& out);
 
 }  // namespace zarneth::cli

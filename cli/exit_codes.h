@@ -13,12 +13,14 @@ enum ExitCode : int {
   kExitSignal = 128,     // plus the signal's number: stopped by SIGHUP, SIGINT or SIGTERM
 };
 
-// verify's own, as cmp's: the image holds the transcript, differs from it, or could not be
-// compared with it (a usage error, a refused or failing file).
-enum VerifyExitCode : int {
-  kVerifyHolds = 0,
-  kVerifyDiffers = 1,
-  kVerifyTrouble = 2,
+// The commands that answer a question, as cmp's and grep's: verify (the image holds the
+// transcript, or differs from it), locate (the block was found, or not), compare (the images
+// are the same, or differ); trouble where no answer could be given (a usage error, a
+// refused or failing file).
+enum AnswerExitCode : int {
+  kAnswerYes = 0,
+  kAnswerNo = 1,
+  kAnswerTrouble = 2,
 };
 
 // What each code says, as a command's --help lists them.
@@ -49,10 +51,23 @@ inline constexpr CodeMeaning kModelsCodeMeanings[] = {
     {kExitUsage, "usage error"},
 };
 inline constexpr CodeMeaning kVerifyCodeMeanings[] = {
-    {kVerifyHolds, "when the image holds the transcript"},
-    {kVerifyDiffers, "when it differs"},
-    {kVerifyTrouble,
+    {kAnswerYes, "when the image holds the transcript"},
+    {kAnswerNo, "when it differs"},
+    {kAnswerTrouble,
      "when they could not be compared (a usage error, a missing or unreadable file)"},
+};
+inline constexpr CodeMeaning kLocateCodeMeanings[] = {
+    {kAnswerYes, "when the block was found"},
+    {kAnswerNo, "when no place holds it"},
+    {kAnswerTrouble,
+     "when it could not be looked for (a usage error, a missing, empty or unreadable file)"},
+};
+inline constexpr CodeMeaning kCompareCodeMeanings[] = {
+    {kAnswerYes, "when the images are the same"},
+    {kAnswerNo, "when they differ"},
+    {kAnswerTrouble,
+     "when they could not be compared (a usage error, a missing or unreadable file, a range "
+     "past the end of both)"},
 };
 
 }  // namespace zarneth::cli

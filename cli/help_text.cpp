@@ -67,6 +67,11 @@ constexpr Footer kFooters[] = {
     {kShowCommand, "The range, its end inclusive, must lie inside the image.", kShowCodeMeanings,
      "Exit codes:", true},
     {kModelsCommand, nullptr, kModelsCodeMeanings, "Exit codes:", false},
+    {kLocateCommand, nullptr, kLocateCodeMeanings, "locate exits", true},
+    {kCompareCommand,
+     "The range, its end inclusive, must begin inside the longer image; without one, the "
+     "whole images are compared.",
+     kCompareCodeMeanings, "compare exits", true},
 };
 
 class Wrapping : public CLI::Formatter {

@@ -102,6 +102,11 @@ void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
 
 void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
   AddSourceAndTranscript(patch, options, "Language block to write");
+  patch
+      .add_option("--replace", options.replace,
+                  "Write where this block's bytes stand in the image (exactly, once), instead "
+                  "of at --model or --start")
+      ->check(kInputPath);
   patch.add_option("--output", options.output, "Write a patched copy here")->check(kOutputPath);
   patch.add_flag("--in-place", options.inPlace, "Change the image itself");
   patch.add_flag("--backup", options.backup,
@@ -129,6 +134,25 @@ void AddShowOptions(CLI::App& show, CommandOptions& options) {
   show.add_flag("--crc", options.crcOnly, "Print only the range's CRC-32");
 }
 
+void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
+  locate.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  locate.add_option("--transcript", options.transcript, "Block to look for")
+      ->required()
+      ->check(kInputPath);
+  locate.add_flag("--all", options.all,
+                  "Where the block stands nowhere exactly: every place most of it agrees, not "
+                  "the best three");
+  AddQuietFlag(locate, options, "Print nothing; the exit code says it");
+}
+
+void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
+  AddSourceAndRange(compare, options);
+  compare.add_option("--with", options.with, "Image to compare with")
+      ->required()
+      ->check(kInputPath);
+  AddQuietFlag(compare, options, "Print nothing; the exit code says it");
+}
+
 int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
   zarneth::cli::PrintModels(out);
   return zarneth::cli::kExitDone;
@@ -152,6 +176,10 @@ constexpr Command kCommands[] = {
      AddShowOptions, zarneth::cli::RunShowCommand},
     {zarneth::cli::kModelsCommand, "List the firmware versions and their addresses", nullptr,
      RunModelsCommand},
+    {zarneth::cli::kLocateCommand, "Find where a block's bytes stand in an image; reads only",
+     AddLocateOptions, zarneth::cli::RunLocateCommand},
+    {zarneth::cli::kCompareCommand, "List the address ranges where two images differ; reads only",
+     AddCompareOptions, zarneth::cli::RunCompareCommand},
 };
 
 // The command line's command: its first word that is not an option (the options before it
@@ -192,8 +220,10 @@ std::optional<int> CodeOnOutputFailure(const std::string& command, const Command
   const bool writes = (command == kPatchCommand || command == kCutCommand) && !options.dryRun;
   if (writes && (code == kExitDone || code == kExitUnconfirmed))
     return std::nullopt;
-  if (command == kVerifyCommand && (code == kVerifyHolds || code == kVerifyDiffers))
-    return int{kVerifyTrouble};
+  const bool answers =
+      command == kVerifyCommand || command == kLocateCommand || command == kCompareCommand;
+  if (answers && (code == kAnswerYes || code == kAnswerNo))
+    return int{kAnswerTrouble};
   return code == kExitDone ? std::optional<int>(kExitFailed) : std::nullopt;
 }
 

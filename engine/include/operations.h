@@ -6,6 +6,7 @@
 // text until the run parses them. Writing a transcript into an image is the patch: the
 // form's Zarneth mode, zarneth-cli's patch command, PatchInPlace or PatchCopy here.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -31,6 +32,9 @@ enum class Refusal {
   CannotRead,    // a file cannot be opened for reading
   CannotWrite,   // the destination cannot be created, or the image patched in place
   ShortRead,     // a file came up short while read: it changed under the run
+  EmptyBlock,    // a block to look for or to replace that holds no byte
+  NotFound,      // the block to replace does not stand in the image
+  NotUnique,     // the block to replace stands in the image at several places
 };
 
 // How a run ended, said once: done (ok), or refused with its kind and a short sentence
@@ -46,10 +50,15 @@ struct RunStatus {
 // for none). At the model's own start a transcript longer than its language block is refused
 // unless allowOverrun: it would overwrite the firmware after the block. (The explicit {}
 // lets a designated initializer leave a text out without GCC's missing-initializer warning.)
+// With `replacing`, the path of a block, the transcript goes where that block's bytes stand
+// in the image instead, found when the run opens the image: they must stand there exactly
+// and once (startText and model are not read). A transcript longer than that block is an
+// overrun too.
 struct BlockPlace {
   std::string startText{};
   std::string model{};
   bool allowOverrun = false;
+  std::string replacing{};
 };
 
 // A dry run makes every check of a real run, holds the files as a real run holds them, and
@@ -103,6 +112,53 @@ struct ShowRange {
   RangeSink sink;
 };
 
+// A place where a block's bytes stand in an image: its start, the block's bytes that lie
+// inside the image (fewer than the block's where it runs past the image's end), and how many
+// of them equal the image's byte at their place (all, where the block stands exactly).
+struct BlockFound {
+  std::uint32_t start = 0;
+  std::uint64_t bytes = 0;
+  std::uint64_t agreeing = 0;
+  std::uint64_t imageBytes = 0;  // the image's length, for a caller that lines up a table
+};
+using FoundSink = std::function<void(const BlockFound&)>;
+
+// Where in the image the block's bytes stand; reads only. Every exact occurrence goes to the
+// sink in address order as the image is read; only where there is none, the places where
+// clearly more of the block agrees than chance would give (a changed block), best first:
+// at most nearLimit of them, or every one with 0.
+struct LocateBlock {
+  std::string sourcePath;
+  std::string blockPath;
+  std::size_t nearLimit = 3;
+  FoundSink sink;
+};
+
+// A range where two images differ. Where one image is longer, the rest is a range that only
+// it has (the source, or the other image).
+struct DifferingRange {
+  enum class Side { Both, OnlySource, OnlyOther };
+  std::uint64_t start = 0;
+  std::uint64_t bytes = 0;
+  Side side = Side::Both;
+  std::uint64_t imageBytes = 0;  // the longer image's length, for a caller that lines up a table
+};
+using DifferenceSink = std::function<void(const DifferingRange&)>;
+
+// Two ranges closer than this many equal bytes are told as one.
+inline constexpr std::uint64_t kDifferenceGap = 16;
+
+// The ranges where two images differ, in address order, to the sink as they are found; reads
+// only. Within start..end (inclusive) only: endText empty for the longer image's end; the
+// range must begin inside the longer image.
+struct CompareImages {
+  std::string sourcePath;
+  std::string otherPath;
+  std::string startText = "0";
+  std::string endText{};
+  DifferenceSink sink;
+};
+
 using WriteOperation = std::variant<PatchInPlace, PatchCopy, CutRange>;
 
 // What every run reports: its status, the start address as parsed, and the CRC-32 of the
@@ -138,6 +194,18 @@ struct ShowResult : RunResult {
   std::uint64_t shownBytes = 0;  // end - start + 1
 };
 
+struct LocateResult : RunResult {
+  std::uint64_t blockBytes = 0;
+  std::uint64_t places = 0;  // the places handed to the sink
+};
+
+// `start` is where the comparison began.
+struct CompareResult : RunResult {
+  std::uint64_t comparedBytes = 0;  // the range's bytes in the longer image
+  std::uint64_t ranges = 0;
+  std::uint64_t differingBytes = 0;  // bytes unequal, or in one image only
+};
+
 // Each checks its operation and runs it. Every check (paths, addresses, files, ranges, one
 // file in two roles, the model's block) comes before anything is written, and a run either
 // completes, synced to the disk, or leaves every file as it was. Refusals come back as
@@ -147,5 +215,7 @@ struct ShowResult : RunResult {
 [[nodiscard]] WriteResult Run(const WriteOperation& operation);
 [[nodiscard]] VerifyResult Run(const VerifyBlock& operation);
 [[nodiscard]] ShowResult Run(const ShowRange& operation);
+[[nodiscard]] LocateResult Run(const LocateBlock& operation);
+[[nodiscard]] CompareResult Run(const CompareImages& operation);
 
 }  // namespace zarneth

@@ -20,5 +20,8 @@ std::string CrcText(std::uint32_t crc);
 // its language block: "(89156 bytes) is longer than the language block of V135 (75776
 // bytes): 13380 bytes after the block, up to 0x1E3443, would be overwritten".
 std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength);
+// The same for any `block` ("the block 'old.bin' it replaces") of `blockLength` at `start`.
+std::string DescribeOverrun(const std::string& block, std::uint64_t start,
+                            std::uint64_t blockLength, std::uint64_t transcriptLength);
 
 }  // namespace zarneth

@@ -9,7 +9,7 @@ namespace zarneth {
 WriteResult RunCut(const CutRange& operation) {
   return RunOperation<WriteResult>(
       {{Role::Source, operation.sourcePath}, {Role::Destination, operation.destinationPath}},
-      operation.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+      &operation.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
         // The source is only read: a read-only image can be cut, and other runs may read it too.
         RunFiles files;
         CFile source;

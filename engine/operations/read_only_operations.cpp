@@ -13,7 +13,7 @@ namespace zarneth {
 VerifyResult Run(const VerifyBlock& operation) {
   return RunOperation<VerifyResult>(
       {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
-      operation.startText, [&](VerifyResult& result, std::uint32_t start) -> RunStatus {
+      &operation.startText, [&](VerifyResult& result, std::uint32_t start) -> RunStatus {
         RunFiles files;
         CFile source;
         CFile transcript;
@@ -55,7 +55,7 @@ VerifyResult Run(const VerifyBlock& operation) {
 
 ShowResult Run(const ShowRange& operation) {
   return RunOperation<ShowResult>(
-      {{Role::Source, operation.sourcePath}}, operation.startText,
+      {{Role::Source, operation.sourcePath}}, &operation.startText,
       [&](ShowResult& result, std::uint32_t start) -> RunStatus {
         RunFiles files;
         CFile source;

@@ -11,7 +11,8 @@ namespace zarneth {
 namespace {
 
 // The words of each role, in the order of Role.
-constexpr const char* kRoleWords[] = {"source", "transcript", "destination"};
+constexpr const char* kRoleWords[] = {"source", "transcript", "destination", "compared",
+                                      "replaced block"};
 
 // What a refusal says the run could not do: "cannot create destination file 'out.bin'",
 // "cannot patch source file 'image.bin' in place".
@@ -59,14 +60,14 @@ RunStatus Refused(Refusal kind, std::string reason) {
 }
 
 Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
-                                const std::string& startText) {
+                                const std::string* startText) {
   StopIfRequested();
   for (const NeededPath& needed : paths) {
     if (needed.path.empty())
       return Refused(Refusal::MissingPath,
                      std::string("no ") + WordOf(needed.role) + " file given");
   }
-  return Address("start", startText);
+  return startText ? Address("start", *startText) : Checked<std::uint32_t>(0u);
 }
 
 Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endText) {
@@ -123,6 +124,31 @@ RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
     return RefusedOpen(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
                        whyNot);
   return Hold(file, role);
+}
+
+Checked<std::uint32_t> RunFiles::OpenMeasured(CFile& file, const std::string& path, Role role) {
+  if (RunStatus opened = Open(file, path, role); !opened.ok())
+    return opened;
+  return Length(file, role);
+}
+
+Checked<std::vector<unsigned char>> RunFiles::ReadBlock(CFile& file, const std::string& path,
+                                                        Role role) {
+  const auto length = OpenMeasured(file, path, role);
+  if (!length)
+    return length.Refusal();
+  if (*length == 0)
+    return Refused(Refusal::EmptyBlock, std::string(WordOf(role)) + " file " + QuotedName(path) +
+                                            " is empty: it has no byte to find");
+  std::vector<unsigned char> bytes(*length);
+  std::uint32_t crc = 0;
+  const std::uint64_t got =
+      CopyThroughBuffer(file, 0, *length, crc, [&](std::uint64_t at, auto piece) {
+        std::copy(piece.begin(), piece.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+      });
+  if (got < *length)
+    return Refused(Refusal::ShortRead, ShortReadReason(file, role, got, *length));
+  return bytes;
 }
 
 RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,

@@ -19,9 +19,10 @@
 
 namespace zarneth {
 
-// The part a file plays in a run.
-enum class Role { Source, Transcript, Destination };
-// Its word in messages: "source", "transcript", "destination".
+// The part a file plays in a run: the image, the transcript (or the block looked for), the
+// file written, the image compared with the source, the block a patch replaces.
+enum class Role { Source, Transcript, Destination, Compared, Replaced };
+// Its word in messages: "source", "transcript", "destination", "compared", "replaced block".
 const char* WordOf(Role role);
 
 // A step's value, or the refusal that ended the run, as LLVM's Expected or abseil's
@@ -52,9 +53,10 @@ struct NeededPath {
 };
 
 // The checks every run makes before it opens a file: a stop asked for (RunStopped), each
-// needed path given, the start address parsed. The start address, or the refusal.
+// needed path given, the start address parsed. The start address, or the refusal. A run
+// that finds its start in the image gives no start text (null), and starts with 0.
 Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
-                                const std::string& startText);
+                                const std::string* startText);
 
 // A range's length, end - start + 1; refused for an end that is no address or lies more
 // than one below the start.
@@ -69,7 +71,7 @@ std::string ShortReadReason(const CFile& file, Role role, std::uint64_t got, std
 // The one opening of every operation: StartRun's checks of `paths` and `startText`, then
 // `body(result, start)`, which returns how the run ended, into a new result of its type.
 template <typename Result, typename Body>
-Result RunOperation(std::initializer_list<NeededPath> paths, const std::string& startText,
+Result RunOperation(std::initializer_list<NeededPath> paths, const std::string* startText,
                     Body body) {
   Result result;
   const auto start = StartRun(paths, startText);
@@ -86,6 +88,13 @@ class RunFiles {
  public:
   // Opens `file` for reading in `role`.
   RunStatus Open(CFile& file, const std::string& path, Role role);
+  // The file's length, or the refusal of a file beyond 32-bit offsets.
+  static Checked<std::uint32_t> Length(const CFile& file, Role role);
+  // Opens `file` for reading in `role`: its length, refused beyond 32-bit offsets.
+  Checked<std::uint32_t> OpenMeasured(CFile& file, const std::string& path, Role role);
+  // Opens a block to look for or to replace in `role` and reads it whole: its bytes, refused
+  // when it holds none or is beyond 32-bit offsets. The file stays held for the run.
+  Checked<std::vector<unsigned char>> ReadBlock(CFile& file, const std::string& path, Role role);
 
   // Checks and holds the destination of a new file, or the image patched in place.
   RunStatus Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use, Role role);
@@ -125,8 +134,6 @@ class RunFiles {
                   std::initializer_list<Piece> pieces, std::uint32_t& crc, std::string& warning);
 
  private:
-  // The file's length, or the refusal of a file beyond 32-bit offsets.
-  static Checked<std::uint32_t> Length(const CFile& file, Role role);
   // Where the file system shares blocks and the new content is the first piece's file with
   // pieces of others written over it in place (a patch), `to` is made a clone of that file
   // and the file is returned: its pieces need no copy. Null otherwise.

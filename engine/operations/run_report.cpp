@@ -55,11 +55,17 @@ std::string DescribeDone(const WriteOperation& operation, const WriteResult& res
   return done;
 }
 
+std::string DescribeOverrun(const std::string& block, std::uint64_t start,
+                            std::uint64_t blockLength, std::uint64_t transcriptLength) {
+  return "(" + ByteCount(transcriptLength) + ") is longer than " + block + " (" +
+         ByteCount(blockLength) + "): " + ByteCount(transcriptLength - blockLength) +
+         " after the block, up to " + HexText(start + transcriptLength - 1) +
+         ", would be overwritten";
+}
+
 std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength) {
-  return "(" + ByteCount(transcriptLength) + ") is longer than the language block of " +
-         std::string(preset.model) + " (" + ByteCount(preset.Length()) +
-         "): " + ByteCount(transcriptLength - preset.Length()) + " after the block, up to " +
-         HexText(std::uint64_t{preset.start} + transcriptLength - 1) + ", would be overwritten";
+  return DescribeOverrun("the language block of " + std::string(preset.model), preset.start,
+                         preset.Length(), transcriptLength);
 }
 
 }  // namespace zarneth

@@ -1,6 +1,8 @@
 #include "zarneth_operation.h"
 
+#include "block_search.h"
 #include "c_file.h"
+#include "hex_address.h"
 #include "model_presets.h"
 #include "quoted_name.h"
 #include "run_files.h"
@@ -10,6 +12,9 @@
 namespace zarneth {
 namespace {
 
+// The addresses named in a refusal of a block found at several places; the rest counted.
+constexpr std::size_t kPlacesNamed = 5;
+
 // What both patches check and write: the image, the transcript, and where it goes.
 struct Patch {
   CFile& source;
@@ -17,23 +22,97 @@ struct Patch {
   CFile& transcript;
   const std::string& transcriptPath;
   const BlockPlace& at;
+  std::uint32_t replacedLength = 0;  // with a replaced block: its length
 };
 
-// With the model's own start, a transcript longer than the model's language block would
-// overwrite the firmware after the block: refused unless the user allowed it.
+// "0x1000, 0x2000 and 3 more places": the places found, the first few by address.
+std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < named.size(); ++i)
+    text += (i == 0                                           ? ""
+             : i + 1 == named.size() && count == named.size() ? " and "
+                                                              : ", ") +
+            HexText(named[i]);
+  if (count > named.size())
+    text += " and " + std::to_string(count - named.size()) + " more";
+  return text;
+}
+
+// Where the block that the transcript replaces stands in the image: the start of its one
+// exact occurrence, with its length in `patch`; refused where it stands nowhere or at several
+// places, so that nothing is written at a place the user did not mean.
+Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& patch) {
+  const auto block = files.ReadBlock(replaced, patch.at.replacing, Role::Replaced);
+  if (!block)
+    return block.Refusal();
+  const auto imageLength = RunFiles::Length(patch.source, Role::Source);
+  if (!imageLength)
+    return imageLength.Refusal();
+  ExactSearch search(*block);
+  std::vector<std::uint64_t> named;
+  std::uint64_t count = 0;
+  const std::uint64_t read =
+      ScanImage(patch.source, *imageLength, search.Overlap(),
+                [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
+                  search.Look(windowStart, window, [&](std::uint64_t start) {
+                    if (count++ < kPlacesNamed)
+                      named.push_back(start);
+                  });
+                });
+  if (read < *imageLength)
+    return Refused(Refusal::ShortRead,
+                   ShortReadReason(patch.source, Role::Source, read, *imageLength));
+  const std::string what = "the replaced block " + QuotedName(patch.at.replacing) + " (" +
+                           std::to_string(block->size()) + " bytes)";
+  if (count == 0)
+    return Refused(Refusal::NotFound, what + " does not stand byte for byte in source file " +
+                                          QuotedName(patch.sourcePath));
+  if (count > 1)
+    return Refused(Refusal::NotUnique, what + " stands in source file " +
+                                           QuotedName(patch.sourcePath) + " at " +
+                                           std::to_string(count) + " places, " +
+                                           PlacesText(named, count) + ": it must stand at one");
+  patch.replacedLength = static_cast<std::uint32_t>(block->size());
+  return static_cast<std::uint32_t>(named.front());
+}
+
+// The start the transcript goes to: the address given, or where the replaced block stands.
+Checked<std::uint32_t> StartOf(RunFiles& files, CFile& replaced, Patch& patch, std::uint32_t given,
+                               WriteResult& result) {
+  if (patch.at.replacing.empty())
+    return given;
+  const auto found = FindReplaced(files, replaced, patch);
+  if (found)
+    result.start = *found;
+  return found;
+}
+
+// A transcript longer than the block it goes over would overwrite the firmware after the
+// block: refused unless the user allowed it. The block is the one replaced, or at the
+// model's own start the model's language block.
 RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t transcriptLength,
                         WriteResult& result) {
-  const auto preset = FindModel(patch.at.model);
-  if (patch.at.allowOverrun || !preset || start != preset->start ||
-      transcriptLength <= preset->Length())
+  if (patch.at.allowOverrun)
     return RunStatus::Done();
-  result.overrunBytes = transcriptLength - preset->Length();
-  return Refused(Refusal::Overrun, "the transcript " + QuotedName(patch.transcriptPath) + " " +
-                                       DescribeOverrun(*preset, transcriptLength));
+  std::string overrun;
+  std::uint32_t blockLength = 0;
+  if (!patch.at.replacing.empty()) {
+    blockLength = patch.replacedLength;
+    overrun = DescribeOverrun("the block " + QuotedName(patch.at.replacing) + " it replaces", start,
+                              blockLength, transcriptLength);
+  } else if (const auto preset = FindModel(patch.at.model); preset && start == preset->start) {
+    blockLength = preset->Length();
+    overrun = DescribeOverrun(*preset, transcriptLength);
+  }
+  if (overrun.empty() || transcriptLength <= blockLength)
+    return RunStatus::Done();
+  result.overrunBytes = transcriptLength - blockLength;
+  return Refused(Refusal::Overrun,
+                 "the transcript " + QuotedName(patch.transcriptPath) + " " + overrun);
 }
 
 // Opens the transcript, with the image already held, and checks that the block lies inside
-// the image and within the model's block: both lengths, also in `result`.
+// the image and within the block it goes over: both lengths, also in `result`.
 Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, std::uint32_t start,
                                            WriteResult& result) {
   const auto lengths = files.OpenBlock(patch.source, patch.sourcePath, patch.transcript,
@@ -62,12 +141,17 @@ RunStatus WritePatched(RunFiles& files, const Patch& patch, std::uint32_t start,
                      result.crc, result.warning);
 }
 
+// The start text a patch parses: none where it finds its start by the replaced block.
+const std::string* GivenStart(const BlockPlace& at) {
+  return at.replacing.empty() ? &at.startText : nullptr;
+}
+
 }  // namespace
 
 WriteResult RunPatch(const PatchInPlace& operation) {
   return RunOperation<WriteResult>(
       {{Role::Source, operation.sourcePath}, {Role::Transcript, operation.transcriptPath}},
-      operation.at.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+      GivenStart(operation.at), [&](WriteResult& result, std::uint32_t given) -> RunStatus {
         // The image is the save file's own destination, held from here to the rename.
         RunFiles files;
         SaveFile image;
@@ -78,12 +162,16 @@ WriteResult RunPatch(const PatchInPlace& operation) {
             !prepared.ok())
           return prepared;
         CFile transcript;
-        const Patch patch{*image.Existing(), operation.sourcePath, transcript,
-                          operation.transcriptPath, operation.at};
-        const auto lengths = CheckBlock(files, patch, start, result);
+        CFile replaced;
+        Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
+        const auto start = StartOf(files, replaced, patch, given, result);
+        if (!start)
+          return start.Refusal();
+        const auto lengths = CheckBlock(files, patch, *start, result);
         if (!lengths)
           return lengths.Refusal();
-        RunStatus status = WritePatched(files, patch, start, *lengths, image, operation.sourcePath,
+        RunStatus status = WritePatched(files, patch, *start, *lengths, image, operation.sourcePath,
                                         Role::Source, operation.dryRun, result);
         result.backupPath = image.BackupPath();
         return status;
@@ -95,17 +183,21 @@ WriteResult RunPatch(const PatchCopy& operation) {
       {{Role::Source, operation.sourcePath},
        {Role::Transcript, operation.transcriptPath},
        {Role::Destination, operation.destinationPath}},
-      operation.at.startText, [&](WriteResult& result, std::uint32_t start) -> RunStatus {
+      GivenStart(operation.at), [&](WriteResult& result, std::uint32_t given) -> RunStatus {
         // A patched copy only reads the image, so it may be read-only.
         RunFiles files;
         CFile source;
         if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
           return opened;
         CFile transcript;
-        const Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
-                          operation.at};
+        CFile replaced;
+        Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
+        const auto start = StartOf(files, replaced, patch, given, result);
+        if (!start)
+          return start.Refusal();
         // The destination is checked once the block is: a block that does not fit is said first.
-        const auto lengths = CheckBlock(files, patch, start, result);
+        const auto lengths = CheckBlock(files, patch, *start, result);
         if (!lengths)
           return lengths.Refusal();
         SaveFile copy;
@@ -113,7 +205,7 @@ WriteResult RunPatch(const PatchCopy& operation) {
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())
           return prepared;
-        return WritePatched(files, patch, start, *lengths, copy, operation.destinationPath,
+        return WritePatched(files, patch, *start, *lengths, copy, operation.destinationPath,
                             Role::Destination, operation.dryRun, result);
       });
 }
