@@ -173,7 +173,7 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
         "--output", output},
        "give exactly one of --output FILE or --in-place"},
       {{"patch", "--source", image, "--transcript", transcript, "--output", output},
-       "give --start HEX or --model NAME"},
+       "give --start HEX, --model NAME or --replace FILE"},
       {{"patch", "--source", image, "--transcript", transcript, "--model", "V139", "--in-place"},
        "'V139' is not a model"},
       {{"cut", "--source", image, "--start", "0", "--output", output}, "or both --start HEX and"},
