@@ -21,6 +21,7 @@ class RunFixture : public testing::Test {
   std::string image = dir / "image.bin";
   std::string transcript = dir / "transcript.bin";
   std::string destination = dir / "out.bin";
+  std::string replaced = dir / "old.bin";  // bytes of the image a patch may replace
   Bytes imageBytes;
   Bytes transcriptBytes;
 
@@ -58,14 +59,19 @@ class RunFixture : public testing::Test {
             {"patched copy over an existing file", OperationOf(Copy("1000")), true},
             {"cut", OperationOf(Cut("1000", "2FFFF")), false},
             {"cut over an existing file", OperationOf(Cut("1000", "2FFFF")), true},
-            {"in place", OperationOf(InPlace("1000")), false}};
+            {"in place", OperationOf(InPlace("1000")), false},
+            {"in place where a replaced block stands",
+             PatchInPlace{
+                 .sourcePath = image, .transcriptPath = transcript, .at = {.replacing = replaced}},
+             false}};
   }
   // Empties the folder and writes the files again; the transcript is longer than one copy
-  // buffer.
+  // buffer, as is the replaced block, the image's bytes at 0x1000.
   void ResetFolder(bool withDestination) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
       std::filesystem::remove(entry.path());
     Files(0x40000, 100000);
+    WriteBytes(replaced, Slice(imageBytes, 0x1000, 100000));
     if (withDestination)
       WriteBytes(destination, Pattern(3000, 5));
   }
