@@ -81,7 +81,7 @@ fuzz:
 	@scripts/install-deps fuzz
 	@test -f build-fuzz/build.ninja || cmake --preset fuzz
 	cmake --build --preset fuzz
-	@for target in hex_address run_job; do \
+	@for target in hex_address locate run_job; do \
 	  mkdir -p build-fuzz/corpus/$$target; \
 	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
 	  build-fuzz/bin/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \

@@ -69,7 +69,7 @@ constexpr Footer kFooters[] = {
     {kModelsCommand, nullptr, kModelsCodeMeanings, "Exit codes:", false},
     {kLocateCommand, nullptr, kLocateCodeMeanings, "locate exits", true},
     {kCompareCommand,
-     "The range, its end inclusive, must begin inside the longer image; without one, the "
+     "The range, its end inclusive, must lie inside the longer image; without one, the "
      "whole images are compared.",
      kCompareCodeMeanings, "compare exits", true},
 };

@@ -146,10 +146,13 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
 }
 
 void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
-  AddSourceAndRange(compare, options);
+  compare.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
   compare.add_option("--with", options.with, "Image to compare with")
       ->required()
       ->check(kInputPath);
+  AddModelAndStart(compare, options);
+  compare.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+      ->check(kAddress);
   AddQuietFlag(compare, options, "Print nothing; the exit code says it");
 }
 

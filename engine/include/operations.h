@@ -150,7 +150,7 @@ inline constexpr std::uint64_t kDifferenceGap = 16;
 
 // The ranges where two images differ, in address order, to the sink as they are found; reads
 // only. Within start..end (inclusive) only: endText empty for the longer image's end; the
-// range must begin inside the longer image.
+// range must lie inside the longer image.
 struct CompareImages {
   std::string sourcePath;
   std::string otherPath;

@@ -22,7 +22,7 @@ expect() {  # expected reply, then the words
   [ "$got" = "$want" ] || { echo "for '$*': expected '$want', got '$got'"; exit 1; }
 }
 
-expect "--help --quiet --version cut models patch show verify" ""
+expect "--help --quiet --version compare cut locate models patch show verify" ""
 expect "patch" "pa"
 expect "--in-place" "patch" "--source" "$work/be4-v135.bin" "--in"
 expect "--end" "cut" "--e"
@@ -45,4 +45,9 @@ expect "" "patch" "--in-place" "--o"
 expect "" "patch" "--in-place" "--no"
 expect "" "patch" "--output" "x.bin" "--in"
 expect "--no-clobber" "cut" "--output" "x.bin" "--no"
+# --replace finds the start: no --model or --start beside it, nor it beside them.
+expect "" "patch" "--replace" "old.blk" "--st"
+expect "" "patch" "--model" "V138" "--rep"
+expect "--with" "compare" "--w"
+expect "$work/german.blk" "locate" "--transcript" "$work/g"
 echo "completion replies are right"

@@ -1,0 +1,77 @@
+// locate on a block planted in a generated image with fuzzed changes: scattered bytes (at
+// most one in a hundred) or one rewritten stretch (at most a twentieth), sometimes running
+// past the image's end. The best place reported must be where the block was planted, with
+// exactly the bytes inside the image and the count of them that agree.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "operations.h"
+#include "temp_dir.h"
+
+namespace {
+
+using zarneth::test::Bytes;
+
+class Reader {
+ public:
+  Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+  std::size_t Number(std::size_t below) {
+    std::size_t value = 0;
+    for (int i = 0; i < 3; ++i)
+      value = value << 8 | (m_at < m_size ? m_data[m_at++] : 0);
+    return below == 0 ? 0 : value % below;
+  }
+  bool More() const { return m_at < m_size; }
+
+ private:
+  const std::uint8_t* m_data;
+  std::size_t m_size;
+  std::size_t m_at = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Reader in(data, size);
+  const std::size_t blockLength = 64 + in.Number(8000);
+  const std::size_t imageLength = blockLength + in.Number(40000);
+  const auto seed = static_cast<unsigned>(in.Number(1000));
+  Bytes image = zarneth::test::Pattern(imageLength, seed);
+  const Bytes block = zarneth::test::Pattern(blockLength, seed + 1);
+
+  // Past the end only with enough of the block inside to tell it from chance.
+  const std::size_t keep = std::min(imageLength, std::max<std::size_t>(blockLength / 2, 96));
+  const std::size_t start = in.Number(4) == 0 ? imageLength - keep + in.Number(blockLength / 4)
+                                              : in.Number(imageLength - blockLength + 1);
+  Bytes planted = block;
+  if (in.Number(2) == 0) {
+    for (std::size_t i = 0; i < blockLength / 100 && in.More(); ++i)
+      planted[in.Number(blockLength)] ^= static_cast<unsigned char>(1 + in.Number(255));
+  } else {
+    const std::size_t length = in.Number(blockLength / 20 + 1);
+    const std::size_t from = in.Number(blockLength - length + 1);
+    for (std::size_t i = from; i < from + length; ++i)
+      planted[i] ^= 0x5A;
+  }
+  std::uint64_t inside = 0;
+  std::uint64_t agreeing = 0;
+  for (std::size_t i = 0; i < blockLength && start + i < imageLength; ++i) {
+    image[start + i] = planted[i];
+    ++inside;
+    agreeing += planted[i] == block[i];
+  }
+
+  const zarneth::test::TempDir dir;
+  zarneth::test::WriteBytes(dir / "image.bin", image);
+  zarneth::test::WriteBytes(dir / "block.bin", block);
+  std::vector<zarneth::BlockFound> places;
+  const zarneth::LocateResult result = zarneth::Run(
+      zarneth::LocateBlock{dir / "image.bin", dir / "block.bin", 3,
+                           [&](const zarneth::BlockFound& found) { places.push_back(found); }});
+  if (!result.status.ok() || places.empty() || places.front().start != start ||
+      places.front().bytes != inside || places.front().agreeing != agreeing)
+    std::abort();
+  return 0;
+}
