@@ -39,7 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t imageLength = blockLength + in.Number(40000);
   const auto seed = static_cast<unsigned>(in.Number(1000));
   Bytes image = zarneth::test::Pattern(imageLength, seed);
-  const Bytes block = zarneth::test::Pattern(blockLength, seed + 1);
+  // The patterns of two seeds are one sequence at two offsets: the block's is stirred, so
+  // that the image cannot hold it by chance.
+  Bytes block = zarneth::test::Pattern(blockLength, seed + 1);
+  for (std::size_t i = 0; i < blockLength; ++i)
+    block[i] = static_cast<unsigned char>(block[i] + i * 37 + (i >> 8));
 
   // Past the end only with enough of the block inside to tell it from chance.
   const std::size_t keep = std::min(imageLength, std::max<std::size_t>(blockLength / 2, 96));
