@@ -74,6 +74,10 @@ class CFile {
   // Whether the file is marked read-only: no write bit at all (POSIX), the read-only
   // attribute (Windows).
   bool IsReadOnly() const;
+  // The permission bits a copy of the file is made with, as cp makes it: read, write and
+  // execute for owner, group and others, without the set-id and sticky bits (POSIX); 0444
+  // or 0666 by the read-only attribute (Windows, where they mean no more than that).
+  unsigned GetPermissions() const;
   // Gives this file the owner and group, then the extended attributes and ACLs (and no ACL
   // where `model` has none), then the permission bits with the set-id bits of `model`
   // (POSIX), or its security descriptor (Windows), so that a file written in its place looks

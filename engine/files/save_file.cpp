@@ -161,7 +161,8 @@ bool SaveFile::Begin(std::string* whyNot) {
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
   const bool replaces = m_existing.IsOpen();
   std::string why;
-  if (!m_temp.Create(m_entry.folder, m_entry.name, m_entry.path, replaces ? 0600 : 0666, &why))
+  if (!m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
+                     replaces ? 0600 : m_newFilePermissions, &why))
     return RefuseNewFile(whyNot, why);
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.

@@ -49,6 +49,11 @@ class SaveFile {
   // the file system can give a backup its name and the rename can take place.
   bool Check(std::string* whyNot) const;
 
+  // A new file (none replaced) is made with `model`'s permission bits, less the umask, as cp
+  // makes a copy: an image only its owner may read gives a copy or a cut only they may
+  // read. Without a model, 0666 less the umask. A replaced file keeps its own.
+  void TakePermissionsOf(const CFile& model) { m_newFilePermissions = model.GetPermissions(); }
+
   // The temporary file to write, from Begin on.
   CFile& File() { return m_temp.File(); }
 
@@ -88,6 +93,7 @@ class SaveFile {
   std::string m_backupName;
   bool m_keepBackup = false;
   Use m_use = Use::NewFile;
+  unsigned m_newFilePermissions = 0666;
   CFile m_existing;
   TemporaryFile m_temp;  // after m_entry, whose folder it works in
 };

@@ -18,6 +18,7 @@ WriteResult RunCut(const CutRange& operation) {
         if (!cutLength)
           return cutLength.Refusal();
         SaveFile destination;
+        destination.TakePermissionsOf(source);
         if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())

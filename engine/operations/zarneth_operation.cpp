@@ -201,6 +201,7 @@ WriteResult RunPatch(const PatchCopy& operation) {
         if (!lengths)
           return lengths.Refusal();
         SaveFile copy;
+        copy.TakePermissionsOf(source);
         if (RunStatus prepared = files.Prepare(copy, operation.destinationPath,
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())

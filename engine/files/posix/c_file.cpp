@@ -309,6 +309,10 @@ bool CFile::IsReadOnly() const {
   return (Status(*this, "get the permissions of").st_mode & 0222) == 0;
 }
 
+unsigned CFile::GetPermissions() const {
+  return Status(*this, "get the permissions of").st_mode & 0777;
+}
+
 std::string CFile::WhyAccessCannotBeTaken() const {
   if (::geteuid() == 0)
     return {};

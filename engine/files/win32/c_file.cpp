@@ -250,6 +250,10 @@ bool CFile::IsReadOnly() const {
   return (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+unsigned CFile::GetPermissions() const {
+  return IsReadOnly() ? 0444 : 0666;
+}
+
 // A new file here keeps what the system lets the caller set and refuses nothing.
 std::string CFile::WhyAccessCannotBeTaken() const {
   return {};
