@@ -78,6 +78,10 @@ class CFile {
   // execute for owner, group and others, without the set-id and sticky bits (POSIX); 0444
   // or 0666 by the read-only attribute (Windows, where they mean no more than that).
   unsigned GetPermissions() const;
+  // Takes away the permission bits that `permissions` does not have (POSIX): a new file is
+  // written with its owner's read and write bits, and loses those its model lacks at the end.
+  // Nothing on Windows.
+  void RestrictPermissions(unsigned permissions);
   // Gives this file the owner and group, then the extended attributes and ACLs (and no ACL
   // where `model` has none), then the permission bits with the set-id bits of `model`
   // (POSIX), or its security descriptor (Windows), so that a file written in its place looks

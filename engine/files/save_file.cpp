@@ -162,7 +162,7 @@ bool SaveFile::Begin(std::string* whyNot) {
   const bool replaces = m_existing.IsOpen();
   std::string why;
   if (!m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
-                     replaces ? 0600 : m_newFilePermissions, &why))
+                     replaces ? 0600 : m_newFilePermissions | 0600, &why))
     return RefuseNewFile(whyNot, why);
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
@@ -210,6 +210,9 @@ std::string SaveFile::Commit() {
     const std::string notKept = file.TakeAccessFrom(m_existing);
     if (!notKept.empty())
       throw CFileException("keep the access of", m_entry.path, notKept);
+  } else {
+    // Written with its owner's read and write bits; now no more than its model's.
+    file.RestrictPermissions(m_newFilePermissions);
   }
   file.Sync();
   // The destination must still be the file checked and held since Prepare.

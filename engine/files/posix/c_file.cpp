@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "descriptor.h"
 #include "file_system.h"
 #include "inode_flags.h"
 #include "posix_calls.h"
@@ -147,26 +148,41 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   return {};
 }
 
-// Why the open of `name` in `folder` failed with `error`, in the words the file's own state
-// gives where the system's are unclear: an ordinary user is refused a file without write
-// bits (EACCES) and an immutable or append-only one (EPERM) alike.
-std::string WhyOpenFailed(int folder, const std::string& name, bool writes, int error) {
-  if (error == ELOOP)
-    return "it is a symbolic link, not the file itself";
+// Opens again the very file `named` (an O_PATH descriptor) holds, for reading or writing, as
+// its entry in /proc leads: no name is looked up again, so nothing swapped in meanwhile is
+// opened. Without /proc (a container or chroot that has none), `name` in `folder` is opened
+// with no link followed, and only the file `named` holds is taken.
+int OpenAgain(int named, int folder, const std::string& name, bool writes) {
+  const int access = (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY;
+  const int fd = sys::Openat(AT_FDCWD, OwnDescriptorPath(named).c_str(), access);
+  if (fd >= 0 || errno != ENOENT || ::access(kOwnDescriptors, X_OK) == 0)
+    return fd;
+  // O_NONBLOCK: a FIFO swapped in since the judging does not wait for a peer.
+  Descriptor byName(sys::Openat(folder, name.c_str(), access | O_NONBLOCK | O_NOFOLLOW));
+  struct stat held {};
+  struct stat opened {};
+  if (byName.Get() < 0 || ::fstat(named, &held) != 0 || ::fstat(byName.Get(), &opened) != 0)
+    return -1;
+  if (held.st_dev != opened.st_dev || held.st_ino != opened.st_ino)
+    return errno = ESTALE, -1;
+  return byName.Release();
+}
+
+// Why the open of the file `named` holds failed with `error`, in the words the file's own
+// state gives where the system's are unclear: an ordinary user is refused a file without
+// write bits (EACCES) and an immutable or append-only one (EPERM) alike.
+std::string WhyOpenFailed(int named, bool writes, int error) {
   struct stat info {};
-  if (writes && error == EACCES &&
-      ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-      (info.st_mode & 0222) == 0)
+  if (writes && error == EACCES && ::fstat(named, &info) == 0 && (info.st_mode & 0222) == 0)
     return kReadOnlyReason;
   if (writes && error == EPERM) {
-    const int readOnly =
-        ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
-    std::string why = readOnly < 0 ? "" : WhyInodeFlagsForbid(readOnly, "the file");
-    if (readOnly >= 0)
-      ::close(readOnly);
+    const Descriptor readOnly(::open(OwnDescriptorPath(named).c_str(), O_RDONLY | O_CLOEXEC));
+    std::string why = readOnly.Get() < 0 ? "" : WhyInodeFlagsForbid(readOnly.Get(), "the file");
     if (!why.empty())
       return why;
   }
+  if (error == ESTALE)
+    return "it was replaced by another file while the run opened it";
   return SystemErrorText(error);
 }
 
@@ -195,14 +211,22 @@ bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std:
     return Refuse(whyNot, "this file object is already open");
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
-  // O_NONBLOCK keeps the open of a FIFO from waiting for a peer; a FIFO is refused below,
-  // and on a regular file the flag changes nothing. O_NOFOLLOW: a link put in the file's
-  // place since the folder was walked is refused.
-  const int fd =
-      sys::Openat(static_cast<int>(folder.Handle()), name.c_str(),
-                  (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+  // Judged before it is opened: the open of a FIFO lets a writer waiting on it go, the open
+  // of a device can act on it. An O_PATH descriptor opens nothing; only a regular file is
+  // then opened, the very one it holds. O_NOFOLLOW: a link put in the file's place since the
+  // folder was walked is refused.
+  const int folderFd = static_cast<int>(folder.Handle());
+  const Descriptor named(::openat(folderFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info {};
+  if (named.Get() < 0 || ::fstat(named.Get(), &info) != 0)
+    return Refuse(whyNot, SystemErrorText(errno));
+  if (S_ISLNK(info.st_mode))
+    return Refuse(whyNot, "it is a symbolic link, not the file itself");
+  if (!S_ISREG(info.st_mode))
+    return Refuse(whyNot, NotRegularReason(info.st_mode));
+  const int fd = OpenAgain(named.Get(), folderFd, name, writes);
   if (fd < 0)
-    return Refuse(whyNot, WhyOpenFailed(static_cast<int>(folder.Handle()), name, writes, errno));
+    return Refuse(whyNot, WhyOpenFailed(named.Get(), writes, errno));
   return Adopt(fd, path, holding, whyNot);
 }
 
@@ -311,6 +335,12 @@ bool CFile::IsReadOnly() const {
 
 unsigned CFile::GetPermissions() const {
   return Status(*this, "get the permissions of").st_mode & 0777;
+}
+
+void CFile::RestrictPermissions(unsigned permissions) {
+  const unsigned now = GetPermissions();
+  if ((now & permissions) != now && sys::Fchmod(FdOf(*this), now & permissions) != 0)
+    Fail("set the permissions of", errno);
 }
 
 std::string CFile::WhyAccessCannotBeTaken() const {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "descriptor.h"
 #include "file_paths.h"
 #include "inode_flags.h"
 #include "posix_calls.h"
@@ -85,28 +86,6 @@ std::string Joined(const std::string& folder, const std::string& name) {
 int OpenPath(int folder, const char* name) {
   return ::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
 }
-
-// A descriptor that closes itself.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : m_fd(fd) {}
-  ~Descriptor() {
-    if (m_fd >= 0)
-      ::close(m_fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return m_fd; }
-  int Release() { return std::exchange(m_fd, -1); }
-  void Reset(int fd) {
-    if (m_fd >= 0)
-      ::close(m_fd);
-    m_fd = fd;
-  }
-
- private:
-  int m_fd;
-};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "descriptor.h"
 #include "file_paths.h"
 #include "file_system.h"
 #include "posix_calls.h"
@@ -18,9 +19,6 @@ namespace {
 bool NoAnonymousFiles(int error) {
   return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
 }
-
-// The process's own open files, by number: how an anonymous file is linked to a name.
-constexpr const char* kOwnDescriptors = "/proc/self/fd";
 
 // A write beyond the process's file-size limit (ulimit -f) then fails with EFBIG, which the
 // run reports and cleans up after, instead of killing the process part-way through.
@@ -86,7 +84,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
 int TemporaryFile::NameAs(const std::string& name) {
   // An anonymous file gets a name through its descriptor's entry in /proc, the one way that
   // needs no privilege (open(2)). A link never replaces a name that exists.
-  const std::string self = kOwnDescriptors + ("/" + std::to_string(m_file.GetHandle()));
+  const std::string self = OwnDescriptorPath(static_cast<int>(m_file.GetHandle()));
   if (sys::Linkat(AT_FDCWD, self.c_str(), FdOf(*m_folder), name.c_str(), AT_SYMLINK_FOLLOW) != 0)
     return errno;
   m_name = name;

@@ -254,6 +254,8 @@ unsigned CFile::GetPermissions() const {
   return IsReadOnly() ? 0444 : 0666;
 }
 
+void CFile::RestrictPermissions(unsigned) {}
+
 // A new file here keeps what the system lets the caller set and refuses nothing.
 std::string CFile::WhyAccessCannotBeTaken() const {
   return {};

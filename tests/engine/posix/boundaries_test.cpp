@@ -42,6 +42,7 @@ TEST_F(BoundariesTest, ANewFileIsAsPrivateAsTheImageItIsMadeFrom) {
       {"a copy of a group-readable image", 0640, 022, false, false, 0640},
       {"the umask takes from the image's bits", 0664, 027, false, true, 0640},
       {"set-id bits stay behind", 04755, 022, false, false, 0755},
+      {"a read-only image gives a read-only copy", 0444, 022, false, false, 0444},
       {"a file written over keeps its own", 0600, 022, true, false, 0640},
   };
   for (const Row& row : rows) {
