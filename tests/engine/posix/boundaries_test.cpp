@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "patch_job.h"
 #include "run_fixture.h"
@@ -59,6 +62,34 @@ TEST_F(BoundariesTest, ANewFileIsAsPrivateAsTheImageItIsMadeFrom) {
     ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
     EXPECT_EQ(ModeOf(destination), row.expected) << std::oct << ModeOf(destination);
   }
+}
+
+// A FIFO is refused from what the walk saw, never opened: a writer waiting on it keeps
+// waiting, as it would if no run had named it.
+TEST_F(BoundariesTest, AFifoIsRefusedWithoutBeingOpened) {
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::atomic<bool> released = false;
+  std::thread writer([&] {
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);  // waits for a reader
+    released = true;
+    if (fd >= 0)
+      ::close(fd);
+  });
+  const std::vector<std::pair<const char*, PatchJob>> jobs = {
+      {"the image of a cut", With(Cut("0", "F"), &PatchJob::sourcePath, fifo)},
+      {"the transcript of a copy", With(Copy("10"), &PatchJob::transcriptPath, fifo)},
+      {"the destination of a cut", With(Cut("0", "F"), &PatchJob::destinationPath, fifo)},
+  };
+  for (const auto& [name, job] : jobs) {
+    SCOPED_TRACE(name);
+    ExpectRefused(job, "it is a FIFO, not a regular file");
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(released) << "a run opened the FIFO";
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // lets it go
+  writer.join();
+  ::close(reader);
 }
 
 }  // namespace
