@@ -61,13 +61,25 @@ ChildRun ChildRunOf(int exitCode) {
   }
 }
 
+namespace {
+
+// A replaced block's path, "-" for none: a command line carries no empty word for sure.
+std::string ReplacingArgument(const BlockPlace& at) {
+  return at.replacing.empty() ? "-" : at.replacing;
+}
+std::string ReplacingFrom(const std::string& argument) {
+  return argument == "-" ? std::string() : argument;
+}
+
+}  // namespace
+
 std::vector<std::string> JobArguments(const WriteOperation& job) {
   if (const auto* patch = std::get_if<PatchInPlace>(&job))
     return {"in-place", patch->sourcePath, patch->transcriptPath, patch->at.startText,
-            patch->backup ? "backup" : "no-backup"};
+            patch->backup ? "backup" : "no-backup", ReplacingArgument(patch->at)};
   if (const auto* patch = std::get_if<PatchCopy>(&job))
     return {"copy", patch->sourcePath, patch->transcriptPath, patch->destinationPath,
-            patch->at.startText};
+            patch->at.startText, ReplacingArgument(patch->at)};
   const auto& cut = std::get<CutRange>(job);
   return {"cut", cut.sourcePath, cut.destinationPath, cut.startText, cut.endText};
 }
@@ -80,6 +92,7 @@ WriteOperation JobFromArguments(const std::vector<std::string>& arguments) {
     patch.transcriptPath = arguments.at(2);
     patch.at.startText = arguments.at(3);
     patch.backup = arguments.at(4) == "backup";
+    patch.at.replacing = ReplacingFrom(arguments.at(5));
     return patch;
   }
   if (kind == "copy") {
@@ -88,6 +101,7 @@ WriteOperation JobFromArguments(const std::vector<std::string>& arguments) {
     patch.transcriptPath = arguments.at(2);
     patch.destinationPath = arguments.at(3);
     patch.at.startText = arguments.at(4);
+    patch.at.replacing = ReplacingFrom(arguments.at(5));
     return patch;
   }
   return CutRange{.sourcePath = arguments.at(1),
