@@ -3,8 +3,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +48,15 @@ std::optional<T> Refused(std::string* whyNot, std::string reason) {
 bool MayFollow(const struct stat& link, const struct stat& folder) {
   const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
   return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+// Whether the link open as `link` (O_PATH) lies on /proc, whose links (a process's folder, its
+// root, its open files) lead where the kernel says rather than where their text says: a
+// removed folder's text ends in " (deleted)", and a path of another mount namespace names
+// another folder here.
+bool IsProcLink(int link) {
+  struct statfs info {};
+  return ::fstatfs(link, &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
 }
 
 // What the link open as `link` (O_PATH) says, read from the link itself.
@@ -146,6 +157,24 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
                                : "it leads through the symbolic link " + QuotedName(candidate)) +
                 " in a folder shared by all, owned by another user; the system follows "
                 "such links only for their owner");
+      if (IsProcLink(entry.Get())) {
+        // The kernel takes this one step, as its own open would; the walk goes on from
+        // where it led, which messages call by the link's name.
+        Descriptor led(::openat(folder.Get(), part.c_str(), O_PATH | O_CLOEXEC));
+        struct stat ledInfo {};
+        if (led.Get() < 0 || ::fstat(led.Get(), &ledInfo) != 0)
+          return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+        if (!S_ISDIR(ledInfo.st_mode))
+          return Refused<HeldEntry>(
+              whyNot, last ? "it is a link of the /proc file system to a file, which need not be "
+                             "the file its text names; give the file's own path"
+                           : SystemErrorText(ENOTDIR));
+        folder.Reset(led.Release());
+        resolved = candidate;
+        if (last)
+          return HeldEntry{HeldFolder(folder.Release(), resolved), ".", resolved};
+        continue;
+      }
       const auto target = LinkTarget(entry.Get());
       if (!target)
         return Refused<HeldEntry>(whyNot, SystemErrorText(errno));

@@ -64,6 +64,51 @@ TEST_F(BoundariesTest, ANewFileIsAsPrivateAsTheImageItIsMadeFrom) {
   }
 }
 
+// A link of /proc leads where the kernel says, which may not be where its text says: a removed
+// folder's link reads "<folder> (deleted)", a name anyone may make. A run ends where the
+// kernel's own open would, or nowhere.
+TEST_F(BoundariesTest, ProcLinksLeadWhereTheKernelLeads) {
+  const std::string live = dir / "live";
+  const std::string removed = dir / "removed";
+  const std::string planted = dir / "removed (deleted)";  // what the removed one's link reads
+  std::filesystem::create_directory(live);
+  std::filesystem::create_directory(removed);
+  const int liveFd = ::open(live.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int removedFd = ::open(removed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int imageFd = ::open(image.c_str(), O_RDONLY | O_CLOEXEC);
+  std::filesystem::remove(removed);
+  std::filesystem::create_directory(planted);
+  const auto proc = [](int fd, const std::string& rest) {
+    return "/proc/self/fd/" + std::to_string(fd) + rest;
+  };
+  struct Row {
+    const char* name;
+    PatchJob job;
+    bool done;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"a cut into a folder held open",
+       With(Cut("0", "F"), &PatchJob::destinationPath, proc(liveFd, "/cut.bin")), true, ""},
+      {"a cut into a removed folder",
+       With(Cut("0", "F"), &PatchJob::destinationPath, proc(removedFd, "/cut.bin")), false,
+       "cannot create destination file"},
+      {"an image named by a link to a file",
+       With(Copy("10"), &PatchJob::sourcePath, proc(imageFd, "")), false,
+       "it is a link of the /proc file system to a file"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const WriteResult result = RunJob(row.job);
+    EXPECT_EQ(result.outcome() == PatchOutcome::Done, row.done) << result.status.reason;
+    EXPECT_NE(result.status.reason.find(row.reason), std::string::npos) << result.status.reason;
+    EXPECT_TRUE(std::filesystem::is_empty(planted)) << "a run followed a link's text";
+  }
+  EXPECT_EQ(ReadBytes(live + "/cut.bin"), Slice(imageBytes, 0, 16));
+  for (const int fd : {liveFd, removedFd, imageFd})
+    ::close(fd);
+}
+
 // A FIFO is refused from what the walk saw, never opened: a writer waiting on it keeps
 // waiting, as it would if no run had named it.
 TEST_F(BoundariesTest, AFifoIsRefusedWithoutBeingOpened) {
