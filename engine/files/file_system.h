@@ -43,12 +43,14 @@ std::string WhyFolderTakesNoNewFile(const HeldFolder& folder);
 // Whether the file system of `folder` gives a file further names (hard links), as it says
 // without trying (vfat and its kin say a file has one name at most).
 bool FolderHasHardLinks(const HeldFolder& folder);
-// Whether it truly gives the file `name` in `folder` a further name, tried where the system
-// allows it without a trace (POSIX: a link under a temporary's name, removed at once, which
-// a killed run's sweep would remove too; FUSE file systems say they link and may not): 0, or
-// the system's error number. Windows, which removes no name of a file held open, trusts
-// FolderHasHardLinks.
-int TryFurtherName(const HeldFolder& folder, const std::string& name);
+// Whether a new name in `folder` can be given without ever replacing a file that has it, by
+// a rename that refuses to replace or by a hard link, as the file system says without
+// trying: not on a FUSE file system without hard links, whose servers take no such rename
+// (a FUSE exFAT or vfat). Always on Windows.
+bool FolderKeepsExistingNames(const HeldFolder& folder);
+// Why a run asked to keep an existing file (no clobber) cannot, where FolderKeepsExistingNames
+// says so or its commit finds it so.
+extern const char* const kCannotKeepExistingFile;
 
 // Why a file cannot be renamed into `folder` over `existing` (none: a new name), as the
 // file system's flags say without trying: an immutable or append-only file or folder

@@ -10,6 +10,7 @@ namespace {
 
 const char* const kNoSecondNames =
     "its file system does not give a file a second name (a hard link), which the backup is";
+const char* const kEveryBackupNameTaken = "every backup name up to .bak.999 is taken";
 
 }  // namespace
 
@@ -121,13 +122,14 @@ bool SaveFile::CanCommit(std::string* whyNot) const {
   const CFile* existing = m_existing.IsOpen() ? &m_existing : nullptr;
   if (const std::string why = WhyNoRenameOver(folder, existing); !why.empty())
     return Refuse(whyNot, why);
+  if (m_use == Use::NewNameOnly && !FolderKeepsExistingNames(folder))
+    return Refuse(whyNot, kCannotKeepExistingFile);
   if (!m_keepBackup || !existing || !m_backupName.empty())
     return true;
+  // Whether a link truly works is tried in Begin, on the run's own temporary: a dry run
+  // changes nothing, not even a folder's times, and the image never gets a trial name.
   if (!FolderHasHardLinks(folder))
     return Refuse(whyNot, kNoSecondNames);
-  // Tried too, where that leaves no trace: file systems that say they link may not (FUSE).
-  if (const int error = TryFurtherName(folder, m_entry.name))
-    return Refuse(whyNot, std::string(kNoSecondNames) + " (" + SystemErrorText(error) + ")");
   // The name the commit will give the backup: the first free one.
   for (int number = 0; number < kBackupNames; ++number) {
     const std::string name = BackupName(number);
@@ -138,7 +140,7 @@ bool SaveFile::CanCommit(std::string* whyNot) const {
                                 " would be longer than the 255 characters a file name may have");
     return true;
   }
-  return true;  // every name taken: the commit says so
+  return Refuse(whyNot, kEveryBackupNameTaken);
 }
 
 bool SaveFile::Check(std::string* whyNot) const {
@@ -173,6 +175,12 @@ bool SaveFile::Begin(std::string* whyNot) {
       return RefuseAccess(whyNot, notKept);
     }
   }
+  if (m_keepBackup && replaces && m_backupName.empty()) {
+    if (const int error = m_temp.ProveFurtherName()) {
+      m_temp.Discard();
+      return Refuse(whyNot, std::string(kNoSecondNames) + " (" + SystemErrorText(error) + ")");
+    }
+  }
   return true;
 }
 
@@ -187,8 +195,7 @@ void SaveFile::LinkBackup() {
     if (!IsNameTaken(error))
       throw CFileException("keep a backup of", m_entry.path, error);
   }
-  throw CFileException("keep a backup of", m_entry.path,
-                       "every backup name up to .bak.999 is taken");
+  throw CFileException("keep a backup of", m_entry.path, kEveryBackupNameTaken);
 }
 
 Placing SaveFile::PlacingOfRename() const {

@@ -41,6 +41,16 @@ class TemporaryFile {
   // then the one under `name`, which Discard removes unless it was placed.
   int NameAs(const std::string& name);
 
+  // Shows that the folder's file system truly gives this file a further name (FUSE file
+  // systems say they link and may not), before the commit gives the image its backup name,
+  // without giving any other file a second name. Linux: an anonymous file takes its hidden
+  // name now, the one the commit gives it anyway; a named one is linked under a second
+  // hidden name that is removed at once (a name a killed run's sweep removes too). 0, or the
+  // system's error number. A second name that cannot be removed again throws
+  // CFileException: nothing the run made may stay behind. Windows, which removes no name of
+  // a file held open, trusts what the file system says (FolderHasHardLinks).
+  int ProveFurtherName();
+
   // The rename took place: the file is the destination now, nothing of it is to be removed.
   void Placed() { m_placed = true; }
 

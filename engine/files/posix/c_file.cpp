@@ -64,22 +64,26 @@ std::vector<std::string> AttributeNames(const CFile& file) {
 }
 
 // Attributes that a privileged caller alone may set, what they are, for the words: file
-// capabilities (CAP_SETFCAP), the trusted namespace (CAP_SYS_ADMIN), integrity measurements.
-// Other security attributes (an SELinux label) the file's owner may set where the policy
-// allows, which only a try tells.
+// capabilities (CAP_SETFCAP), the trusted namespace (CAP_SYS_ADMIN), integrity measurements,
+// and any other security attribute (a Smack label needs CAP_MAC_ADMIN, one no module
+// handles CAP_SYS_ADMIN). The one exception is an SELinux label, which the file's owner may
+// set where the policy allows, and which only a try tells; the dry run lets it pass as the
+// real run's try may.
 struct PrivilegedAttribute {
   const char* prefix;
   const char* what;
 };
 constexpr PrivilegedAttribute kPrivilegedAttributes[] = {
-    {"security.capability", "file capabilities"},
-    {"trusted.", "a trusted attribute"},
-    {"security.ima", "an integrity measurement"},
-    {"security.evm", "an integrity measurement"},
+    {"security.capability", "file capabilities"}, {"trusted.", "a trusted attribute"},
+    {"security.ima", "an integrity measurement"}, {"security.evm", "an integrity measurement"},
+    {"security.", "a security attribute"},
 };
+constexpr const char* kOwnersSecurityAttribute = "security.selinux";
 
 // What `name` is when only the superuser may set it; none otherwise.
 const char* PrivilegedWhat(const std::string& name) {
+  if (name == kOwnersSecurityAttribute)
+    return nullptr;
   for (const PrivilegedAttribute& attribute : kPrivilegedAttributes)
     if (name.starts_with(attribute.prefix))
       return attribute.what;
@@ -124,7 +128,8 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   const std::vector<std::string> names = AttributeNames(from);
   const char* const kAccessList = "system.posix_acl_access";
   if (std::find(names.begin(), names.end(), kAccessList) == names.end() &&
-      sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP)
+      sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP &&
+      errno != ENOSYS)
     to.Fail("remove the folder's access list from", errno);
   std::vector<char> value;
   for (const std::string& attribute : names) {
@@ -359,10 +364,13 @@ std::string CFile::WhyAccessCannotBeTaken() const {
 
 std::string CFile::TakeAccessFrom(const CFile& model) {
   const struct stat info = Status(model, "get the permissions of");
-  // The owner and group always: a new file in a set-group-ID folder has the folder's group,
-  // whoever made it. Only the superuser may give a file away, and only a member of a group
-  // may give the file to it.
-  if (sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
+  const struct stat own = Status(*this, "get the owner of");
+  // The owner and group: a new file in a set-group-ID folder has the folder's group, whoever
+  // made it. Only the superuser may give a file away, and only a member of a group may give
+  // the file to it. Not asked where the file has them already: a file system without owners
+  // (vfat, exFAT) gives every file the same, and may not take the call at all (FUSE).
+  const bool sameOwner = own.st_uid == info.st_uid && own.st_gid == info.st_gid;
+  if (!sameOwner && sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
     if (errno != EPERM)
       Fail("set the owner of", errno);
     return kOtherOwnerReason;
@@ -373,7 +381,8 @@ std::string CFile::TakeAccessFrom(const CFile& model) {
     return PrivilegedAttributeReason(notSet);
   // The mode last: setting an access list changes the group bits, and the mode's set-id
   // bits would not survive the change of owner.
-  if (sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
+  if ((Status(*this, "get the permissions of").st_mode & 07777) != (info.st_mode & 07777) &&
+      sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
     Fail("set the permissions of", errno);
   return {};
 }

@@ -213,15 +213,17 @@ std::string WhyFolderTakesNoNewFile(const HeldFolder& folder) {
 
 bool FolderHasHardLinks(const HeldFolder& folder) {
   // vfat and its kin say that a file has at most one name.
-  return ::fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
+  return sys::Fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
 }
 
-int TryFurtherName(const HeldFolder& folder, const std::string& name) {
-  const std::string probe = TemporaryNameFor(name);
-  const int error = LinkFile(folder, name, probe);
-  if (error == 0)
-    RemoveFile(folder, probe);
-  return IsNameTaken(error) ? 0 : error;
+const char* const kCannotKeepExistingFile =
+    "its file system can neither rename without replacing nor give a file a second name, so "
+    "an existing file could not be kept for certain (no clobber)";
+
+bool FolderKeepsExistingNames(const HeldFolder& folder) {
+  struct statfs info {};
+  const bool fuse = sys::Fstatfs(FdOf(folder), &info) == 0 && info.f_type == FUSE_SUPER_MAGIC;
+  return !fuse || FolderHasHardLinks(folder);
 }
 
 bool NameFits(const std::string& name) {
@@ -316,15 +318,17 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
   if (!replaces && result != 0 && (errno == EINVAL || errno == ENOSYS)) {
     result = sys::Linkat(fd, from.c_str(), fd, to.c_str(), 0);
     if (result == 0) {
-      RemoveFile(folder, from);
+      // The temporary's name must go too. Where it cannot, the new name goes again and the
+      // run fails with nothing changed; only where neither goes is the run done, its
+      // temporary's name left for the next run's sweep.
+      if (const int error = RemoveFile(folder, from); error != 0 && RemoveFile(folder, to) == 0)
+        throw CFileException("create", path, error);
     } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
       // Only a check just before a plain rename is left, which a file made in the instant
       // between them would not survive: not good enough for a file the run must keep.
       if (placing == Placing::NewNameKept)
         throw CFileException("create", path,
-                             "its file system can neither rename without replacing nor give a "
-                             "file a second name, so an existing file could not be kept for "
-                             "certain (no clobber); nothing was changed");
+                             std::string(kCannotKeepExistingFile) + "; nothing was changed");
       if (EntryExists(folder, to))
         throw CFileException("create", path, EEXIST);
       result = sys::Renameat(fd, from.c_str(), to.c_str());

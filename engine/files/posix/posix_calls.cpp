@@ -52,6 +52,8 @@ PosixCalls& ActivePosixCalls() {
       ::fgetxattr,
       ::fsetxattr,
       ::fremovexattr,
+      ::fstatfs,
+      ::fpathconf,
   };
   return calls;
 }
@@ -143,6 +145,12 @@ int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int
 }
 int Fremovexattr(int fd, const char* name) {
   return Through("fremovexattr", [&] { return Calls().fremovexattr(fd, name); });
+}
+int Fstatfs(int fd, struct statfs* info) {
+  return Calls().fstatfs(fd, info);
+}
+long Fpathconf(int fd, int name) {
+  return Calls().fpathconf(fd, name);
 }
 
 }  // namespace sys

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -35,6 +36,9 @@ struct PosixCalls {
   ssize_t (*fgetxattr)(int fd, const char* name, void* value, std::size_t size);
   int (*fsetxattr)(int fd, const char* name, const void* value, std::size_t size, int flags);
   int (*fremovexattr)(int fd, const char* name);
+  // What the file system says of itself: its kind, its limits.
+  int (*fstatfs)(int fd, struct statfs* info);
+  long (*fpathconf)(int fd, int name);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -63,6 +67,9 @@ ssize_t Flistxattr(int fd, char* names, std::size_t size);
 ssize_t Fgetxattr(int fd, const char* name, void* value, std::size_t size);
 int Fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags);
 int Fremovexattr(int fd, const char* name);
+// Questions, not actions: the hook is not asked (nothing a run does fails with them).
+int Fstatfs(int fd, struct statfs* info);
+long Fpathconf(int fd, int name);
 }  // namespace sys
 
 }  // namespace zarneth

@@ -91,6 +91,22 @@ int TemporaryFile::NameAs(const std::string& name) {
   return 0;
 }
 
+int TemporaryFile::ProveFurtherName() {
+  if (IsAnonymous()) {
+    for (int attempt = 0; attempt < 100; ++attempt)
+      if (const int error = NameAs(TemporaryNameFor(m_finalName)); error != EEXIST)
+        return error;
+    return EEXIST;
+  }
+  const std::string probe = TemporaryNameFor(m_finalName);
+  const int error = LinkFile(*m_folder, m_name, probe);
+  if (error != 0)
+    return IsNameTaken(error) ? 0 : error;  // a name taken says nothing of links
+  if (const int removal = RemoveFile(*m_folder, probe))
+    m_file.Fail("remove the trial name " + probe + " of", removal);
+  return 0;
+}
+
 const std::string& TemporaryFile::GiveName(const CFile*) {
   if (!m_name.empty())
     return m_name;

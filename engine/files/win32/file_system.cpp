@@ -115,9 +115,12 @@ bool FolderHasHardLinks(const HeldFolder& held) {
   return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
-int TryFurtherName(const HeldFolder& folder, const std::string&) {
-  return FolderHasHardLinks(folder) ? 0 : ERROR_NOT_SUPPORTED;
+bool FolderKeepsExistingNames(const HeldFolder&) {
+  return true;  // a move that does not replace refuses an existing name everywhere
 }
+
+const char* const kCannotKeepExistingFile =
+    "its file system cannot keep an existing file for certain (no clobber)";
 
 // The read-only attribute is refused at the open already; nothing else forbids a rename.
 std::string WhyNoRenameOver(const HeldFolder&, const CFile*) {

@@ -45,6 +45,10 @@ int TemporaryFile::NameAs(const std::string&) {
   return ERROR_NOT_SUPPORTED;
 }
 
+int TemporaryFile::ProveFurtherName() {
+  return FolderHasHardLinks(*m_folder) ? 0 : ERROR_NOT_SUPPORTED;
+}
+
 const std::string& TemporaryFile::GiveName(const CFile* replaced) {
   const HANDLE handle = reinterpret_cast<HANDLE>(m_file.GetHandle());
   FILE_BASIC_INFO basic{};  // times of 0 stay as they are

@@ -10,9 +10,12 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "fault_injection.h"
 #include "patch_job.h"
+#include "platform_files.h"
 #include "posix_calls.h"
 #include "run_fixture.h"
 
@@ -95,18 +98,136 @@ TEST_F(DryRunMatchTest, ABackupNameTooLongIsRefusedBeforeAnythingIsCopied) {
 }
 
 // A file system that says it gives files second names and then refuses the link (a FUSE
-// one): the backup is refused before anything is copied.
+// one): the real run tries it on its own temporary and refuses the backup before anything is
+// copied; the image never gets a trial name, and the dry run links nothing, so that it
+// changes no time stamp (it says what the file system says of itself).
 TEST_F(DryRunMatchTest, ABackupTheFileSystemCannotLinkIsRefusedBeforeAnythingIsCopied) {
   Files(0x1000, 0x100);
+  static std::vector<std::string> linked;
+  linked.clear();
   ScopedFaults faults;
-  ActivePosixCalls().linkat = [](int, const char*, int, const char*, int) {
+  ActivePosixCalls().linkat = [](int, const char* from, int, const char*, int) {
+    linked.push_back(from);
     return errno = EPERM, -1;
   };
   PatchInPlace inPlace = std::get<PatchInPlace>(OperationOf(InPlace("10")));
   inPlace.backup = true;
-  ExpectBothRefuse(inPlace,
-                   "its file system does not give a file a second name (a hard link), "
-                   "which the backup is (Operation not permitted)");
+  inPlace.dryRun = true;
+  const FolderListing before = ListFolder(dir.Path());
+  EXPECT_EQ(zarneth::Run(WriteOperation(inPlace)).outcome(), PatchOutcome::Done);
+  EXPECT_TRUE(linked.empty()) << "the dry run linked " << linked.front();
+  inPlace.dryRun = false;
+  const WriteResult real = zarneth::Run(WriteOperation(inPlace));
+  EXPECT_EQ(real.outcome(), PatchOutcome::Failed);
+  EXPECT_NE(real.status.reason.find("its file system does not give a file a second name (a hard "
+                                    "link), which the backup is (Operation not permitted)"),
+            std::string::npos)
+      << real.status.reason;
+  ASSERT_FALSE(linked.empty());
+  for (const std::string& from : linked)
+    EXPECT_NE(from, "image.bin") << "the image was given a trial name";
+  EXPECT_TRUE(ListFolder(dir.Path()) == before);
+}
+
+// What the real run refuses, the dry run refuses in its words: every backup name taken, a
+// FUSE file system that can keep no existing file (no clobber); and what the real run does
+// on a file system without owners, the dry run says it does.
+TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
+  struct Row {
+    const char* name;
+    bool inPlace;
+    std::function<void()> arrange;
+    const char* refusal;  // none: both done
+  };
+  const Row rows[] = {
+      {"every backup name taken", true,
+       [&] {
+         for (int n = 0; n < 1000; ++n)
+           WriteBytes(image + ".bak" + (n == 0 ? "" : "." + std::to_string(n)), {});
+       },
+       "every backup name up to .bak.999 is taken"},
+      {"a FUSE file system without hard links, no clobber", false,
+       [] {
+         ActivePosixCalls().fstatfs = [](int, struct statfs* info) {
+           *info = {};
+           info->f_type = 0x65735546;  // FUSE
+           return 0;
+         };
+         ActivePosixCalls().fpathconf = [](int, int) { return 1L; };
+       },
+       "its file system can neither rename without replacing nor give a file a second name"},
+      {"a file system without owners, over an existing file", false,
+       [] { ActivePosixCalls().fchown = [](int, uid_t, gid_t) { return errno = ENOSYS, -1; }; },
+       nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ResetFolder(!row.inPlace);
+    ScopedFaults faults;
+    row.arrange();
+    if (row.inPlace) {
+      PatchInPlace inPlace = std::get<PatchInPlace>(OperationOf(InPlace("10")));
+      inPlace.backup = true;
+      if (row.refusal)
+        ExpectBothRefuse(inPlace, row.refusal);
+    } else {
+      PatchCopy copy = std::get<PatchCopy>(OperationOf(Copy("10")));
+      copy.noClobber = row.refusal != nullptr;
+      if (row.refusal) {
+        std::filesystem::remove(destination);
+        ExpectBothRefuse(copy, row.refusal);
+      } else {
+        for (const bool dryRun : {true, false}) {
+          copy.dryRun = dryRun;
+          const WriteResult result = zarneth::Run(WriteOperation(copy));
+          EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
+        }
+      }
+    }
+  }
+}
+
+// An attribute of the security namespace that no module lets the owner set (security.foo, a
+// Smack label) is refused to a user other than root by the dry run as by the real run.
+TEST_F(DryRunMatchTest, ASecurityAttributeOnlyTheSuperuserSetsIsRefusedByBoth) {
+  Files(0x1000, 0x100);
+  ScopedFaults faults;
+  ActivePosixCalls().flistxattr = [](int, char* names, std::size_t size) -> ssize_t {
+    static const char kList[] = "security.foo";
+    if (size >= sizeof kList)
+      std::copy(kList, kList + sizeof kList, names);
+    return sizeof kList;
+  };
+  ActivePosixCalls().fgetxattr = [](int, const char*, void* value, std::size_t size) -> ssize_t {
+    if (size > 0)
+      *static_cast<char*>(value) = 'x';
+    return 1;
+  };
+  PatchInPlace inPlace = std::get<PatchInPlace>(OperationOf(InPlace("10")));
+  // Both runs refused in the same words, nothing changed: 0; else what differed.
+  const auto bothRefuse = [&]() -> int {
+    const FolderListing before = ListFolder(dir.Path());
+    inPlace.dryRun = true;
+    const WriteResult dry = zarneth::Run(WriteOperation(inPlace));
+    inPlace.dryRun = false;
+    const WriteResult real = zarneth::Run(WriteOperation(inPlace));
+    if (real.outcome() != PatchOutcome::Failed ||
+        real.status.reason.find("security.foo (a security attribute) can be given to a new "
+                                "file only by the superuser") == std::string::npos)
+      return 1;
+    if (dry.status.reason != real.status.reason)
+      return 2;
+    return ListFolder(dir.Path()) == before ? 0 : 3;
+  };
+  if (::geteuid() != 0) {
+    EXPECT_EQ(bothRefuse(), 0);
+    return;
+  }
+  for (const std::string& path : {dir.Path().string(), image, transcript})
+    ASSERT_EQ(::chown(path.c_str(), 1234, 1234), 0);
+  const auto code = RunAsAnotherUser(bothRefuse);
+  ASSERT_TRUE(code.has_value());
+  EXPECT_EQ(*code, 0);
 }
 
 }  // namespace
