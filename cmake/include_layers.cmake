@@ -18,11 +18,18 @@ add_custom_command(OUTPUT ${zarneth_layers_stamp}
                    COMMENT "Checking that every include keeps to its layer" VERBATIM)
 add_custom_target(zarneth_include_layers DEPENDS ${zarneth_layers_stamp})
 
-# Makes each of the project's own targets in this directory and below wait for the check.
-function(zarneth_check_layers_before)
-  foreach(target ${ARGN})
-    if(TARGET ${target})
+# Makes every target the project defines in `directory` and below wait for the check: no
+# list to keep, so a new library or program cannot be left out.
+function(zarneth_check_layers_before_all directory)
+  get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY" AND NOT target STREQUAL "zarneth_include_layers")
       add_dependencies(${target} zarneth_include_layers)
     endif()
+  endforeach()
+  get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+  foreach(subdirectory ${subdirectories})
+    zarneth_check_layers_before_all(${subdirectory})
   endforeach()
 endfunction()
