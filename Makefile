@@ -12,12 +12,19 @@ PREFIX ?= /usr/local
 
 all: build
 
+# The one way a preset is built: the packages its purpose needs (scripts/install-deps
+# PURPOSE), its folder configured once, then built. $(call preset_build,PRESET,PURPOSE,FOLDER)
+define preset_build
+	@scripts/install-deps $(2)
+	@test -f $(3)/build.ninja || cmake --preset $(1)
+	cmake --build --preset $(1)
+endef
+
 deps:
 	@scripts/install-deps linux
 
-build: deps
-	@test -f build/build.ninja || cmake --preset default
-	cmake --build --preset default
+build:
+	$(call preset_build,default,linux,build)
 
 # The developer's quick check: every suite but the package's and the install tree's.
 test: build
@@ -71,16 +78,12 @@ fresh-test:
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test:
-	@scripts/install-deps asan
-	@test -f build-asan/build.ninja || cmake --preset asan
-	cmake --build --preset asan
+	$(call preset_build,asan,asan,build-asan)
 	ctest --preset asan
 
 # Each libFuzzer target for FUZZ_SECONDS, starting from the seed corpus in tests/fuzz/corpus.
 fuzz:
-	@scripts/install-deps fuzz
-	@test -f build-fuzz/build.ninja || cmake --preset fuzz
-	cmake --build --preset fuzz
+	$(call preset_build,fuzz,fuzz,build-fuzz)
 	@for target in hex_address locate run_job; do \
 	  mkdir -p build-fuzz/corpus/$$target; \
 	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
@@ -105,9 +108,7 @@ bench:
 # zarneth.exe, zarneth-cli.exe and the tests for 64-bit Windows, cross-built with MinGW-w64 into
 # build-windows/bin; the tests run under Wine.
 windows:
-	@scripts/install-deps windows
-	@test -f build-windows/build.ninja || cmake --preset windows
-	cmake --build --preset windows
+	$(call preset_build,windows,windows,build-windows)
 
 windows-test: windows
 	ctest --preset windows
