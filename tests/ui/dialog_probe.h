@@ -12,10 +12,7 @@ class DialogProbe : public CPatchDialog {
   DialogProbe() { fw::AfxGetApp()->m_pMainWnd = this; }
   ~DialogProbe() override { fw::AfxGetApp()->m_pMainWnd = nullptr; }
 
-  using CPatchDialog::m_cutLength;
-  using CPatchDialog::m_destPath;
   using CPatchDialog::m_hIcon;
-  using CPatchDialog::m_start;
   using CPatchDialog::m_zarnethMode;
 };
 
