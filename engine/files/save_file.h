@@ -9,6 +9,46 @@
 
 namespace zarneth {
 
+// What a save keeps, whatever happens (a failure, a full disk, a stop, a kill, a power cut
+// after done). The sweep tests name the one they check.
+//
+//  1. Nothing changes before the rename. Until Commit renames the temporary over the
+//     destination, every file the run names is exactly as it was: the new bytes are only in
+//     the temporary, which has no name (Linux) or a hidden one of this destination's pattern.
+//  2. After the rename, the destination is whole. The temporary was synced before it; what
+//     fails after it (the folder's sync, the close) is a warning, never a failure, and a
+//     report never says "nothing changed" when something did.
+//  3. One folder. The destination's folder is walked once in Prepare and held; every later
+//     call (open, create, link, rename, remove, sweep, sync) works relative to it.
+//  4. One file. An existing destination (the image, in place) is held under an exclusive lock
+//     from Prepare to the rename, and must still have the name at the rename.
+//  5. Nothing left behind. The temporary goes on every way out but the commit; a kill leaves
+//     at most a hidden temporary of this destination's pattern, which the next run removes,
+//     and it removes nothing else: a regular file of exactly that name, the caller's, unheld.
+//  6. Access kept. A replaced file's owner, group, mode, extended attributes and ACLs go to
+//     the new file (taken in Begin, and again after the last write, which clears set-id bits
+//     and capabilities); a new file is no more readable than the file it is made from.
+//  7. No further names. No file gets a second name but the backup, made just before the
+//     rename; a name the run made that cannot be removed again fails the run.
+//  8. A dry run changes nothing. Check makes Begin's checks without creating, linking or
+//     touching anything, not even a time stamp, and refuses in Begin's words.
+//
+// A save goes through these states; each arrow is named by the call that makes it:
+//
+//      (new) --Prepare--> prepared --Check--> (a dry run ends: nothing was made)
+//                            |
+//                          Begin: sweep, create the temporary, take the access, try a link
+//                            v
+//                          begun --File().WriteAt...--> written
+//                                                          |
+//                                       Commit: access again, sync, backup name, rename
+//                                                          v
+//                                        placed (the point of no return): folder sync
+//
+//   From prepared, begun or written, the destructor without Commit discards the temporary
+//   (invariant 5); a throw from Commit before the rename leaves the files as they were
+//   (invariant 1).
+
 // The one way a run changes a file, a patched copy, a cut and an image patched in place
 // alike, in the manner of Qt's QSaveFile: the new bytes go to a temporary file in the
 // destination's folder; Commit() syncs it, renames it over the destination and syncs the

@@ -27,6 +27,7 @@ class FullDiskTest : public testing::Test {
   std::string On(const char* name) const { return (disk / name).string(); }
 };
 
+// Invariants 1 and 5 of the save (save_file.h).
 TEST_F(FullDiskTest, EveryKindOfRunFailsCleanly) {
   WriteBytes(On("image.bin"), Pattern(600 << 10, 1));
   WriteBytes(On("transcript.bin"), Pattern(250 << 10, 2));

@@ -87,10 +87,12 @@ class SignalsTest : public testing::Test {
   }
 };
 
+// Invariants 1, 2 and 5 of the save (save_file.h).
 TEST_F(SignalsTest, AKilledRunLeavesTheOldOrTheNewFiles) {
   StopEachRunAt({{nullptr, 1}, {nullptr, 8}, {nullptr, 25}, {nullptr, 70}, {nullptr, 200}});
 }
 
+// Invariant 1 of the save (save_file.h).
 TEST_F(SignalsTest, AnInterruptedRunStopsAtASafePointAndLeavesTheOldFiles) {
   const std::vector<Interrupt> interrupts = Interrupts();
   if (interrupts.empty())
@@ -104,6 +106,7 @@ TEST_F(SignalsTest, AnInterruptedRunStopsAtASafePointAndLeavesTheOldFiles) {
 
 // Killed before its new image is synced, an in-place run leaves the image as it was and
 // nothing beside it; the next run has nothing to say but its result.
+// Invariants 4 and 5 of the save (save_file.h).
 TEST_F(SignalsTest, AKilledInPlaceRunLeavesTheImageAndTheNextRunSeesIt) {
   const Bytes imageBytes = Pattern(0x1000, 1);
   Restore(imageBytes, Pattern(0x100, 2));

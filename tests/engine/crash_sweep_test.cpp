@@ -166,6 +166,7 @@ class CrashSweepTest : public RunFixture {
   }
 };
 
+// Invariants 1 and 2 of the save (save_file.h).
 TEST_F(CrashSweepTest, EveryFailingSystemCallLeavesTheFilesAsTheRunReports) {
   int total = 0;
   int warned = 0;
@@ -184,6 +185,7 @@ TEST_F(CrashSweepTest, EveryFailingSystemCallLeavesTheFilesAsTheRunReports) {
             << "warning\n";
 }
 
+// Invariants 1, 2 and 5 of the save (save_file.h).
 TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   int total = 0;
   ForEachKindAndTemporary([&](const RunKind& kind, const States& states, bool anonymous) {
@@ -216,6 +218,7 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
 // In place with a backup: killed at any point, the image is old or new and its backup, if
 // there is one, is the whole old image; a failure removes the backup it made. A backup that
 // exists already is never replaced.
+// Invariant 7 of the save (save_file.h).
 TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
   RunKind kind{"in place with a backup", OperationOf(InPlace("1000")), false};
   std::get<PatchInPlace>(kind.job).backup = true;
@@ -257,6 +260,7 @@ TEST_F(CrashSweepTest, ABackupIsTheWholeOldImageWhereverTheRunEnds) {
 // that comes before the call that puts the new content in place ends the run with
 // RunStopped and every file as it was; one that comes with it or later is too late, and the
 // run finishes whole.
+// Invariants 1 and 2 of the save (save_file.h).
 TEST_F(CrashSweepTest, AStopRequestedBeforeTheRenameStopsTheRunAndLaterOnesAreTooLate) {
   int stopped = 0;
   int points = 0;
@@ -291,6 +295,7 @@ namespace {
 
 // A signal that interrupts the sync, a link or the rename (EINTR) is no failure: the call is
 // made again and the run finishes.
+// Invariant 2 of the save (save_file.h).
 TEST_F(CrashSweepTest, AnInterruptedSyncLinkOrRenameIsMadeAgain) {
   if (kInterruptedError == 0)
     GTEST_SKIP() << "this system's calls are not interrupted by signals";

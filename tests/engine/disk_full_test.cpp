@@ -11,6 +11,7 @@ namespace {
 
 using DiskFullTest = RunFixture;
 
+// Invariants 1 and 5 of the save (save_file.h).
 TEST_F(DiskFullTest, EveryKindOfRunFailsWithTheDiskFullAndLeavesTheOldFiles) {
   // Room for nothing, one byte, part of the first buffer, and most of the run.
   const std::uint64_t rooms[] = {0, 1, 50000, 150000};

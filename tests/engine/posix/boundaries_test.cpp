@@ -30,6 +30,7 @@ unsigned ModeOf(const std::string& path) {
 
 // A new file takes the image's permission bits less the umask, as cp gives a copy; a file
 // written over keeps its own.
+// Invariant 6 of the save (save_file.h).
 TEST_F(BoundariesTest, ANewFileIsAsPrivateAsTheImageItIsMadeFrom) {
   struct Row {
     const char* name;
@@ -67,6 +68,7 @@ TEST_F(BoundariesTest, ANewFileIsAsPrivateAsTheImageItIsMadeFrom) {
 // A link of /proc leads where the kernel says, which may not be where its text says: a removed
 // folder's link reads "<folder> (deleted)", a name anyone may make. A run ends where the
 // kernel's own open would, or nowhere.
+// Invariant 3 of the save (save_file.h).
 TEST_F(BoundariesTest, ProcLinksLeadWhereTheKernelLeads) {
   const std::string live = dir / "live";
   const std::string removed = dir / "removed";

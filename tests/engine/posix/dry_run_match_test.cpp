@@ -55,6 +55,7 @@ class DryRunMatchTest : public RunFixture {
   }
 };
 
+// Invariant 8 of the save (save_file.h).
 TEST_F(DryRunMatchTest, FlagsThatForbidTheRenameAreRefusedBeforeAnythingIsCopied) {
   struct Case {
     const char* name;
@@ -87,6 +88,7 @@ TEST_F(DryRunMatchTest, FlagsThatForbidTheRenameAreRefusedBeforeAnythingIsCopied
   }
 }
 
+// Invariant 8 of the save (save_file.h).
 TEST_F(DryRunMatchTest, ABackupNameTooLongIsRefusedBeforeAnythingIsCopied) {
   Files(0x1000, 0x100);
   const std::string longImage = dir / std::string(253, 'i');
@@ -101,6 +103,7 @@ TEST_F(DryRunMatchTest, ABackupNameTooLongIsRefusedBeforeAnythingIsCopied) {
 // one): the real run tries it on its own temporary and refuses the backup before anything is
 // copied; the image never gets a trial name, and the dry run links nothing, so that it
 // changes no time stamp (it says what the file system says of itself).
+// Invariants 7 and 8 of the save (save_file.h).
 TEST_F(DryRunMatchTest, ABackupTheFileSystemCannotLinkIsRefusedBeforeAnythingIsCopied) {
   Files(0x1000, 0x100);
   static std::vector<std::string> linked;
@@ -132,6 +135,7 @@ TEST_F(DryRunMatchTest, ABackupTheFileSystemCannotLinkIsRefusedBeforeAnythingIsC
 // What the real run refuses, the dry run refuses in its words: every backup name taken, a
 // FUSE file system that can keep no existing file (no clobber); and what the real run does
 // on a file system without owners, the dry run says it does.
+// Invariant 8 of the save (save_file.h).
 TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
   struct Row {
     const char* name;
@@ -189,6 +193,7 @@ TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
 
 // An attribute of the security namespace that no module lets the owner set (security.foo, a
 // Smack label) is refused to a user other than root by the dry run as by the real run.
+// Invariants 6 and 8 of the save (save_file.h).
 TEST_F(DryRunMatchTest, ASecurityAttributeOnlyTheSuperuserSetsIsRefusedByBoth) {
   Files(0x1000, 0x100);
   ScopedFaults faults;

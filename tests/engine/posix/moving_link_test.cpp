@@ -57,6 +57,7 @@ class Swapper {
 
 class MovingLinkTest : public RunFixture {};
 
+// Invariant 3 of the save (save_file.h).
 TEST_F(MovingLinkTest, AFolderSwappedForALinkMidRunNeverMovesAWriteOrARead) {
   if (::geteuid() != 0)
     GTEST_SKIP() << "needs the right to become another user, whose links root must not follow";

@@ -33,6 +33,7 @@ int MakeTheFileBeforeTheRename(const char* call) {
 
 class NoReplaceTest : public RunFixture {};
 
+// Invariant 4 of the save (save_file.h).
 TEST_F(NoReplaceTest, AFileMadeMeanwhileIsNeverReplaced) {
   struct Case {
     const char* name;
