@@ -48,6 +48,7 @@ run: build
 TREE_KEY := $(shell printf '%s' '$(CURDIR)' | sha256sum | cut -c1-12)
 INSTALL_BUILD ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/zarneth/build-install-$(TREE_KEY)
 install:
+	@scripts/check-install-prefix '$(DESTDIR)$(PREFIX)'
 	@scripts/install-deps install
 	@scripts/configure-install-build '$(INSTALL_BUILD)'
 	cmake --build '$(INSTALL_BUILD)'
@@ -57,7 +58,8 @@ install:
 # install wrote (install_manifest.txt), and the folders it leaves empty under the prefix.
 uninstall:
 	@test -f '$(INSTALL_BUILD)/install_manifest.txt' || \
-	  { echo "make uninstall: nothing installed from this tree ($(INSTALL_BUILD))" >&2; exit 1; }
+	  { echo "make uninstall: nothing installed from this tree by $$(id -un) ($(INSTALL_BUILD));" \
+	         "what 'sudo make install' put down, 'sudo make uninstall' takes away" >&2; exit 1; }
 	@scripts/uninstall-manifest '$(INSTALL_BUILD)/install_manifest.txt' '$(DESTDIR)' '$(PREFIX)'
 
 # $(DIST_DIR)/zarneth-<version>.tar.gz (build/ by default): the committed tree without its
