@@ -98,21 +98,20 @@ class CFile {
   const std::string& GetFilePath() const { return m_path; }
   FileIdentity GetIdentity() const { return m_identity; }
   // The system's handle (a descriptor or a HANDLE), for the platform's own copy.
-  std::intptr_t GetHandle() const { return m_handle; }
+  SystemHandle GetHandle() const { return m_handle; }
 
   // Throws CFileException for this file.
   [[noreturn]] void Fail(const std::string& operation, int error) const;
 
  private:
   friend class TemporaryFile;
-  static constexpr std::intptr_t kNoHandle = -1;
 
   // How an open handle is held: read beside other readers, read with everyone else kept out,
   // or written (no one else may read or write).
   enum class Holding { SharedRead, ExclusiveRead, Write };
   // Takes an open handle as this file, once it is a regular file that `holding` may use;
   // POSIX takes the lock here, Windows took it with the share mode of the open.
-  bool Adopt(std::intptr_t handle, const std::string& path, Holding holding, std::string* whyNot);
+  bool Adopt(SystemHandle handle, const std::string& path, Holding holding, std::string* whyNot);
   // How Open's flags hold the file: modeReadWrite writes; shareExclusive reads alone.
   static Holding HoldingFor(unsigned flags);
   // Windows' Open and OpenAt: `systemName` is what the system opens, `path` what messages
@@ -120,7 +119,7 @@ class CFile {
   bool OpenPath(const std::string& systemName, const std::string& path, unsigned flags, bool noLink,
                 std::string* whyNot);
 
-  std::intptr_t m_handle = kNoHandle;
+  SystemHandle m_handle = kNoHandle;
   std::string m_path;
   FileIdentity m_identity;
 };

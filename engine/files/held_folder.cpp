@@ -8,7 +8,7 @@
 
 namespace zarneth {
 
-HeldFolder::HeldFolder(std::intptr_t handle, std::string path)
+HeldFolder::HeldFolder(SystemHandle handle, std::string path)
     : m_handle(handle), m_path(std::move(path)) {}
 
 HeldFolder::~HeldFolder() {

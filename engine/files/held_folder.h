@@ -5,6 +5,11 @@
 
 namespace zarneth {
 
+// The system's handle of an open file or folder: a descriptor (POSIX) or a HANDLE (Windows),
+// and the value that means none.
+using SystemHandle = std::intptr_t;
+inline constexpr SystemHandle kNoHandle = -1;
+
 // A folder a run works in, resolved once and held from then on: every later call on a name
 // in it (open, create, link, rename, remove, the sweep, the sync) goes through the held
 // folder, so a folder swapped for a link mid-run cannot move a write elsewhere. POSIX: an
@@ -20,10 +25,10 @@ class HeldFolder {
   HeldFolder& operator=(const HeldFolder&) = delete;
 
   // Takes `handle` (a descriptor or a HANDLE) of the folder `path` names, which messages use.
-  HeldFolder(std::intptr_t handle, std::string path);
+  HeldFolder(SystemHandle handle, std::string path);
 
   bool IsHeld() const { return m_handle != kNoHandle; }
-  std::intptr_t Handle() const { return m_handle; }
+  SystemHandle Handle() const { return m_handle; }
   // The folder's path as the run resolved it ("" for the working folder, as a bare name has
   // none).
   const std::string& Path() const { return m_path; }
@@ -31,10 +36,9 @@ class HeldFolder {
   std::string PathOf(const std::string& name) const;
 
  private:
-  static constexpr std::intptr_t kNoHandle = -1;
   void Release() noexcept;
 
-  std::intptr_t m_handle = kNoHandle;
+  SystemHandle m_handle = kNoHandle;
   std::string m_path;
 };
 

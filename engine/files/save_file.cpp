@@ -10,7 +10,8 @@ namespace {
 
 const char* const kNoSecondNames =
     "its file system does not give a file a second name (a hard link), which the backup is";
-const char* const kEveryBackupNameTaken = "every backup name up to .bak.999 is taken";
+const std::string kEveryBackupNameTaken =
+    "every backup name up to .bak." + std::to_string(SaveFile::kBackupNames - 1) + " is taken";
 
 }  // namespace
 
@@ -27,11 +28,6 @@ void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalNa
   }
 }
 
-void RemoveStaleTemporaries(const std::string& finalPath) {
-  if (const auto entry = ResolveEntry(finalPath, FinalLink::MayDangle, nullptr))
-    RemoveStaleTemporaries(entry->folder, entry->name);
-}
-
 bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   m_use = use;
   auto entry = ResolveEntry(path, FinalLink::MustLead, whyNot);
@@ -39,7 +35,8 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
     return false;
   m_entry = std::move(*entry);
   if (!NameFits(m_entry.name))
-    return Refuse(whyNot, "its name is longer than the 255 characters a file name may have");
+    return Refuse(whyNot, "its name is longer than the " + std::to_string(kMaxNameBytes) +
+                              " characters a file name may have");
   const HeldFolder& folder = m_entry.folder;
   const bool inPlace = IsInPlace();
   // This destination's own temporaries from killed runs go before the image's names are
@@ -136,8 +133,8 @@ bool SaveFile::CanCommit(std::string* whyNot) const {
     if (EntryExists(folder, name))
       continue;
     if (!NameFits(name))
-      return Refuse(whyNot, "its backup's name " + QuotedName(name) +
-                                " would be longer than the 255 characters a file name may have");
+      return Refuse(whyNot, "its backup's name " + QuotedName(name) + " would be longer than the " +
+                                std::to_string(kMaxNameBytes) + " characters a file name may have");
     return true;
   }
   return Refuse(whyNot, kEveryBackupNameTaken);

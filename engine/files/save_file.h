@@ -103,6 +103,9 @@ class SaveFile {
   // Prepare: an image whose second name is such a backup (a run stopped in the instant
   // before its rename left it) is then taken, with that backup.
   void KeepBackup() { m_keepBackup = true; }
+  // How many backup names there are, in the order they are taken: "<image>.bak",
+  // "<image>.bak.1", ... up to "<image>.bak.999".
+  static constexpr int kBackupNames = 1000;
   // The backup's path once the commit made it (or Prepare found it); empty otherwise.
   std::string BackupPath() const;
 
@@ -119,8 +122,6 @@ class SaveFile {
   // The checks Begin and Check share, made without trying: a backup the file system cannot
   // make or name, a file or folder whose flags forbid the rename. False with the reason.
   bool CanCommit(std::string* whyNot) const;
-  // The backup names in the order they are taken: "<image>.bak", "<image>.bak.1", ...
-  static constexpr int kBackupNames = 1000;
   std::string BackupName(int number) const;
   // The backup name that is a further name of `file`, if any; empty otherwise.
   std::string BackupNameOf(const CFile& file) const;
@@ -142,7 +143,5 @@ class SaveFile {
 // named exactly ".<final name>.zarneth-XXXXXX.tmp", regular (not a link), owned by the user
 // running, that no run holds. Nothing else, whatever its name.
 void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalName);
-// The same beside the file `finalPath` leads to.
-void RemoveStaleTemporaries(const std::string& finalPath);
 
 }  // namespace zarneth

@@ -11,6 +11,7 @@
 #include "cli_runner.h"
 #include "dying_run.h"
 #include "save_file.h"
+#include "stale_temporaries.h"
 #include "system_call_hook.h"
 
 namespace zarneth::test {

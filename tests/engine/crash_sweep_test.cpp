@@ -19,6 +19,7 @@
 #include "patch_job.h"
 #include "run_fixture.h"
 #include "save_file.h"
+#include "stale_temporaries.h"
 #include "system_call_hook.h"
 
 namespace zarneth::test {

@@ -235,7 +235,7 @@ bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std:
   return Adopt(fd, path, holding, whyNot);
 }
 
-bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,
+bool CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding,
                   std::string* whyNot) {
   const int fd = static_cast<int>(handle);
   const bool writes = holding == Holding::Write;
@@ -284,11 +284,8 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
   while (done < count) {
     const ssize_t n =
         sys::Pread(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
+    if (n < 0)
       Fail("read", errno);
-    }
     if (n == 0)
       break;  // end of file
     done += static_cast<std::uint32_t>(n);
@@ -302,11 +299,8 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
   while (done < count) {
     const ssize_t n =
         sys::Pwrite(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
+    if (n < 0)
       Fail("write", errno);
-    }
     if (n == 0)
       Fail("write", kErrorIo);
     done += static_cast<std::uint32_t>(n);

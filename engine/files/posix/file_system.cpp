@@ -255,15 +255,14 @@ std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
         !why.empty())
       return why;
   }
-  const int listing = ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listing < 0)
+  const Descriptor listing(::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (listing.Get() < 0)
     return {};
-  const unsigned flags = InodeFlags(listing);
+  const unsigned flags = InodeFlags(listing.Get());
   // An append-only folder takes new names but lets none be replaced or removed.
-  std::string why =
-      existing || (flags & FS_IMMUTABLE_FL) != 0 ? WhyInodeFlagsForbid(listing, "its folder") : "";
-  ::close(listing);
-  return why;
+  return existing || (flags & FS_IMMUTABLE_FL) != 0
+             ? WhyInodeFlagsForbid(listing.Get(), "its folder")
+             : "";
 }
 
 bool EntryExists(const HeldFolder& folder, const std::string& name) {
@@ -281,13 +280,11 @@ std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::stri
 
 std::vector<std::string> NamesIn(const HeldFolder& folder) {
   std::vector<std::string> names;
-  const int listing = ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing);
-  if (!entries) {
-    if (listing >= 0)
-      ::close(listing);
+  Descriptor listing(::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  DIR* entries = listing.Get() < 0 ? nullptr : ::fdopendir(listing.Get());
+  if (!entries)
     return names;
-  }
+  listing.Release();  // the listing's own now, closed with it
   while (const dirent* entry = ::readdir(entries)) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..")

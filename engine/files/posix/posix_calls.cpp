@@ -65,23 +65,21 @@ void SetSystemCallHook(SystemCallHook hook) {
 namespace sys {
 namespace {
 
-// Each call asks the hook first; a refusal is the call's own failure, -1 with errno set.
+// Each call asks the hook first; a refusal is the call's own failure, -1 with errno set. A
+// call a signal interrupts (EINTR) is made again, here and nowhere else: the run checks for
+// a stop at its own safe points. (close is never made again: the descriptor is gone.)
 template <typename Call>
 auto Through(const char* name, Call call) -> decltype(call()) {
-  if (const int error = Before(name)) {
-    errno = error;
-    return -1;
-  }
-  return call();
-}
-
-// The same, made again while a signal interrupts it (EINTR).
-template <typename Call>
-int Again(const char* name, Call call) {
   for (;;) {
-    const int result = Through(name, call);
-    if (result == 0 || errno != EINTR)
-      return result;
+    if (const int error = Before(name)) {
+      errno = error;
+    } else {
+      const auto result = call();
+      if (result >= 0)
+        return result;
+    }
+    if (errno != EINTR)
+      return -1;
   }
 }
 
@@ -114,7 +112,7 @@ int Clone(int toFd, int fromFd) {
   return Through("clone", [&] { return Calls().clone(toFd, fromFd); });
 }
 int Fsync(int fd) {
-  return Again("fsync", [&] { return Calls().fsync(fd); });
+  return Through("fsync", [&] { return Calls().fsync(fd); });
 }
 int Fchmod(int fd, mode_t mode) {
   return Through("fchmod", [&] { return Calls().fchmod(fd, mode); });
@@ -123,13 +121,13 @@ int Fchown(int fd, uid_t owner, gid_t group) {
   return Through("fchown", [&] { return Calls().fchown(fd, owner, group); });
 }
 int Renameat(int folder, const char* from, const char* to) {
-  return Again("rename", [&] { return Calls().renameat(folder, from, folder, to); });
+  return Through("rename", [&] { return Calls().renameat(folder, from, folder, to); });
 }
 int RenameNoReplace(int folder, const char* from, const char* to) {
-  return Again("renameat2", [&] { return Calls().renameNoReplace(folder, from, folder, to); });
+  return Through("renameat2", [&] { return Calls().renameNoReplace(folder, from, folder, to); });
 }
 int Linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-  return Again("linkat", [&] { return Calls().linkat(fromFolder, from, toFolder, to, flags); });
+  return Through("linkat", [&] { return Calls().linkat(fromFolder, from, toFolder, to, flags); });
 }
 int Unlinkat(int folder, const char* name) {
   return Through("unlink", [&] { return Calls().unlinkat(folder, name, 0); });

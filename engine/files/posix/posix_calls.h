@@ -44,7 +44,8 @@ struct PosixCalls {
 // The calls in force; the real ones unless a test swapped them.
 PosixCalls& ActivePosixCalls();
 
-// The engine's way to the calls: the hook first, then the call in force.
+// The engine's way to the calls: the hook first, then the call in force; a call that a
+// signal interrupts (EINTR) is made again, all but close.
 namespace sys {
 int Openat(int folder, const char* name, int flags, mode_t mode = 0);
 int Close(int fd);
@@ -53,8 +54,6 @@ ssize_t Pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t Pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 ssize_t CopyFileRange(int fromFd, off_t* fromOffset, int toFd, off_t* toOffset, std::size_t count);
 int Clone(int toFd, int fromFd);
-// The calls a stop's signal may interrupt are made again: the run checks for the stop at its
-// own safe points.
 int Fsync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);

@@ -18,32 +18,24 @@ bool KernelCopyUnavailable(int error) {
 
 std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset, CFile& to,
                                           std::uint64_t toOffset, std::size_t count) {
-  for (;;) {
-    off_t fromAt = static_cast<off_t>(fromOffset);
-    off_t toAt = static_cast<off_t>(toOffset);
-    const ssize_t n = sys::CopyFileRange(static_cast<int>(from.GetHandle()), &fromAt,
-                                         static_cast<int>(to.GetHandle()), &toAt, count);
-    if (n >= 0)
-      return static_cast<std::uint64_t>(n);
-    if (errno == EINTR)
-      continue;
-    if (KernelCopyUnavailable(errno))
-      return std::nullopt;
-    to.Fail("write", errno);
-  }
+  off_t fromAt = static_cast<off_t>(fromOffset);
+  off_t toAt = static_cast<off_t>(toOffset);
+  const ssize_t n = sys::CopyFileRange(static_cast<int>(from.GetHandle()), &fromAt,
+                                       static_cast<int>(to.GetHandle()), &toAt, count);
+  if (n >= 0)
+    return static_cast<std::uint64_t>(n);
+  if (KernelCopyUnavailable(errno))
+    return std::nullopt;
+  to.Fail("write", errno);
 }
 
 bool CloneInSystem(CFile& from, CFile& to) {
-  for (;;) {
-    if (sys::Clone(static_cast<int>(to.GetHandle()), static_cast<int>(from.GetHandle())) == 0)
-      return true;
-    if (errno == EINTR)
-      continue;
-    // ENOTTY, EOPNOTSUPP: no shared blocks here; EXDEV: two file systems.
-    if (KernelCopyUnavailable(errno) || errno == ENOTTY)
-      return false;
-    to.Fail("write", errno);
-  }
+  if (sys::Clone(static_cast<int>(to.GetHandle()), static_cast<int>(from.GetHandle())) == 0)
+    return true;
+  // ENOTTY, EOPNOTSUPP: no shared blocks here; EXDEV: two file systems.
+  if (KernelCopyUnavailable(errno) || errno == ENOTTY)
+    return false;
+  to.Fail("write", errno);
 }
 
 }  // namespace zarneth

@@ -132,7 +132,7 @@ bool CFile::OpenPath(const std::string& systemName, const std::string& path, uns
                 FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
   if (handle == INVALID_HANDLE_VALUE)
     return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  if (!Adopt(reinterpret_cast<std::intptr_t>(handle), path, holding, whyNot))
+  if (!Adopt(reinterpret_cast<SystemHandle>(handle), path, holding, whyNot))
     return false;
   if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     Abort();
@@ -141,7 +141,7 @@ bool CFile::OpenPath(const std::string& systemName, const std::string& path, uns
   return true;
 }
 
-bool CFile::Adopt(std::intptr_t handle, const std::string& path, Holding holding,
+bool CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding,
                   std::string* whyNot) {
   const HANDLE file = reinterpret_cast<HANDLE>(handle);
   const bool writes = holding == Holding::Write;

@@ -94,7 +94,7 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
     Refuse(whyNot, SystemErrorText(static_cast<int>(::GetLastError())));
     return std::nullopt;
   }
-  return HeldEntry{HeldFolder(reinterpret_cast<std::intptr_t>(handle), folder), name, *resolved};
+  return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, *resolved};
 }
 
 std::string WhyFolderTakesNoNewFile(const HeldFolder&) {
@@ -128,7 +128,7 @@ std::string WhyNoRenameOver(const HeldFolder&, const CFile*) {
 }
 
 bool NameFits(const std::string& name) {
-  return WideFromUtf8(name).size() <= 255;
+  return WideFromUtf8(name).size() <= kMaxNameBytes;
 }
 
 bool EntryExists(const HeldFolder& folder, const std::string& name) {

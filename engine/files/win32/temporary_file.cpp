@@ -26,7 +26,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
         continue;
       return Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
     }
-    if (!m_file.Adopt(reinterpret_cast<std::intptr_t>(handle), finalPath, CFile::Holding::Write,
+    if (!m_file.Adopt(reinterpret_cast<SystemHandle>(handle), finalPath, CFile::Holding::Write,
                       whyNot)) {
       RemoveFile(folder, name);
       return false;
