@@ -3,7 +3,6 @@
 #include <span>
 #include <sstream>
 
-#include "command_names.h"
 #include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
@@ -49,34 +48,10 @@ std::string Listed(std::span<const CodeMeaning> meanings) {
   return listed;
 }
 
-// What a command's footer says, in its order.
-struct Footer {
-  const char* command;
-  const char* addresses;  // what must lie inside the image; none without addresses
-  std::span<const CodeMeaning> codes;
-  const char* codesLead;  // "Exit codes:", "verify exits"
-  bool stoppable;         // it opens files, so an interrupt stops it
-};
-constexpr Footer kFooters[] = {
-    {"", "A block or a range must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
-    {kPatchCommand, "The block must lie inside the image.", kExitCodeMeanings, "Exit codes:", true},
-    {kCutCommand, "The range, its end inclusive, must lie inside the image.", kExitCodeMeanings,
-     "Exit codes:", true},
-    {kVerifyCommand, "The block must lie inside the image.", kVerifyCodeMeanings, "verify exits",
-     true},
-    {kShowCommand, "The range, its end inclusive, must lie inside the image.", kShowCodeMeanings,
-     "Exit codes:", true},
-    {kModelsCommand, nullptr, kModelsCodeMeanings, "Exit codes:", false},
-    {kLocateCommand, nullptr, kLocateCodeMeanings, "locate exits", true},
-    {kCompareCommand,
-     "The range, its end inclusive, must lie inside the longer image; without one, the "
-     "whole images are compared.",
-     kCompareCodeMeanings, "compare exits", true},
-};
-
 class Wrapping : public CLI::Formatter {
  public:
-  explicit Wrapping(std::size_t columns) : m_columns(columns) {}
+  // A value is named as a user reads it (FILE, HEX, NAME), a required option says so in words.
+  explicit Wrapping(std::size_t columns) : m_columns(columns) { label("REQUIRED", "(required)"); }
 
   std::string make_description(const CLI::App* app) const override {
     const std::string description = app->get_description();
@@ -110,19 +85,17 @@ std::shared_ptr<CLI::Formatter> WrappingFormatter(std::size_t columns) {
   return std::make_shared<Wrapping>(columns);
 }
 
-std::string HelpFooter(const std::string& command, std::size_t columns) {
-  for (const Footer& footer : kFooters) {
-    if (command != footer.command)
-      continue;
-    std::string text;
-    if (footer.addresses)
-      text += Wrapped("Addresses: " + AddressAdvice() + ". " + footer.addresses, columns);
-    std::string codes = std::string(footer.codesLead) + " " + Listed(footer.codes);
-    if (footer.stoppable)
-      codes += "; " + InterruptsHelp() + " (nothing changed)";
-    return text + Wrapped(codes + ".", columns);
-  }
-  return {};
+const Footer kToolFooter = {"A block or a range must lie inside the image.", kExitCodeMeanings,
+                            "Exit codes:", true};
+
+std::string HelpFooter(const Footer& footer, std::size_t columns) {
+  std::string text;
+  if (footer.addresses)
+    text += Wrapped("Addresses: " + AddressAdvice() + ". " + footer.addresses, columns);
+  std::string codes = std::string(footer.codesLead) + " " + Listed(footer.codes);
+  if (footer.stoppable)
+    codes += "; " + InterruptsHelp() + " (nothing changed)";
+  return text + Wrapped(codes + ".", columns);
 }
 
 }  // namespace zarneth::cli

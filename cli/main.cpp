@@ -29,7 +29,7 @@ const CLI::Validator kAddress(
       return "'" + text + "' " + std::string(zarneth::kNotAnAddress) + ": " +
              zarneth::AddressAdvice();
     },
-    "HEX", "address");
+    "", "address");
 
 // A path given as text: `stream` says why "-" (standard input or output) cannot stand for it.
 CLI::Validator PathValidator(const char* stream) {
@@ -41,7 +41,7 @@ CLI::Validator PathValidator(const char* stream) {
           return std::string("'-' names no file: give a file's name (") + stream + ")";
         return {};
       },
-      "FILE", "path");
+      "", "path");
 }
 // A file written: a run is all or nothing, which a stream cannot be.
 const CLI::Validator kOutputPath =
@@ -58,21 +58,27 @@ const CLI::Validator kModel(
         return {};
       return "'" + text + "' is not a model: give " + zarneth::ModelChoiceText();
     },
-    "NAME", "model");
+    "", "model");
 
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
   command.add_option("--model", options.model, "Take the addresses of this firmware version")
-      ->check(kModel);
+      ->check(kModel)
+      ->type_name("NAME");
   command.add_option("--start", options.start, "Start address (overrides the model's)")
-      ->check(kAddress);
+      ->check(kAddress)
+      ->type_name("HEX");
 }
 
 // The image and the range a cut or a dump reads: a model's block, or addresses of its own.
 void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
-  command.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  command.add_option("--source", options.source, "Firmware image")
+      ->required()
+      ->check(kInputPath)
+      ->type_name("FILE");
   AddModelAndStart(command, options);
   command.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
-      ->check(kAddress);
+      ->check(kAddress)
+      ->type_name("HEX");
 }
 
 // -q before the command or after it: the same flag.
@@ -93,10 +99,14 @@ void AddRunFlags(CLI::App& command, CommandOptions& options) {
 // The image and the transcript a patch or a verify works on, and the start address.
 void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
                             const char* transcriptHelp) {
-  command.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  command.add_option("--source", options.source, "Firmware image")
+      ->required()
+      ->check(kInputPath)
+      ->type_name("FILE");
   command.add_option("--transcript", options.transcript, transcriptHelp)
       ->required()
-      ->check(kInputPath);
+      ->check(kInputPath)
+      ->type_name("FILE");
   AddModelAndStart(command, options);
 }
 
@@ -106,8 +116,11 @@ void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
       .add_option("--replace", options.replace,
                   "Write where this block's bytes stand in the image (exactly, once), instead "
                   "of at --model or --start")
-      ->check(kInputPath);
-  patch.add_option("--output", options.output, "Write a patched copy here")->check(kOutputPath);
+      ->check(kInputPath)
+      ->type_name("FILE");
+  patch.add_option("--output", options.output, "Write a patched copy here")
+      ->check(kOutputPath)
+      ->type_name("FILE");
   patch.add_flag("--in-place", options.inPlace, "Change the image itself");
   patch.add_flag("--backup", options.backup,
                  "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
@@ -120,7 +133,8 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
   AddSourceAndRange(cut, options);
   cut.add_option("--output", options.output, "File to write the range to")
       ->required()
-      ->check(kOutputPath);
+      ->check(kOutputPath)
+      ->type_name("FILE");
   AddRunFlags(cut, options);
 }
 
@@ -135,10 +149,14 @@ void AddShowOptions(CLI::App& show, CommandOptions& options) {
 }
 
 void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
-  locate.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  locate.add_option("--source", options.source, "Firmware image")
+      ->required()
+      ->check(kInputPath)
+      ->type_name("FILE");
   locate.add_option("--transcript", options.transcript, "Block to look for")
       ->required()
-      ->check(kInputPath);
+      ->check(kInputPath)
+      ->type_name("FILE");
   locate.add_flag("--all", options.all,
                   "Where the block stands nowhere exactly: every place most of it agrees, not "
                   "the best three");
@@ -146,13 +164,18 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
 }
 
 void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
-  compare.add_option("--source", options.source, "Firmware image")->required()->check(kInputPath);
+  compare.add_option("--source", options.source, "Firmware image")
+      ->required()
+      ->check(kInputPath)
+      ->type_name("FILE");
   compare.add_option("--with", options.with, "Image to compare with")
       ->required()
-      ->check(kInputPath);
+      ->check(kInputPath)
+      ->type_name("FILE");
   AddModelAndStart(compare, options);
   compare.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
-      ->check(kAddress);
+      ->check(kAddress)
+      ->type_name("HEX");
   AddQuietFlag(compare, options, "Print nothing; the exit code says it");
 }
 
@@ -161,28 +184,55 @@ int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
   return zarneth::cli::kExitDone;
 }
 
-// The commands, in the order --help lists them: each with its options and what runs it.
+// The commands, in the order --help lists them: one row each, which the parser and the help
+// both read: its options, what runs it, and what its help says below the options.
 struct Command {
   const char* name;
   const char* description;
   void (*addOptions)(CLI::App&, CommandOptions&);
   int (*run)(const CommandOptions&, std::ostream&, std::ostream&);
+  zarneth::cli::Footer footer;
 };
-constexpr Command kCommands[] = {
-    {zarneth::cli::kPatchCommand, "Write a transcript into an image", AddPatchOptions,
-     zarneth::cli::RunPatchCommand},
-    {zarneth::cli::kCutCommand, "Copy an address range of an image into a file", AddCutOptions,
-     zarneth::cli::RunCutCommand},
-    {zarneth::cli::kVerifyCommand, "Check that an image holds a transcript; reads only",
-     AddVerifyOptions, zarneth::cli::RunVerifyCommand},
-    {zarneth::cli::kShowCommand, "Dump an address range of an image in hex; reads only",
-     AddShowOptions, zarneth::cli::RunShowCommand},
-    {zarneth::cli::kModelsCommand, "List the firmware versions and their addresses", nullptr,
-     RunModelsCommand},
-    {zarneth::cli::kLocateCommand, "Find where a block's bytes stand in an image; reads only",
-     AddLocateOptions, zarneth::cli::RunLocateCommand},
-    {zarneth::cli::kCompareCommand, "List the address ranges where two images differ; reads only",
-     AddCompareOptions, zarneth::cli::RunCompareCommand},
+constexpr const char* kBlockInside = "The block must lie inside the image.";
+constexpr const char* kRangeInside = "The range, its end inclusive, must lie inside the image.";
+const Command kCommands[] = {
+    {zarneth::cli::kPatchCommand,
+     "Write a transcript into an image",
+     AddPatchOptions,
+     zarneth::cli::RunPatchCommand,
+     {kBlockInside, zarneth::cli::kExitCodeMeanings, "Exit codes:", true}},
+    {zarneth::cli::kCutCommand,
+     "Copy an address range of an image into a file",
+     AddCutOptions,
+     zarneth::cli::RunCutCommand,
+     {kRangeInside, zarneth::cli::kExitCodeMeanings, "Exit codes:", true}},
+    {zarneth::cli::kVerifyCommand,
+     "Check that an image holds a transcript; reads only",
+     AddVerifyOptions,
+     zarneth::cli::RunVerifyCommand,
+     {kBlockInside, zarneth::cli::kVerifyCodeMeanings, "verify exits", true}},
+    {zarneth::cli::kShowCommand,
+     "Dump an address range of an image in hex; reads only",
+     AddShowOptions,
+     zarneth::cli::RunShowCommand,
+     {kRangeInside, zarneth::cli::kShowCodeMeanings, "Exit codes:", true}},
+    {zarneth::cli::kModelsCommand,
+     "List the firmware versions and their addresses",
+     nullptr,
+     RunModelsCommand,
+     {nullptr, zarneth::cli::kModelsCodeMeanings, "Exit codes:", false}},
+    {zarneth::cli::kLocateCommand,
+     "Find where a block's bytes stand in an image; reads only",
+     AddLocateOptions,
+     zarneth::cli::RunLocateCommand,
+     {nullptr, zarneth::cli::kLocateCodeMeanings, "locate exits", true}},
+    {zarneth::cli::kCompareCommand,
+     "List the address ranges where two images differ; reads only",
+     AddCompareOptions,
+     zarneth::cli::RunCompareCommand,
+     {"The range, its end inclusive, must lie inside the longer image; without one, the whole "
+      "images are compared.",
+      zarneth::cli::kCompareCodeMeanings, "compare exits", true}},
 };
 
 // The command line's command: its first word that is not an option (the options before it
@@ -203,12 +253,12 @@ void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) 
   app.require_subcommand(1);
   const std::size_t columns = zarneth::cli::HelpColumns();
   app.formatter(zarneth::cli::WrappingFormatter(columns));
-  app.footer(zarneth::cli::HelpFooter("", columns));
+  app.footer(zarneth::cli::HelpFooter(zarneth::cli::kToolFooter, columns));
   AddQuietFlag(app, options);
   for (const Command& command : kCommands) {
     CLI::App* sub = app.add_subcommand(command.name, command.description);
     // Each command's help tells its own addresses and exit codes, not the tool's.
-    sub->footer(zarneth::cli::HelpFooter(command.name, columns));
+    sub->footer(zarneth::cli::HelpFooter(command.footer, columns));
     if (command.addOptions && named == command.name)
       command.addOptions(*sub, options);
   }

@@ -53,6 +53,9 @@ TEST_F(CliTest, HelpVersionAndModels) {
   EXPECT_NE(version.out.find("\nCopyright (C) 2026 the Zarneth developers\nLicense MIT"),
             std::string::npos)
       << version.out;
+  std::istringstream versionLines(version.out);
+  for (std::string line; std::getline(versionLines, line);)
+    EXPECT_LE(line.size(), 80u) << line;
 
   const CliRun models = Run({"models"});
   EXPECT_EQ(models.exitCode, 0);
