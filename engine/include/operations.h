@@ -39,7 +39,7 @@ enum class Refusal {
 
 // How a run ended, said once: done (ok), or refused with its kind and a short sentence
 // saying which check or which file refused and why.
-struct RunStatus {
+struct [[nodiscard]] RunStatus {
   Refusal refusal = Refusal::NotRun;
   std::string reason;
   bool ok() const { return refusal == Refusal::None; }

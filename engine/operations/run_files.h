@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,19 +27,29 @@ enum class Role { Source, Transcript, Destination, Compared, Replaced };
 const char* WordOf(Role role);
 
 // A step's value, or the refusal that ended the run, as LLVM's Expected or abseil's
-// StatusOr.
+// StatusOr. A refusal must be one (a done status is no refusal), and the value is there to
+// take only where there is one: both are checked, not trusted.
 template <typename T>
-class Checked {
+class [[nodiscard]] Checked {
  public:
   // Not explicit: a step returns its value or its refusal as it is.
   Checked(T value) : m_value(std::move(value)) {}
-  Checked(RunStatus refusal) : m_refusal(std::move(refusal)) {}
+  Checked(RunStatus refusal) : m_refusal(std::move(refusal)) {
+    if (m_refusal.ok())
+      throw std::logic_error("a step refused with a done status");
+  }
   explicit operator bool() const { return m_value.has_value(); }
-  const T& operator*() const { return *m_value; }
-  const T* operator->() const { return &*m_value; }
+  const T& operator*() const { return Value(); }
+  const T* operator->() const { return &Value(); }
   const RunStatus& Refusal() const { return m_refusal; }
 
  private:
+  const T& Value() const {
+    if (!m_value)
+      throw std::logic_error("a refused step's value was taken: " + m_refusal.reason);
+    return *m_value;
+  }
+
   std::optional<T> m_value;
   RunStatus m_refusal;
 };
