@@ -1,4 +1,5 @@
 #include "resource_registry.h"
+#include "backend_access.h"
 
 #include <map>
 

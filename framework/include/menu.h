@@ -24,18 +24,13 @@ class CMenu {
 
   explicit CMenu(CommandHandler onCommand);
 
-  // Adds an entry at the end; one the system's menu refused (KeepInStep) is left out, so the
-  // entries stay those the user sees.
+  // Adds an entry at the end; one the system's menu refused is left out, so the entries stay
+  // those the user sees.
   void AppendMenu(unsigned flags, unsigned id = 0, const std::string& text = {});
 
-  // From now on, every appended entry also goes to `onAppend`, which says whether it took it.
-  void KeepInStep(AppendHandler onAppend) { m_onAppend = std::move(onAppend); }
-
-  const std::vector<MenuEntry>& Entries() const { return m_entries; }
-  // What choosing the entry with this command number does.
-  void Choose(unsigned id) const { m_onCommand(id); }
-
  private:
+  friend struct MenuBackend;
+
   std::vector<MenuEntry> m_entries;
   CommandHandler m_onCommand;
   AppendHandler m_onAppend;

@@ -19,9 +19,10 @@ class CPaintDC {
 
   // Draws `icon` at its standard size (SM_CXICON x SM_CYICON) with its top-left at x, y.
   void DrawIcon(int x, int y, HICON icon);
-  PaintNative& Native() { return *m_native; }
 
  private:
+  friend struct PaintBackend;
+
   std::unique_ptr<PaintNative> m_native;
 };
 

@@ -51,6 +51,5 @@ std::string LoadString(int id);
 // Where the backend finds a picture: a Qt resource path such as ":/pictures/icon_128.ico".
 // The Win32 backend takes pictures by number from the executable's resources instead.
 void RegisterPicture(int id, std::string path);
-std::string FindPicture(int id);
 
 }  // namespace zarneth::fw

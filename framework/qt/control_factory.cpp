@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "backend_access.h"
 #include "picture_scales.h"
 #include "win_types.h"
 #include "wnd.h"

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "backend_access.h"
 #include "dialog_window.h"
 #include "paint_dc.h"
 #include "qt_window.h"
@@ -94,7 +95,8 @@ void CDialog::GetClientRect(CRect* rect) const {
 
 void CDialog::SendMessage(Message message, CPaintDC& dc) {
   if (message == Message::WM_ICONERASEBKGND && m_native)
-    dc.Native().painter.fillRect(m_native->window->rect(), m_native->window->palette().window());
+    PaintBackend::Native(dc).painter.fillRect(m_native->window->rect(),
+                                              m_native->window->palette().window());
 }
 
 WindowHandle CDialog::GetDlgItem(int id) const {

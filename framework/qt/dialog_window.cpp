@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include "backend_access.h"
 #include "control_factory.h"
 #include "dialog.h"
 #include "dialog_units.h"
@@ -110,7 +111,7 @@ void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
   if (!m_windowMenu)
     m_windowMenu = new QMenu(this);
   m_windowMenu->clear();
-  for (const MenuEntry& entry : menu->Entries()) {
+  for (const MenuEntry& entry : MenuBackend::Entries(*menu)) {
     if (entry.flags & MF_SEPARATOR) {
       m_windowMenu->addSeparator();
       continue;
@@ -118,7 +119,7 @@ void DialogWindow::PopupSystemMenu(const QPoint& globalPosition) {
     const unsigned id = entry.id;
     QAction* action = m_windowMenu->addAction(QString::fromStdString(entry.text));
     action->setData(id);  // the command's number, as the system's menu keeps it
-    connect(action, &QAction::triggered, this, [menu, id] { menu->Choose(id); });
+    connect(action, &QAction::triggered, this, [menu, id] { MenuBackend::Choose(*menu, id); });
   }
   m_windowMenu->popup(globalPosition);
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "backend_access.h"
 #include "dialog.h"
 #include "file_drop.h"
 #include "qt_window.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "backend_access.h"
 #include "paint_dc.h"
 #include "picture_scales.h"
 #include "wide_text.h"
@@ -251,7 +252,7 @@ CMenu* CDialog::GetSystemMenu(WindowMenu which) {
       ::GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
       m_systemMenu->AppendMenu(MF_STRING, ::GetMenuItemID(menu, position), Utf8FromWide(text));
     }
-    m_systemMenu->KeepInStep([menu](const MenuEntry& entry) {
+    MenuBackend::KeepInStep(*m_systemMenu, [menu](const MenuEntry& entry) {
       return ::AppendMenuW(menu, entry.flags, entry.id, WideFromUtf8(entry.text).c_str()) != FALSE;
     });
   }
@@ -280,7 +281,7 @@ void CDialog::GetClientRect(CRect* rect) const {
 void CDialog::SendMessage(Message message, CPaintDC& dc) {
   if (message == Message::WM_ICONERASEBKGND && m_native && m_native->window)
     ::SendMessageW(m_native->window, kIconEraseBackground,
-                   reinterpret_cast<WPARAM>(dc.Native().paint.hdc), 0);
+                   reinterpret_cast<WPARAM>(PaintBackend::Native(dc).paint.hdc), 0);
 }
 
 WindowHandle CDialog::GetDlgItem(int id) const {
