@@ -52,7 +52,9 @@ install:
 	@scripts/install-deps install
 	@scripts/configure-install-build '$(INSTALL_BUILD)'
 	cmake --build '$(INSTALL_BUILD)'
+	@scripts/note-new-folders before '$(INSTALL_BUILD)' '$(DESTDIR)' '$(PREFIX)'
 	DESTDIR='$(DESTDIR)' cmake --install '$(INSTALL_BUILD)' --prefix '$(PREFIX)' --strip
+	@scripts/note-new-folders after '$(INSTALL_BUILD)' '$(DESTDIR)' '$(PREFIX)'
 
 # Removes what `make install` put down with the same DESTDIR and PREFIX, from the list the
 # install wrote (install_manifest.txt), and the folders it leaves empty under the prefix.

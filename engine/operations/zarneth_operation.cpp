@@ -25,7 +25,7 @@ struct Patch {
   std::uint32_t replacedLength = 0;  // with a replaced block: its length
 };
 
-// "0x1000, 0x2000 and 3 more places": the places found, the first few by address.
+// "0x1000, 0x2000 and 3 other places": the places found, the first few by address.
 std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t count) {
   std::string text;
   for (std::size_t i = 0; i < named.size(); ++i)
@@ -34,7 +34,7 @@ std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t co
                                                               : ", ") +
             HexText(named[i]);
   if (count > named.size())
-    text += " and " + std::to_string(count - named.size()) + " more";
+    text += " and " + std::to_string(count - named.size()) + " other places";
   return text;
 }
 
