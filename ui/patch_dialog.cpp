@@ -218,9 +218,9 @@ bool CPatchDialog::AskToOverrun(const PatchJob& job, const WriteResult& refused)
   const auto preset = FindModel(job.model);
   if (!preset)
     return false;
-  const std::string question = "The transcript " +
-                               DescribeOverrun(*preset, preset->Length() + refused.overrunBytes) +
-                               ". Write it anyway?";
+  const std::string question =
+      "The transcript " + DescribeOverrun(*preset, preset->Length() + refused.status.overrunBytes) +
+      ". Write it anyway?";
   // No is the default, so Enter and Escape write nothing.
   return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

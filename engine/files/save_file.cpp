@@ -30,6 +30,7 @@ void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalNa
 
 bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   m_use = use;
+  m_givenPath = path;
   auto entry = ResolveEntry(path, FinalLink::MustLead, whyNot);
   if (!entry)
     return false;

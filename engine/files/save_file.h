@@ -76,6 +76,9 @@ class SaveFile {
   // meanwhile.
   bool Prepare(const std::string& path, Use use, std::string* whyNot);
 
+  // The path Prepare was given, as the user gave it, for messages.
+  const std::string& GivenPath() const { return m_givenPath; }
+
   // The existing destination, held since Prepare; none for a new name.
   CFile* Existing() { return m_existing.IsOpen() ? &m_existing : nullptr; }
   bool IsInPlace() const { return m_use == Use::InPlace || m_use == Use::CheckInPlace; }
@@ -130,6 +133,7 @@ class SaveFile {
   // How the commit's rename treats the final name.
   Placing PlacingOfRename() const;
 
+  std::string m_givenPath;
   HeldEntry m_entry;  // the destination: its folder, held, its name, its path for messages
   std::string m_backupName;
   bool m_keepBackup = false;

@@ -42,8 +42,9 @@ enum class Refusal {
 struct [[nodiscard]] RunStatus {
   Refusal refusal = Refusal::NotRun;
   std::string reason;
+  std::uint64_t overrunBytes = 0;  // an Overrun: the bytes past the block
   bool ok() const { return refusal == Refusal::None; }
-  static RunStatus Done() { return {Refusal::None, {}}; }
+  static RunStatus Done() { return {Refusal::None, {}, 0}; }
 };
 
 // Where a transcript goes: the start address as typed, and the model picked ("V135"; empty
@@ -172,10 +173,9 @@ struct RunResult {
 // A run that writes. A Done run with a warning put every byte in place, but the system did
 // not confirm that the last step (the folder's new entry) is on the disk.
 struct WriteResult : RunResult {
-  std::uint64_t placedBytes = 0;   // the bytes put in place: the transcript, or the range cut
-  std::uint64_t fileBytes = 0;     // a patch: the length of the image written
-  std::uint64_t overrunBytes = 0;  // refused for an overrun: bytes past the model's block
-  std::string backupPath;          // in place with a backup: where the old image is kept
+  std::uint64_t placedBytes = 0;  // the bytes put in place: the transcript, or the range cut
+  std::uint64_t fileBytes = 0;    // a patch: the length of the image written
+  std::string backupPath;         // in place with a backup: where the old image is kept
   std::string warning;
   // The form's outcome, from the status.
   PatchOutcome outcome() const { return status.ok() ? PatchOutcome::Done : PatchOutcome::Failed; }

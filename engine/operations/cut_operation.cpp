@@ -24,11 +24,8 @@ WriteResult RunCut(const CutRange& operation) {
             !prepared.ok())
           return prepared;
         result.placedBytes = *cutLength;
-        if (operation.dryRun)
-          return RunFiles::Check(destination, operation.destinationPath, Role::Destination);
-        return files.Write(destination, operation.destinationPath, Role::Destination,
-                           {{source, Role::Source, start, *cutLength, Summing::IntoCrc}},
-                           result.crc, result.warning);
+        return files.Finish(destination, Role::Destination, operation.dryRun,
+                            {{source, Role::Source, start, *cutLength, Summing::IntoCrc}}, result);
       });
 }
 

@@ -19,8 +19,7 @@ VerifyResult Run(const VerifyBlock& operation) {
         CFile transcript;
         if (RunStatus opened = files.Open(source, operation.sourcePath, Role::Source); !opened.ok())
           return opened;
-        const auto lengths = files.OpenBlock(source, operation.sourcePath, transcript,
-                                             operation.transcriptPath, start);
+        const auto lengths = files.OpenBlock(source, transcript, operation.transcriptPath, start);
         if (!lengths)
           return lengths.Refusal();
         const std::uint32_t transcriptLength = lengths->transcript;

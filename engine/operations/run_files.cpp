@@ -56,7 +56,7 @@ const char* WordOf(Role role) {
 }
 
 RunStatus Refused(Refusal kind, std::string reason) {
-  return {kind, std::move(reason)};
+  return {kind, std::move(reason), 0};
 }
 
 Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
@@ -187,9 +187,7 @@ Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {
                                         " bytes (4 GiB - 1) that 32-bit addresses reach");
 }
 
-Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
-                                                    const std::string& sourcePath,
-                                                    CFile& transcript,
+Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& transcript,
                                                     const std::string& transcriptPath,
                                                     std::uint64_t start) {
   if (RunStatus opened = Open(transcript, transcriptPath, Role::Transcript); !opened.ok())
@@ -201,7 +199,7 @@ Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source,
   if (!transcriptLength)
     return transcriptLength.Refusal();
   if (RunStatus fits = FitsInSource(WordOf(Role::Transcript), start, *transcriptLength,
-                                    *sourceLength, sourcePath);
+                                    *sourceLength, source.GetFilePath());
       !fits.ok())
     return fits;
   return BlockLengths{*sourceLength, *transcriptLength};
@@ -225,19 +223,21 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
   return &from;
 }
 
-RunStatus RunFiles::Check(const SaveFile& destination, const std::string& path, Role role) {
+RunStatus RunFiles::Check(const SaveFile& destination, Role role) {
   std::string whyNot;
   if (!destination.Check(&whyNot))
-    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, path) + ": " + whyNot);
+    return Refused(Refusal::CannotWrite,
+                   CannotPrepare(destination, role, destination.GivenPath()) + ": " + whyNot);
   return RunStatus::Done();
 }
 
-RunStatus RunFiles::Write(SaveFile& destination, const std::string& path, Role role,
-                          std::initializer_list<Piece> pieces, std::uint32_t& crc,
-                          std::string& warning) {
+Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
+                                           std::initializer_list<Piece> pieces) {
   std::string whyNot;
   if (!destination.Begin(&whyNot))
-    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, path) + ": " + whyNot);
+    return Refused(Refusal::CannotWrite,
+                   CannotPrepare(destination, role, destination.GivenPath()) + ": " + whyNot);
+  Written written;
   const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
   std::uint64_t at = 0;
   for (const Piece& piece : pieces) {
@@ -247,12 +247,24 @@ RunStatus RunFiles::Write(SaveFile& destination, const std::string& path, Role r
       continue;
     }
     const std::uint64_t got = CopyBytes(piece.from, piece.offset, destination.File(), at,
-                                        piece.count, piece.summing, crc);
+                                        piece.count, piece.summing, written.crc);
     if (got < piece.count)
       return Refused(Refusal::ShortRead, ShortReadReason(piece.from, piece.role, got, piece.count));
     at += got;
   }
-  warning = destination.Commit();
+  written.warning = destination.Commit();
+  return written;
+}
+
+RunStatus RunFiles::Finish(SaveFile& destination, Role role, bool dryRun,
+                           std::initializer_list<Piece> pieces, WriteResult& result) {
+  if (dryRun)
+    return Check(destination, role);
+  const auto written = Write(destination, role, pieces);
+  if (!written)
+    return written.Refusal();
+  result.crc = written->crc;
+  result.warning = written->warning;
   return RunStatus::Done();
 }
 

@@ -121,9 +121,8 @@ class RunFiles {
     std::uint32_t source;
     std::uint32_t transcript;
   };
-  Checked<BlockLengths> OpenBlock(const CFile& source, const std::string& sourcePath,
-                                  CFile& transcript, const std::string& transcriptPath,
-                                  std::uint64_t start);
+  Checked<BlockLengths> OpenBlock(const CFile& source, CFile& transcript,
+                                  const std::string& transcriptPath, std::uint64_t start);
 
   // A run of bytes of one file, copied into the new content; summed: the bytes the run puts
   // in place, whose CRC-32 the run reports, summed while they are copied.
@@ -135,14 +134,21 @@ class RunFiles {
     Summing summing = Summing::None;
   };
 
-  // A dry run's last step on its prepared destination (in `role` at `path`): the checks the
-  // write would make before it copies, creating nothing.
-  static RunStatus Check(const SaveFile& destination, const std::string& path, Role role);
-  // A real run's: creates the temporary file, writes the pieces one after another into it,
-  // summing into `crc`, and commits it, with the commit's warning (if any) in `warning`.
+  // A dry run's last step on its prepared destination (in `role`): the checks the write
+  // would make before it copies, creating nothing.
+  static RunStatus Check(const SaveFile& destination, Role role);
+  // A real run's: creates the temporary file, writes the pieces one after another into it
+  // and commits it: the CRC-32 of the summed pieces and the commit's warning (if any).
   // Refused when a check refused or a piece came up short, with every file as it was.
-  RunStatus Write(SaveFile& destination, const std::string& path, Role role,
-                  std::initializer_list<Piece> pieces, std::uint32_t& crc, std::string& warning);
+  struct Written {
+    std::uint32_t crc = 0;
+    std::string warning;
+  };
+  Checked<Written> Write(SaveFile& destination, Role role, std::initializer_list<Piece> pieces);
+  // A run's last step on `destination`: Check for a dry run, else Write, whose CRC-32 and
+  // warning go into `result`.
+  RunStatus Finish(SaveFile& destination, Role role, bool dryRun,
+                   std::initializer_list<Piece> pieces, WriteResult& result);
 
  private:
   // Where the file system shares blocks and the new content is the first piece's file with

@@ -15,13 +15,15 @@ namespace {
 // The addresses named in a refusal of a block found at several places; the rest counted.
 constexpr std::size_t kPlacesNamed = 5;
 
-// What both patches check and write: the image, the transcript, and where it goes.
+// What both patches check and write: the image, the transcript, where it goes, and whether
+// the run only checks (a dry run).
 struct Patch {
   CFile& source;
   const std::string& sourcePath;
   CFile& transcript;
   const std::string& transcriptPath;
   const BlockPlace& at;
+  bool dryRun;
   std::uint32_t replacedLength = 0;  // with a replaced block: its length
 };
 
@@ -90,8 +92,7 @@ Checked<std::uint32_t> StartOf(RunFiles& files, CFile& replaced, Patch& patch, s
 // A transcript longer than the block it goes over would overwrite the firmware after the
 // block: refused unless the user allowed it. The block is the one replaced, or at the
 // model's own start the model's language block.
-RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t transcriptLength,
-                        WriteResult& result) {
+RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t transcriptLength) {
   if (patch.at.allowOverrun)
     return RunStatus::Done();
   std::string overrun;
@@ -106,20 +107,20 @@ RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t t
   }
   if (overrun.empty() || transcriptLength <= blockLength)
     return RunStatus::Done();
-  result.overrunBytes = transcriptLength - blockLength;
-  return Refused(Refusal::Overrun,
-                 "the transcript " + QuotedName(patch.transcriptPath) + " " + overrun);
+  RunStatus refused = Refused(Refusal::Overrun,
+                              "the transcript " + QuotedName(patch.transcriptPath) + " " + overrun);
+  refused.overrunBytes = transcriptLength - blockLength;
+  return refused;
 }
 
 // Opens the transcript, with the image already held, and checks that the block lies inside
 // the image and within the block it goes over: both lengths, also in `result`.
 Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, std::uint32_t start,
                                            WriteResult& result) {
-  const auto lengths = files.OpenBlock(patch.source, patch.sourcePath, patch.transcript,
-                                       patch.transcriptPath, start);
+  const auto lengths = files.OpenBlock(patch.source, patch.transcript, patch.transcriptPath, start);
   if (!lengths)
     return lengths.Refusal();
-  if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript, result); !within.ok())
+  if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript); !within.ok())
     return within;
   result.fileBytes = lengths->source;
   result.placedBytes = lengths->transcript;
@@ -127,18 +128,17 @@ Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, 
 }
 
 // Checks (a dry run) or saves the new content, source[0, start) + transcript +
-// source[start + transcript length, end), into `destination` (prepared, in `role` at `path`).
+// source[start + transcript length, end), into `destination` (prepared, in `role`).
 RunStatus WritePatched(RunFiles& files, const Patch& patch, std::uint32_t start,
-                       const RunFiles::BlockLengths& lengths, SaveFile& destination,
-                       const std::string& path, Role role, bool dryRun, WriteResult& result) {
-  if (dryRun)
-    return RunFiles::Check(destination, path, role);
+                       const RunFiles::BlockLengths& lengths, SaveFile& destination, Role role,
+                       WriteResult& result) {
   const std::uint64_t tail = std::uint64_t{start} + lengths.transcript;
-  return files.Write(destination, path, role,
-                     {{patch.source, Role::Source, 0, start},
-                      {patch.transcript, Role::Transcript, 0, lengths.transcript, Summing::IntoCrc},
-                      {patch.source, Role::Source, tail, lengths.source - tail}},
-                     result.crc, result.warning);
+  return files.Finish(
+      destination, role, patch.dryRun,
+      {{patch.source, Role::Source, 0, start},
+       {patch.transcript, Role::Transcript, 0, lengths.transcript, Summing::IntoCrc},
+       {patch.source, Role::Source, tail, lengths.source - tail}},
+      result);
 }
 
 // The start text a patch parses: none where it finds its start by the replaced block.
@@ -163,16 +163,16 @@ WriteResult RunPatch(const PatchInPlace& operation) {
           return prepared;
         CFile transcript;
         CFile replaced;
-        Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
-                    operation.at};
+        Patch patch{*image.Existing(),        operation.sourcePath, transcript,
+                    operation.transcriptPath, operation.at,         operation.dryRun};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
           return start.Refusal();
         const auto lengths = CheckBlock(files, patch, *start, result);
         if (!lengths)
           return lengths.Refusal();
-        RunStatus status = WritePatched(files, patch, *start, *lengths, image, operation.sourcePath,
-                                        Role::Source, operation.dryRun, result);
+        RunStatus status =
+            WritePatched(files, patch, *start, *lengths, image, Role::Source, result);
         result.backupPath = image.BackupPath();
         return status;
       });
@@ -191,8 +191,8 @@ WriteResult RunPatch(const PatchCopy& operation) {
           return opened;
         CFile transcript;
         CFile replaced;
-        Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
-                    operation.at};
+        Patch patch{source,       operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at, operation.dryRun};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
           return start.Refusal();
@@ -206,8 +206,7 @@ WriteResult RunPatch(const PatchCopy& operation) {
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())
           return prepared;
-        return WritePatched(files, patch, *start, *lengths, copy, operation.destinationPath,
-                            Role::Destination, operation.dryRun, result);
+        return WritePatched(files, patch, *start, *lengths, copy, Role::Destination, result);
       });
 }
 

@@ -343,7 +343,7 @@ TEST_F(ZarnethTest, ATranscriptPastTheModelsBlockIsRefusedUnlessAllowed) {
                         " bytes) is longer than the language block of V135 (75776 bytes): " +
                         overrun + " after the block",
                     Refusal::Overrun);
-      EXPECT_EQ(RunJob(job).overrunBytes, c.overrun);
+      EXPECT_EQ(RunJob(job).status.overrunBytes, c.overrun);
     }
   }
   const WriteResult noModel = RunJob(Copy("1CD800"));
