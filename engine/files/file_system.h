@@ -57,6 +57,12 @@ extern const char* const kCannotKeepExistingFile;
 // (chattr +i, +a). Empty when nothing forbids it, and where the system keeps no such flags.
 std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing);
 
+// Why the caller may not write the file `name` in `folder`, held as `file`, as the system
+// would refuse its open for writing: no permission, a read-only file system, an immutable
+// or append-only file (POSIX). Empty when the caller may; always on Windows, where the
+// read-only attribute says it (CFile::IsReadOnly).
+std::string WhyNotWritable(const HeldFolder& folder, const std::string& name, const CFile& file);
+
 // Whether anything has the name `name` in `folder` (a dangling link counts).
 bool EntryExists(const HeldFolder& folder, const std::string& name);
 

@@ -40,21 +40,29 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
                               " characters a file name may have");
   const HeldFolder& folder = m_entry.folder;
   const bool inPlace = IsInPlace();
-  // This destination's own temporaries from killed runs go before the image's names are
-  // counted (a dry run changes nothing, so it leaves them).
-  if (use == Use::InPlace)
+  // This destination's own temporaries from killed runs go first, whatever becomes of the
+  // run (a dry run changes nothing, so it leaves them).
+  if (inPlace && !m_dryRun)
     RemoveStaleTemporaries(folder, m_entry.name);
   if (!inPlace && !EntryExists(folder, m_entry.name))
     return true;
   if (use == Use::NewNameOnly)
     return Refuse(whyNot, "it exists, and the run was asked to keep existing files (no clobber)");
-  const unsigned mode =
-      use == Use::InPlace ? CFile::modeReadWrite : CFile::modeRead | CFile::shareExclusive;
-  if (!m_existing.OpenAt(folder, m_entry.name, m_entry.path, mode, whyNot))
+  // Held alone and only read, in a dry run and a real run alike: the new bytes go to the
+  // temporary, never through this handle. In place the image must still be one the user
+  // may write, as the image patched in place always had to be.
+  if (!m_existing.OpenAt(folder, m_entry.name, m_entry.path,
+                         CFile::modeRead | CFile::shareExclusive, whyNot))
     return false;
   if (m_existing.IsReadOnly()) {
     m_existing.Abort();
     return Refuse(whyNot, "the file is read-only");
+  }
+  if (inPlace) {
+    if (const std::string why = WhyNotWritable(folder, m_entry.name, m_existing); !why.empty()) {
+      m_existing.Abort();
+      return Refuse(whyNot, why);
+    }
   }
   if (inPlace && m_existing.GetLinkCount() > 1) {
     const auto names = m_existing.GetLinkCount();

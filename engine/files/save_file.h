@@ -57,10 +57,9 @@ namespace zarneth {
 class SaveFile {
  public:
   enum class Use {
-    NewFile,       // a patched copy or a cut: a new name, or a file to replace
-    NewNameOnly,   // the same, but an existing file is refused and kept
-    InPlace,       // the image itself, which is also read for the new content
-    CheckInPlace,  // the checks of InPlace for a dry run: the image held, not opened to write
+    NewFile,      // a patched copy or a cut: a new name, or a file to replace
+    NewNameOnly,  // the same, but an existing file is refused and kept
+    InPlace,      // the image itself, which is also read for the new content
   };
 
   SaveFile() = default;
@@ -81,7 +80,7 @@ class SaveFile {
 
   // The existing destination, held since Prepare; none for a new name.
   CFile* Existing() { return m_existing.IsOpen() ? &m_existing : nullptr; }
-  bool IsInPlace() const { return m_use == Use::InPlace || m_use == Use::CheckInPlace; }
+  bool IsInPlace() const { return m_use == Use::InPlace; }
 
   // Removes temporaries of this destination that earlier, killed runs left, and creates
   // this run's own with the existing file's owner, mode and extended attributes.
@@ -91,6 +90,12 @@ class SaveFile {
   // folder takes a new file, that the existing file's owner and attributes can be kept, that
   // the file system can give a backup its name and the rename can take place.
   bool Check(std::string* whyNot) const;
+
+  // A dry run: Prepare holds the files as a real run does but removes nothing (not even a
+  // killed run's temporaries), and Check takes the place of Begin and Commit. Asked before
+  // Prepare.
+  void DryRun() { m_dryRun = true; }
+  bool IsDryRun() const { return m_dryRun; }
 
   // A new file (none replaced) is made with `model`'s permission bits, less the umask, as cp
   // makes a copy: an image only its owner may read gives a copy or a cut only they may
@@ -137,6 +142,7 @@ class SaveFile {
   HeldEntry m_entry;  // the destination: its folder, held, its name, its path for messages
   std::string m_backupName;
   bool m_keepBackup = false;
+  bool m_dryRun = false;
   Use m_use = Use::NewFile;
   unsigned m_newFilePermissions = 0666;
   CFile m_existing;

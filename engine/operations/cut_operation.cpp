@@ -19,12 +19,14 @@ WriteResult RunCut(const CutRange& operation) {
           return cutLength.Refusal();
         SaveFile destination;
         destination.TakePermissionsOf(source);
+        if (operation.dryRun)
+          destination.DryRun();
         if (RunStatus prepared = files.Prepare(destination, operation.destinationPath,
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())
           return prepared;
         result.placedBytes = *cutLength;
-        return files.Finish(destination, Role::Destination, operation.dryRun,
+        return files.Finish(destination, Role::Destination,
                             {{source, Role::Source, start, *cutLength, Summing::IntoCrc}}, result);
       });
 }

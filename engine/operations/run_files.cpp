@@ -256,9 +256,9 @@ Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
   return written;
 }
 
-RunStatus RunFiles::Finish(SaveFile& destination, Role role, bool dryRun,
-                           std::initializer_list<Piece> pieces, WriteResult& result) {
-  if (dryRun)
+RunStatus RunFiles::Finish(SaveFile& destination, Role role, std::initializer_list<Piece> pieces,
+                           WriteResult& result) {
+  if (destination.IsDryRun())
     return Check(destination, role);
   const auto written = Write(destination, role, pieces);
   if (!written)

@@ -145,10 +145,10 @@ class RunFiles {
     std::string warning;
   };
   Checked<Written> Write(SaveFile& destination, Role role, std::initializer_list<Piece> pieces);
-  // A run's last step on `destination`: Check for a dry run, else Write, whose CRC-32 and
-  // warning go into `result`.
-  RunStatus Finish(SaveFile& destination, Role role, bool dryRun,
-                   std::initializer_list<Piece> pieces, WriteResult& result);
+  // A run's last step on `destination`: Check for a dry run (SaveFile::DryRun), else Write,
+  // whose CRC-32 and warning go into `result`.
+  RunStatus Finish(SaveFile& destination, Role role, std::initializer_list<Piece> pieces,
+                   WriteResult& result);
 
  private:
   // Where the file system shares blocks and the new content is the first piece's file with

@@ -15,15 +15,13 @@ namespace {
 // The addresses named in a refusal of a block found at several places; the rest counted.
 constexpr std::size_t kPlacesNamed = 5;
 
-// What both patches check and write: the image, the transcript, where it goes, and whether
-// the run only checks (a dry run).
+// What both patches check and write: the image, the transcript, and where it goes.
 struct Patch {
   CFile& source;
   const std::string& sourcePath;
   CFile& transcript;
   const std::string& transcriptPath;
   const BlockPlace& at;
-  bool dryRun;
   std::uint32_t replacedLength = 0;  // with a replaced block: its length
 };
 
@@ -134,7 +132,7 @@ RunStatus WritePatched(RunFiles& files, const Patch& patch, std::uint32_t start,
                        WriteResult& result) {
   const std::uint64_t tail = std::uint64_t{start} + lengths.transcript;
   return files.Finish(
-      destination, role, patch.dryRun,
+      destination, role,
       {{patch.source, Role::Source, 0, start},
        {patch.transcript, Role::Transcript, 0, lengths.transcript, Summing::IntoCrc},
        {patch.source, Role::Source, tail, lengths.source - tail}},
@@ -157,14 +155,16 @@ WriteResult RunPatch(const PatchInPlace& operation) {
         SaveFile image;
         if (operation.backup)
           image.KeepBackup();
-        const auto use = operation.dryRun ? SaveFile::Use::CheckInPlace : SaveFile::Use::InPlace;
-        if (RunStatus prepared = files.Prepare(image, operation.sourcePath, use, Role::Source);
+        if (operation.dryRun)
+          image.DryRun();
+        if (RunStatus prepared =
+                files.Prepare(image, operation.sourcePath, SaveFile::Use::InPlace, Role::Source);
             !prepared.ok())
           return prepared;
         CFile transcript;
         CFile replaced;
-        Patch patch{*image.Existing(),        operation.sourcePath, transcript,
-                    operation.transcriptPath, operation.at,         operation.dryRun};
+        Patch patch{*image.Existing(), operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
           return start.Refusal();
@@ -191,8 +191,8 @@ WriteResult RunPatch(const PatchCopy& operation) {
           return opened;
         CFile transcript;
         CFile replaced;
-        Patch patch{source,       operation.sourcePath, transcript, operation.transcriptPath,
-                    operation.at, operation.dryRun};
+        Patch patch{source, operation.sourcePath, transcript, operation.transcriptPath,
+                    operation.at};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
           return start.Refusal();
@@ -202,6 +202,8 @@ WriteResult RunPatch(const PatchCopy& operation) {
           return lengths.Refusal();
         SaveFile copy;
         copy.TakePermissionsOf(source);
+        if (operation.dryRun)
+          copy.DryRun();
         if (RunStatus prepared = files.Prepare(copy, operation.destinationPath,
                                                NewFileUse(operation.noClobber), Role::Destination);
             !prepared.ok())

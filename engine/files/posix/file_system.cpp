@@ -265,6 +265,19 @@ std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
              : "";
 }
 
+std::string WhyNotWritable(const HeldFolder& folder, const std::string& name, const CFile& file) {
+  // With the effective ids, as the open would be checked.
+  if (::faccessat(FdOf(folder), name.c_str(), W_OK, AT_EACCESS) == 0)
+    return {};
+  const int error = errno;
+  if (error == EPERM) {
+    if (std::string why = WhyInodeFlagsForbid(static_cast<int>(file.GetHandle()), "the file");
+        !why.empty())
+      return why;
+  }
+  return SystemErrorText(error);
+}
+
 bool EntryExists(const HeldFolder& folder, const std::string& name) {
   struct stat info {};
   return ::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;

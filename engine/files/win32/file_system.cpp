@@ -131,6 +131,10 @@ bool NameFits(const std::string& name) {
   return WideFromUtf8(name).size() <= kMaxNameBytes;
 }
 
+std::string WhyNotWritable(const HeldFolder&, const std::string&, const CFile&) {
+  return {};
+}
+
 bool EntryExists(const HeldFolder& folder, const std::string& name) {
   return ::GetFileAttributesW(SystemPath(folder.PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
