@@ -73,6 +73,9 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
       m_backupName = backup;
       return true;
     }
+    // A hidden temporary's name of this very file, which an earlier version's backup trial
+    // left when it was killed (one of another user, which this run's sweep keeps).
+    const std::string trial = backup.empty() ? TemporaryNameOf(m_existing) : std::string();
     m_existing.Abort();
     std::string reason = "it has " + std::to_string(names) +
                          " names (hard links), and the others would keep the old bytes; ";
@@ -80,6 +83,9 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
       reason += QuotedName(folder.PathOf(backup)) +
                 " is the same file, a backup that a stopped run left: keep it as the backup "
                 "with --backup, or remove it";
+    else if (!trial.empty())
+      reason += QuotedName(folder.PathOf(trial)) +
+                " is the same file, a trial name that a stopped run left: remove it";
     else
       reason += "write a patched copy instead";
     return Refuse(whyNot, reason);
@@ -96,6 +102,14 @@ std::string SaveFile::BackupName(int number) const {
   if (number > 0)
     name += "." + std::to_string(number);
   return name;
+}
+
+std::string SaveFile::TemporaryNameOf(const CFile& file) const {
+  for (const std::string& name : NamesIn(m_entry.folder))
+    if (IsTemporaryNameOf(name, m_entry.name) &&
+        IdentityOf(m_entry.folder, name) == file.GetIdentity())
+      return name;
+  return {};
 }
 
 std::string SaveFile::BackupNameOf(const CFile& file) const {

@@ -131,6 +131,8 @@ class SaveFile {
   // make or name, a file or folder whose flags forbid the rename. False with the reason.
   bool CanCommit(std::string* whyNot) const;
   std::string BackupName(int number) const;
+  // The temporary's name of this destination that is a further name of `file`, if any.
+  std::string TemporaryNameOf(const CFile& file) const;
   // The backup name that is a further name of `file`, if any; empty otherwise.
   std::string BackupNameOf(const CFile& file) const;
   // Gives the held image its backup name; throws CFileException.

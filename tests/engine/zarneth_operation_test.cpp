@@ -227,6 +227,18 @@ TEST_F(ZarnethTest, ABackupLeftByAStoppedRunIsTakenAsTheBackup) {
   EXPECT_EQ(std::filesystem::hard_link_count(PathFromUtf8(image)), 1u);
 }
 
+// A trial name that an earlier version's backup trial left on another user's image (which
+// the sweep keeps, as it is not the caller's) is named in the refusal.
+TEST_F(ZarnethTest, ATrialNameLeftOnTheImageIsNamed) {
+  Files(100, 10);
+  const std::string trial = dir / ".image.bin.zarneth-abc123.tmp";
+  std::filesystem::create_hard_link(PathFromUtf8(image), PathFromUtf8(trial));
+  if (!GiveToAnotherUser(image))
+    GTEST_SKIP() << "needs a system where the caller can give a file away (POSIX, as root)";
+  ExpectRefused(InPlace("10"),
+                QuotedName(trial) + " is the same file, a trial name that a stopped run left");
+}
+
 // A name of the longest length a file system takes is written, in place too, with
 // temporaries whose names are cut to fit; a longer one is refused before anything is
 // written.
