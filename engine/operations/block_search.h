@@ -65,7 +65,7 @@ class PieceVotes {
   PieceVotes(std::span<const unsigned char> block, std::size_t keep);
   ~PieceVotes();
 
-  std::size_t Overlap() const { return m_pieceLength - 1; }
+  std::size_t Overlap() const { return m_pieceLength == 0 ? 0 : m_pieceLength - 1; }
   // Looks up each piece of the window at a multiple of the piece length.
   void Look(std::uint64_t windowStart, std::span<const unsigned char> window);
   // After the last window: the starts with at least two votes, the most votes first (the

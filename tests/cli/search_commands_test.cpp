@@ -106,6 +106,12 @@ TEST_F(SearchCommandsTest, LocateFindsExactAndChangedBlocks) {
     EXPECT_EQ(run.out, row.lines.empty() ? "" : header + row.lines);
   }
 
+  // A block too short for pieces of its own is still found where it stands exactly.
+  WriteBytes(dir / "one.bin", Slice(base, 0x10, 1));
+  const CliRun one = Run({"locate", "--source", image, "--transcript", dir / "one.bin"});
+  EXPECT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_NE(one.out.find("\n000010  000010  1        100.0%  -\n"), std::string::npos);
+
   // What cannot be looked for is trouble (2), not "not found".
   WriteBytes(dir / "empty.bin", {});
   for (const std::string& missing : {dir / "empty.bin", dir / "missing.bin"}) {

@@ -1,7 +1,8 @@
 // locate on a block planted in a generated image with fuzzed changes: scattered bytes (at
 // most one in a hundred) or one rewritten stretch (at most a twentieth), sometimes running
-// past the image's end. The best place reported must be where the block was planted, with
-// exactly the bytes inside the image and the count of them that agree.
+// past the image's end; a block shorter than 64 bytes planted whole. The best place reported must
+// be where the block was planted, with exactly the bytes inside the image and the count of them
+// that agree.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -35,7 +36,7 @@ class Reader {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Reader in(data, size);
-  const std::size_t blockLength = 64 + in.Number(8000);
+  const std::size_t blockLength = 1 + in.Number(8064);
   const std::size_t imageLength = blockLength + in.Number(40000);
   const auto seed = static_cast<unsigned>(in.Number(1000));
   Bytes image = zarneth::test::Pattern(imageLength, seed);
@@ -45,12 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < blockLength; ++i)
     block[i] = static_cast<unsigned char>(block[i] + i * 37 + (i >> 8));
 
-  // Past the end only with enough of the block inside to tell it from chance.
-  const std::size_t keep = std::min(imageLength, std::max<std::size_t>(blockLength / 2, 96));
-  const std::size_t start = in.Number(4) == 0 ? imageLength - keep + in.Number(blockLength / 4)
-                                              : in.Number(imageLength - blockLength + 1);
+  // Past the end only with enough of the block inside for its pieces to outvote chance: at
+  // least half of it, and 96 bytes.
+  const std::size_t enough = std::max<std::size_t>(blockLength / 2, 96);
+  const bool pastEnd = in.Number(4) == 0 && blockLength >= 64 && enough < blockLength;
+  const std::size_t start = pastEnd ? imageLength - enough - in.Number(blockLength - enough)
+                                    : in.Number(imageLength - blockLength + 1);
   Bytes planted = block;
-  if (in.Number(2) == 0) {
+  if (blockLength < 64) {
+    // too short for its pieces to vote: only an exact occurrence is found
+  } else if (in.Number(2) == 0) {
     for (std::size_t i = 0; i < blockLength / 100 && in.More(); ++i)
       planted[in.Number(blockLength)] ^= static_cast<unsigned char>(1 + in.Number(255));
   } else {
@@ -74,8 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zarneth::LocateResult result = zarneth::Run(
       zarneth::LocateBlock{dir / "image.bin", dir / "block.bin", 3,
                            [&](const zarneth::BlockFound& found) { places.push_back(found); }});
-  if (!result.status.ok() || places.empty() || places.front().start != start ||
-      places.front().bytes != inside || places.front().agreeing != agreeing)
+  // Planted whole and unchanged, it is one of the exact occurrences (a short block stands by
+  // chance elsewhere too); changed, or cut by the image's end, it is the best place.
+  const auto atStart = [&](const zarneth::BlockFound& found) {
+    return found.start == start && found.bytes == inside && found.agreeing == agreeing;
+  };
+  const bool exact = agreeing == blockLength;
+  const bool found = exact ? std::any_of(places.begin(), places.end(), atStart)
+                           : !places.empty() && atStart(places.front());
+  if (!result.status.ok() || !found)
     std::abort();
   return 0;
 }
