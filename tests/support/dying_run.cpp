@@ -75,11 +75,19 @@ std::string ReplacingFrom(const std::string& argument) {
 
 std::vector<std::string> JobArguments(const WriteOperation& job) {
   if (const auto* patch = std::get_if<PatchInPlace>(&job))
-    return {"in-place", patch->sourcePath, patch->transcriptPath, patch->at.startText,
-            patch->backup ? "backup" : "no-backup", ReplacingArgument(patch->at)};
+    return {"in-place",
+            patch->sourcePath,
+            patch->transcriptPath,
+            patch->at.startText,
+            patch->backup ? "backup" : "no-backup",
+            ReplacingArgument(patch->at)};
   if (const auto* patch = std::get_if<PatchCopy>(&job))
-    return {"copy", patch->sourcePath, patch->transcriptPath, patch->destinationPath,
-            patch->at.startText, ReplacingArgument(patch->at)};
+    return {"copy",
+            patch->sourcePath,
+            patch->transcriptPath,
+            patch->destinationPath,
+            patch->at.startText,
+            ReplacingArgument(patch->at)};
   const auto& cut = std::get<CutRange>(job);
   return {"cut", cut.sourcePath, cut.destinationPath, cut.startText, cut.endText};
 }
