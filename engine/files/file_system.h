@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "c_file.h"
+#include "file_refusal.h"
 #include "held_folder.h"
 
 namespace zarneth {
@@ -23,13 +24,13 @@ enum class FinalLink { MustLead, MayDangle };
 // rule lets the caller follow it, whatever the machine's setting: in a sticky folder
 // writable by all, only a link owned by the caller or by the folder's owner. Each folder is
 // opened from the one before without following a link, and each link is judged by the very
-// link it reads, so nothing swapped in meanwhile is followed. The result holds the last
-// folder and the last name in it, which is no link (or does not exist: a new name). None,
-// with the reason in `whyNot`, for a link the rule refuses, a folder on the way that is
-// missing or no folder, and (MustLead) a dangling link. Windows: the system's own
-// resolution, the folder held against renaming.
-std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
-                                      std::string* whyNot);
+// link it reads, so nothing swapped in meanwhile is followed; a link of /proc is taken one
+// step by the kernel itself. The result holds the last folder and the last name in it,
+// which is no link (or does not exist: a new name). Refused for a link the rule refuses, a
+// folder on the way that is missing or no folder, a /proc link to a file at the end, and
+// (MustLead) a dangling link. Windows: the system's own resolution, the folder held against
+// renaming.
+FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink);
 
 // Whether `name` is short enough for a file name: 255 bytes (POSIX), 255 UTF-16 units
 // (Windows).
@@ -72,7 +73,7 @@ std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::stri
 
 // Which file `path` leads to now, as ResolveEntry finds it; none when it leads nowhere.
 inline std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
-  const auto entry = ResolveEntry(path, FinalLink::MayDangle, nullptr);
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle);
   return entry ? IdentityOf(entry->folder, entry->name) : std::nullopt;
 }
 

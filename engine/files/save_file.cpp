@@ -31,9 +31,9 @@ void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalNa
 bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   m_use = use;
   m_givenPath = path;
-  auto entry = ResolveEntry(path, FinalLink::MustLead, whyNot);
+  auto entry = ResolveEntry(path, FinalLink::MustLead);
   if (!entry)
-    return false;
+    return Refuse(whyNot, entry.Refusal().Words());
   m_entry = std::move(*entry);
   if (!NameFits(m_entry.name))
     return Refuse(whyNot, "its name is longer than the " + std::to_string(kMaxNameBytes) +

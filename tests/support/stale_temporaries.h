@@ -10,7 +10,7 @@ namespace zarneth::test {
 // What the next run to `finalPath` does first: removes the temporaries killed runs left
 // beside the file it leads to.
 inline void RemoveStaleTemporaries(const std::string& finalPath) {
-  if (const auto entry = ResolveEntry(finalPath, FinalLink::MayDangle, nullptr))
+  if (const auto entry = ResolveEntry(finalPath, FinalLink::MayDangle))
     zarneth::RemoveStaleTemporaries(entry->folder, entry->name);
 }
 

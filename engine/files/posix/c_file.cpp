@@ -206,8 +206,10 @@ bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
     return Refuse(whyNot, "no path given");
   // Links are followed only as far as the protected-symlink rule allows, in the folder part
   // as at the end; the file is then opened in the folder the walk holds.
-  const auto entry = ResolveEntry(path, FinalLink::MayDangle, whyNot);
-  return entry && OpenAt(entry->folder, entry->name, path, flags, whyNot);
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle);
+  if (!entry)
+    return Refuse(whyNot, entry.Refusal().Words());
+  return OpenAt(entry->folder, entry->name, path, flags, whyNot);
 }
 
 bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,

@@ -18,7 +18,6 @@
 #include "file_paths.h"
 #include "inode_flags.h"
 #include "posix_calls.h"
-#include "quoted_name.h"
 
 namespace zarneth {
 
@@ -37,10 +36,9 @@ int FdOf(const HeldFolder& folder) {
   return static_cast<int>(folder.Handle());
 }
 
-template <typename T>
-std::optional<T> Refused(std::string* whyNot, std::string reason) {
-  Refuse(whyNot, std::move(reason));
-  return std::nullopt;
+// The walk's refusal of what the system said: errno now, or `error`.
+FileRefusal SystemRefusal(int error = errno) {
+  return {FileRefusal::Kind::System, error, {}};
 }
 
 // The kernel's protected-symlink rule (fs.protected_symlinks): a link in a sticky folder
@@ -100,15 +98,14 @@ int OpenPath(int folder, const char* name) {
 
 }  // namespace
 
-std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
-                                      std::string* whyNot) {
+FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink) {
   // Components still to walk, the next at the back.
   std::vector<std::string> left = Components(path);
   std::reverse(left.begin(), left.end());
   const bool absolute = path.starts_with('/');
   Descriptor folder(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.Get() < 0)
-    return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+    return SystemRefusal();
   // The folder's path as messages say it; it holds no link, so ".." by name is its parent.
   std::string resolved = absolute ? "/" : "";
   int links = 0;
@@ -120,7 +117,7 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
     if (part == "..") {
       Descriptor parent(::openat(folder.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
       if (parent.Get() < 0)
-        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+        return SystemRefusal();
       folder.Reset(parent.Release());
       if (resolved.empty() || NameOf(resolved) == "..")
         resolved = Joined(resolved, "..");
@@ -136,39 +133,33 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
     if (entry.Get() < 0 || ::fstat(entry.Get(), &info) != 0) {
       const int error = errno;
       if (last && error == ENOENT && finalLinkFollowed && finalLink == FinalLink::MustLead)
-        return Refused<HeldEntry>(whyNot, "it is a symbolic link to a file that does not exist");
+        return FileRefusal{FileRefusal::Kind::LinkToNothing, 0, path};
       // A new name (one too long for any is refused by the caller in its own words).
       if (last && (error == ENOENT || error == ENAMETOOLONG)) {
         return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
       }
-      return Refused<HeldEntry>(whyNot, SystemErrorText(error));
+      return SystemRefusal(error);
     }
     if (S_ISLNK(info.st_mode)) {
       if (++links > kMaxLinks)
-        return Refused<HeldEntry>(whyNot, SystemErrorText(ELOOP));
+        return SystemRefusal(ELOOP);
       struct stat folderInfo {};
       if (::fstat(folder.Get(), &folderInfo) != 0)
-        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+        return SystemRefusal();
       const std::string candidate = Joined(resolved, part);
       if (!MayFollow(info, folderInfo))
-        return Refused<HeldEntry>(
-            whyNot,
-            (candidate == path ? std::string("it is a symbolic link")
-                               : "it leads through the symbolic link " + QuotedName(candidate)) +
-                " in a folder shared by all, owned by another user; the system follows "
-                "such links only for their owner");
+        return FileRefusal{FileRefusal::Kind::SharedFolderLink, 0,
+                           candidate == path ? std::string() : candidate};
       if (IsProcLink(entry.Get())) {
         // The kernel takes this one step, as its own open would; the walk goes on from
         // where it led, which messages call by the link's name.
         Descriptor led(::openat(folder.Get(), part.c_str(), O_PATH | O_CLOEXEC));
         struct stat ledInfo {};
         if (led.Get() < 0 || ::fstat(led.Get(), &ledInfo) != 0)
-          return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+          return SystemRefusal();
         if (!S_ISDIR(ledInfo.st_mode))
-          return Refused<HeldEntry>(
-              whyNot, last ? "it is a link of the /proc file system to a file, which need not be "
-                             "the file its text names; give the file's own path"
-                           : SystemErrorText(ENOTDIR));
+          return last ? FileRefusal{FileRefusal::Kind::ProcLinkToFile, 0, candidate}
+                      : SystemRefusal(ENOTDIR);
         folder.Reset(led.Release());
         resolved = candidate;
         if (last)
@@ -177,14 +168,14 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
       }
       const auto target = LinkTarget(entry.Get());
       if (!target)
-        return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+        return SystemRefusal();
       finalLinkFollowed = last;
       std::vector<std::string> more = Components(*target);
       left.insert(left.end(), more.rbegin(), more.rend());
       if (target->starts_with('/')) {
         folder.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (folder.Get() < 0)
-          return Refused<HeldEntry>(whyNot, SystemErrorText(errno));
+          return SystemRefusal();
         resolved = "/";
       }
       if (left.empty())  // a link to "." or "/": the folder itself
@@ -195,7 +186,7 @@ std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLi
     if (last)
       return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
     if (!S_ISDIR(info.st_mode))
-      return Refused<HeldEntry>(whyNot, SystemErrorText(ENOTDIR));
+      return SystemRefusal(ENOTDIR);
     // The folder is the one just looked at: the descriptor, not the name again.
     folder.Reset(entry.Release());
     resolved = Joined(resolved, part);

@@ -32,20 +32,16 @@ std::wstring WithoutLongPrefix(const std::wstring& path) {
 }
 
 // The path of the file a name leads to, the system's links followed; for a new name, the
-// name itself. None for a device or a dangling link.
-std::optional<std::string> FinalPath(const std::string& path, std::string* whyNot) {
-  if (IsDeviceName(path)) {
-    Refuse(whyNot, "it is a device, not a regular file");
-    return std::nullopt;
-  }
+// name itself. Refused for a device or a dangling link.
+FileResult<std::string> FinalPath(const std::string& path) {
+  if (IsDeviceName(path))
+    return FileRefusal{FileRefusal::Kind::Device, 0, path};
   const std::wstring systemPath = SystemPath(path);
   const HANDLE handle = OpenToAsk(systemPath);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      Refuse(whyNot, "it is a symbolic link to a file that does not exist");
-      return std::nullopt;
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return FileRefusal{FileRefusal::Kind::LinkToNothing, 0, path};
     return path;
   }
   // A device (NUL, CON) is its own final name; the open refuses it later.
@@ -76,25 +72,26 @@ void HeldFolder::Release() noexcept {
   m_handle = kNoHandle;
 }
 
-std::optional<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink,
-                                      std::string* whyNot) {
-  std::optional<std::string> resolved = path;
-  if (finalLink == FinalLink::MustLead && !(resolved = FinalPath(path, whyNot)))
-    return std::nullopt;
-  const std::string name = NameOf(*resolved);
-  const bool bare = name == *resolved;
-  const std::string folder = bare ? std::string() : FolderOf(*resolved);
+FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink) {
+  std::string resolved = path;
+  if (finalLink == FinalLink::MustLead) {
+    const auto final = FinalPath(path);
+    if (!final)
+      return final.Refusal();
+    resolved = *final;
+  }
+  const std::string name = NameOf(resolved);
+  const bool bare = name == resolved;
+  const std::string folder = bare ? std::string() : FolderOf(resolved);
   // Held without sharing its deletion, the folder cannot be renamed or removed, and no link
   // can take its place, until the run lets go of it. Asking its attributes only, it is in no
   // one's way within it.
   const HANDLE handle = ::CreateFileW(SystemPath(bare ? "." : folder).c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    Refuse(whyNot, SystemErrorText(static_cast<int>(::GetLastError())));
-    return std::nullopt;
-  }
-  return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, *resolved};
+  if (handle == INVALID_HANDLE_VALUE)
+    return FileRefusal{FileRefusal::Kind::System, static_cast<int>(::GetLastError()), path};
+  return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, resolved};
 }
 
 std::string WhyFolderTakesNoNewFile(const HeldFolder&) {

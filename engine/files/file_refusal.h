@@ -1,0 +1,59 @@
+#pragma once
+
+// The file layer's one way to say no: a value, or the refusal that took its place. A refusal
+// carries what stood in the way (its kind), the system's error number where the system said
+// no, and the file its words name; the words are made in one place (FileRefusal::Words),
+// never where the refusal is met, so that a refusal reads the same wherever it comes from.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace zarneth {
+
+struct FileRefusal {
+  enum class Kind {
+    System,            // the system said no: `error`
+    Device,            // a device's name (Windows: NUL, CON, COM1, ...)
+    LinkToNothing,     // a symbolic link to a file that does not exist
+    SharedFolderLink,  // a link another user owns in a folder shared by all: `file` is the
+                       // link on the way, empty where the path itself is that link
+    ProcLinkToFile,    // a link of /proc to a file, at the end of a path
+  };
+  Kind kind = Kind::System;
+  int error = 0;
+  std::string file;
+
+  // "it is a symbolic link to a file that does not exist", the system's text for `error`, ...
+  std::string Words() const;
+};
+
+// A value, or the refusal that took its place, as LLVM's Expected: the value is there to take
+// only where there is one.
+template <typename T>
+class [[nodiscard]] FileResult {
+ public:
+  // Not explicit: a step returns its value or its refusal as it is.
+  FileResult(T value) : m_value(std::move(value)) {}
+  FileResult(FileRefusal refusal) : m_refusal(std::move(refusal)) {}
+  explicit operator bool() const { return m_value.has_value(); }
+  T& operator*() { return Value(); }
+  const T& operator*() const { return Value(); }
+  T* operator->() { return &Value(); }
+  const T* operator->() const { return &Value(); }
+  const FileRefusal& Refusal() const { return m_refusal; }
+
+ private:
+  T& Value() {
+    if (!m_value)
+      throw std::logic_error("a refused file step's value was taken: " + m_refusal.Words());
+    return *m_value;
+  }
+  const T& Value() const { return const_cast<FileResult*>(this)->Value(); }
+
+  std::optional<T> m_value;
+  FileRefusal m_refusal;
+};
+
+}  // namespace zarneth
