@@ -18,6 +18,14 @@ std::string FileRefusal::Words() const {
                            : "it leads through the symbolic link " + QuotedName(file)) +
              " in a folder shared by all, owned by another user; the system follows such links "
              "only for their owner";
+    case Kind::FileImmutable:
+      return "the file is marked immutable (chattr +i), so nobody may change it";
+    case Kind::FileAppendOnly:
+      return "the file is marked append-only (chattr +a), so nobody may replace it";
+    case Kind::FolderImmutable:
+      return "its folder is marked immutable (chattr +i), so nobody may change it";
+    case Kind::FolderAppendOnly:
+      return "its folder is marked append-only (chattr +a), so nobody may replace it";
     case Kind::ProcLinkToFile:
       return "it is a link of the /proc file system to a file, which need not be the file its "
              "text names; give the file's own path";

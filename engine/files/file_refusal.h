@@ -20,6 +20,10 @@ struct FileRefusal {
     SharedFolderLink,  // a link another user owns in a folder shared by all: `file` is the
                        // link on the way, empty where the path itself is that link
     ProcLinkToFile,    // a link of /proc to a file, at the end of a path
+    FileImmutable,     // marked immutable (chattr +i)
+    FileAppendOnly,    // marked append-only (chattr +a)
+    FolderImmutable,   // the file's folder, so marked
+    FolderAppendOnly,
   };
   Kind kind = Kind::System;
   int error = 0;
@@ -27,6 +31,29 @@ struct FileRefusal {
 
   // "it is a symbolic link to a file that does not exist", the system's text for `error`, ...
   std::string Words() const;
+};
+
+// A step that gives no value: done, or the refusal that stopped it.
+class [[nodiscard]] FileStatus {
+ public:
+  FileStatus() = default;
+  FileStatus(FileRefusal refusal) : m_refusal(std::move(refusal)) {}
+  // The refusal of what the system said: its error number.
+  static FileStatus SystemError(int error) {
+    return FileRefusal{FileRefusal::Kind::System, error, {}};
+  }
+  bool ok() const { return !m_refusal; }
+  explicit operator bool() const { return ok(); }
+  const FileRefusal& Refusal() const {
+    if (!m_refusal)
+      throw std::logic_error("a done file step has no refusal");
+    return *m_refusal;
+  }
+  // The system's error number of a refusal the system made; 0 when done.
+  int Error() const { return m_refusal ? m_refusal->error : 0; }
+
+ private:
+  std::optional<FileRefusal> m_refusal;
 };
 
 // A value, or the refusal that took its place, as LLVM's Expected: the value is there to take

@@ -36,10 +36,10 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
 // (Windows).
 bool NameFits(const std::string& name);
 
-// Why the caller cannot create a file in `folder` (no write or search permission, a
-// read-only file system), as far as the system says without trying; empty when it can
-// (and always on Windows, whose access lists say it only to a try).
-std::string WhyFolderTakesNoNewFile(const HeldFolder& folder);
+// Whether the caller can create a file in `folder`: refused for no write or search
+// permission, a read-only file system, as far as the system says without trying (never on
+// Windows, whose access lists say it only to a try).
+FileStatus FolderTakesNewFile(const HeldFolder& folder);
 
 // Whether the file system of `folder` gives a file further names (hard links), as it says
 // without trying (vfat and its kin say a file has one name at most).
@@ -53,16 +53,16 @@ bool FolderKeepsExistingNames(const HeldFolder& folder);
 // says so or its commit finds it so.
 extern const char* const kCannotKeepExistingFile;
 
-// Why a file cannot be renamed into `folder` over `existing` (none: a new name), as the
-// file system's flags say without trying: an immutable or append-only file or folder
-// (chattr +i, +a). Empty when nothing forbids it, and where the system keeps no such flags.
-std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing);
+// Whether a file can be renamed into `folder` over `existing` (none: a new name), as the
+// file system's flags say without trying: refused for an immutable or append-only file or
+// folder (chattr +i, +a); never where the system keeps no such flags.
+FileStatus RenameOverAllowed(const HeldFolder& folder, const CFile* existing);
 
-// Why the caller may not write the file `name` in `folder`, held as `file`, as the system
-// would refuse its open for writing: no permission, a read-only file system, an immutable
-// or append-only file (POSIX). Empty when the caller may; always on Windows, where the
-// read-only attribute says it (CFile::IsReadOnly).
-std::string WhyNotWritable(const HeldFolder& folder, const std::string& name, const CFile& file);
+// Whether the caller may write the file `name` in `folder`, held as `file`: refused as the
+// system would refuse its open for writing (no permission, a read-only file system, an
+// immutable or append-only file; POSIX). Never on Windows, where the read-only attribute
+// says it (CFile::IsReadOnly).
+FileStatus EntryWritable(const HeldFolder& folder, const std::string& name, const CFile& file);
 
 // Whether anything has the name `name` in `folder` (a dangling link counts).
 bool EntryExists(const HeldFolder& folder, const std::string& name);
@@ -80,8 +80,8 @@ inline std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
 // The names in `folder`, for the sweep of stale temporaries; none when it cannot be read.
 std::vector<std::string> NamesIn(const HeldFolder& folder);
 
-// Removes the name `name` from `folder`; 0, or the system's error number.
-int RemoveFile(const HeldFolder& folder, const std::string& name);
+// Removes the name `name` from `folder`.
+FileStatus RemoveFile(const HeldFolder& folder, const std::string& name);
 
 // Removes the file `file` holds open under `name` in `folder`, then closes it; never throws.
 void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name);
@@ -98,11 +98,10 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
                    Placing placing, const std::string& path);
 
 // Gives the file named `from` in `folder` the further name `to` there (a hard link), only
-// while nothing has the name `to`; 0, or the system's error number (EEXIST or
-// ERROR_ALREADY_EXISTS when the name is taken).
-int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to);
-// Whether LinkFile's error says that the name is taken.
-bool IsNameTaken(int error);
+// while nothing has the name `to` (refused with EEXIST or ERROR_ALREADY_EXISTS then).
+FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to);
+// Whether a refusal says that the name is taken.
+bool IsNameTaken(const FileStatus& status);
 
 // Lets go of a file about to be replaced where the system replaces no file held open
 // (Windows); elsewhere it stays held through the rename.

@@ -59,9 +59,9 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
     return Refuse(whyNot, "the file is read-only");
   }
   if (inPlace) {
-    if (const std::string why = WhyNotWritable(folder, m_entry.name, m_existing); !why.empty()) {
+    if (const FileStatus writable = EntryWritable(folder, m_entry.name, m_existing); !writable) {
       m_existing.Abort();
-      return Refuse(whyNot, why);
+      return Refuse(whyNot, writable.Refusal().Words());
     }
   }
   if (inPlace && m_existing.GetLinkCount() > 1) {
@@ -140,8 +140,8 @@ bool SaveFile::RefuseAccess(std::string* whyNot, const std::string& notKept) con
 bool SaveFile::CanCommit(std::string* whyNot) const {
   const HeldFolder& folder = m_entry.folder;
   const CFile* existing = m_existing.IsOpen() ? &m_existing : nullptr;
-  if (const std::string why = WhyNoRenameOver(folder, existing); !why.empty())
-    return Refuse(whyNot, why);
+  if (const FileStatus allowed = RenameOverAllowed(folder, existing); !allowed)
+    return Refuse(whyNot, allowed.Refusal().Words());
   if (m_use == Use::NewNameOnly && !FolderKeepsExistingNames(folder))
     return Refuse(whyNot, kCannotKeepExistingFile);
   if (!m_keepBackup || !existing || !m_backupName.empty())
@@ -164,8 +164,8 @@ bool SaveFile::CanCommit(std::string* whyNot) const {
 }
 
 bool SaveFile::Check(std::string* whyNot) const {
-  if (const std::string why = WhyFolderTakesNoNewFile(m_entry.folder); !why.empty())
-    return RefuseNewFile(whyNot, why);
+  if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
+    return RefuseNewFile(whyNot, takes.Refusal().Words());
   if (m_existing.IsOpen()) {
     if (const std::string notKept = m_existing.WhyAccessCannotBeTaken(); !notKept.empty())
       return RefuseAccess(whyNot, notKept);
@@ -176,8 +176,8 @@ bool SaveFile::Check(std::string* whyNot) const {
 bool SaveFile::Begin(std::string* whyNot) {
   // What would make the commit fail is refused before anything is written, in the order and
   // the words of the dry run's Check.
-  if (const std::string why = WhyFolderTakesNoNewFile(m_entry.folder); !why.empty())
-    return RefuseNewFile(whyNot, why);
+  if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
+    return RefuseNewFile(whyNot, takes.Refusal().Words());
   if (!CanCommit(whyNot))
     return false;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
@@ -196,9 +196,9 @@ bool SaveFile::Begin(std::string* whyNot) {
     }
   }
   if (m_keepBackup && replaces && m_backupName.empty()) {
-    if (const int error = m_temp.ProveFurtherName()) {
+    if (const FileStatus linked = m_temp.ProveFurtherName(); !linked) {
       m_temp.Discard();
-      return Refuse(whyNot, std::string(kNoSecondNames) + " (" + SystemErrorText(error) + ")");
+      return Refuse(whyNot, std::string(kNoSecondNames) + " (" + linked.Refusal().Words() + ")");
     }
   }
   return true;
@@ -207,13 +207,13 @@ bool SaveFile::Begin(std::string* whyNot) {
 void SaveFile::LinkBackup() {
   for (int number = 0; number < kBackupNames; ++number) {
     std::string name = BackupName(number);
-    const int error = LinkFile(m_entry.folder, m_entry.name, name);
-    if (error == 0) {
+    const FileStatus linked = LinkFile(m_entry.folder, m_entry.name, name);
+    if (linked) {
       m_backupName = name;
       return;
     }
-    if (!IsNameTaken(error))
-      throw CFileException("keep a backup of", m_entry.path, error);
+    if (!IsNameTaken(linked))
+      throw CFileException("keep a backup of", m_entry.path, linked.Error());
   }
   throw CFileException("keep a backup of", m_entry.path, kEveryBackupNameTaken);
 }
@@ -253,8 +253,8 @@ std::string SaveFile::Commit() {
       // A new name: the anonymous file takes it directly, so no death leaves a name behind.
       // A stop asked for until here is honoured: nothing has changed yet.
       StopIfRequested();
-      if (const int error = m_temp.NameAs(m_entry.name))
-        throw CFileException("create", m_entry.path, error);
+      if (const FileStatus named = m_temp.NameAs(m_entry.name); !named)
+        throw CFileException("create", m_entry.path, named.Error());
     } else {
       // Named first, then the backup name, then the rename: a death between the last two
       // leaves the backup as a further name of the unchanged image, which the next run with
@@ -272,7 +272,7 @@ std::string SaveFile::Commit() {
     // go (Windows removes no name of a file held without sharing its deletion).
     m_existing.Abort();
     if (linksBackup && !m_backupName.empty()) {
-      RemoveFile(folder, m_backupName);
+      static_cast<void>(RemoveFile(folder, m_backupName));  // the run fails already
       m_backupName.clear();
     }
     throw;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "c_file.h"
+#include "file_refusal.h"
 #include "held_folder.h"
 
 namespace zarneth {
@@ -37,19 +38,19 @@ class TemporaryFile {
   // Whether the file has no name at all yet (an anonymous file, Linux).
   bool IsAnonymous() const { return m_file.IsOpen() && m_name.empty(); }
   // Gives the anonymous file the name `name` in the folder directly, only while nothing has
-  // that name: 0, or the system's error number (EEXIST when the name is taken). The file is
-  // then the one under `name`, which Discard removes unless it was placed.
-  int NameAs(const std::string& name);
+  // that name (refused with EEXIST then). The file is then the one under `name`, which
+  // Discard removes unless it was placed.
+  FileStatus NameAs(const std::string& name);
 
   // Shows that the folder's file system truly gives this file a further name (FUSE file
   // systems say they link and may not), before the commit gives the image its backup name,
   // without giving any other file a second name. Linux: an anonymous file takes its hidden
   // name now, the one the commit gives it anyway; a named one is linked under a second
-  // hidden name that is removed at once (a name a killed run's sweep removes too). 0, or the
-  // system's error number. A second name that cannot be removed again throws
-  // CFileException: nothing the run made may stay behind. Windows, which removes no name of
-  // a file held open, trusts what the file system says (FolderHasHardLinks).
-  int ProveFurtherName();
+  // hidden name that is removed at once (a name a killed run's sweep removes too). A second name
+  // that cannot be removed again throws CFileException: nothing the run made may stay behind.
+  // Windows, which removes no name of a file held open, trusts what the file system says
+  // (FolderHasHardLinks).
+  FileStatus ProveFurtherName();
 
   // The rename took place: the file is the destination now, nothing of it is to be removed.
   void Placed() { m_placed = true; }

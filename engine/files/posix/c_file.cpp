@@ -182,9 +182,10 @@ std::string WhyOpenFailed(int named, bool writes, int error) {
     return kReadOnlyReason;
   if (writes && error == EPERM) {
     const Descriptor readOnly(::open(OwnDescriptorPath(named).c_str(), O_RDONLY | O_CLOEXEC));
-    std::string why = readOnly.Get() < 0 ? "" : WhyInodeFlagsForbid(readOnly.Get(), "the file");
-    if (!why.empty())
-      return why;
+    if (readOnly.Get() >= 0) {
+      if (const FileStatus flags = InodeFlagsAllowChange(readOnly.Get(), false); !flags)
+        return flags.Refusal().Words();
+    }
   }
   if (error == ESTALE)
     return "it was replaced by another file while the run opened it";

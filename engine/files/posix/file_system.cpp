@@ -195,11 +195,11 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
   return HeldEntry{HeldFolder(folder.Release(), resolved), ".", resolved.empty() ? "." : resolved};
 }
 
-std::string WhyFolderTakesNoNewFile(const HeldFolder& folder) {
+FileStatus FolderTakesNewFile(const HeldFolder& folder) {
   // With the effective ids, as the creation of the file would be checked.
   if (::faccessat(FdOf(folder), ".", W_OK | X_OK, AT_EACCESS) == 0)
     return {};
-  return SystemErrorText(errno);
+  return FileStatus::SystemError(errno);
 }
 
 bool FolderHasHardLinks(const HeldFolder& folder) {
@@ -231,42 +231,41 @@ unsigned InodeFlags(int fd) {
 
 }  // namespace
 
-std::string WhyInodeFlagsForbid(int fd, const char* what) {
+FileStatus InodeFlagsAllowChange(int fd, bool folder) {
+  using Kind = FileRefusal::Kind;
   const unsigned flags = InodeFlags(fd);
   if ((flags & FS_IMMUTABLE_FL) != 0)
-    return std::string(what) + " is marked immutable (chattr +i), so nobody may change it";
+    return FileRefusal{folder ? Kind::FolderImmutable : Kind::FileImmutable, 0, {}};
   if ((flags & FS_APPEND_FL) != 0)
-    return std::string(what) + " is marked append-only (chattr +a), so nobody may replace it";
+    return FileRefusal{folder ? Kind::FolderAppendOnly : Kind::FileAppendOnly, 0, {}};
   return {};
 }
 
-std::string WhyNoRenameOver(const HeldFolder& folder, const CFile* existing) {
+FileStatus RenameOverAllowed(const HeldFolder& folder, const CFile* existing) {
   if (existing) {
-    if (std::string why = WhyInodeFlagsForbid(static_cast<int>(existing->GetHandle()), "the file");
-        !why.empty())
-      return why;
+    if (FileStatus file = InodeFlagsAllowChange(static_cast<int>(existing->GetHandle()), false);
+        !file)
+      return file;
   }
   const Descriptor listing(::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (listing.Get() < 0)
     return {};
   const unsigned flags = InodeFlags(listing.Get());
   // An append-only folder takes new names but lets none be replaced or removed.
-  return existing || (flags & FS_IMMUTABLE_FL) != 0
-             ? WhyInodeFlagsForbid(listing.Get(), "its folder")
-             : "";
+  return existing || (flags & FS_IMMUTABLE_FL) != 0 ? InodeFlagsAllowChange(listing.Get(), true)
+                                                    : FileStatus();
 }
 
-std::string WhyNotWritable(const HeldFolder& folder, const std::string& name, const CFile& file) {
+FileStatus EntryWritable(const HeldFolder& folder, const std::string& name, const CFile& file) {
   // With the effective ids, as the open would be checked.
   if (::faccessat(FdOf(folder), name.c_str(), W_OK, AT_EACCESS) == 0)
     return {};
   const int error = errno;
   if (error == EPERM) {
-    if (std::string why = WhyInodeFlagsForbid(static_cast<int>(file.GetHandle()), "the file");
-        !why.empty())
-      return why;
+    if (FileStatus flags = InodeFlagsAllowChange(static_cast<int>(file.GetHandle()), false); !flags)
+      return flags;
   }
-  return SystemErrorText(error);
+  return FileStatus::SystemError(error);
 }
 
 bool EntryExists(const HeldFolder& folder, const std::string& name) {
@@ -298,12 +297,14 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
   return names;
 }
 
-int RemoveFile(const HeldFolder& folder, const std::string& name) {
-  return sys::Unlinkat(FdOf(folder), name.c_str()) == 0 ? 0 : errno;
+FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
+  if (sys::Unlinkat(FdOf(folder), name.c_str()) == 0)
+    return {};
+  return FileStatus::SystemError(errno);
 }
 
 void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name) {
-  RemoveFile(folder, name);  // while it is locked, so no run opens it meanwhile
+  static_cast<void>(RemoveFile(folder, name));  // while it is locked, so no run opens it meanwhile
   file.Abort();
 }
 
@@ -322,8 +323,8 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
       // The temporary's name must go too. Where it cannot, the new name goes again and the
       // run fails with nothing changed; only where neither goes is the run done, its
       // temporary's name left for the next run's sweep.
-      if (const int error = RemoveFile(folder, from); error != 0 && RemoveFile(folder, to) == 0)
-        throw CFileException("create", path, error);
+      if (const FileStatus removed = RemoveFile(folder, from); !removed && RemoveFile(folder, to))
+        throw CFileException("create", path, removed.Error());
     } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
       // Only a check just before a plain rename is left, which a file made in the instant
       // between them would not survive: not good enough for a file the run must keep.
@@ -339,13 +340,15 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
     throw CFileException(replaces ? "replace" : "create", path, errno);
 }
 
-int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
+FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
   const int fd = FdOf(folder);
-  return sys::Linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0 ? 0 : errno;
+  if (sys::Linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0)
+    return {};
+  return FileStatus::SystemError(errno);
 }
 
-bool IsNameTaken(int error) {
-  return error == EEXIST;
+bool IsNameTaken(const FileStatus& status) {
+  return status.Error() == EEXIST;
 }
 
 void ReleaseBeforeReplace(CFile&) {}

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <string>
+#include "file_refusal.h"
 
 namespace zarneth {
 
-// Why the inode flags of the file or folder open as `fd` forbid replacing it or renaming
-// over it: immutable (chattr +i) or append-only (chattr +a), said of `what` ("the file",
-// "its folder"); empty when neither is set, and where the file system keeps no flags.
-std::string WhyInodeFlagsForbid(int fd, const char* what);
+// Whether the inode flags of the file or folder open as `fd` let it be replaced or renamed
+// over: refused where it is immutable (chattr +i) or append-only (chattr +a), said of the
+// folder where `folder`; never where the file system keeps no flags.
+FileStatus InodeFlagsAllowChange(int fd, bool folder);
 
 }  // namespace zarneth

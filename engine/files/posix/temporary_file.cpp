@@ -61,7 +61,8 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     if (named < 0)
       return Refuse(whyNot, SystemErrorText(errno));
     if (!m_file.Adopt(named, finalPath, CFile::Holding::Write, whyNot)) {
-      RemoveFile(folder, name);  // made by this run, never locked: nobody else's yet
+      static_cast<void>(
+          RemoveFile(folder, name));  // made by this run, never locked: nobody else's yet
       return false;
     }
     const auto identity = IdentityOf(folder, name);
@@ -73,7 +74,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     m_file.Abort();
     // The name cannot be checked: the file made under it is this run's, and goes.
     if (!identity) {
-      RemoveFile(folder, name);
+      static_cast<void>(RemoveFile(folder, name));
       return Refuse(whyNot, SystemErrorText(checkError));
     }
     // A cleaning run took the name meanwhile and someone made another file under it: theirs.
@@ -81,48 +82,50 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
   return Refuse(whyNot, "no unused temporary name in the folder");
 }
 
-int TemporaryFile::NameAs(const std::string& name) {
+FileStatus TemporaryFile::NameAs(const std::string& name) {
   // An anonymous file gets a name through its descriptor's entry in /proc, the one way that
   // needs no privilege (open(2)). A link never replaces a name that exists.
   const std::string self = OwnDescriptorPath(static_cast<int>(m_file.GetHandle()));
   if (sys::Linkat(AT_FDCWD, self.c_str(), FdOf(*m_folder), name.c_str(), AT_SYMLINK_FOLLOW) != 0)
-    return errno;
+    return FileStatus::SystemError(errno);
   m_name = name;
-  return 0;
+  return {};
 }
 
-int TemporaryFile::ProveFurtherName() {
+FileStatus TemporaryFile::ProveFurtherName() {
   if (IsAnonymous()) {
     for (int attempt = 0; attempt < 100; ++attempt)
-      if (const int error = NameAs(TemporaryNameFor(m_finalName)); error != EEXIST)
-        return error;
-    return EEXIST;
+      if (FileStatus named = NameAs(TemporaryNameFor(m_finalName)); !IsNameTaken(named))
+        return named;
+    return FileStatus::SystemError(EEXIST);
   }
   const std::string probe = TemporaryNameFor(m_finalName);
-  const int error = LinkFile(*m_folder, m_name, probe);
-  if (error != 0)
-    return IsNameTaken(error) ? 0 : error;  // a name taken says nothing of links
-  if (const int removal = RemoveFile(*m_folder, probe))
-    m_file.Fail("remove the trial name " + probe + " of", removal);
-  return 0;
+  const FileStatus linked = LinkFile(*m_folder, m_name, probe);
+  if (!linked)
+    return IsNameTaken(linked) ? FileStatus() : linked;  // a name taken says nothing of links
+  if (const FileStatus removed = RemoveFile(*m_folder, probe); !removed)
+    m_file.Fail("remove the trial name " + probe + " of", removed.Error());
+  return {};
 }
 
 const std::string& TemporaryFile::GiveName(const CFile*) {
   if (!m_name.empty())
     return m_name;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int error = NameAs(TemporaryNameFor(m_finalName));
-    if (error == 0)
+    const FileStatus named = NameAs(TemporaryNameFor(m_finalName));
+    if (named)
       return m_name;
-    if (error != EEXIST)
-      m_file.Fail("name the new content of", error);
+    if (!IsNameTaken(named))
+      m_file.Fail("name the new content of", named.Error());
   }
   m_file.Fail("name the new content of", EEXIST);
 }
 
 void TemporaryFile::Discard() noexcept {
+  // Still locked, so no cleaning run can take it for stale; a name that cannot go is one the
+  // next run's sweep removes.
   if (!m_placed && !m_name.empty())
-    RemoveFile(*m_folder, m_name);  // still locked, so no cleaning run can take it for stale
+    static_cast<void>(RemoveFile(*m_folder, m_name));
   m_name.clear();
   m_file.Abort();
 }

@@ -94,7 +94,7 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
   return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, resolved};
 }
 
-std::string WhyFolderTakesNoNewFile(const HeldFolder&) {
+FileStatus FolderTakesNewFile(const HeldFolder&) {
   return {};
 }
 
@@ -120,7 +120,7 @@ const char* const kCannotKeepExistingFile =
     "its file system cannot keep an existing file for certain (no clobber)";
 
 // The read-only attribute is refused at the open already; nothing else forbids a rename.
-std::string WhyNoRenameOver(const HeldFolder&, const CFile*) {
+FileStatus RenameOverAllowed(const HeldFolder&, const CFile*) {
   return {};
 }
 
@@ -128,7 +128,7 @@ bool NameFits(const std::string& name) {
   return WideFromUtf8(name).size() <= kMaxNameBytes;
 }
 
-std::string WhyNotWritable(const HeldFolder&, const std::string&, const CFile&) {
+FileStatus EntryWritable(const HeldFolder&, const std::string&, const CFile&) {
   return {};
 }
 
@@ -154,14 +154,16 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
   return names;
 }
 
-int RemoveFile(const HeldFolder& folder, const std::string& name) {
-  return sys::Remove(SystemPath(folder.PathOf(name))) ? 0 : static_cast<int>(::GetLastError());
+FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
+  if (sys::Remove(SystemPath(folder.PathOf(name))))
+    return {};
+  return FileStatus::SystemError(static_cast<int>(::GetLastError()));
 }
 
 void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name) {
   // Windows removes no file that is open without sharing its deletion.
   file.Abort();
-  RemoveFile(folder, name);
+  static_cast<void>(RemoveFile(folder, name));  // a name that cannot go is the next sweep's
 }
 
 void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
@@ -174,14 +176,14 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
     throw CFileException(replaces ? "replace" : "create", path, static_cast<int>(::GetLastError()));
 }
 
-int LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
-  return sys::Link(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to)))
-             ? 0
-             : static_cast<int>(::GetLastError());
+FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
+  if (sys::Link(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to))))
+    return {};
+  return FileStatus::SystemError(static_cast<int>(::GetLastError()));
 }
 
-bool IsNameTaken(int error) {
-  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+bool IsNameTaken(const FileStatus& status) {
+  return status.Error() == ERROR_ALREADY_EXISTS || status.Error() == ERROR_FILE_EXISTS;
 }
 
 void ReleaseBeforeReplace(CFile& file) {

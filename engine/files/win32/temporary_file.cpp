@@ -28,7 +28,7 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     }
     if (!m_file.Adopt(reinterpret_cast<SystemHandle>(handle), finalPath, CFile::Holding::Write,
                       whyNot)) {
-      RemoveFile(folder, name);
+      static_cast<void>(RemoveFile(folder, name));  // made by this run, never held by another
       return false;
     }
     m_name = name;
@@ -41,12 +41,14 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
 }
 
 // Every temporary here has its hidden name from the start; none is anonymous.
-int TemporaryFile::NameAs(const std::string&) {
-  return ERROR_NOT_SUPPORTED;
+FileStatus TemporaryFile::NameAs(const std::string&) {
+  return FileStatus::SystemError(ERROR_NOT_SUPPORTED);
 }
 
-int TemporaryFile::ProveFurtherName() {
-  return FolderHasHardLinks(*m_folder) ? 0 : ERROR_NOT_SUPPORTED;
+FileStatus TemporaryFile::ProveFurtherName() {
+  if (FolderHasHardLinks(*m_folder))
+    return {};
+  return FileStatus::SystemError(ERROR_NOT_SUPPORTED);
 }
 
 const std::string& TemporaryFile::GiveName(const CFile* replaced) {
@@ -63,7 +65,7 @@ const std::string& TemporaryFile::GiveName(const CFile* replaced) {
 
 void TemporaryFile::Discard() noexcept {
   if (!m_placed && !m_name.empty())
-    RemoveFile(*m_folder, m_name);  // shared for deletion, so it goes when the handle closes
+    static_cast<void>(RemoveFile(*m_folder, m_name));  // shared for deletion: gone with the handle
   m_name.clear();
   m_file.Abort();
 }
