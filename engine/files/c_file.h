@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_exception.h"
+#include "file_refusal.h"
 #include "held_folder.h"
 
 namespace zarneth {
@@ -43,15 +44,15 @@ class CFile {
 
   // Opens an existing regular file. modeRead takes a shared lock, so several runs may read
   // one file at once; modeReadWrite (and shareExclusive) an exclusive one, so nobody reads
-  // what is being written. Refused, with the reason in `whyNot`: a missing file, a directory,
+  // what is being written. Refused: a missing file, a directory,
   // device, FIFO or socket, a file without any write bit for modeReadWrite (even for root),
   // and a file whose lock another open holds (through any name to it).
   // The path is walked as ResolveEntry walks it.
-  bool Open(const std::string& path, unsigned flags, std::string* whyNot = nullptr);
+  FileStatus Open(const std::string& path, unsigned flags);
   // The same for the entry `name` of a folder the run holds, refusing a symbolic link in its
   // place; `path` names the file in messages.
-  bool OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
-              unsigned flags, std::string* whyNot = nullptr);
+  FileStatus OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+                    unsigned flags);
 
   // Length in bytes; a run refuses files longer than kMaxFileLength.
   std::uint64_t GetLength() const;
@@ -86,13 +87,12 @@ class CFile {
   // where `model` has none), then the permission bits with the set-id bits of `model`
   // (POSIX), or its security descriptor (Windows), so that a file written in its place looks
   // the same to everyone. Writing clears set-id bits and file capabilities again, so a run
-  // takes them once more after its last write. Returns why something could not be kept (a
-  // caller who may not give the file away, an attribute only the superuser may set), empty
-  // when all was kept.
-  [[nodiscard]] std::string TakeAccessFrom(const CFile& model);
-  // Why a new file could not take this file's access, as TakeAccessFrom would find, told
-  // without trying (for a dry run); empty when it could.
-  [[nodiscard]] std::string WhyAccessCannotBeTaken() const;
+  // takes them once more after its last write. Refused where something could not be kept (a
+  // caller who may not give the file away, an attribute only the superuser may set).
+  FileStatus TakeAccessFrom(const CFile& model);
+  // Whether a new file could take this file's access, as TakeAccessFrom would find, told
+  // without trying (for a dry run).
+  FileStatus AccessCanBeTaken() const;
 
   bool IsOpen() const { return m_handle != kNoHandle; }
   const std::string& GetFilePath() const { return m_path; }
@@ -111,13 +111,13 @@ class CFile {
   enum class Holding { SharedRead, ExclusiveRead, Write };
   // Takes an open handle as this file, once it is a regular file that `holding` may use;
   // POSIX takes the lock here, Windows took it with the share mode of the open.
-  bool Adopt(SystemHandle handle, const std::string& path, Holding holding, std::string* whyNot);
+  FileStatus Adopt(SystemHandle handle, const std::string& path, Holding holding);
   // How Open's flags hold the file: modeReadWrite writes; shareExclusive reads alone.
   static Holding HoldingFor(unsigned flags);
   // Windows' Open and OpenAt: `systemName` is what the system opens, `path` what messages
   // name; `noLink` refuses a link in the file's place.
-  bool OpenPath(const std::string& systemName, const std::string& path, unsigned flags, bool noLink,
-                std::string* whyNot);
+  FileStatus OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
+                      bool noLink);
 
   SystemHandle m_handle = kNoHandle;
   std::string m_path;

@@ -24,10 +24,28 @@ struct FileRefusal {
     FileAppendOnly,    // marked append-only (chattr +a)
     FolderImmutable,   // the file's folder, so marked
     FolderAppendOnly,
+    AlreadyOpen,          // this file object is open already
+    NoPath,               // no path given
+    Folder,               // a folder, not a file
+    Fifo,                 // a FIFO, not a regular file
+    Pipe,                 // a pipe (Windows), not a regular file
+    OtherKind,            // anything else that is not a regular file
+    Link,                 // a symbolic link in the file's place
+    ReadOnly,             // no write bit at all, or the read-only attribute
+    InUse,                // held open by a run (its lock or share mode)
+    Replaced,             // another file took the name while the run opened it
+    OtherOwner,           // another user's or group's, which the caller may not keep theirs
+    PrivilegedAttribute,  // `file`: the attribute; `detail`: what it is, where only the
+                          // superuser may set it (empty: as the security policy allows)
+    NoTemporaryName,      // every temporary name drawn was taken
+    NoIdentity,           // the system cannot tell which file it is (Windows): `error`
   };
+  // (The explicit {} lets a designated initializer leave a member out without GCC's
+  // missing-initializer warning.)
   Kind kind = Kind::System;
   int error = 0;
-  std::string file;
+  std::string file{};
+  std::string detail{};
 
   // "it is a symbolic link to a file that does not exist", the system's text for `error`, ...
   std::string Words() const;
@@ -40,7 +58,7 @@ class [[nodiscard]] FileStatus {
   FileStatus(FileRefusal refusal) : m_refusal(std::move(refusal)) {}
   // The refusal of what the system said: its error number.
   static FileStatus SystemError(int error) {
-    return FileRefusal{FileRefusal::Kind::System, error, {}};
+    return FileRefusal{.kind = FileRefusal::Kind::System, .error = error};
   }
   bool ok() const { return !m_refusal; }
   explicit operator bool() const { return ok(); }

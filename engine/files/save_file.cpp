@@ -51,9 +51,10 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   // Held alone and only read, in a dry run and a real run alike: the new bytes go to the
   // temporary, never through this handle. In place the image must still be one the user
   // may write, as the image patched in place always had to be.
-  if (!m_existing.OpenAt(folder, m_entry.name, m_entry.path,
-                         CFile::modeRead | CFile::shareExclusive, whyNot))
-    return false;
+  if (const FileStatus opened = m_existing.OpenAt(folder, m_entry.name, m_entry.path,
+                                                  CFile::modeRead | CFile::shareExclusive);
+      !opened)
+    return Refuse(whyNot, opened.Refusal().Words());
   if (m_existing.IsReadOnly()) {
     m_existing.Abort();
     return Refuse(whyNot, "the file is read-only");
@@ -167,8 +168,8 @@ bool SaveFile::Check(std::string* whyNot) const {
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
     return RefuseNewFile(whyNot, takes.Refusal().Words());
   if (m_existing.IsOpen()) {
-    if (const std::string notKept = m_existing.WhyAccessCannotBeTaken(); !notKept.empty())
-      return RefuseAccess(whyNot, notKept);
+    if (const FileStatus kept = m_existing.AccessCanBeTaken(); !kept)
+      return RefuseAccess(whyNot, kept.Refusal().Words());
   }
   return CanCommit(whyNot);
 }
@@ -182,17 +183,16 @@ bool SaveFile::Begin(std::string* whyNot) {
     return false;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
   const bool replaces = m_existing.IsOpen();
-  std::string why;
-  if (!m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
-                     replaces ? 0600 : m_newFilePermissions | 0600, &why))
-    return RefuseNewFile(whyNot, why);
+  if (const FileStatus created = m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
+                                               replaces ? 0600 : m_newFilePermissions | 0600);
+      !created)
+    return RefuseNewFile(whyNot, created.Refusal().Words());
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
   if (replaces) {
-    const std::string notKept = m_temp.File().TakeAccessFrom(m_existing);
-    if (!notKept.empty()) {
+    if (const FileStatus kept = m_temp.File().TakeAccessFrom(m_existing); !kept) {
       m_temp.Discard();
-      return RefuseAccess(whyNot, notKept);
+      return RefuseAccess(whyNot, kept.Refusal().Words());
     }
   }
   if (m_keepBackup && replaces && m_backupName.empty()) {
@@ -234,9 +234,8 @@ std::string SaveFile::Commit() {
   // Writing cleared the set-id bits and file capabilities taken in Begin (the kernel does so
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (replaces) {
-    const std::string notKept = file.TakeAccessFrom(m_existing);
-    if (!notKept.empty())
-      throw CFileException("keep the access of", m_entry.path, notKept);
+    if (const FileStatus kept = file.TakeAccessFrom(m_existing); !kept)
+      throw CFileException("keep the access of", m_entry.path, kept.Refusal().Words());
   } else {
     // Written with its owner's read and write bits; now no more than its model's.
     file.RestrictPermissions(m_newFilePermissions);

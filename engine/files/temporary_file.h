@@ -22,10 +22,10 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   // Creates it in the held `folder` beside the final name `finalName`, with POSIX permission
-  // bits `permissions`; a refusal is false with the system's reason. The file's path in
+  // bits `permissions`; refused as the system refuses it. The file's path in
   // messages is `finalPath`: it is what the user asked to write. The folder must outlive it.
-  bool Create(const HeldFolder& folder, const std::string& finalName, const std::string& finalPath,
-              unsigned permissions, std::string* whyNot);
+  FileStatus Create(const HeldFolder& folder, const std::string& finalName,
+                    const std::string& finalPath, unsigned permissions);
 
   CFile& File() { return m_file; }
 

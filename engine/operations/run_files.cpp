@@ -119,10 +119,9 @@ RunStatus RunFiles::Hold(const CFile& file, Role role) {
 }
 
 RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
-  std::string whyNot;
-  if (!file.Open(path, CFile::modeRead, &whyNot))
+  if (const FileStatus opened = file.Open(path, CFile::modeRead); !opened)
     return RefusedOpen(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
-                       whyNot);
+                       opened.Refusal().Words());
   return Hold(file, role);
 }
 

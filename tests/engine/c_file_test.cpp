@@ -39,9 +39,9 @@ struct Refused {
 void ExpectRefusedInEveryMode(const std::vector<Refused>& refused) {
   for (const Refused& r : refused) {
     for (unsigned mode : kReadModes) {
-      std::string why;
-      EXPECT_FALSE(CFile().Open(r.path, mode, &why)) << r.path << " mode " << mode;
-      EXPECT_EQ(why, r.reason) << r.path;
+      const FileStatus opened = CFile().Open(r.path, mode);
+      ASSERT_FALSE(opened) << r.path << " mode " << mode;
+      EXPECT_EQ(opened.Refusal().Words(), r.reason) << r.path;
     }
   }
 }
@@ -75,9 +75,9 @@ TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
     CFile first, second;
     ASSERT_TRUE(first.Open(image, CFile::modeRead));
     EXPECT_TRUE(second.Open(hardlink, CFile::modeRead)) << "two readers at once";
-    std::string why;
-    EXPECT_FALSE(CFile().Open(symlink, CFile::modeReadWrite, &why));
-    EXPECT_EQ(why, "the file is in use (held open by a run)");
+    const FileStatus opened = CFile().Open(symlink, CFile::modeReadWrite);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.Refusal().Words(), "the file is in use (held open by a run)");
     EXPECT_EQ(first.GetIdentity(), second.GetIdentity());
   }
   for (unsigned holderMode :
@@ -95,9 +95,9 @@ TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
 
 TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
   test::MakeReadOnly(image);
-  std::string why;
-  EXPECT_FALSE(CFile().Open(image, CFile::modeReadWrite, &why));
-  EXPECT_EQ(why, "the file is read-only");
+  const FileStatus opened = CFile().Open(image, CFile::modeReadWrite);
+  ASSERT_FALSE(opened);
+  EXPECT_EQ(opened.Refusal().Words(), "the file is read-only");
   EXPECT_TRUE(CFile().Open(image, CFile::modeRead));
   EXPECT_EQ(ReadBytes(image), contents);
 }

@@ -23,15 +23,15 @@ int FdOf(const CFile& file) {
   return static_cast<int>(file.GetHandle());
 }
 
-// Why a file that is not a regular file cannot take part in a run.
-std::string NotRegularReason(mode_t mode) {
+using Kind = FileRefusal::Kind;
+
+// The refusal of a file that is not a regular file, by what it is.
+FileRefusal NotRegular(mode_t mode) {
   if (S_ISDIR(mode))
-    return SystemErrorText(EISDIR);
+    return {.kind = Kind::Folder};
   if (S_ISCHR(mode) || S_ISBLK(mode))
-    return "it is a device, not a regular file";
-  if (S_ISFIFO(mode))
-    return "it is a FIFO, not a regular file";
-  return "it is not a regular file";
+    return {.kind = Kind::Device};
+  return {.kind = S_ISFIFO(mode) ? Kind::Fifo : Kind::OtherKind};
 }
 
 struct stat Status(const CFile& file, const char* purpose) {
@@ -96,17 +96,9 @@ bool NeedsPrivilege(const std::string& name) {
   return name.starts_with("security.") || name.starts_with("trusted.");
 }
 
-const char* const kReadOnlyReason = "the file is read-only";
-
-const char* const kOtherOwnerReason =
-    "it belongs to another user or group, and only they or the superuser can keep it theirs "
-    "when it is written anew";
-
-std::string PrivilegedAttributeReason(const std::string& name) {
+FileRefusal PrivilegedAttribute(const std::string& name) {
   const char* what = PrivilegedWhat(name);
-  return "its extended attribute " + name + (what ? std::string(" (") + what + ")" : "") +
-         " can be given to a new file only by " +
-         (what ? "the superuser" : "a caller the system's security policy allows");
+  return {.kind = Kind::PrivilegedAttribute, .file = name, .detail = what ? what : ""};
 }
 
 // Whether the caller may give a file to `group`: their own group or a further one.
@@ -173,23 +165,23 @@ int OpenAgain(int named, int folder, const std::string& name, bool writes) {
   return byName.Release();
 }
 
-// Why the open of the file `named` holds failed with `error`, in the words the file's own
-// state gives where the system's are unclear: an ordinary user is refused a file without
-// write bits (EACCES) and an immutable or append-only one (EPERM) alike.
-std::string WhyOpenFailed(int named, bool writes, int error) {
+// Why the open of the file `named` holds failed with `error`, as the file's own state says
+// where the system's words are unclear: an ordinary user is refused a file without write
+// bits (EACCES) and an immutable or append-only one (EPERM) alike.
+FileRefusal OpenRefusal(int named, bool writes, int error) {
   struct stat info {};
   if (writes && error == EACCES && ::fstat(named, &info) == 0 && (info.st_mode & 0222) == 0)
-    return kReadOnlyReason;
+    return {.kind = Kind::ReadOnly};
   if (writes && error == EPERM) {
     const Descriptor readOnly(::open(OwnDescriptorPath(named).c_str(), O_RDONLY | O_CLOEXEC));
     if (readOnly.Get() >= 0) {
       if (const FileStatus flags = InodeFlagsAllowChange(readOnly.Get(), false); !flags)
-        return flags.Refusal().Words();
+        return flags.Refusal();
     }
   }
   if (error == ESTALE)
-    return "it was replaced by another file while the run opened it";
-  return SystemErrorText(error);
+    return {.kind = Kind::Replaced};
+  return {.kind = Kind::System, .error = error};
 }
 
 }  // namespace
@@ -200,23 +192,23 @@ std::string SystemErrorText(int error) {
   return std::system_category().message(error);
 }
 
-bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
+FileStatus CFile::Open(const std::string& path, unsigned flags) {
   if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
+    return FileRefusal{.kind = Kind::AlreadyOpen};
   if (path.empty())
-    return Refuse(whyNot, "no path given");
+    return FileRefusal{.kind = Kind::NoPath};
   // Links are followed only as far as the protected-symlink rule allows, in the folder part
   // as at the end; the file is then opened in the folder the walk holds.
   const auto entry = ResolveEntry(path, FinalLink::MayDangle);
   if (!entry)
-    return Refuse(whyNot, entry.Refusal().Words());
-  return OpenAt(entry->folder, entry->name, path, flags, whyNot);
+    return entry.Refusal();
+  return OpenAt(entry->folder, entry->name, path, flags);
 }
 
-bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
-                   unsigned flags, std::string* whyNot) {
+FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+                         unsigned flags) {
   if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
+    return FileRefusal{.kind = Kind::AlreadyOpen};
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
   // Judged before it is opened: the open of a FIFO lets a writer waiting on it go, the open
@@ -227,46 +219,45 @@ bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std:
   const Descriptor named(::openat(folderFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   struct stat info {};
   if (named.Get() < 0 || ::fstat(named.Get(), &info) != 0)
-    return Refuse(whyNot, SystemErrorText(errno));
+    return FileStatus::SystemError(errno);
   if (S_ISLNK(info.st_mode))
-    return Refuse(whyNot, "it is a symbolic link, not the file itself");
+    return FileRefusal{.kind = Kind::Link};
   if (!S_ISREG(info.st_mode))
-    return Refuse(whyNot, NotRegularReason(info.st_mode));
+    return NotRegular(info.st_mode);
   const int fd = OpenAgain(named.Get(), folderFd, name, writes);
   if (fd < 0)
-    return Refuse(whyNot, WhyOpenFailed(named.Get(), writes, errno));
-  return Adopt(fd, path, holding, whyNot);
+    return OpenRefusal(named.Get(), writes, errno);
+  return Adopt(fd, path, holding);
 }
 
-bool CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding,
-                  std::string* whyNot) {
+FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding) {
   const int fd = static_cast<int>(handle);
   const bool writes = holding == Holding::Write;
   const int lockOperation = holding == Holding::SharedRead ? LOCK_SH : LOCK_EX;
-  auto refuseAndClose = [&](std::string reason) {
+  auto refuseAndClose = [&](FileRefusal refusal) {
     sys::Close(fd);
-    return Refuse(whyNot, std::move(reason));
+    return FileStatus(std::move(refusal));
   };
   struct stat info {};
   if (::fstat(fd, &info) != 0)
-    return refuseAndClose(SystemErrorText(errno));
+    return refuseAndClose({.kind = Kind::System, .error = errno});
   if (!S_ISREG(info.st_mode))
-    return refuseAndClose(NotRegularReason(info.st_mode));
+    return refuseAndClose(NotRegular(info.st_mode));
   // Permission bits refuse nothing to root, so a file without any write bit is treated as
   // marked read-only and never opened for writing by anyone.
   if (writes && (info.st_mode & 0222) == 0)
-    return refuseAndClose(kReadOnlyReason);
+    return refuseAndClose({.kind = Kind::ReadOnly});
   // The lock belongs to this open file description: a second open of the same file, through
   // any name, in this run or another process, is refused while this one holds it.
   if (sys::Flock(fd, lockOperation | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK)
-      return refuseAndClose("the file is in use (held open by a run)");
-    return refuseAndClose(SystemErrorText(errno));
+      return refuseAndClose({.kind = Kind::InUse});
+    return refuseAndClose({.kind = Kind::System, .error = errno});
   }
   m_handle = fd;
   m_path = path;
   m_identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  return true;
+  return {};
 }
 
 std::uint64_t CFile::GetLength() const {
@@ -345,21 +336,21 @@ void CFile::RestrictPermissions(unsigned permissions) {
     Fail("set the permissions of", errno);
 }
 
-std::string CFile::WhyAccessCannotBeTaken() const {
+FileStatus CFile::AccessCanBeTaken() const {
   if (::geteuid() == 0)
     return {};
   const struct stat info = Status(*this, "get the owner of");
   if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
-    return kOtherOwnerReason;
+    return FileRefusal{.kind = Kind::OtherOwner};
   // The attributes the real run would be refused; one the owner may set passes here as it
   // does there.
   for (const std::string& name : AttributeNames(*this))
     if (PrivilegedWhat(name))
-      return PrivilegedAttributeReason(name);
+      return PrivilegedAttribute(name);
   return {};
 }
 
-std::string CFile::TakeAccessFrom(const CFile& model) {
+FileStatus CFile::TakeAccessFrom(const CFile& model) {
   const struct stat info = Status(model, "get the permissions of");
   const struct stat own = Status(*this, "get the owner of");
   // The owner and group: a new file in a set-group-ID folder has the folder's group, whoever
@@ -370,12 +361,12 @@ std::string CFile::TakeAccessFrom(const CFile& model) {
   if (!sameOwner && sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
     if (errno != EPERM)
       Fail("set the owner of", errno);
-    return kOtherOwnerReason;
+    return FileRefusal{.kind = Kind::OtherOwner};
   }
   // After the change of owner, which clears set-id bits and file capabilities.
   const std::string notSet = CopyExtendedAttributes(model, *this);
   if (!notSet.empty())
-    return PrivilegedAttributeReason(notSet);
+    return PrivilegedAttribute(notSet);
   // The mode last: setting an access list changes the group bits, and the mode's set-id
   // bits would not survive the change of owner.
   if ((Status(*this, "get the permissions of").st_mode & 07777) != (info.st_mode & 07777) &&

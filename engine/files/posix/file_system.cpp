@@ -133,7 +133,7 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
     if (entry.Get() < 0 || ::fstat(entry.Get(), &info) != 0) {
       const int error = errno;
       if (last && error == ENOENT && finalLinkFollowed && finalLink == FinalLink::MustLead)
-        return FileRefusal{FileRefusal::Kind::LinkToNothing, 0, path};
+        return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = path};
       // A new name (one too long for any is refused by the caller in its own words).
       if (last && (error == ENOENT || error == ENAMETOOLONG)) {
         return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
@@ -148,8 +148,8 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
         return SystemRefusal();
       const std::string candidate = Joined(resolved, part);
       if (!MayFollow(info, folderInfo))
-        return FileRefusal{FileRefusal::Kind::SharedFolderLink, 0,
-                           candidate == path ? std::string() : candidate};
+        return FileRefusal{.kind = FileRefusal::Kind::SharedFolderLink,
+                           .file = candidate == path ? std::string() : candidate};
       if (IsProcLink(entry.Get())) {
         // The kernel takes this one step, as its own open would; the walk goes on from
         // where it led, which messages call by the link's name.
@@ -158,7 +158,7 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
         if (led.Get() < 0 || ::fstat(led.Get(), &ledInfo) != 0)
           return SystemRefusal();
         if (!S_ISDIR(ledInfo.st_mode))
-          return last ? FileRefusal{FileRefusal::Kind::ProcLinkToFile, 0, candidate}
+          return last ? FileRefusal{.kind = FileRefusal::Kind::ProcLinkToFile, .file = candidate}
                       : SystemRefusal(ENOTDIR);
         folder.Reset(led.Release());
         resolved = candidate;
@@ -235,9 +235,9 @@ FileStatus InodeFlagsAllowChange(int fd, bool folder) {
   using Kind = FileRefusal::Kind;
   const unsigned flags = InodeFlags(fd);
   if ((flags & FS_IMMUTABLE_FL) != 0)
-    return FileRefusal{folder ? Kind::FolderImmutable : Kind::FileImmutable, 0, {}};
+    return FileRefusal{.kind = folder ? Kind::FolderImmutable : Kind::FileImmutable};
   if ((flags & FS_APPEND_FL) != 0)
-    return FileRefusal{folder ? Kind::FolderAppendOnly : Kind::FileAppendOnly, 0, {}};
+    return FileRefusal{.kind = folder ? Kind::FolderAppendOnly : Kind::FileAppendOnly};
   return {};
 }
 

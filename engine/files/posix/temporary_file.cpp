@@ -33,9 +33,8 @@ int FdOf(const HeldFolder& folder) {
 
 }  // namespace
 
-bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
-                           const std::string& finalPath, unsigned permissions,
-                           std::string* whyNot) {
+FileStatus TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
+                                 const std::string& finalPath, unsigned permissions) {
   IgnoreFileSizeSignal();
   m_folder = &folder;
   m_finalName = finalName;
@@ -45,9 +44,9 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     const int fd = sys::Openat(FdOf(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC,
                                static_cast<mode_t>(permissions));
     if (fd >= 0)
-      return m_file.Adopt(fd, finalPath, CFile::Holding::Write, whyNot);
+      return m_file.Adopt(fd, finalPath, CFile::Holding::Write);
     if (!NoAnonymousFiles(errno))
-      return Refuse(whyNot, SystemErrorText(errno));
+      return FileStatus::SystemError(errno);
   }
   // A name drawn at random; a name that is taken, or that a cleaning run removed in the
   // instant between its creation and its lock, is given up for another.
@@ -59,27 +58,27 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
     if (named < 0 && errno == EEXIST)
       continue;
     if (named < 0)
-      return Refuse(whyNot, SystemErrorText(errno));
-    if (!m_file.Adopt(named, finalPath, CFile::Holding::Write, whyNot)) {
+      return FileStatus::SystemError(errno);
+    if (FileStatus adopted = m_file.Adopt(named, finalPath, CFile::Holding::Write); !adopted) {
       static_cast<void>(
           RemoveFile(folder, name));  // made by this run, never locked: nobody else's yet
-      return false;
+      return adopted;
     }
     const auto identity = IdentityOf(folder, name);
     const int checkError = errno;  // before the close below, which may change it
     if (identity == m_file.GetIdentity()) {
       m_name = name;
-      return true;
+      return {};
     }
     m_file.Abort();
     // The name cannot be checked: the file made under it is this run's, and goes.
     if (!identity) {
       static_cast<void>(RemoveFile(folder, name));
-      return Refuse(whyNot, SystemErrorText(checkError));
+      return FileStatus::SystemError(checkError);
     }
     // A cleaning run took the name meanwhile and someone made another file under it: theirs.
   }
-  return Refuse(whyNot, "no unused temporary name in the folder");
+  return FileRefusal{.kind = FileRefusal::Kind::NoTemporaryName};
 }
 
 FileStatus TemporaryFile::NameAs(const std::string& name) {

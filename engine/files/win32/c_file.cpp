@@ -19,22 +19,19 @@ HANDLE HandleOf(const CFile& file) {
   return reinterpret_cast<HANDLE>(file.GetHandle());
 }
 
-// The same words the POSIX build gives for a folder.
-constexpr const char* kFolderReason = "Is a directory";
+using Kind = FileRefusal::Kind;
 
-std::string OpenErrorReason(DWORD error) {
+FileRefusal OpenRefusal(DWORD error) {
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-    return "the file is in use (held open by a run)";
-  return SystemErrorText(static_cast<int>(error));
+    return {.kind = Kind::InUse};
+  return {.kind = Kind::System, .error = static_cast<int>(error)};
 }
 
-// Why a handle that is not a file on a disk cannot take part in a run.
-std::string NotRegularReason(DWORD type) {
+// The refusal of a handle that is not a file on a disk, by what it is.
+FileRefusal NotRegular(DWORD type) {
   if (type == FILE_TYPE_CHAR)
-    return "it is a device, not a regular file";
-  if (type == FILE_TYPE_PIPE)
-    return "it is a pipe, not a regular file";
-  return "it is not a regular file";
+    return {.kind = Kind::Device};
+  return {.kind = type == FILE_TYPE_PIPE ? Kind::Pipe : Kind::OtherKind};
 }
 
 // One positioned, synchronous transfer of at most 4 GiB - 1 bytes.
@@ -94,26 +91,26 @@ std::string SystemErrorText(int error) {
   return message;
 }
 
-bool CFile::Open(const std::string& path, unsigned flags, std::string* whyNot) {
+FileStatus CFile::Open(const std::string& path, unsigned flags) {
   if (path.empty())
-    return Refuse(whyNot, "no path given");
-  return OpenPath(path, path, flags, false, whyNot);
+    return FileRefusal{.kind = Kind::NoPath};
+  return OpenPath(path, path, flags, false);
 }
 
-bool CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
-                   unsigned flags, std::string* whyNot) {
-  return OpenPath(folder.PathOf(name), path, flags, true, whyNot);
+FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
+                         unsigned flags) {
+  return OpenPath(folder.PathOf(name), path, flags, true);
 }
 
 // Windows' links are followed as the system follows them; `noLink` refuses one in the
 // file's place. The folder a held one is in cannot be renamed away while the run holds it.
-bool CFile::OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
-                     bool noLink, std::string* whyNot) {
+FileStatus CFile::OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
+                           bool noLink) {
   if (IsOpen())
-    return Refuse(whyNot, "this file object is already open");
+    return FileRefusal{.kind = Kind::AlreadyOpen};
   // The system's devices answer to these names in every folder.
   if (IsDeviceName(systemName))
-    return Refuse(whyNot, NotRegularReason(FILE_TYPE_CHAR));
+    return NotRegular(FILE_TYPE_CHAR);
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
   const std::wstring systemPath = SystemPath(systemName);
@@ -121,9 +118,9 @@ bool CFile::OpenPath(const std::string& systemName, const std::string& path, uns
   const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-      return Refuse(whyNot, kFolderReason);
+      return FileRefusal{.kind = Kind::Folder};
     if (writes && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-      return Refuse(whyNot, "the file is read-only");
+      return FileRefusal{.kind = Kind::ReadOnly};
   }
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
   const HANDLE handle =
@@ -131,44 +128,42 @@ bool CFile::OpenPath(const std::string& systemName, const std::string& path, uns
                 holding == Holding::SharedRead ? FILE_SHARE_READ : 0, OPEN_EXISTING,
                 FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
   if (handle == INVALID_HANDLE_VALUE)
-    return Refuse(whyNot, OpenErrorReason(::GetLastError()));
-  if (!Adopt(reinterpret_cast<SystemHandle>(handle), path, holding, whyNot))
-    return false;
+    return OpenRefusal(::GetLastError());
+  if (FileStatus adopted = Adopt(reinterpret_cast<SystemHandle>(handle), path, holding); !adopted)
+    return adopted;
   if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     Abort();
-    return Refuse(whyNot, "it is a symbolic link, not the file itself");
+    return FileRefusal{.kind = Kind::Link};
   }
-  return true;
+  return {};
 }
 
-bool CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding,
-                  std::string* whyNot) {
+FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding) {
   const HANDLE file = reinterpret_cast<HANDLE>(handle);
   const bool writes = holding == Holding::Write;
-  auto refuseAndClose = [&](std::string reason) {
+  auto refuseAndClose = [&](FileRefusal refusal) {
     sys::Close(file);
-    return Refuse(whyNot, std::move(reason));
+    return FileStatus(std::move(refusal));
   };
   const DWORD type = ::GetFileType(file);
   if (type != FILE_TYPE_DISK)
-    return refuseAndClose(NotRegularReason(type));
+    return refuseAndClose(NotRegular(type));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file, &info))
-    return refuseAndClose(SystemErrorText(static_cast<int>(::GetLastError())));
+    return refuseAndClose({.kind = Kind::System, .error = static_cast<int>(::GetLastError())});
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return refuseAndClose(kFolderReason);
+    return refuseAndClose({.kind = Kind::Folder});
   if (writes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
-    return refuseAndClose("the file is read-only");
+    return refuseAndClose({.kind = Kind::ReadOnly});
   // A file whose identity the system cannot give could not be told apart from the run's
   // other files: refused, never taken for a match.
   const auto identity = IdentityOfHandle(file);
   if (!identity)
-    return refuseAndClose("the system cannot tell which file it is (" +
-                          SystemErrorText(static_cast<int>(::GetLastError())) + ")");
+    return refuseAndClose({.kind = Kind::NoIdentity, .error = static_cast<int>(::GetLastError())});
   m_handle = handle;
   m_path = path;
   m_identity = *identity;
-  return true;
+  return {};
 }
 
 std::uint64_t CFile::GetLength() const {
@@ -257,11 +252,11 @@ unsigned CFile::GetPermissions() const {
 void CFile::RestrictPermissions(unsigned) {}
 
 // A new file here keeps what the system lets the caller set and refuses nothing.
-std::string CFile::WhyAccessCannotBeTaken() const {
+FileStatus CFile::AccessCanBeTaken() const {
   return {};
 }
 
-std::string CFile::TakeAccessFrom(const CFile& model) {
+FileStatus CFile::TakeAccessFrom(const CFile& model) {
   // The attributes come with the final name (TemporaryFile::GiveName); until then the file
   // stays hidden. The access list comes where the system lets the caller set it.
   PACL access = nullptr;

@@ -35,13 +35,13 @@ std::wstring WithoutLongPrefix(const std::wstring& path) {
 // name itself. Refused for a device or a dangling link.
 FileResult<std::string> FinalPath(const std::string& path) {
   if (IsDeviceName(path))
-    return FileRefusal{FileRefusal::Kind::Device, 0, path};
+    return FileRefusal{.kind = FileRefusal::Kind::Device, .file = path};
   const std::wstring systemPath = SystemPath(path);
   const HANDLE handle = OpenToAsk(systemPath);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return FileRefusal{FileRefusal::Kind::LinkToNothing, 0, path};
+      return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = path};
     return path;
   }
   // A device (NUL, CON) is its own final name; the open refuses it later.
@@ -90,7 +90,9 @@ FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink)
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
-    return FileRefusal{FileRefusal::Kind::System, static_cast<int>(::GetLastError()), path};
+    return FileRefusal{.kind = FileRefusal::Kind::System,
+                       .error = static_cast<int>(::GetLastError()),
+                       .file = path};
   return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, resolved};
 }
 

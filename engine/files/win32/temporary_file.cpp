@@ -10,8 +10,8 @@
 
 namespace zarneth {
 
-bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
-                           const std::string& finalPath, unsigned, std::string* whyNot) {
+FileStatus TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
+                                 const std::string& finalPath, unsigned) {
   m_folder = &folder;
   m_finalName = finalName;
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -24,20 +24,21 @@ bool TemporaryFile::Create(const HeldFolder& folder, const std::string& finalNam
       const DWORD error = ::GetLastError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         continue;
-      return Refuse(whyNot, SystemErrorText(static_cast<int>(error)));
+      return FileStatus::SystemError(static_cast<int>(error));
     }
-    if (!m_file.Adopt(reinterpret_cast<SystemHandle>(handle), finalPath, CFile::Holding::Write,
-                      whyNot)) {
+    if (FileStatus adopted =
+            m_file.Adopt(reinterpret_cast<SystemHandle>(handle), finalPath, CFile::Holding::Write);
+        !adopted) {
       static_cast<void>(RemoveFile(folder, name));  // made by this run, never held by another
-      return false;
+      return adopted;
     }
     m_name = name;
     // Gone with the last handle, a killed run's included, until the commit lifts the mark.
     // A file system that cannot mark it keeps the name, which the next run then cleans.
     sys::SetDeleteOnClose(handle, true);
-    return true;
+    return {};
   }
-  return Refuse(whyNot, "no unused temporary name in the folder");
+  return FileRefusal{.kind = FileRefusal::Kind::NoTemporaryName};
 }
 
 // Every temporary here has its hidden name from the start; none is anonymous.
