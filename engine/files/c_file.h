@@ -124,9 +124,6 @@ class CFile {
   FileIdentity m_identity;
 };
 
-// A refusal told without an exception: the reason into `whyNot` (where given), and false.
-bool Refuse(std::string* whyNot, std::string reason);
-
 // The system's text for an error number, e.g. "No such file or directory" (strerror on
 // POSIX, FormatMessageW on Windows).
 std::string SystemErrorText(int error);

@@ -24,12 +24,6 @@ CFile::Holding CFile::HoldingFor(unsigned flags) {
   return (flags & shareExclusive) != 0 ? Holding::ExclusiveRead : Holding::SharedRead;
 }
 
-bool Refuse(std::string* whyNot, std::string reason) {
-  if (whyNot)
-    *whyNot = std::move(reason);
-  return false;
-}
-
 void CFile::Fail(const std::string& operation, int error) const {
   throw CFileException(operation, m_path, error);
 }

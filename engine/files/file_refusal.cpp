@@ -1,11 +1,35 @@
 #include "file_refusal.h"
 
 #include "c_file.h"
+#include "file_paths.h"
 #include "quoted_name.h"
+#include "save_file.h"
 
 namespace zarneth {
 
+namespace {
+
+std::string ToLong(const std::string& what, const char* verb) {
+  return what + " " + verb + " longer than the " + std::to_string(kMaxNameBytes) +
+         " characters a file name may have";
+}
+
+}  // namespace
+
 std::string FileRefusal::Words() const {
+  std::string words = KindWords();
+  if (!folder.empty())
+    words = "its folder " + QuotedName(folder) + " does not take a new file (" + words + ")";
+  if (advice == Advice::PatchedCopy)
+    words += "; write a patched copy instead";
+  else if (advice == Advice::OtherName)
+    words += "; write the copy under another name";
+  return words;
+}
+
+std::string FileRefusal::KindWords() const {
+  const std::string names = "it has " + std::to_string(count) +
+                            " names (hard links), and the others would keep the old bytes; ";
   switch (kind) {
     case Kind::System:
       return SystemErrorText(error);
@@ -57,6 +81,32 @@ std::string FileRefusal::Words() const {
       return "no unused temporary name in the folder";
     case Kind::NoIdentity:
       return "the system cannot tell which file it is (" + SystemErrorText(error) + ")";
+    case Kind::NameTooLong:
+      return ToLong("its name", "is");
+    case Kind::BackupNameTooLong:
+      return ToLong("its backup's name " + QuotedName(file), "would be");
+    case Kind::Exists:
+      return "it exists, and the run was asked to keep existing files (no clobber)";
+    case Kind::HardLinks:
+      return names + "write a patched copy instead";
+    case Kind::HardLinksBackup:
+      return names + QuotedName(file) +
+             " is the same file, a backup that a stopped run left: keep it as the backup with "
+             "--backup, or remove it";
+    case Kind::HardLinksTrial:
+      return names + QuotedName(file) +
+             " is the same file, a trial name that a stopped run left: remove it";
+    case Kind::NoSecondNames:
+      return std::string(
+                 "its file system does not give a file a second name (a hard link), "
+                 "which the backup is") +
+             (error ? " (" + SystemErrorText(error) + ")" : "");
+    case Kind::EveryBackupNameTaken:
+      return "every backup name up to .bak." + std::to_string(SaveFile::kBackupNames - 1) +
+             " is taken";
+    case Kind::CannotKeepExisting:
+      return "its file system can neither rename without replacing nor give a file a second "
+             "name, so an existing file could not be kept for certain (no clobber)";
     case Kind::ProcLinkToFile:
       return "it is a link of the /proc file system to a file, which need not be the file its "
              "text names; give the file's own path";

@@ -5,6 +5,7 @@
 // no, and the file its words name; the words are made in one place (FileRefusal::Words),
 // never where the refusal is met, so that a refusal reads the same wherever it comes from.
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,16 +40,36 @@ struct FileRefusal {
                           // superuser may set it (empty: as the security policy allows)
     NoTemporaryName,      // every temporary name drawn was taken
     NoIdentity,           // the system cannot tell which file it is (Windows): `error`
+    NameTooLong,          // longer than a file name may be
+    BackupNameTooLong,    // `file`: the backup's name, longer than a file name may be
+    Exists,               // it exists, and the run keeps existing files (no clobber)
+    HardLinks,            // `count` names, whose others would keep the old bytes
+    HardLinksBackup,      // the same, `file` being a backup a stopped run left
+    HardLinksTrial,       // the same, `file` being a trial name a stopped run left
+    NoSecondNames,        // no hard links on the file system (`error`: what it said, or 0)
+    EveryBackupNameTaken,
+    CannotKeepExisting,  // no rename that keeps an existing name, nor hard links
   };
+  // What to do instead, said after the refusal.
+  enum class Advice { None, PatchedCopy, OtherName };
   // (The explicit {} lets a designated initializer leave a member out without GCC's
   // missing-initializer warning.)
   Kind kind = Kind::System;
   int error = 0;
   std::string file{};
   std::string detail{};
+  std::uint64_t count = 0;
+  // Where the image patched in place is refused for its folder: the folder's path, which the
+  // words name ("its folder '.' does not take a new file (...)").
+  std::string folder{};
+  Advice advice = Advice::None;
 
   // "it is a symbolic link to a file that does not exist", the system's text for `error`, ...
+  // with the folder it was met for and the advice.
   std::string Words() const;
+
+ private:
+  std::string KindWords() const;
 };
 
 // A step that gives no value: done, or the refusal that stopped it.

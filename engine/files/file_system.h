@@ -49,9 +49,6 @@ bool FolderHasHardLinks(const HeldFolder& folder);
 // trying: not on a FUSE file system without hard links, whose servers take no such rename
 // (a FUSE exFAT or vfat). Always on Windows.
 bool FolderKeepsExistingNames(const HeldFolder& folder);
-// Why a run asked to keep an existing file (no clobber) cannot, where FolderKeepsExistingNames
-// says so or its commit finds it so.
-extern const char* const kCannotKeepExistingFile;
 
 // Whether a file can be renamed into `folder` over `existing` (none: a new name), as the
 // file system's flags say without trying: refused for an immutable or append-only file or

@@ -8,10 +8,7 @@
 namespace zarneth {
 namespace {
 
-const char* const kNoSecondNames =
-    "its file system does not give a file a second name (a hard link), which the backup is";
-const std::string kEveryBackupNameTaken =
-    "every backup name up to .bak." + std::to_string(SaveFile::kBackupNames - 1) + " is taken";
+using Kind = FileRefusal::Kind;
 
 }  // namespace
 
@@ -28,16 +25,15 @@ void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalNa
   }
 }
 
-bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
+FileStatus SaveFile::Prepare(const std::string& path, Use use) {
   m_use = use;
   m_givenPath = path;
   auto entry = ResolveEntry(path, FinalLink::MustLead);
   if (!entry)
-    return Refuse(whyNot, entry.Refusal().Words());
+    return entry.Refusal();
   m_entry = std::move(*entry);
   if (!NameFits(m_entry.name))
-    return Refuse(whyNot, "its name is longer than the " + std::to_string(kMaxNameBytes) +
-                              " characters a file name may have");
+    return FileRefusal{.kind = Kind::NameTooLong};
   const HeldFolder& folder = m_entry.folder;
   const bool inPlace = IsInPlace();
   // This destination's own temporaries from killed runs go first, whatever becomes of the
@@ -45,24 +41,24 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
   if (inPlace && !m_dryRun)
     RemoveStaleTemporaries(folder, m_entry.name);
   if (!inPlace && !EntryExists(folder, m_entry.name))
-    return true;
+    return {};
   if (use == Use::NewNameOnly)
-    return Refuse(whyNot, "it exists, and the run was asked to keep existing files (no clobber)");
+    return FileRefusal{.kind = Kind::Exists};
   // Held alone and only read, in a dry run and a real run alike: the new bytes go to the
   // temporary, never through this handle. In place the image must still be one the user
   // may write, as the image patched in place always had to be.
   if (const FileStatus opened = m_existing.OpenAt(folder, m_entry.name, m_entry.path,
                                                   CFile::modeRead | CFile::shareExclusive);
       !opened)
-    return Refuse(whyNot, opened.Refusal().Words());
+    return opened;
   if (m_existing.IsReadOnly()) {
     m_existing.Abort();
-    return Refuse(whyNot, "the file is read-only");
+    return FileRefusal{.kind = Kind::ReadOnly};
   }
   if (inPlace) {
     if (const FileStatus writable = EntryWritable(folder, m_entry.name, m_existing); !writable) {
       m_existing.Abort();
-      return Refuse(whyNot, writable.Refusal().Words());
+      return writable;
     }
   }
   if (inPlace && m_existing.GetLinkCount() > 1) {
@@ -72,26 +68,21 @@ bool SaveFile::Prepare(const std::string& path, Use use, std::string* whyNot) {
     const std::string backup = names == 2 ? BackupNameOf(m_existing) : std::string();
     if (!backup.empty() && m_keepBackup) {
       m_backupName = backup;
-      return true;
+      return {};
     }
     // A hidden temporary's name of this very file, which an earlier version's backup trial
     // left when it was killed (one of another user, which this run's sweep keeps).
     const std::string trial = backup.empty() ? TemporaryNameOf(m_existing) : std::string();
     m_existing.Abort();
-    std::string reason = "it has " + std::to_string(names) +
-                         " names (hard links), and the others would keep the old bytes; ";
     if (!backup.empty())
-      reason += QuotedName(folder.PathOf(backup)) +
-                " is the same file, a backup that a stopped run left: keep it as the backup "
-                "with --backup, or remove it";
-    else if (!trial.empty())
-      reason += QuotedName(folder.PathOf(trial)) +
-                " is the same file, a trial name that a stopped run left: remove it";
-    else
-      reason += "write a patched copy instead";
-    return Refuse(whyNot, reason);
+      return FileRefusal{
+          .kind = Kind::HardLinksBackup, .file = folder.PathOf(backup), .count = names};
+    if (!trial.empty())
+      return FileRefusal{
+          .kind = Kind::HardLinksTrial, .file = folder.PathOf(trial), .count = names};
+    return FileRefusal{.kind = Kind::HardLinks, .count = names};
   }
-  return true;
+  return {};
 }
 
 std::string SaveFile::BackupPath() const {
@@ -125,83 +116,82 @@ std::string SaveFile::BackupNameOf(const CFile& file) const {
   return {};
 }
 
-bool SaveFile::RefuseNewFile(std::string* whyNot, const std::string& reason) const {
+FileRefusal SaveFile::RefuseNewFile(FileRefusal refusal) const {
   if (!IsInPlace())
-    return Refuse(whyNot, reason);
-  const std::string folder = m_entry.folder.Path().empty() ? "." : m_entry.folder.Path();
-  return Refuse(whyNot, "its folder " + QuotedName(folder) + " does not take a new file (" +
-                            reason + "); write a patched copy instead");
+    return refusal;
+  refusal.folder = m_entry.folder.Path().empty() ? "." : m_entry.folder.Path();
+  refusal.advice = FileRefusal::Advice::PatchedCopy;
+  return refusal;
 }
 
-bool SaveFile::RefuseAccess(std::string* whyNot, const std::string& notKept) const {
-  return Refuse(whyNot, notKept + (IsInPlace() ? "; write a patched copy instead"
-                                               : "; write the copy under another name"));
+FileRefusal SaveFile::RefuseAccess(FileRefusal refusal) const {
+  refusal.advice = IsInPlace() ? FileRefusal::Advice::PatchedCopy : FileRefusal::Advice::OtherName;
+  return refusal;
 }
 
-bool SaveFile::CanCommit(std::string* whyNot) const {
+FileStatus SaveFile::CanCommit() const {
   const HeldFolder& folder = m_entry.folder;
   const CFile* existing = m_existing.IsOpen() ? &m_existing : nullptr;
-  if (const FileStatus allowed = RenameOverAllowed(folder, existing); !allowed)
-    return Refuse(whyNot, allowed.Refusal().Words());
+  if (FileStatus allowed = RenameOverAllowed(folder, existing); !allowed)
+    return allowed;
   if (m_use == Use::NewNameOnly && !FolderKeepsExistingNames(folder))
-    return Refuse(whyNot, kCannotKeepExistingFile);
+    return FileRefusal{.kind = Kind::CannotKeepExisting};
   if (!m_keepBackup || !existing || !m_backupName.empty())
-    return true;
+    return {};
   // Whether a link truly works is tried in Begin, on the run's own temporary: a dry run
   // changes nothing, not even a folder's times, and the image never gets a trial name.
   if (!FolderHasHardLinks(folder))
-    return Refuse(whyNot, kNoSecondNames);
+    return FileRefusal{.kind = Kind::NoSecondNames};
   // The name the commit will give the backup: the first free one.
   for (int number = 0; number < kBackupNames; ++number) {
     const std::string name = BackupName(number);
     if (EntryExists(folder, name))
       continue;
     if (!NameFits(name))
-      return Refuse(whyNot, "its backup's name " + QuotedName(name) + " would be longer than the " +
-                                std::to_string(kMaxNameBytes) + " characters a file name may have");
-    return true;
+      return FileRefusal{.kind = Kind::BackupNameTooLong, .file = name};
+    return {};
   }
-  return Refuse(whyNot, kEveryBackupNameTaken);
+  return FileRefusal{.kind = Kind::EveryBackupNameTaken};
 }
 
-bool SaveFile::Check(std::string* whyNot) const {
+FileStatus SaveFile::Check() const {
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
-    return RefuseNewFile(whyNot, takes.Refusal().Words());
+    return RefuseNewFile(takes.Refusal());
   if (m_existing.IsOpen()) {
     if (const FileStatus kept = m_existing.AccessCanBeTaken(); !kept)
-      return RefuseAccess(whyNot, kept.Refusal().Words());
+      return RefuseAccess(kept.Refusal());
   }
-  return CanCommit(whyNot);
+  return CanCommit();
 }
 
-bool SaveFile::Begin(std::string* whyNot) {
+FileStatus SaveFile::Begin() {
   // What would make the commit fail is refused before anything is written, in the order and
   // the words of the dry run's Check.
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
-    return RefuseNewFile(whyNot, takes.Refusal().Words());
-  if (!CanCommit(whyNot))
-    return false;
+    return RefuseNewFile(takes.Refusal());
+  if (FileStatus commits = CanCommit(); !commits)
+    return commits;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
   const bool replaces = m_existing.IsOpen();
   if (const FileStatus created = m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
                                                replaces ? 0600 : m_newFilePermissions | 0600);
       !created)
-    return RefuseNewFile(whyNot, created.Refusal().Words());
+    return RefuseNewFile(created.Refusal());
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
   if (replaces) {
     if (const FileStatus kept = m_temp.File().TakeAccessFrom(m_existing); !kept) {
       m_temp.Discard();
-      return RefuseAccess(whyNot, kept.Refusal().Words());
+      return RefuseAccess(kept.Refusal());
     }
   }
   if (m_keepBackup && replaces && m_backupName.empty()) {
     if (const FileStatus linked = m_temp.ProveFurtherName(); !linked) {
       m_temp.Discard();
-      return Refuse(whyNot, std::string(kNoSecondNames) + " (" + linked.Refusal().Words() + ")");
+      return FileRefusal{.kind = Kind::NoSecondNames, .error = linked.Refusal().error};
     }
   }
-  return true;
+  return {};
 }
 
 void SaveFile::LinkBackup() {
@@ -215,7 +205,8 @@ void SaveFile::LinkBackup() {
     if (!IsNameTaken(linked))
       throw CFileException("keep a backup of", m_entry.path, linked.Error());
   }
-  throw CFileException("keep a backup of", m_entry.path, kEveryBackupNameTaken);
+  throw CFileException("keep a backup of", m_entry.path,
+                       FileRefusal{.kind = Kind::EveryBackupNameTaken}.Words());
 }
 
 Placing SaveFile::PlacingOfRename() const {

@@ -73,7 +73,7 @@ class SaveFile {
   // write bit and one name only (other hard links would keep the old bytes). An existing
   // file is held exclusively from here to the rename, so no other run reads or writes it
   // meanwhile.
-  bool Prepare(const std::string& path, Use use, std::string* whyNot);
+  FileStatus Prepare(const std::string& path, Use use);
 
   // The path Prepare was given, as the user gave it, for messages.
   const std::string& GivenPath() const { return m_givenPath; }
@@ -84,12 +84,12 @@ class SaveFile {
 
   // Removes temporaries of this destination that earlier, killed runs left, and creates
   // this run's own with the existing file's owner, mode and extended attributes.
-  bool Begin(std::string* whyNot);
+  FileStatus Begin();
 
   // What Begin checks, made without creating or changing anything, for a dry run: that the
   // folder takes a new file, that the existing file's owner and attributes can be kept, that
   // the file system can give a backup its name and the rename can take place.
-  bool Check(std::string* whyNot) const;
+  FileStatus Check() const;
 
   // A dry run: Prepare holds the files as a real run does but removes nothing (not even a
   // killed run's temporaries), and Check takes the place of Begin and Commit. Asked before
@@ -125,11 +125,11 @@ class SaveFile {
 
  private:
   // Begin's and Check's refusals: the folder takes no new file, the access cannot be kept.
-  bool RefuseNewFile(std::string* whyNot, const std::string& reason) const;
-  bool RefuseAccess(std::string* whyNot, const std::string& notKept) const;
+  FileRefusal RefuseNewFile(FileRefusal refusal) const;
+  FileRefusal RefuseAccess(FileRefusal refusal) const;
   // The checks Begin and Check share, made without trying: a backup the file system cannot
   // make or name, a file or folder whose flags forbid the rename. False with the reason.
-  bool CanCommit(std::string* whyNot) const;
+  FileStatus CanCommit() const;
   std::string BackupName(int number) const;
   // The temporary's name of this destination that is a further name of `file`, if any.
   std::string TemporaryNameOf(const CFile& file) const;

@@ -152,10 +152,9 @@ Checked<std::vector<unsigned char>> RunFiles::ReadBlock(CFile& file, const std::
 
 RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
                             Role role) {
-  std::string whyNot;
-  if (!destination.Prepare(path, use, &whyNot))
+  if (const FileStatus prepared = destination.Prepare(path, use); !prepared)
     return RefusedOpen(Refusal::CannotWrite, CannotPrepare(destination, role, path), path, role,
-                       whyNot);
+                       prepared.Refusal().Words());
   const CFile* existing = destination.Existing();
   return existing ? Hold(*existing, role) : RunStatus::Done();
 }
@@ -223,19 +222,17 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
 }
 
 RunStatus RunFiles::Check(const SaveFile& destination, Role role) {
-  std::string whyNot;
-  if (!destination.Check(&whyNot))
-    return Refused(Refusal::CannotWrite,
-                   CannotPrepare(destination, role, destination.GivenPath()) + ": " + whyNot);
+  if (const FileStatus checked = destination.Check(); !checked)
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath()) +
+                                             ": " + checked.Refusal().Words());
   return RunStatus::Done();
 }
 
 Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
                                            std::initializer_list<Piece> pieces) {
-  std::string whyNot;
-  if (!destination.Begin(&whyNot))
-    return Refused(Refusal::CannotWrite,
-                   CannotPrepare(destination, role, destination.GivenPath()) + ": " + whyNot);
+  if (const FileStatus begun = destination.Begin(); !begun)
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath()) +
+                                             ": " + begun.Refusal().Words());
   Written written;
   const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
   std::uint64_t at = 0;

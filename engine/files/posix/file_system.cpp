@@ -207,10 +207,6 @@ bool FolderHasHardLinks(const HeldFolder& folder) {
   return sys::Fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
 }
 
-const char* const kCannotKeepExistingFile =
-    "its file system can neither rename without replacing nor give a file a second name, so "
-    "an existing file could not be kept for certain (no clobber)";
-
 bool FolderKeepsExistingNames(const HeldFolder& folder) {
   struct statfs info {};
   const bool fuse = sys::Fstatfs(FdOf(folder), &info) == 0 && info.f_type == FUSE_SUPER_MAGIC;
@@ -330,7 +326,8 @@ void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std:
       // between them would not survive: not good enough for a file the run must keep.
       if (placing == Placing::NewNameKept)
         throw CFileException("create", path,
-                             std::string(kCannotKeepExistingFile) + "; nothing was changed");
+                             FileRefusal{.kind = FileRefusal::Kind::CannotKeepExisting}.Words() +
+                                 "; nothing was changed");
       if (EntryExists(folder, to))
         throw CFileException("create", path, EEXIST);
       result = sys::Renameat(fd, from.c_str(), to.c_str());

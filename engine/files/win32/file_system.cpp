@@ -118,9 +118,6 @@ bool FolderKeepsExistingNames(const HeldFolder&) {
   return true;  // a move that does not replace refuses an existing name everywhere
 }
 
-const char* const kCannotKeepExistingFile =
-    "its file system cannot keep an existing file for certain (no clobber)";
-
 // The read-only attribute is refused at the open already; nothing else forbids a rename.
 FileStatus RenameOverAllowed(const HeldFolder&, const CFile*) {
   return {};
