@@ -107,6 +107,9 @@ std::string FileRefusal::KindWords() const {
     case Kind::CannotKeepExisting:
       return "its file system can neither rename without replacing nor give a file a second "
              "name, so an existing file could not be kept for certain (no clobber)";
+    case Kind::Unconfirmed:
+      return "the new content is in place in " + QuotedName(file) +
+             ", but the system did not confirm that it is on the disk (" + detail + ")";
     case Kind::ProcLinkToFile:
       return "it is a link of the /proc file system to a file, which need not be the file its "
              "text names; give the file's own path";

@@ -49,6 +49,8 @@ struct FileRefusal {
     NoSecondNames,        // no hard links on the file system (`error`: what it said, or 0)
     EveryBackupNameTaken,
     CannotKeepExisting,  // no rename that keeps an existing name, nor hard links
+    Unconfirmed,         // a warning, not a refusal: the new content is in place in `file`,
+                         // but the system did not confirm it is on the disk (`detail`)
   };
   // What to do instead, said after the refusal.
   enum class Advice { None, PatchedCopy, OtherName };

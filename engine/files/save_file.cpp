@@ -2,7 +2,6 @@
 
 #include "file_paths.h"
 #include "file_system.h"
-#include "quoted_name.h"
 #include "stop_request.h"
 
 namespace zarneth {
@@ -215,7 +214,7 @@ Placing SaveFile::PlacingOfRename() const {
   return m_use == Use::NewNameOnly ? Placing::NewNameKept : Placing::NewName;
 }
 
-std::string SaveFile::Commit() {
+std::optional<FileRefusal> SaveFile::Commit() {
   StopIfRequested();
   CFile& file = m_temp.File();
   const HeldFolder& folder = m_entry.folder;
@@ -284,9 +283,8 @@ std::string SaveFile::Commit() {
   }
   m_existing.Abort();
   if (unconfirmed.empty())
-    return {};
-  return "the new content is in place in " + QuotedName(m_entry.path) +
-         ", but the system did not confirm that it is on the disk (" + unconfirmed + ")";
+    return std::nullopt;
+  return FileRefusal{.kind = Kind::Unconfirmed, .file = m_entry.path, .detail = unconfirmed};
 }
 
 }  // namespace zarneth

@@ -119,9 +119,9 @@ class SaveFile {
 
   // The last safe point, then: sync, rename over the destination (the point of no return),
   // sync the folder. A failure before the rename throws, with every file as it was. After
-  // it the destination holds the new bytes whatever happens; the result is then empty, or
-  // a warning that the system did not confirm they are on the disk.
-  std::string Commit();
+  // it the destination holds the new bytes whatever happens; the result is then none, or a
+  // warning (Kind::Unconfirmed) that the system did not confirm they are on the disk.
+  std::optional<FileRefusal> Commit();
 
  private:
   // Begin's and Check's refusals: the folder takes no new file, the access cannot be kept.

@@ -248,7 +248,8 @@ Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
       return Refused(Refusal::ShortRead, ShortReadReason(piece.from, piece.role, got, piece.count));
     at += got;
   }
-  written.warning = destination.Commit();
+  if (const auto unconfirmed = destination.Commit())
+    written.warning = unconfirmed->Words();
   return written;
 }
 
