@@ -38,6 +38,11 @@ class CWinApp {
 
   std::string GetAppName() const;
 
+  // The program's main window, as InitInstance sets it (m_pMainWnd, the framework's own
+  // name); for code that reads or sets it from outside, tests among them.
+  CWnd* GetMainWnd() const { return m_pMainWnd; }
+  void SetMainWnd(CWnd* window) { m_pMainWnd = window; }
+
   CWnd* m_pMainWnd = nullptr;
 
  protected:

@@ -9,8 +9,8 @@ namespace zarneth::test {
 // window while it exists, as InitInstance makes it.
 class DialogProbe : public CPatchDialog {
  public:
-  DialogProbe() { fw::AfxGetApp()->m_pMainWnd = this; }
-  ~DialogProbe() override { fw::AfxGetApp()->m_pMainWnd = nullptr; }
+  DialogProbe() { fw::AfxGetApp()->SetMainWnd(this); }
+  ~DialogProbe() override { fw::AfxGetApp()->SetMainWnd(nullptr); }
 
   using CPatchDialog::m_hIcon;
   using CPatchDialog::m_zarnethMode;
