@@ -81,13 +81,8 @@ std::uint64_t ScanImage(CFile& image, std::uint64_t length, std::size_t overlap,
   while (done < length) {
     StopIfRequested();
     const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(length - done, fresh));
-    std::uint32_t got = 0;
-    while (got < wanted) {
-      const std::uint32_t n = image.ReadAt(done + got, buffer.get() + kept + got, wanted - got);
-      if (n == 0)
-        break;
-      got += n;
-    }
+    // ReadAt reads all it is asked for, fewer bytes only at the end of the file.
+    const std::uint32_t got = image.ReadAt(done, buffer.get() + kept, wanted);
     const std::size_t windowLength = kept + got;
     sink(done - kept, {buffer.get(), windowLength});
     done += got;

@@ -83,19 +83,6 @@ void GroupDifferences(const unsigned char* a, const unsigned char* b, std::size_
   }
 }
 
-// Reads `count` bytes at `offset` into `buffer`: fewer only where the file ends.
-std::uint32_t ReadFully(CFile& file, std::uint64_t offset, unsigned char* buffer,
-                        std::uint32_t count) {
-  std::uint32_t got = 0;
-  while (got < count) {
-    const std::uint32_t n = file.ReadAt(offset + got, buffer + got, count - got);
-    if (n == 0)
-      break;
-    got += n;
-  }
-  return got;
-}
-
 }  // namespace
 
 LocateResult Run(const LocateBlock& operation) {
@@ -200,8 +187,8 @@ CompareResult Run(const CompareImages& operation) {
           StopIfRequested();
           const auto wanted =
               static_cast<std::uint32_t>(std::min<std::uint64_t>(common - at, kScanWindowSize));
-          const std::uint32_t fromSource = ReadFully(source, at, a.get(), wanted);
-          const std::uint32_t fromOther = ReadFully(other, at, b.get(), wanted);
+          const std::uint32_t fromSource = source.ReadAt(at, a.get(), wanted);
+          const std::uint32_t fromOther = other.ReadAt(at, b.get(), wanted);
           if (fromSource < wanted || fromOther < wanted) {
             const bool sourceShort = fromSource < wanted;
             return Refused(Refusal::ShortRead,
