@@ -114,10 +114,6 @@ class CFile {
   FileStatus Adopt(SystemHandle handle, const std::string& path, Holding holding);
   // How Open's flags hold the file: modeReadWrite writes; shareExclusive reads alone.
   static Holding HoldingFor(unsigned flags);
-  // Windows' Open and OpenAt: `systemName` is what the system opens, `path` what messages
-  // name; `noLink` refuses a link in the file's place.
-  FileStatus OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
-                      bool noLink);
 
   SystemHandle m_handle = kNoHandle;
   std::string m_path;

@@ -1,6 +1,7 @@
 // The parts of CFile that are the same on every platform.
 #include "c_file.h"
 
+#include "file_system.h"
 #include "quoted_name.h"
 
 namespace zarneth {
@@ -22,6 +23,19 @@ CFile::Holding CFile::HoldingFor(unsigned flags) {
   if ((flags & modeReadWrite) != 0)
     return Holding::Write;
   return (flags & shareExclusive) != 0 ? Holding::ExclusiveRead : Holding::SharedRead;
+}
+
+FileStatus CFile::Open(const std::string& path, unsigned flags) {
+  if (IsOpen())
+    return FileRefusal{.kind = FileRefusal::Kind::AlreadyOpen};
+  if (path.empty())
+    return FileRefusal{.kind = FileRefusal::Kind::NoPath};
+  // Links are followed only as far as the rule on links allows, in the folder part as at the
+  // end; the file is then opened in the folder the walk holds.
+  const auto entry = ResolveEntry(path, FinalLink::MayDangle);
+  if (!entry)
+    return entry.Refusal();
+  return OpenAt(entry->folder, entry->name, path, flags);
 }
 
 void CFile::Fail(const std::string& operation, int error) const {

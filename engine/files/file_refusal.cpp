@@ -42,6 +42,11 @@ std::string FileRefusal::KindWords() const {
                            : "it leads through the symbolic link " + QuotedName(file)) +
              " in a folder shared by all, owned by another user; the system follows such links "
              "only for their owner";
+    case Kind::ForeignLink:
+      return (file.empty() ? std::string("it is a link")
+                           : "it leads through the link " + QuotedName(file)) +
+             " owned by another user, who does not own its folder either; such links are "
+             "followed only for their owner or the folder's";
     case Kind::FileImmutable:
       return "the file is marked immutable (chattr +i), so nobody may change it";
     case Kind::FileAppendOnly:

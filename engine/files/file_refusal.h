@@ -20,6 +20,8 @@ struct FileRefusal {
     LinkToNothing,     // a symbolic link to a file that does not exist
     SharedFolderLink,  // a link another user owns in a folder shared by all: `file` is the
                        // link on the way, empty where the path itself is that link
+    ForeignLink,       // a link owned by neither the caller nor its folder's owner (Windows):
+                       // `file` as for SharedFolderLink
     ProcLinkToFile,    // a link of /proc to a file, at the end of a path
     FileImmutable,     // marked immutable (chattr +i)
     FileAppendOnly,    // marked append-only (chattr +a)

@@ -28,8 +28,10 @@ enum class FinalLink { MustLead, MayDangle };
 // step by the kernel itself. The result holds the last folder and the last name in it,
 // which is no link (or does not exist: a new name). Refused for a link the rule refuses, a
 // folder on the way that is missing or no folder, a /proc link to a file at the end, and
-// (MustLead) a dangling link. Windows: the system's own resolution, the folder held against
-// renaming.
+// (MustLead) a dangling link. Windows walks the same way from held handles, each name
+// opened as itself (a junction or symbolic link seen, not followed), and follows a link
+// only where its owner is the caller or the owner of the folder holding it; each folder is
+// held without sharing its deletion, so it cannot be renamed away while the run holds it.
 FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink);
 
 // Whether `name` is short enough for a file name: 255 bytes (POSIX), 255 UTF-16 units
@@ -89,10 +91,11 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
 // has it for certain, a run asked to keep existing files (refused on such file systems).
 enum class Placing { Replace, NewName, NewNameKept };
 
-// Puts the file named `from` in the place of `to`, both in `folder`, in one step, as
-// `placing` says. Throws CFileException naming `path`, the path of `to`.
-void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
-                   Placing placing, const std::string& path);
+// Puts the file named `from`, open as `file`, in the place of `to`, both in `folder`, in one
+// step, as `placing` says (Windows renames by `file`'s handle, POSIX by the name). Throws
+// CFileException naming `path`, the path of `to`.
+void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::string& from,
+                   const std::string& to, Placing placing, const std::string& path);
 
 // Gives the file named `from` in `folder` the further name `to` there (a hard link), only
 // while nothing has the name `to` (refused with EEXIST or ERROR_ALREADY_EXISTS then).
@@ -104,8 +107,9 @@ bool IsNameTaken(const FileStatus& status);
 // (Windows); elsewhere it stays held through the rename.
 void ReleaseBeforeReplace(CFile& file);
 
-// Makes the folder's entries (a rename, a new or a removed file) durable. Throws
-// CFileException naming `pathInFolder` when the folder cannot be synced.
-void SyncFolder(const HeldFolder& folder, const std::string& pathInFolder);
+// Makes the folder's entries (a rename, a new or a removed file) durable, the one just
+// renamed to `name` among them. Throws CFileException naming `path`, the path of `name`,
+// when they cannot be synced.
+void SyncFolder(const HeldFolder& folder, const std::string& name, const std::string& path);
 
 }  // namespace zarneth

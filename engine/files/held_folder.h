@@ -14,7 +14,8 @@ inline constexpr SystemHandle kNoHandle = -1;
 // in it (open, create, link, rename, remove, the sweep, the sync) goes through the held
 // folder, so a folder swapped for a link mid-run cannot move a write elsewhere. POSIX: an
 // O_PATH descriptor. Windows: a handle that shares no deletion, so the folder cannot be
-// renamed away while the run holds it, with the calls made by its path.
+// renamed away while the run holds it, and every call relative to that handle
+// (NtCreateFile with it as RootDirectory, rename, link and removal by handle).
 class HeldFolder {
  public:
   HeldFolder() = default;

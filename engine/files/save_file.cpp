@@ -254,7 +254,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
       ReleaseBeforeReplace(m_existing);
       // The last safe point: a stop after the rename is too late, and the run is done.
       StopIfRequested();
-      MoveIntoPlace(folder, name, m_entry.name, placing, m_entry.path);
+      MoveIntoPlace(folder, file, name, m_entry.name, placing, m_entry.path);
     }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
@@ -276,7 +276,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
     unconfirmed = e.what();
   }
   try {
-    SyncFolder(folder, m_entry.path);
+    SyncFolder(folder, m_entry.name, m_entry.path);
   } catch (const CFileException& e) {
     if (unconfirmed.empty())
       unconfirmed = e.what();

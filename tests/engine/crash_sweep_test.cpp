@@ -78,13 +78,18 @@ std::vector<std::string> CallsOf(const WriteOperation& job) {
   return callsMade;
 }
 
+// Whether `call` renames a file: rename, renameat2, or a rename by handle (Windows).
+bool IsRename(const std::string& call) {
+  return call.starts_with("rename") || call.ends_with("(rename)");
+}
+
 // The number (from 1) of the call that puts the new content under its name, the run's point
 // of no return: the last rename, or the link that names a new anonymous file.
 int PointOfNoReturn(const std::vector<std::string>& calls) {
   int found = 0;
   for (int at = 0; at < static_cast<int>(calls.size()); ++at) {
     const std::string& call = calls[static_cast<std::size_t>(at)];
-    if (call.starts_with("rename") || call.starts_with("MoveFile") || call == "linkat")
+    if (IsRename(call) || call == "linkat")
       found = at + 1;
   }
   return found;
@@ -157,8 +162,7 @@ class CrashSweepTest : public RunFixture {
             : run->thrown.empty() ? run->result.status.reason
                                   : run->thrown);
     // Neither the content's sync nor the rename may fail unseen.
-    const bool mustShow = run->call == kSyncCallName || run->call.starts_with("rename") ||
-                          run->call.starts_with("MoveFile");
+    const bool mustShow = run->call == kSyncCallName || IsRename(run->call);
     if (done && mustShow) {
       EXPECT_NE(run->result.warning, "") << where << ": reported Done without a word";
     }

@@ -192,19 +192,6 @@ std::string SystemErrorText(int error) {
   return std::system_category().message(error);
 }
 
-FileStatus CFile::Open(const std::string& path, unsigned flags) {
-  if (IsOpen())
-    return FileRefusal{.kind = Kind::AlreadyOpen};
-  if (path.empty())
-    return FileRefusal{.kind = Kind::NoPath};
-  // Links are followed only as far as the protected-symlink rule allows, in the folder part
-  // as at the end; the file is then opened in the folder the walk holds.
-  const auto entry = ResolveEntry(path, FinalLink::MayDangle);
-  if (!entry)
-    return entry.Refusal();
-  return OpenAt(entry->folder, entry->name, path, flags);
-}
-
 FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
                          unsigned flags) {
   if (IsOpen())

@@ -304,8 +304,8 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
   file.Abort();
 }
 
-void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
-                   Placing placing, const std::string& path) {
+void MoveIntoPlace(const HeldFolder& folder, const CFile&, const std::string& from,
+                   const std::string& to, Placing placing, const std::string& path) {
   const bool replaces = placing == Placing::Replace;
   const int fd = FdOf(folder);
   int result = replaces ? sys::Renameat(fd, from.c_str(), to.c_str())
@@ -350,7 +350,7 @@ bool IsNameTaken(const FileStatus& status) {
 
 void ReleaseBeforeReplace(CFile&) {}
 
-void SyncFolder(const HeldFolder& folder, const std::string& pathInFolder) {
+void SyncFolder(const HeldFolder& folder, const std::string&, const std::string& path) {
   // The held folder itself, opened to read: an O_PATH descriptor cannot be synced.
   const int fd = sys::Openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   int error = fd < 0 ? errno : 0;
@@ -361,7 +361,7 @@ void SyncFolder(const HeldFolder& folder, const std::string& pathInFolder) {
   }
   // EINVAL: a file system that keeps no separate folder data to sync.
   if (error != 0 && error != EINVAL)
-    throw CFileException("sync the folder of", pathInFolder, error);
+    throw CFileException("sync the folder of", path, error);
 }
 
 }  // namespace zarneth

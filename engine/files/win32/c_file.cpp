@@ -9,6 +9,7 @@
 #include "device_names.h"
 #include "file_information.h"
 #include "file_paths.h"
+#include "owners.h"
 #include "wide_text.h"
 #include "win32_calls.h"
 
@@ -40,20 +41,6 @@ OVERLAPPED At(std::uint64_t offset) {
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
   return at;
-}
-
-// Whether `sid` is the user the process runs as.
-bool IsCallersSid(PSID sid) {
-  HANDLE token = nullptr;
-  if (!sid || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
-    return false;
-  DWORD size = 0;
-  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<unsigned char> user(size);
-  const bool same = size > 0 && ::GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
-                    ::EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
-  ::CloseHandle(token);
-  return same;
 }
 
 }  // namespace
@@ -91,51 +78,51 @@ std::string SystemErrorText(int error) {
   return message;
 }
 
-FileStatus CFile::Open(const std::string& path, unsigned flags) {
-  if (path.empty())
-    return FileRefusal{.kind = Kind::NoPath};
-  return OpenPath(path, path, flags, false);
-}
-
 FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, const std::string& path,
                          unsigned flags) {
-  return OpenPath(folder.PathOf(name), path, flags, true);
-}
-
-// Windows' links are followed as the system follows them; `noLink` refuses one in the
-// file's place. The folder a held one is in cannot be renamed away while the run holds it.
-FileStatus CFile::OpenPath(const std::string& systemName, const std::string& path, unsigned flags,
-                           bool noLink) {
   if (IsOpen())
     return FileRefusal{.kind = Kind::AlreadyOpen};
   // The system's devices answer to these names in every folder.
-  if (IsDeviceName(systemName))
+  if (IsDeviceName(name))
     return NotRegular(FILE_TYPE_CHAR);
   const Holding holding = HoldingFor(flags);
   const bool writes = holding == Holding::Write;
-  const std::wstring systemPath = SystemPath(systemName);
-  // A folder opens only with backup semantics, and then not as a file; refuse it by name.
-  const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+  const HANDLE folderHandle = reinterpret_cast<HANDLE>(folder.Handle());
+  const std::wstring systemName = WideFromUtf8(name);
+  // Judged before it is opened for reading or writing, the link itself rather than what it
+  // leads to: a link in the file's place is refused, as are a folder and a file the
+  // read-only attribute keeps from being written.
+  {
+    const HANDLE asked =
+        sys::OpenIn(folderHandle, systemName,
+                    {FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     FILE_OPEN, FILE_OPEN_REPARSE_POINT});
+    if (asked == INVALID_HANDLE_VALUE)
+      return OpenRefusal(::GetLastError());
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    const bool known = sys::AttributeTag(asked, info);
+    const DWORD error = ::GetLastError();
+    sys::Close(asked);
+    if (!known)
+      return OpenRefusal(error);
+    if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      return FileRefusal{.kind = Kind::Link};
+    if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return FileRefusal{.kind = Kind::Folder};
-    if (writes && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    if (writes && (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
       return FileRefusal{.kind = Kind::ReadOnly};
   }
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
+  // FILE_OPEN_REPARSE_POINT: a link put in the file's place since it was judged is opened as
+  // itself, and refused by Adopt.
   const HANDLE handle =
-      sys::Open(systemPath, GENERIC_READ | (writes ? GENERIC_WRITE : 0),
-                holding == Holding::SharedRead ? FILE_SHARE_READ : 0, OPEN_EXISTING,
-                FILE_ATTRIBUTE_NORMAL | (noLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0));
+      sys::OpenIn(folderHandle, systemName,
+                  {GENERIC_READ | (writes ? GENERIC_WRITE : 0u),
+                   holding == Holding::SharedRead ? static_cast<ULONG>(FILE_SHARE_READ) : 0u,
+                   FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT});
   if (handle == INVALID_HANDLE_VALUE)
     return OpenRefusal(::GetLastError());
-  if (FileStatus adopted = Adopt(reinterpret_cast<SystemHandle>(handle), path, holding); !adopted)
-    return adopted;
-  if (noLink && (Information(*this).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    Abort();
-    return FileRefusal{.kind = Kind::Link};
-  }
-  return {};
+  return Adopt(reinterpret_cast<SystemHandle>(handle), path, holding);
 }
 
 FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding holding) {
@@ -153,6 +140,8 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
     return refuseAndClose({.kind = Kind::System, .error = static_cast<int>(::GetLastError())});
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return refuseAndClose({.kind = Kind::Folder});
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    return refuseAndClose({.kind = Kind::Link});
   if (writes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
     return refuseAndClose({.kind = Kind::ReadOnly});
   // A file whose identity the system cannot give could not be told apart from the run's
@@ -178,14 +167,8 @@ std::uint64_t CFile::GetLinkCount() const {
 }
 
 bool CFile::IsOwnedByCaller() const {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (::GetSecurityInfo(HandleOf(*this), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                        nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
-    return false;
-  const bool owned = IsCallersSid(owner);
-  ::LocalFree(descriptor);
-  return owned;
+  const auto owner = OwnerOf(HandleOf(*this));
+  return owner && IsCaller(*owner);
 }
 
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {

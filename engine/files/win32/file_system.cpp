@@ -3,52 +3,70 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "device_names.h"
 #include "file_information.h"
 #include "file_paths.h"
+#include "owned_handle.h"
+#include "owners.h"
 #include "wide_text.h"
 #include "win32_calls.h"
 
 namespace zarneth {
 namespace {
 
-// A handle on a file or folder that stands in no one's way (every sharing allowed): with no
-// `access`, for asking about it without reading it; with GENERIC_WRITE, for flushing a
-// folder. With `flags` FILE_FLAG_OPEN_REPARSE_POINT, about a link itself.
-HANDLE OpenToAsk(const std::wstring& path, DWORD access = 0, DWORD flags = 0) {
-  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The most links one path may lead through, as Linux allows.
+constexpr int kMaxLinks = 40;
+
+// What a name is, asked without reading it and in no one's way: the link itself, not what it
+// leads to.
+const OpenInFolder kAsk{FILE_READ_ATTRIBUTES | READ_CONTROL, kShareAll, FILE_OPEN,
+                        FILE_OPEN_REPARSE_POINT};
+// A folder the run holds: its deletion unshared, so that it can be neither renamed nor
+// removed, nor a link put in its place, until the run lets go of it.
+const OpenInFolder kHold{FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN,
+                         FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT};
+
+HANDLE FolderHandle(const HeldFolder& folder) {
+  return reinterpret_cast<HANDLE>(folder.Handle());
 }
 
-// "\\?\C:\x" -> "C:\x", "\\?\UNC\server\x" -> "\\server\x".
-std::wstring WithoutLongPrefix(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\UNC\\"))
-    return L"\\\\" + path.substr(8);
-  if (path.starts_with(L"\\\\?\\"))
-    return path.substr(4);
-  return path;
+FileRefusal LastError(const std::string& file = {}) {
+  return {
+      .kind = FileRefusal::Kind::System, .error = static_cast<int>(::GetLastError()), .file = file};
 }
 
-// The path of the file a name leads to, the system's links followed; for a new name, the
-// name itself. Refused for a device or a dangling link.
-FileResult<std::string> FinalPath(const std::string& path) {
-  if (IsDeviceName(path))
-    return FileRefusal{.kind = FileRefusal::Kind::Device, .file = path};
-  const std::wstring systemPath = SystemPath(path);
-  const HANDLE handle = OpenToAsk(systemPath);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = path};
-    return path;
-  }
-  // A device (NUL, CON) is its own final name; the open refuses it later.
-  if (::GetFileType(handle) != FILE_TYPE_DISK) {
-    ::CloseHandle(handle);
-    return path;
-  }
+// Whether an open name is a junction or a symbolic link (other reparse points, such as a
+// cloud file's, are the files and folders they stand for); `folder` says whether it is one.
+bool IsLink(HANDLE handle, bool& folder) {
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!sys::AttributeTag(handle, info))
+    return false;
+  folder = (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT ||
+          info.ReparseTag == IO_REPARSE_TAG_SYMLINK);
+}
+
+// Whether a walk may follow the link open as `link` in the held `folder`: only where the
+// link's owner is the user running or the folder's own owner, so that nobody can lead
+// another user's run through a link of theirs.
+bool MayFollow(HANDLE link, HANDLE folder) {
+  const auto owner = OwnerOf(link);
+  if (!owner)
+    return false;
+  if (IsCaller(*owner))
+    return true;
+  const auto folderOwner = OwnerOf(folder);
+  return folderOwner && *folderOwner == *owner;
+}
+
+// The full path of an open file, without the long-path prefix.
+std::optional<std::wstring> FinalPathOf(HANDLE handle) {
   std::wstring final(MAX_PATH, L'\0');
   DWORD length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
                                              FILE_NAME_NORMALIZED);
@@ -57,43 +75,213 @@ FileResult<std::string> FinalPath(const std::string& path) {
     length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
                                          FILE_NAME_NORMALIZED);
   }
-  ::CloseHandle(handle);
   if (length == 0 || length >= final.size())
-    return path;
+    return std::nullopt;
   final.resize(length);
-  return Utf8FromWide(WithoutLongPrefix(final));
+  if (final.starts_with(L"\\\\?\\UNC\\"))
+    return L"\\\\" + final.substr(8);
+  if (final.starts_with(L"\\\\?\\"))
+    return final.substr(4);
+  return final;
+}
+
+// Where a walk starts and what it walks: the working folder and a relative path's names, or
+// a root ("C:\", "\\server\share\") and the names of the full path.
+struct WalkStart {
+  std::wstring root;  // empty: the working folder
+  std::vector<std::wstring> names;
+};
+
+std::vector<std::wstring> NamesOf(const std::wstring& path) {
+  std::vector<std::wstring> names;
+  std::wstring name;
+  for (const wchar_t c : path + L'\\') {
+    if (c != L'\\' && c != L'/') {
+      name += c;
+      continue;
+    }
+    if (!name.empty() && name != L".")
+      names.push_back(name);
+    name.clear();
+  }
+  return names;
+}
+
+// A plain relative path is walked from the working folder, as its open would be; any other
+// (a drive, a root, "..") as the system reads it, from the root of its full path.
+std::optional<WalkStart> StartOf(const std::wstring& path) {
+  const bool rooted =
+      path.starts_with(L'\\') || path.starts_with(L'/') || (path.size() >= 2 && path[1] == L':');
+  std::vector<std::wstring> names = NamesOf(path);
+  bool up = false;
+  for (const std::wstring& name : names)
+    up = up || name == L"..";
+  if (!rooted && !up)
+    return WalkStart{{}, std::move(names)};
+  std::wstring full(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  if (full.empty())
+    return std::nullopt;
+  full.resize(
+      ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  if (full.starts_with(L"\\\\?\\UNC\\"))
+    full = L"\\\\" + full.substr(8);
+  else if (full.starts_with(L"\\\\?\\"))
+    full = full.substr(4);
+  names = NamesOf(full);
+  if (full.size() >= 3 && full[1] == L':')
+    return WalkStart{full.substr(0, 3), std::vector(names.begin() + 1, names.end())};
+  if (full.starts_with(L"\\\\") && names.size() >= 2)  // \\server\share
+    return WalkStart{L"\\\\" + names[0] + L"\\" + names[1] + L"\\",
+                     std::vector(names.begin() + 2, names.end())};
+  return std::nullopt;  // a device's namespace (\\.\), which holds no files of ours
+}
+
+// Holds the folder open as `asked` (any access) as the walk's next folder.
+OwnedHandle Hold(HANDLE asked) {
+  return OwnedHandle(sys::OpenIn(asked, L"", kHold));
+}
+
+FileResult<HeldEntry> Walk(const std::string& path, FinalLink finalLink, int& links);
+
+// Follows the link `name` in `folder`, which the rule allows. The walk goes on from the
+// folder it leads to, which takes the place of `folder` (none returned); at the end, a folder
+// is the entry itself, and a file is walked to again by its full path and must be the very
+// file the link led to.
+std::optional<FileResult<HeldEntry>> FollowLink(OwnedHandle& folder, const std::wstring& name,
+                                                HANDLE asked, bool last, FinalLink finalLink,
+                                                std::string& resolved, int& links) {
+  // Pinned while it is followed: with its writing and deletion unshared, nobody retargets,
+  // renames or removes the link meanwhile.
+  const OwnedHandle pinned(
+      sys::OpenIn(folder.Get(), name,
+                  {FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN, FILE_OPEN_REPARSE_POINT}));
+  if (!pinned)
+    return LastError();
+  if (IdentityOfHandle(pinned.Get()) != IdentityOfHandle(asked))
+    return FileRefusal{.kind = FileRefusal::Kind::Replaced};
+  OwnedHandle led(sys::OpenIn(folder.Get(), name, {kAsk.access, kShareAll, FILE_OPEN, 0}));
+  if (!led) {
+    const DWORD error = ::GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (last && missing && finalLink == FinalLink::MustLead)
+      return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = resolved};
+    return LastError();
+  }
+  bool isFolder = false;
+  static_cast<void>(IsLink(led.Get(), isFolder));
+  if (isFolder) {
+    folder = Hold(led.Get());
+    if (!folder)
+      return LastError();
+    if (last)
+      return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(folder.Release()), resolved), ".",
+                       resolved};
+    return std::nullopt;
+  }
+  if (!last)
+    return FileRefusal{.kind = FileRefusal::Kind::System, .error = ERROR_PATH_NOT_FOUND};
+  const auto final = FinalPathOf(led.Get());
+  if (!final)
+    return LastError();
+  auto entry = Walk(Utf8FromWide(*final), finalLink, links);
+  if (entry && IdentityOf(entry->folder, entry->name) != IdentityOfHandle(led.Get()))
+    return FileRefusal{.kind = FileRefusal::Kind::Replaced};
+  return entry;
+}
+
+FileResult<HeldEntry> Walk(const std::string& path, FinalLink finalLink, int& links) {
+  const auto start = StartOf(WideFromUtf8(path));
+  if (!start)
+    return FileRefusal{.kind = FileRefusal::Kind::Device};
+  OwnedHandle folder(sys::Open(start->root.empty() ? L"." : start->root, kHold.access, kHold.share,
+                               OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!folder)
+    return LastError(path);
+  // As messages say it: the path as given while it leads through no link; from a link on,
+  // the path of the folder the link led to.
+  std::string resolved = start->root.empty() ? "" : Utf8FromWide(start->root);
+  bool followed = false;
+  const auto held = [&](std::string name) {
+    const std::string shown = followed ? (resolved.empty() ? name : resolved + "\\" + name) : path;
+    const std::string folderPath =
+        followed ? resolved : (NameOf(path) == path ? "" : FolderOf(path));
+    return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(folder.Release()), folderPath),
+                     std::move(name), shown};
+  };
+  for (std::size_t at = 0; at < start->names.size(); ++at) {
+    const std::wstring& name = start->names[at];
+    const bool last = at + 1 == start->names.size();
+    const std::string here =
+        resolved.empty() ? Utf8FromWide(name) : resolved + "\\" + Utf8FromWide(name);
+    // A name too long for any file is a new one, which the caller refuses in its own words.
+    if (last && name.size() > kMaxNameBytes)
+      return held(Utf8FromWide(name));
+    OwnedHandle asked(sys::OpenIn(folder.Get(), name, kAsk));
+    if (!asked) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND)
+        return LastError();
+      if (last)
+        return held(Utf8FromWide(name));  // a new name
+      return FileRefusal{.kind = FileRefusal::Kind::System, .error = ERROR_PATH_NOT_FOUND};
+    }
+    bool isFolder = false;
+    if (IsLink(asked.Get(), isFolder)) {
+      if (++links > kMaxLinks)
+        return FileRefusal{.kind = FileRefusal::Kind::System, .error = ERROR_CANT_RESOLVE_FILENAME};
+      if (!MayFollow(asked.Get(), folder.Get()))
+        return FileRefusal{.kind = FileRefusal::Kind::ForeignLink,
+                           .file = last && !followed ? std::string() : here};
+      resolved = here;
+      followed = true;
+      if (auto ended = FollowLink(folder, name, asked.Get(), last, finalLink, resolved, links))
+        return std::move(*ended);
+      continue;
+    }
+    if (last)
+      return held(Utf8FromWide(name));
+    if (!isFolder)
+      return FileRefusal{.kind = FileRefusal::Kind::System, .error = ERROR_PATH_NOT_FOUND};
+    // The folder is the one just asked about: its handle, not the name again.
+    folder = Hold(asked.Get());
+    if (!folder)
+      return LastError();
+    resolved = here;
+  }
+  // Nothing but a root or ".": the folder itself.
+  const std::string shown = followed ? resolved : path;
+  return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(folder.Release()), shown), ".", shown};
+}
+
+// A handle on `name` in `folder` for removing it: DELETE access, every sharing
+// allowed, the link itself rather than what it leads to.
+OwnedHandle OpenToRemove(const HeldFolder& folder, const std::string& name) {
+  return OwnedHandle(sys::OpenIn(FolderHandle(folder), WideFromUtf8(name),
+                                 {DELETE, kShareAll, FILE_OPEN, FILE_OPEN_REPARSE_POINT}));
+}
+
+// Flushes what `name` in `folder` (or "": the folder itself) holds; false, the error set,
+// where it cannot be opened for writing or flushed.
+bool Flush(const HeldFolder& folder, const std::wstring& name) {
+  const OwnedHandle handle(
+      sys::OpenIn(FolderHandle(folder), name, {GENERIC_WRITE, kShareAll, FILE_OPEN, 0}));
+  return handle && sys::Flush(handle.Get());
 }
 
 }  // namespace
 
 void HeldFolder::Release() noexcept {
   if (IsHeld())
-    ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    sys::Close(reinterpret_cast<HANDLE>(m_handle));
   m_handle = kNoHandle;
 }
 
 FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink) {
-  std::string resolved = path;
-  if (finalLink == FinalLink::MustLead) {
-    const auto final = FinalPath(path);
-    if (!final)
-      return final.Refusal();
-    resolved = *final;
-  }
-  const std::string name = NameOf(resolved);
-  const bool bare = name == resolved;
-  const std::string folder = bare ? std::string() : FolderOf(resolved);
-  // Held without sharing its deletion, the folder cannot be renamed or removed, and no link
-  // can take its place, until the run lets go of it. Asking its attributes only, it is in no
-  // one's way within it.
-  const HANDLE handle = ::CreateFileW(SystemPath(bare ? "." : folder).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
-    return FileRefusal{.kind = FileRefusal::Kind::System,
-                       .error = static_cast<int>(::GetLastError()),
-                       .file = path};
-  return HeldEntry{HeldFolder(reinterpret_cast<SystemHandle>(handle), folder), name, resolved};
+  if (IsDeviceName(path))
+    return FileRefusal{.kind = FileRefusal::Kind::Device, .file = path};
+  int links = 0;
+  return Walk(path, finalLink, links);
 }
 
 FileStatus FolderTakesNewFile(const HeldFolder&) {
@@ -103,19 +291,16 @@ FileStatus FolderTakesNewFile(const HeldFolder&) {
 bool FolderHasHardLinks(const HeldFolder& held) {
   // By the file system's name: the FAT family has no hard links. (The volume's
   // FILE_SUPPORTS_HARD_LINKS flag is not to be trusted: Wine's drives lack it and link.)
-  const std::string folder = held.Path().empty() ? "." : held.Path();
-  std::wstring volume(MAX_PATH + 1, L'\0');
   std::wstring name(MAX_PATH + 1, L'\0');
-  if (!::GetVolumePathNameW(WideFromUtf8(folder).c_str(), volume.data(), MAX_PATH + 1) ||
-      !::GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name.data(),
-                               MAX_PATH + 1))
+  if (!::GetVolumeInformationByHandleW(FolderHandle(held), nullptr, 0, nullptr, nullptr, nullptr,
+                                       name.data(), MAX_PATH + 1))
     return true;  // unknown: the link itself will tell
   name.resize(std::wcslen(name.c_str()));
   return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
 bool FolderKeepsExistingNames(const HeldFolder&) {
-  return true;  // a move that does not replace refuses an existing name everywhere
+  return true;  // a rename that does not replace refuses an existing name everywhere
 }
 
 // The read-only attribute is refused at the open already; nothing else forbids a rename.
@@ -132,29 +317,45 @@ FileStatus EntryWritable(const HeldFolder&, const std::string&, const CFile&) {
 }
 
 bool EntryExists(const HeldFolder& folder, const std::string& name) {
-  return ::GetFileAttributesW(SystemPath(folder.PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const OwnedHandle handle(sys::OpenIn(FolderHandle(folder), WideFromUtf8(name), kAsk));
+  if (handle)
+    return true;
+  const DWORD error = ::GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
 std::optional<FileIdentity> IdentityOf(const HeldFolder& folder, const std::string& name) {
-  const HANDLE handle = OpenToAsk(SystemPath(folder.PathOf(name)), 0, FILE_FLAG_OPEN_REPARSE_POINT);
-  if (handle == INVALID_HANDLE_VALUE)
+  const OwnedHandle handle(sys::OpenIn(FolderHandle(folder), WideFromUtf8(name), kAsk));
+  if (!handle)
     return std::nullopt;
-  const auto identity = IdentityOfHandle(handle);
-  ::CloseHandle(handle);
-  return identity;
+  return IdentityOfHandle(handle.Get());
 }
 
 std::vector<std::string> NamesIn(const HeldFolder& folder) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(
-           PathFromUtf8(folder.Path().empty() ? "." : folder.Path()), error))
-    names.push_back(Utf8FromPath(entry.path().filename()));
+  // A handle of its own: a listing goes on where the handle's last one stopped.
+  const OwnedHandle listing(Hold(FolderHandle(folder)));
+  if (!listing)
+    return names;
+  std::vector<unsigned char> buffer(64 * 1024);
+  while (::GetFileInformationByHandleEx(listing.Get(), FileIdBothDirectoryInfo, buffer.data(),
+                                        static_cast<DWORD>(buffer.size()))) {
+    for (std::size_t at = 0;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
+      const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+      if (name != L"." && name != L"..")
+        names.push_back(Utf8FromWide(name));
+      if (entry->NextEntryOffset == 0)
+        break;
+      at += entry->NextEntryOffset;
+    }
+  }
   return names;
 }
 
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
-  if (sys::Remove(SystemPath(folder.PathOf(name))))
+  const OwnedHandle handle = OpenToRemove(folder, name);
+  if (handle && sys::SetDeleteOnClose(handle.Get(), true))
     return {};
   return FileStatus::SystemError(static_cast<int>(::GetLastError()));
 }
@@ -165,18 +366,25 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
   static_cast<void>(RemoveFile(folder, name));  // a name that cannot go is the next sweep's
 }
 
-void MoveIntoPlace(const HeldFolder& folder, const std::string& from, const std::string& to,
-                   Placing placing, const std::string& path) {
-  // Write-through: the call returns once the new name is on the disk. Without
-  // MOVEFILE_REPLACE_EXISTING the system never replaces a file that has the name.
+void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::string&,
+                   const std::string& to, Placing placing, const std::string& path) {
+  // By the handle the run wrote through (it has DELETE access), into the held folder; a
+  // rename that does not replace never replaces a file that has the name. (Within one volume
+  // this is the rename MoveFileEx makes too; its write-through flag concerns a move made as a
+  // copy. SyncFolder makes it durable.)
   const bool replaces = placing == Placing::Replace;
-  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaces ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!sys::Move(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to)), flags))
+  if (!sys::Rename(reinterpret_cast<HANDLE>(file.GetHandle()), FolderHandle(folder),
+                   WideFromUtf8(to), replaces))
     throw CFileException(replaces ? "replace" : "create", path, static_cast<int>(::GetLastError()));
 }
 
 FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
-  if (sys::Link(SystemPath(folder.PathOf(from)), SystemPath(folder.PathOf(to))))
+  // Asking to change only its attributes, the handle is in no one's way: the image may be
+  // held by this very run without sharing.
+  const OwnedHandle file(
+      sys::OpenIn(FolderHandle(folder), WideFromUtf8(from),
+                  {FILE_WRITE_ATTRIBUTES, kShareAll, FILE_OPEN, FILE_OPEN_REPARSE_POINT}));
+  if (file && sys::Link(file.Get(), FolderHandle(folder), WideFromUtf8(to)))
     return {};
   return FileStatus::SystemError(static_cast<int>(::GetLastError()));
 }
@@ -189,19 +397,17 @@ void ReleaseBeforeReplace(CFile& file) {
   file.Abort();
 }
 
-void SyncFolder(const HeldFolder& held, const std::string& pathInFolder) {
-  // NTFS keeps its folders in its own journal; flushing the folder's handle pushes that out
-  // where the system allows it. Where it does not (no write access to the folder, a file
-  // system without the call), the renames were already made durable by write-through.
-  const HANDLE folder =
-      OpenToAsk(SystemPath(held.Path().empty() ? "." : held.Path()), GENERIC_READ | GENERIC_WRITE);
-  if (folder == INVALID_HANDLE_VALUE)
+void SyncFolder(const HeldFolder& held, const std::string& name, const std::string& path) {
+  // NTFS keeps its folders in its journal; flushing the folder pushes that out. Where the
+  // folder cannot be opened for writing or flushed, flushing the file just renamed commits
+  // the journal as far as its rename.
+  if (Flush(held, L""))
     return;
-  const bool flushed = sys::Flush(folder) != 0;
-  const DWORD error = flushed ? 0 : ::GetLastError();
-  ::CloseHandle(folder);
-  if (!flushed && error != ERROR_INVALID_FUNCTION && error != ERROR_ACCESS_DENIED)
-    throw CFileException("sync the folder of", pathInFolder, static_cast<int>(error));
+  const DWORD folderError = ::GetLastError();
+  if (folderError != ERROR_ACCESS_DENIED && folderError != ERROR_INVALID_FUNCTION)
+    throw CFileException("sync the folder of", path, static_cast<int>(folderError));
+  if (!Flush(held, WideFromUtf8(name)) && ::GetLastError() != ERROR_INVALID_FUNCTION)
+    throw CFileException("sync the folder of", path, static_cast<int>(::GetLastError()));
 }
 
 }  // namespace zarneth

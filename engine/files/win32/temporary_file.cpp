@@ -18,8 +18,9 @@ FileStatus TemporaryFile::Create(const HeldFolder& folder, const std::string& fi
     const std::string name = TemporaryNameFor(finalName);
     // Shared for deletion only, so that it can be renamed into place while still held.
     const HANDLE handle =
-        sys::Open(SystemPath(folder.PathOf(name)), GENERIC_READ | GENERIC_WRITE | DELETE,
-                  FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);
+        sys::OpenIn(reinterpret_cast<HANDLE>(folder.Handle()), WideFromUtf8(name),
+                    {GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, FILE_CREATE,
+                     FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_HIDDEN});
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = ::GetLastError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)

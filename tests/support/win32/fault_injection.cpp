@@ -63,13 +63,14 @@ void ScopedFaults::FailSync(int nth) {
 }
 
 void ScopedFaults::NoLocks() {
-  ActiveWin32Calls().createFile = [](LPCWSTR path, DWORD access, DWORD,
-                                     LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
-                                     HANDLE model) {
-    return savedCalls->createFile(path, access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, security,
-                                  disposition, flags, model);
-  };
+  ActiveWin32Calls().ntCreateFile =
+      [](PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object, PIO_STATUS_BLOCK io,
+         PLARGE_INTEGER size, ULONG attributes, ULONG, ULONG disposition, ULONG options,
+         PVOID extended, ULONG extendedLength) {
+        return savedCalls->ntCreateFile(handle, access, object, io, size, attributes,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        disposition, options, extended, extendedLength);
+      };
 }
 
 void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {

@@ -1,0 +1,155 @@
+// The walk on Windows: a junction or symbolic link is followed only where its owner is the
+// user running or the owner of the folder holding it, and once a folder is held, every call
+// of the run goes through the held folder, never its name again. Wine makes no links, so a
+// link is a folder the system-call seam calls one, with the owner the row gives.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "c_file.h"
+#include "file_information.h"
+#include "file_paths.h"
+#include "file_system.h"
+#include "patch_job.h"
+#include "run_fixture.h"
+#include "system_call_hook.h"
+#include "wide_text.h"
+#include "win32_calls.h"
+
+namespace zarneth::test {
+namespace {
+
+// The calls in force when the test began, which the fakes pass on to.
+std::optional<Win32Calls> realCalls;
+std::optional<FileIdentity> fakeLink;       // the folder the seam calls a junction
+std::optional<FileIdentity> foreignFolder;  // the folder holding it, when not the caller's
+bool linkIsForeign = false;
+
+std::optional<FileIdentity> IdentityOfName(const std::string& path) {
+  const HANDLE handle = ::CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const auto identity = IdentityOfHandle(handle);
+  ::CloseHandle(handle);
+  return identity;
+}
+
+BOOL WINAPI FakeAttributeTag(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                             DWORD size) {
+  const BOOL answered = realCalls->getFileInformationByHandleEx(handle, kind, info, size);
+  // Opened as the link itself, the fake junction says so; followed, it is its target.
+  if (answered && kind == FileAttributeTagInfo && IdentityOfHandle(handle) == fakeLink) {
+    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+    tag->FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    tag->ReparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+  }
+  return answered;
+}
+
+DWORD WINAPI FakeOwner(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID* owner,
+                       PSID* group, PACL* access, PACL* audit, PSECURITY_DESCRIPTOR* descriptor) {
+  const auto identity = IdentityOfHandle(handle);
+  const bool foreign = (linkIsForeign && identity == fakeLink) || identity == foreignFolder;
+  if (!foreign)
+    return realCalls->getSecurityInfo(handle, type, what, owner, group, access, audit, descriptor);
+  // Owned by the system's own account, which is not the user running the tests.
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:SY", SDDL_REVISION_1, descriptor,
+                                                              nullptr))
+    return ::GetLastError();
+  BOOL defaulted = FALSE;
+  ::GetSecurityDescriptorOwner(*descriptor, owner, &defaulted);
+  return ERROR_SUCCESS;
+}
+
+class HeldFolderTest : public RunFixture {
+ protected:
+  void SetUp() override {
+    realCalls = ActiveWin32Calls();
+    std::filesystem::create_directory(PathFromUtf8(link));
+  }
+  void TearDown() override {
+    ActiveWin32Calls() = *realCalls;
+    SetSystemCallHook(nullptr);
+    fakeLink.reset();
+    foreignFolder.reset();
+  }
+  std::string link = dir / "link";
+};
+
+TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
+  struct Row {
+    const char* name;
+    bool linkForeign;    // the link belongs to another user
+    bool folderForeign;  // the folder holding it belongs to that user too
+    bool inFolderPart;   // the link is a folder on the way, not the destination's folder
+    bool followed;
+  };
+  const Row rows[] = {
+      {"the caller's own link", false, false, false, true},
+      {"another user's link in the caller's folder", true, false, false, false},
+      {"another user's link on the way", true, false, true, false},
+      {"a link of the folder's owner", true, true, false, true},
+  };
+  const std::string deeper = link + "\\sub";
+  std::filesystem::create_directory(PathFromUtf8(deeper));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Files(0x2000, 0x100);
+    fakeLink = IdentityOfName(link);
+    linkIsForeign = row.linkForeign;
+    foreignFolder = row.folderForeign ? IdentityOfName(Utf8FromPath(dir.Path())) : std::nullopt;
+    ActiveWin32Calls().getFileInformationByHandleEx = FakeAttributeTag;
+    ActiveWin32Calls().getSecurityInfo = FakeOwner;
+    const std::string output = (row.inFolderPart ? deeper : link) + "\\out.bin";
+    const WriteResult result = RunJob(With(Copy("1000"), &PatchJob::destinationPath, output));
+    ActiveWin32Calls() = *realCalls;
+    EXPECT_EQ(result.outcome() == PatchOutcome::Done, row.followed) << result.status.reason;
+    EXPECT_EQ(std::filesystem::exists(PathFromUtf8(output)), row.followed);
+    if (!row.followed) {
+      EXPECT_NE(result.status.reason.find("owned by another user"), std::string::npos)
+          << result.status.reason;
+    }
+    std::filesystem::remove(PathFromUtf8(output));
+  }
+}
+
+// The folder a run holds cannot be renamed away under it; where a system lets it go, the new
+// file still lands in the folder that was held, never in one put in its place by name.
+std::string heldFolder;
+std::string movedFolder;
+bool moveTried = false;
+bool moved = false;
+int MoveTheFolderAway(const char* call) {
+  if (!moveTried && std::string(call) == "NtSetInformationFile(rename)") {
+    moveTried = true;
+    moved = ::MoveFileExW(SystemPath(heldFolder).c_str(), SystemPath(movedFolder).c_str(), 0);
+    if (moved)
+      std::filesystem::create_directory(PathFromUtf8(heldFolder));
+  }
+  return 0;
+}
+
+TEST_F(HeldFolderTest, AWriteLandsInTheFolderTheRunHolds) {
+  Files(0x2000, 0x100);
+  heldFolder = link;
+  movedFolder = dir / "moved";
+  moveTried = moved = false;
+  SetSystemCallHook(&MoveTheFolderAway);
+  const WriteResult result =
+      RunJob(With(Copy("1000"), &PatchJob::destinationPath, link + "\\out.bin"));
+  SetSystemCallHook(nullptr);
+  ASSERT_TRUE(moveTried);
+  ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
+  EXPECT_EQ(std::filesystem::exists(PathFromUtf8(movedFolder + "\\out.bin")), moved);
+  EXPECT_EQ(std::filesystem::exists(PathFromUtf8(link + "\\out.bin")), !moved);
+  std::cout << (moved ? "the system let the held folder be renamed; the write followed it\n"
+                      : "the held folder could not be renamed\n");
+}
+
+}  // namespace
+}  // namespace zarneth::test
