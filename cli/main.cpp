@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "command_line.h"
 #include "command_names.h"
 #include "commands.h"
 #include "console.h"
@@ -14,7 +15,6 @@
 #include "hex_address.h"
 #include "model_presets.h"
 #include "output_errors.h"
-#include "usage_check.h"
 #include "version_record.h"
 
 namespace {
@@ -235,21 +235,14 @@ const Command kCommands[] = {
       zarneth::cli::kCompareCodeMeanings, "compare exits", true}},
 };
 
-// The command line's command: its first word that is not an option (the options before it
-// take no value). Empty when there is none.
-std::string NamedCommand(const std::vector<std::string>& arguments) {
-  for (const std::string& word : arguments)
-    if (word.empty() || word[0] != '-')
-      return word;
-  return {};
-}
+const std::string kVersionText =
+    std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
+    zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine;
 
-// The tool's options, its commands, and the options of the command `named` only: the others
-// are never read in this run, and building CLI11's options is most of the tool's start-up.
-void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) {
-  app.set_version_flag(
-      "--version", std::string("zarneth-cli (Zarneth) ") + zarneth::version::kVersion + "\n" +
-                       zarneth::version::kLegalCopyright + "\n" + zarneth::version::kLicenceLine);
+// The tool's options and its commands, whose own options are added once one is named: the
+// others are never read in this run, and building them is most of the tool's start-up.
+void BuildApp(CLI::App& app, CommandOptions& options) {
+  app.set_version_flag("--version", kVersionText);
   app.require_subcommand(1);
   const std::size_t columns = zarneth::cli::HelpColumns();
   app.formatter(zarneth::cli::WrappingFormatter(columns));
@@ -259,9 +252,12 @@ void BuildApp(CLI::App& app, CommandOptions& options, const std::string& named) 
     CLI::App* sub = app.add_subcommand(command.name, command.description);
     // Each command's help tells its own addresses and exit codes, not the tool's.
     sub->footer(zarneth::cli::HelpFooter(command.footer, columns));
-    if (command.addOptions && named == command.name)
-      command.addOptions(*sub, options);
   }
+}
+
+const Command& CommandNamed(const std::string& name) {
+  return *std::find_if(std::begin(kCommands), std::end(kCommands),
+                       [&](const Command& command) { return name == command.name; });
 }
 
 // The exit code a command ends with when its standard output could not be written: a code
@@ -296,42 +292,28 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
       "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware "
       "image, or cuts an address range out of an image into a file of its own.",
       "zarneth-cli"};
-  const std::string named = NamedCommand(arguments);
-  BuildApp(app, options, named);
-  // Usage errors point to the named command's own help, where its options are listed.
-  const bool known = std::any_of(std::begin(kCommands), std::end(kCommands),
-                                 [&](const Command& c) { return named == c.name; });
-  const auto usageError = [&](const std::string& message) {
-    return zarneth::cli::UsageError(std::cerr, message, known ? named : std::string());
-  };
-  if (const auto mistake = zarneth::cli::UsageMistake(app, arguments))
-    return usageError(*mistake);
-  // A request for help is answered whatever follows it ("patch --help --source").
-  const auto help = std::find_if(arguments.begin(), arguments.end(), [](const std::string& word) {
-    return word == "--help" || word == "-h";
-  });
-  if (help != arguments.end())
-    arguments.erase(help + 1, arguments.end());
-  try {
-    // CLI11 takes the arguments last first.
-    std::reverse(arguments.begin(), arguments.end());
-    app.parse(arguments);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    return usageError(zarneth::cli::UsageMessage(e));
+  BuildApp(app, options);
+  const zarneth::cli::CommandLine line =
+      zarneth::cli::ReadCommandLine(app, arguments, [&](CLI::App& command) {
+        if (const auto add = CommandNamed(command.get_name()).addOptions)
+          add(command, options);
+      });
+  // A usage error points to the named command's own help, where its options are listed.
+  if (line.mistake)
+    return zarneth::cli::UsageError(std::cerr, *line.mistake, line.command);
+  switch (line.asks) {
+    case zarneth::cli::CommandLine::Asks::Help:
+      std::cout << (line.command.empty() ? app.help()
+                                         : app.get_subcommand(line.command)->help(app.get_name()));
+      return zarneth::cli::kExitDone;
+    case zarneth::cli::CommandLine::Asks::Version:
+      std::cout << kVersionText << '\n';
+      return zarneth::cli::kExitDone;
+    case zarneth::cli::CommandLine::Asks::Run:
+      break;
   }
-
-  for (const Command& command : kCommands)
-    if (app.got_subcommand(command.name)) {
-      ran = command.name;
-      return command.run(options, std::cout, std::cerr);
-    }
-  return zarneth::cli::kExitDone;
+  ran = line.command;
+  return CommandNamed(line.command).run(options, std::cout, std::cerr);
 }
 
 }  // namespace

@@ -188,6 +188,9 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
       {{"--version", "extra"}, "option '--version' takes no other argument"},
       {{"-q", "show", "--source", image, "--model", "V135"}, "option '-q' has no meaning for show"},
       {{"-q", "models"}, "option '-q' has no meaning for models"},
+      {{"--crc", "show", "--source", image, "--model", "V135"}, "unrecognized option '--crc'"},
+      {{"-q", "-q", "cut", "--source", image, "--model", "V135", "--output", output},
+       "option '-q' was given twice"},
   };
   for (const Case& c : cases) {
     const CliRun run = Run(c.args);
@@ -195,9 +198,10 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
     EXPECT_TRUE(run.err.starts_with("zarneth-cli: ")) << run.err;
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     // The help of the command named, which lists its options; the tool's with none.
-    const std::string first = c.args.size() > 0 ? *c.args.begin() : "";
-    const std::string named = first == "-q" ? *(c.args.begin() + 1) : first;
-    const bool command = !named.empty() && named[0] != '-' && named != "frobnicate";
+    const auto word = std::find_if(c.args.begin(), c.args.end(),
+                                   [](const std::string& w) { return !w.starts_with('-'); });
+    const std::string named = word == c.args.end() ? "" : *word;
+    const bool command = !named.empty() && named != "frobnicate" && named != "extra";
     const std::string help = command ? "zarneth-cli " + named + " --help" : "zarneth-cli --help";
     EXPECT_NE(run.err.find("\nTry '" + help + "' for more information.\n"), std::string::npos)
         << run.err;
