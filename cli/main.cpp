@@ -26,8 +26,7 @@ const CLI::Validator kAddress(
     [](std::string& text) -> std::string {
       if (zarneth::ParseHexAddress(text))
         return {};
-      return "'" + text + "' " + std::string(zarneth::kNotAnAddress) + ": " +
-             zarneth::AddressAdvice();
+      return zarneth::NotAnAddress(text);
     },
     "", "address");
 

@@ -1,8 +1,18 @@
 #include "hex_address.h"
 
+#include "words.h"
+
 #include <cstdio>
 
 namespace zarneth {
+
+std::string AddressAdvice() {
+  return Tr("give 1 to 8 hex digits, optionally after 0x");
+}
+
+std::string NotAnAddress(const std::string& text) {
+  return TrFill("'%s' is not an address: %s", {text, AddressAdvice()});
+}
 namespace {
 
 int HexDigitValue(char c) {

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "hex_address.h"
+#include "words.h"
 
 namespace zarneth {
 
@@ -35,9 +36,12 @@ std::optional<ModelPreset> FindModel(std::string_view name) {
 std::string ModelChoiceText() {
   std::string text;
   for (std::size_t i = 0; i < kModelPresets.size(); ++i) {
-    if (i > 0)
-      text += i + 1 == kModelPresets.size() ? " or " : ", ";
-    text += kModelPresets[i].model;
+    if (i == 0)
+      text = kModelPresets[i].model;
+    else if (i + 1 == kModelPresets.size())
+      text = TrFill("%s or %s", {text, kModelPresets[i].model});
+    else
+      text = TrFill("%s, %s", {text, kModelPresets[i].model});
   }
   return text;
 }

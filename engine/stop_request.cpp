@@ -1,4 +1,5 @@
 #include "stop_request.h"
+#include "words.h"
 
 #include <atomic>
 #include <string>
@@ -21,8 +22,8 @@ int StopRequested() {
 }
 
 RunStopped::RunStopped(int signalNumber)
-    : std::runtime_error("the run was stopped by signal " + std::to_string(signalNumber) +
-                         "; nothing was changed"),
+    : std::runtime_error(TrFill("the run was stopped by signal %s; nothing was changed",
+                                {std::to_string(signalNumber)})),
       m_signal(signalNumber) {}
 
 void StopIfRequested() {

@@ -11,6 +11,7 @@
 #include "result_dialog.h"
 #include "run_report.h"
 #include "win_app.h"
+#include "words.h"
 
 namespace zarneth {
 
@@ -218,9 +219,9 @@ bool CPatchDialog::AskToOverrun(const PatchJob& job, const WriteResult& refused)
   const auto preset = FindModel(job.model);
   if (!preset)
     return false;
-  const std::string question =
-      "The transcript " + DescribeOverrun(*preset, preset->Length() + refused.status.overrunBytes) +
-      ". Write it anyway?";
+  const std::string question = TrFill(
+      "%s. Write it anyway?", {DescribeOverrun(Tr("The transcript"), *preset,
+                                               preset->Length() + refused.status.overrunBytes)});
   // No is the default, so Enter and Escape write nothing.
   return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

@@ -3,6 +3,7 @@
 
 #include "file_system.h"
 #include "quoted_name.h"
+#include "words.h"
 
 namespace zarneth {
 
@@ -13,7 +14,10 @@ CFileException::CFileException(const std::string& operation, const std::string& 
 
 CFileException::CFileException(const std::string& operation, const std::string& path,
                                const std::string& reason)
-    : std::runtime_error("cannot " + operation + " file " + QuotedName(path) + ": " + reason) {}
+    // TRANSLATORS: %1$s is what could not be done, from a list of its own ("open for
+    // reading", "write", "sync the folder of"), %2$s the file, %3$s why.
+    : std::runtime_error(
+          TrFill("cannot %s file %s: %s", {Tr(operation.c_str()), QuotedName(path), reason})) {}
 
 CFile::~CFile() {
   Abort();

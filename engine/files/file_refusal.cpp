@@ -4,14 +4,22 @@
 #include "file_paths.h"
 #include "quoted_name.h"
 #include "save_file.h"
+#include "words.h"
 
 namespace zarneth {
 
 namespace {
 
-std::string ToLong(const std::string& what, const char* verb) {
-  return what + " " + verb + " longer than the " + std::to_string(kMaxNameBytes) +
-         " characters a file name may have";
+std::string Number(std::uint64_t value) {
+  return std::to_string(value);
+}
+
+// "it has 3 names (hard links), and the others would keep the old bytes; " and what to do.
+std::string Names(std::uint64_t count, const std::string& then) {
+  return Fill(TrPlural("it has %s name (hard link), and the others would keep the old bytes; %s",
+                       "it has %s names (hard links), and the others would keep the old bytes; %s",
+                       static_cast<unsigned long>(count)),
+              {Number(count), then});
 }
 
 }  // namespace
@@ -19,105 +27,129 @@ std::string ToLong(const std::string& what, const char* verb) {
 std::string FileRefusal::Words() const {
   std::string words = KindWords();
   if (!folder.empty())
-    words = "its folder " + QuotedName(folder) + " does not take a new file (" + words + ")";
+    words = TrFill("its folder %s does not take a new file (%s)", {QuotedName(folder), words});
   if (advice == Advice::PatchedCopy)
-    words += "; write a patched copy instead";
+    words = TrFill("%s; write a patched copy instead", {words});
   else if (advice == Advice::OtherName)
-    words += "; write the copy under another name";
+    words = TrFill("%s; write the copy under another name", {words});
   return words;
 }
 
 std::string FileRefusal::KindWords() const {
-  const std::string names = "it has " + std::to_string(count) +
-                            " names (hard links), and the others would keep the old bytes; ";
   switch (kind) {
     case Kind::System:
       return SystemErrorText(error);
     case Kind::Device:
-      return "it is a device, not a regular file";
+      return Tr("it is a device, not a regular file");
     case Kind::LinkToNothing:
-      return "it is a symbolic link to a file that does not exist";
+      return Tr("it is a symbolic link to a file that does not exist");
     case Kind::SharedFolderLink:
-      return (file.empty() ? std::string("it is a symbolic link")
-                           : "it leads through the symbolic link " + QuotedName(file)) +
-             " in a folder shared by all, owned by another user; the system follows such links "
-             "only for their owner";
+      if (file.empty())
+        return Tr(
+            "it is a symbolic link in a folder shared by all, owned by another user; the system "
+            "follows such links only for their owner");
+      return TrFill(
+          "it leads through the symbolic link %s in a folder shared by all, owned by another "
+          "user; the system follows such links only for their owner",
+          {QuotedName(file)});
     case Kind::ForeignLink:
-      return (file.empty() ? std::string("it is a link")
-                           : "it leads through the link " + QuotedName(file)) +
-             " owned by another user, who does not own its folder either; such links are "
-             "followed only for their owner or the folder's";
+      if (file.empty())
+        return Tr(
+            "it is a link owned by another user, who does not own its folder either; such links "
+            "are followed only for their owner or the folder's");
+      return TrFill(
+          "it leads through the link %s owned by another user, who does not own its folder "
+          "either; such links are followed only for their owner or the folder's",
+          {QuotedName(file)});
     case Kind::FileImmutable:
-      return "the file is marked immutable (chattr +i), so nobody may change it";
+      return Tr("the file is marked immutable (chattr +i), so nobody may change it");
     case Kind::FileAppendOnly:
-      return "the file is marked append-only (chattr +a), so nobody may replace it";
+      return Tr("the file is marked append-only (chattr +a), so nobody may replace it");
     case Kind::FolderImmutable:
-      return "its folder is marked immutable (chattr +i), so nobody may change it";
+      return Tr("its folder is marked immutable (chattr +i), so nobody may change it");
     case Kind::FolderAppendOnly:
-      return "its folder is marked append-only (chattr +a), so nobody may replace it";
+      return Tr("its folder is marked append-only (chattr +a), so nobody may replace it");
     case Kind::AlreadyOpen:
-      return "this file object is already open";
+      return Tr("this file object is already open");
     case Kind::NoPath:
-      return "no path given";
+      return Tr("no path given");
     case Kind::Folder:
-      return "Is a directory";
+      return Tr("Is a directory");
     case Kind::Fifo:
-      return "it is a FIFO, not a regular file";
+      return Tr("it is a FIFO, not a regular file");
     case Kind::Pipe:
-      return "it is a pipe, not a regular file";
+      return Tr("it is a pipe, not a regular file");
     case Kind::OtherKind:
-      return "it is not a regular file";
+      return Tr("it is not a regular file");
     case Kind::Link:
-      return "it is a symbolic link, not the file itself";
+      return Tr("it is a symbolic link, not the file itself");
     case Kind::ReadOnly:
-      return "the file is read-only";
+      return Tr("the file is read-only");
     case Kind::InUse:
-      return "the file is in use (held open by a run)";
+      return Tr("the file is in use (held open by a run)");
     case Kind::Replaced:
-      return "it was replaced by another file while the run opened it";
+      return Tr("it was replaced by another file while the run opened it");
     case Kind::OtherOwner:
-      return "it belongs to another user or group, and only they or the superuser can keep it "
-             "theirs when it is written anew";
+      return Tr(
+          "it belongs to another user or group, and only they or the superuser can keep it "
+          "theirs when it is written anew");
     case Kind::PrivilegedAttribute:
-      return "its extended attribute " + file + (detail.empty() ? "" : " (" + detail + ")") +
-             " can be given to a new file only by " +
-             (detail.empty() ? "a caller the system's security policy allows" : "the superuser");
+      if (detail.empty())
+        return TrFill(
+            "its extended attribute %s can be given to a new file only by a caller the system's "
+            "security policy allows",
+            {file});
+      return TrFill(
+          "its extended attribute %s (%s) can be given to a new file only by the superuser",
+          {file, detail});
     case Kind::NoTemporaryName:
-      return "no unused temporary name in the folder";
+      return Tr("no unused temporary name in the folder");
     case Kind::NoIdentity:
-      return "the system cannot tell which file it is (" + SystemErrorText(error) + ")";
+      return TrFill("the system cannot tell which file it is (%s)", {SystemErrorText(error)});
     case Kind::NameTooLong:
-      return ToLong("its name", "is");
+      return TrFill("its name is longer than the %s characters a file name may have",
+                    {Number(kMaxNameBytes)});
     case Kind::BackupNameTooLong:
-      return ToLong("its backup's name " + QuotedName(file), "would be");
+      return TrFill(
+          "its backup's name %s would be longer than the %s characters a file name may have",
+          {QuotedName(file), Number(kMaxNameBytes)});
     case Kind::Exists:
-      return "it exists, and the run was asked to keep existing files (no clobber)";
+      return Tr("it exists, and the run was asked to keep existing files (no clobber)");
     case Kind::HardLinks:
-      return names + "write a patched copy instead";
+      return Names(count, Tr("write a patched copy instead"));
     case Kind::HardLinksBackup:
-      return names + QuotedName(file) +
-             " is the same file, a backup that a stopped run left: keep it as the backup with "
-             "--backup, or remove it";
+      return Names(count, TrFill("%s is the same file, a backup that a stopped run left: keep it "
+                                 "as the backup with --backup, or remove it",
+                                 {QuotedName(file)}));
     case Kind::HardLinksTrial:
-      return names + QuotedName(file) +
-             " is the same file, a trial name that a stopped run left: remove it";
+      return Names(count,
+                   TrFill("%s is the same file, a trial name that a stopped run left: remove it",
+                          {QuotedName(file)}));
     case Kind::NoSecondNames:
-      return std::string(
-                 "its file system does not give a file a second name (a hard link), "
-                 "which the backup is") +
-             (error ? " (" + SystemErrorText(error) + ")" : "");
+      if (error == 0)
+        return Tr(
+            "its file system does not give a file a second name (a hard link), which the "
+            "backup is");
+      return TrFill(
+          "its file system does not give a file a second name (a hard link), which the backup "
+          "is (%s)",
+          {SystemErrorText(error)});
     case Kind::EveryBackupNameTaken:
-      return "every backup name up to .bak." + std::to_string(SaveFile::kBackupNames - 1) +
-             " is taken";
+      return TrFill("every backup name up to .bak.%s is taken",
+                    {Number(SaveFile::kBackupNames - 1)});
     case Kind::CannotKeepExisting:
-      return "its file system can neither rename without replacing nor give a file a second "
-             "name, so an existing file could not be kept for certain (no clobber)";
+      return Tr(
+          "its file system can neither rename without replacing nor give a file a second name, "
+          "so an existing file could not be kept for certain (no clobber)");
     case Kind::Unconfirmed:
-      return "the new content is in place in " + QuotedName(file) +
-             ", but the system did not confirm that it is on the disk (" + detail + ")";
+      return TrFill(
+          "the new content is in place in %s, but the system did not confirm that it is on the "
+          "disk (%s)",
+          {QuotedName(file), detail});
     case Kind::ProcLinkToFile:
-      return "it is a link of the /proc file system to a file, which need not be the file its "
-             "text names; give the file's own path";
+      return Tr(
+          "it is a link of the /proc file system to a file, which need not be the file its text "
+          "names; give the file's own path");
   }
   return SystemErrorText(error);
 }

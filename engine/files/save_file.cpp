@@ -3,6 +3,7 @@
 #include "file_paths.h"
 #include "file_system.h"
 #include "stop_request.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -202,9 +203,9 @@ void SaveFile::LinkBackup() {
       return;
     }
     if (!IsNameTaken(linked))
-      throw CFileException("keep a backup of", m_entry.path, linked.Error());
+      throw CFileException(TrMark("keep a backup of"), m_entry.path, linked.Error());
   }
-  throw CFileException("keep a backup of", m_entry.path,
+  throw CFileException(TrMark("keep a backup of"), m_entry.path,
                        FileRefusal{.kind = Kind::EveryBackupNameTaken}.Words());
 }
 
@@ -225,7 +226,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (replaces) {
     if (const FileStatus kept = file.TakeAccessFrom(m_existing); !kept)
-      throw CFileException("keep the access of", m_entry.path, kept.Refusal().Words());
+      throw CFileException(TrMark("keep the access of"), m_entry.path, kept.Refusal().Words());
   } else {
     // Written with its owner's read and write bits; now no more than its model's.
     file.RestrictPermissions(m_newFilePermissions);
@@ -233,8 +234,8 @@ std::optional<FileRefusal> SaveFile::Commit() {
   file.Sync();
   // The destination must still be the file checked and held since Prepare.
   if (replaces && IdentityOf(folder, m_entry.name) != m_existing.GetIdentity())
-    throw CFileException("replace", m_entry.path,
-                         "another file took its name during the run; nothing was changed");
+    throw CFileException(TrMark("replace"), m_entry.path,
+                         Tr("another file took its name during the run; nothing was changed"));
   // A backup name made here, as opposed to one found in Prepare.
   const bool linksBackup = m_keepBackup && replaces && m_backupName.empty();
   try {
@@ -243,7 +244,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
       // A stop asked for until here is honoured: nothing has changed yet.
       StopIfRequested();
       if (const FileStatus named = m_temp.NameAs(m_entry.name); !named)
-        throw CFileException("create", m_entry.path, named.Error());
+        throw CFileException(TrMark("create"), m_entry.path, named.Error());
     } else {
       // Named first, then the backup name, then the rename: a death between the last two
       // leaves the backup as a further name of the unchanged image, which the next run with

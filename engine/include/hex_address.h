@@ -7,13 +7,11 @@
 
 namespace zarneth {
 
-// What an address looks like, for messages and help.
-inline constexpr std::string_view kAddressForm = "1 to 8 hex digits, optionally after 0x";
-// What a refusal says of a text that is not one: "is not an address: give 1 to 8 ...".
-inline constexpr std::string_view kNotAnAddress = "is not an address";
-inline std::string AddressAdvice() {
-  return "give " + std::string(kAddressForm);
-}
+// What the user is to give instead of a text that is not an address: "give 1 to 8 hex
+// digits, optionally after 0x", in the user's words.
+std::string AddressAdvice();
+// Why `text` is refused as an address: "'1CD8OO' is not an address: give 1 to 8 ...".
+std::string NotAnAddress(const std::string& text);
 
 // Turns an address text into a 32-bit byte offset. The one rule for the dialog and the
 // command line: 1 to 8 hex digits (either case), optionally after 0x or 0X, with spaces and

@@ -16,12 +16,18 @@ std::string DescribeDone(const WriteOperation& operation, const WriteResult& res
 // A CRC-32 as messages write it: "0x1A2B3C4D".
 std::string CrcText(std::uint32_t crc);
 
-// What a transcript of `transcriptLength` bytes at `preset`'s own start would overwrite after
-// its language block: "(89156 bytes) is longer than the language block of V135 (75776
-// bytes): 13380 bytes after the block, up to 0x1E3443, would be overwritten".
-std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength);
+// What `transcript` ("the transcript 'de.blk'") of `transcriptLength` bytes at `preset`'s own
+// start would overwrite after its language block: "the transcript 'de.blk' (89156 bytes) is
+// longer than the language block of V135 (75776 bytes): 13380 bytes after the block, up to
+// 0x1E3443, would be overwritten".
+std::string DescribeOverrun(const std::string& transcript, const ModelPreset& preset,
+                            std::uint64_t transcriptLength);
 // The same for any `block` ("the block 'old.bin' it replaces") of `blockLength` at `start`.
-std::string DescribeOverrun(const std::string& block, std::uint64_t start,
-                            std::uint64_t blockLength, std::uint64_t transcriptLength);
+std::string DescribeOverrun(const std::string& transcript, const std::string& block,
+                            std::uint64_t start, std::uint64_t blockLength,
+                            std::uint64_t transcriptLength);
+
+// `count` bytes in the user's words: "1 byte", "2 bytes".
+std::string ByteCount(std::uint64_t count);
 
 }  // namespace zarneth

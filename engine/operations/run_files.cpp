@@ -3,26 +3,34 @@
 #include "file_system.h"
 #include "hex_address.h"
 #include "quoted_name.h"
+#include "run_report.h"
 #include "stop_request.h"
 #include "stream_copy.h"
 #include "system_copy.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
 
-// The words of each role, in the order of Role.
-constexpr const char* kRoleWords[] = {"source", "transcript", "destination", "compared",
-                                      "replaced block"};
+// A file by its role, in the order of Role.
+constexpr const char* kRoleFiles[] = {TrMark("source file"), TrMark("transcript file"),
+                                      TrMark("destination file"), TrMark("compared file"),
+                                      TrMark("replaced block file")};
 
-// What a refusal says the run could not do: "cannot create destination file 'out.bin'",
-// "cannot patch source file 'image.bin' in place".
-std::string CannotDo(const char* doing, Role role, const std::string& path) {
-  return std::string("cannot ") + doing + " " + WordOf(role) + " file " + QuotedName(path);
+std::string RoleFile(Role role) {
+  return Tr(kRoleFiles[static_cast<int>(role)]);
+}
+
+// The file of `role` at `path`: "source file 'image.bin'".
+std::string RoleFile(Role role, const std::string& path) {
+  // TRANSLATORS: %1$s is a file's role ("source file"), %2$s its name.
+  return TrFill("%s %s", {RoleFile(role), QuotedName(path)});
 }
 
 std::string CannotPrepare(const SaveFile& file, Role role, const std::string& path) {
-  return file.IsInPlace() ? CannotDo("patch", role, path) + " in place"
-                          : CannotDo("create", role, path);
+  if (file.IsInPlace())
+    return TrFill("cannot patch %s in place", {RoleFile(role, path)});
+  return TrFill("cannot create %s", {RoleFile(role, path)});
 }
 
 // The parsed address, or the refusal of a text that is not an address.
@@ -30,11 +38,15 @@ Checked<std::uint32_t> Address(const char* which, const std::string& text) {
   if (const auto value = ParseHexAddress(text))
     return *value;
   // An empty field says so; the advice is the same.
-  const std::string what = text.find_first_not_of(" \t") == std::string::npos
-                               ? "is empty"
-                               : "'" + text + "' " + std::string(kNotAnAddress);
-  return Refused(Refusal::BadAddress,
-                 std::string("the ") + which + " address " + what + ": " + AddressAdvice());
+  const bool empty = text.find_first_not_of(" \t") == std::string::npos;
+  const bool start = std::string_view(which) == "start";
+  std::string why;
+  if (empty)
+    why = start ? Tr("the start address is empty") : Tr("the end address is empty");
+  else
+    why = start ? TrFill("the start address '%s' is not an address", {text})
+                : TrFill("the end address '%s' is not an address", {text});
+  return Refused(Refusal::BadAddress, TrFill("%s: %s", {why, AddressAdvice()}));
 }
 
 // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
@@ -43,17 +55,19 @@ RunStatus FitsInSource(const char* what, std::uint64_t start, std::uint64_t leng
                        std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)
     return RunStatus::Done();
+  const std::string bytes = ByteCount(length);
+  const std::string source = RoleFile(Role::Source, sourcePath);
+  const std::string sourceBytes = ByteCount(sourceLength);
+  if (std::string_view(what) == "range")
+    return Refused(Refusal::OutsideImage,
+                   TrFill("the range of %s at %s runs past the end of %s (%s)",
+                          {bytes, HexText(start), source, sourceBytes}));
   return Refused(Refusal::OutsideImage,
-                 std::string("the ") + what + " of " + std::to_string(length) + " bytes at " +
-                     HexText(start) + " runs past the end of source file " +
-                     QuotedName(sourcePath) + " (" + std::to_string(sourceLength) + " bytes)");
+                 TrFill("the transcript of %s at %s runs past the end of %s (%s)",
+                        {bytes, HexText(start), source, sourceBytes}));
 }
 
 }  // namespace
-
-const char* WordOf(Role role) {
-  return kRoleWords[static_cast<int>(role)];
-}
 
 RunStatus Refused(Refusal kind, std::string reason) {
   return {kind, std::move(reason), 0};
@@ -64,8 +78,7 @@ Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
   StopIfRequested();
   for (const NeededPath& needed : paths) {
     if (needed.path.empty())
-      return Refused(Refusal::MissingPath,
-                     std::string("no ") + WordOf(needed.role) + " file given");
+      return Refused(Refusal::MissingPath, TrFill("no %s given", {RoleFile(needed.role)}));
   }
   return startText ? Address("start", *startText) : Checked<std::uint32_t>(0u);
 }
@@ -76,9 +89,9 @@ Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endTe
     return end.Refusal();
   // Inclusive: end one below start is an empty range; further below is no range at all.
   if (std::uint64_t{*end} + 1 < start)
-    return Refused(Refusal::BadAddress, "the end address " + HexText(*end) +
-                                            " lies more than one below the start address " +
-                                            HexText(start));
+    return Refused(Refusal::BadAddress,
+                   TrFill("the end address %s lies more than one below the start address %s",
+                          {HexText(*end), HexText(start)}));
   return std::uint64_t{*end} + 1 - start;
 }
 
@@ -87,19 +100,17 @@ SaveFile::Use NewFileUse(bool noClobber) {
 }
 
 std::string ShortReadReason(const CFile& file, Role role, std::uint64_t got, std::uint64_t wanted) {
-  return std::string(WordOf(role)) + " file " + QuotedName(file.GetFilePath()) +
-         " came up short: read " + std::to_string(got) + " of " + std::to_string(wanted) +
-         " bytes (did it change?)";
+  return TrFill("%s came up short: read %s of %s (did it change?)",
+                {RoleFile(role, file.GetFilePath()), std::to_string(got), ByteCount(wanted)});
 }
 
 RunStatus RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
                                      Role role) const {
   for (const auto& [heldRole, held] : m_held) {
     if (identity && held->GetIdentity() == *identity)
-      return Refused(Refusal::SameFile, std::string("the ") + WordOf(heldRole) + " file " +
-                                            QuotedName(held->GetFilePath()) + " and the " +
-                                            WordOf(role) + " file " + QuotedName(path) +
-                                            " are the same file");
+      return Refused(Refusal::SameFile,
+                     TrFill("the %s and the %s are the same file",
+                            {RoleFile(heldRole, held->GetFilePath()), RoleFile(role, path)}));
   }
   return RunStatus::Done();
 }
@@ -108,7 +119,7 @@ RunStatus RunFiles::RefusedOpen(Refusal kind, const std::string& cannot, const s
                                 Role role, const std::string& why) const {
   // A file refused for being in use may be one this run already holds in another role.
   RunStatus sameFile = NotHeldElsewhere(IdentityOfPath(path), path, role);
-  return sameFile.ok() ? Refused(kind, cannot + ": " + why) : sameFile;
+  return sameFile.ok() ? Refused(kind, TrFill("%s: %s", {cannot, why})) : sameFile;
 }
 
 RunStatus RunFiles::Hold(const CFile& file, Role role) {
@@ -120,7 +131,8 @@ RunStatus RunFiles::Hold(const CFile& file, Role role) {
 
 RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
   if (const FileStatus opened = file.Open(path, CFile::modeRead); !opened)
-    return RefusedOpen(Refusal::CannotRead, CannotDo("open for reading", role, path), path, role,
+    return RefusedOpen(Refusal::CannotRead,
+                       TrFill("cannot open for reading %s", {RoleFile(role, path)}), path, role,
                        opened.Refusal().Words());
   return Hold(file, role);
 }
@@ -137,8 +149,8 @@ Checked<std::vector<unsigned char>> RunFiles::ReadBlock(CFile& file, const std::
   if (!length)
     return length.Refusal();
   if (*length == 0)
-    return Refused(Refusal::EmptyBlock, std::string(WordOf(role)) + " file " + QuotedName(path) +
-                                            " is empty: it has no byte to find");
+    return Refused(Refusal::EmptyBlock,
+                   TrFill("%s is empty: it has no byte to find", {RoleFile(role, path)}));
   std::vector<unsigned char> bytes(*length);
   std::uint32_t crc = 0;
   const std::uint64_t got =
@@ -178,11 +190,10 @@ Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {
   const std::uint64_t length = file.GetLength();
   if (length <= kMaxFileLength)
     return static_cast<std::uint32_t>(length);
-  return Refused(Refusal::TooLarge, std::string(WordOf(role)) + " file " +
-                                        QuotedName(file.GetFilePath()) + " has " +
-                                        std::to_string(length) + " bytes, more than the " +
-                                        std::to_string(kMaxFileLength) +
-                                        " bytes (4 GiB - 1) that 32-bit addresses reach");
+  return Refused(
+      Refusal::TooLarge,
+      TrFill("%s has %s, more than the %s (4 GiB - 1) that 32-bit addresses reach",
+             {RoleFile(role, file.GetFilePath()), ByteCount(length), ByteCount(kMaxFileLength)}));
 }
 
 Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& transcript,
@@ -196,8 +207,8 @@ Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& 
   const auto transcriptLength = Length(transcript, Role::Transcript);
   if (!transcriptLength)
     return transcriptLength.Refusal();
-  if (RunStatus fits = FitsInSource(WordOf(Role::Transcript), start, *transcriptLength,
-                                    *sourceLength, source.GetFilePath());
+  if (RunStatus fits =
+          FitsInSource("transcript", start, *transcriptLength, *sourceLength, source.GetFilePath());
       !fits.ok())
     return fits;
   return BlockLengths{*sourceLength, *transcriptLength};
@@ -217,7 +228,7 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
     return nullptr;
   // A file that another program changed in the instant since it was measured is not taken.
   if (to.GetLength() != at)
-    throw CFileException("read", from.GetFilePath(), "it changed during the run");
+    throw CFileException(TrMark("read"), from.GetFilePath(), "it changed during the run");
   return &from;
 }
 

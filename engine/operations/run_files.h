@@ -23,8 +23,7 @@ namespace zarneth {
 // The part a file plays in a run: the image, the transcript (or the block looked for), the
 // file written, the image compared with the source, the block a patch replaces.
 enum class Role { Source, Transcript, Destination, Compared, Replaced };
-// Its word in messages: "source", "transcript", "destination", "compared", "replaced block".
-const char* WordOf(Role role);
+
 
 // A step's value, or the refusal that ended the run, as LLVM's Expected or abseil's
 // StatusOr. A refusal must be one (a done status is no refusal), and the value is there to

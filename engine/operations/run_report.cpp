@@ -4,38 +4,53 @@
 
 #include "hex_address.h"
 #include "quoted_name.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
 
-std::string ByteCount(std::uint64_t count) {
-  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
-}
-
 // What the run did, or for a dry run would do, without the CRC-32; in the same words.
 std::string DescribeRun(const PatchInPlace& patch, const WriteResult& result) {
-  const bool would = patch.dryRun;
-  return std::string(would ? "would patch " : "patched ") + QuotedName(patch.sourcePath) +
-         " in place: " + (would ? "write " : "wrote ") + ByteCount(result.placedBytes) + " of " +
-         QuotedName(patch.transcriptPath) + " at " + HexText(result.start);
+  const std::string image = QuotedName(patch.sourcePath);
+  const std::string bytes = ByteCount(result.placedBytes);
+  const std::string transcript = QuotedName(patch.transcriptPath);
+  const std::string at = HexText(result.start);
+  if (patch.dryRun)
+    return TrFill("would patch %s in place: write %s of %s at %s", {image, bytes, transcript, at});
+  return TrFill("patched %s in place: wrote %s of %s at %s", {image, bytes, transcript, at});
 }
 
 std::string DescribeRun(const PatchCopy& patch, const WriteResult& result) {
-  return std::string(patch.dryRun ? "would write " : "wrote ") + QuotedName(patch.destinationPath) +
-         " (" + ByteCount(result.fileBytes) + "): " + QuotedName(patch.sourcePath) + " with " +
-         QuotedName(patch.transcriptPath) + " at " + HexText(result.start);
+  const std::string copy = QuotedName(patch.destinationPath);
+  const std::string bytes = ByteCount(result.fileBytes);
+  const std::string image = QuotedName(patch.sourcePath);
+  const std::string transcript = QuotedName(patch.transcriptPath);
+  const std::string at = HexText(result.start);
+  if (patch.dryRun)
+    return TrFill("would write %s (%s): %s with %s at %s", {copy, bytes, image, transcript, at});
+  return TrFill("wrote %s (%s): %s with %s at %s", {copy, bytes, image, transcript, at});
 }
 
 std::string DescribeRun(const CutRange& cut, const WriteResult& result) {
+  const std::string bytes = ByteCount(result.placedBytes);
   const std::string range =
       result.placedBytes == 0
-          ? "an empty range at " + HexText(result.start)
-          : HexText(result.start) + " to " + HexText(result.start + result.placedBytes - 1);
-  return std::string(cut.dryRun ? "would cut " : "cut ") + ByteCount(result.placedBytes) + " (" +
-         range + ") of " + QuotedName(cut.sourcePath) + " into " + QuotedName(cut.destinationPath);
+          ? TrFill("an empty range at %s", {HexText(result.start)})
+          : TrFill("%s to %s",
+                   {HexText(result.start), HexText(result.start + result.placedBytes - 1)});
+  const std::string image = QuotedName(cut.sourcePath);
+  const std::string into = QuotedName(cut.destinationPath);
+  if (cut.dryRun)
+    return TrFill("would cut %s (%s) of %s into %s", {bytes, range, image, into});
+  return TrFill("cut %s (%s) of %s into %s", {bytes, range, image, into});
 }
 
 }  // namespace
+
+std::string ByteCount(std::uint64_t count) {
+  return Fill(TrPlural("%s byte", "%s bytes", static_cast<unsigned long>(count)),
+              {std::to_string(count)});
+}
 
 std::string CrcText(std::uint32_t crc) {
   char text[16];
@@ -49,23 +64,29 @@ std::string DescribeDone(const WriteOperation& operation, const WriteResult& res
   // A dry run put nothing in place, so it has no checksum to give.
   if (std::visit([](const auto& chosen) { return chosen.dryRun; }, operation))
     return run;
-  std::string done = run + ", CRC-32 " + CrcText(result.crc);
+  std::string done = TrFill("%s, CRC-32 %s", {run, CrcText(result.crc)});
   if (!result.backupPath.empty())
-    done += "; the image as it was is kept as " + QuotedName(result.backupPath);
+    done = TrFill("%s; the image as it was is kept as %s", {done, QuotedName(result.backupPath)});
   return done;
 }
 
-std::string DescribeOverrun(const std::string& block, std::uint64_t start,
-                            std::uint64_t blockLength, std::uint64_t transcriptLength) {
-  return "(" + ByteCount(transcriptLength) + ") is longer than " + block + " (" +
-         ByteCount(blockLength) + "): " + ByteCount(transcriptLength - blockLength) +
-         " after the block, up to " + HexText(start + transcriptLength - 1) +
-         ", would be overwritten";
+std::string DescribeOverrun(const std::string& transcript, const std::string& block,
+                            std::uint64_t start, std::uint64_t blockLength,
+                            std::uint64_t transcriptLength) {
+  // TRANSLATORS: %1$s is the transcript ("the transcript 'de.blk'"), %3$s the block it goes
+  // over ("the language block of V135"), %2$s, %4$s and %5$s numbers of bytes ("89156
+  // bytes"), %6$s an address.
+  return TrFill(
+      "%1$s (%2$s) is longer than %3$s (%4$s): %5$s after the block, up to %6$s, would be "
+      "overwritten",
+      {transcript, ByteCount(transcriptLength), block, ByteCount(blockLength),
+       ByteCount(transcriptLength - blockLength), HexText(start + transcriptLength - 1)});
 }
 
-std::string DescribeOverrun(const ModelPreset& preset, std::uint64_t transcriptLength) {
-  return DescribeOverrun("the language block of " + std::string(preset.model), preset.start,
-                         preset.Length(), transcriptLength);
+std::string DescribeOverrun(const std::string& transcript, const ModelPreset& preset,
+                            std::uint64_t transcriptLength) {
+  return DescribeOverrun(transcript, TrFill("the language block of %s", {preset.model}),
+                         preset.start, preset.Length(), transcriptLength);
 }
 
 }  // namespace zarneth

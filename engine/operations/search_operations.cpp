@@ -9,7 +9,9 @@
 #include "operations.h"
 #include "quoted_name.h"
 #include "run_files.h"
+#include "run_report.h"
 #include "stop_request.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -171,12 +173,12 @@ CompareResult Run(const CompareImages& operation) {
           end = start + *length;
         }
         if (end > longer || start > longer)
-          return Refused(Refusal::OutsideImage,
-                         "the range from " + HexText(start) + " runs past the end of both " +
-                             "source file " + QuotedName(operation.sourcePath) + " (" +
-                             std::to_string(*sourceLength) + " bytes) and compared file " +
-                             QuotedName(operation.otherPath) + " (" + std::to_string(*otherLength) +
-                             " bytes)");
+          return Refused(
+              Refusal::OutsideImage,
+              TrFill("the range from %s runs past the end of both source file %s (%s) "
+                     "and compared file %s (%s)",
+                     {HexText(start), QuotedName(operation.sourcePath), ByteCount(*sourceLength),
+                      QuotedName(operation.otherPath), ByteCount(*otherLength)}));
         result.comparedBytes = end - start;
 
         RangeGrouping grouping(result, operation.sink, longer);

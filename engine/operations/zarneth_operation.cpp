@@ -8,6 +8,7 @@
 #include "run_files.h"
 #include "run_report.h"
 #include "save_file.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -28,13 +29,20 @@ struct Patch {
 // "0x1000, 0x2000 and 3 other places": the places found, the first few by address.
 std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t count) {
   std::string text;
-  for (std::size_t i = 0; i < named.size(); ++i)
-    text += (i == 0                                           ? ""
-             : i + 1 == named.size() && count == named.size() ? " and "
-                                                              : ", ") +
-            HexText(named[i]);
-  if (count > named.size())
-    text += " and " + std::to_string(count - named.size()) + " other places";
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (i == 0)
+      text = HexText(named[i]);
+    else if (i + 1 == named.size() && count == named.size())
+      text = TrFill("%s and %s", {text, HexText(named[i])});
+    else
+      text = TrFill("%s, %s", {text, HexText(named[i])});
+  }
+  if (count > named.size()) {
+    const std::uint64_t others = count - named.size();
+    text = Fill(TrPlural("%s and %s other place", "%s and %s other places",
+                         static_cast<unsigned long>(others)),
+                {text, std::to_string(others)});
+  }
   return text;
 }
 
@@ -62,16 +70,19 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
   if (read < *imageLength)
     return Refused(Refusal::ShortRead,
                    ShortReadReason(patch.source, Role::Source, read, *imageLength));
-  const std::string what = "the replaced block " + QuotedName(patch.at.replacing) + " (" +
-                           std::to_string(block->size()) + " bytes)";
+  const std::string what = TrFill("the replaced block %s (%s)",
+                                  {QuotedName(patch.at.replacing), ByteCount(block->size())});
+  const std::string image = QuotedName(patch.sourcePath);
   if (count == 0)
-    return Refused(Refusal::NotFound, what + " does not stand byte for byte in source file " +
-                                          QuotedName(patch.sourcePath));
+    return Refused(Refusal::NotFound,
+                   TrFill("%s does not stand byte for byte in source file %s", {what, image}));
   if (count > 1)
-    return Refused(Refusal::NotUnique, what + " stands in source file " +
-                                           QuotedName(patch.sourcePath) + " at " +
-                                           std::to_string(count) + " places, " +
-                                           PlacesText(named, count) + ": it must stand at one");
+    return Refused(
+        Refusal::NotUnique,
+        Fill(TrPlural("%s stands in source file %s at %s place, %s: it must stand at one",
+                      "%s stands in source file %s at %s places, %s: it must stand at one",
+                      static_cast<unsigned long>(count)),
+             {what, image, std::to_string(count), PlacesText(named, count)}));
   patch.replacedLength = static_cast<std::uint32_t>(block->size());
   return static_cast<std::uint32_t>(named.front());
 }
@@ -93,20 +104,21 @@ Checked<std::uint32_t> StartOf(RunFiles& files, CFile& replaced, Patch& patch, s
 RunStatus RefuseOverrun(const Patch& patch, std::uint32_t start, std::uint32_t transcriptLength) {
   if (patch.at.allowOverrun)
     return RunStatus::Done();
+  const std::string transcript = TrFill("the transcript %s", {QuotedName(patch.transcriptPath)});
   std::string overrun;
   std::uint32_t blockLength = 0;
   if (!patch.at.replacing.empty()) {
     blockLength = patch.replacedLength;
-    overrun = DescribeOverrun("the block " + QuotedName(patch.at.replacing) + " it replaces", start,
-                              blockLength, transcriptLength);
+    overrun = DescribeOverrun(transcript,
+                              TrFill("the block %s it replaces", {QuotedName(patch.at.replacing)}),
+                              start, blockLength, transcriptLength);
   } else if (const auto preset = FindModel(patch.at.model); preset && start == preset->start) {
     blockLength = preset->Length();
-    overrun = DescribeOverrun(*preset, transcriptLength);
+    overrun = DescribeOverrun(transcript, *preset, transcriptLength);
   }
   if (overrun.empty() || transcriptLength <= blockLength)
     return RunStatus::Done();
-  RunStatus refused = Refused(Refusal::Overrun,
-                              "the transcript " + QuotedName(patch.transcriptPath) + " " + overrun);
+  RunStatus refused = Refused(Refusal::Overrun, overrun);
   refused.overrunBytes = transcriptLength - blockLength;
   return refused;
 }

@@ -15,6 +15,7 @@
 #include "file_system.h"
 #include "inode_flags.h"
 #include "posix_calls.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -48,7 +49,7 @@ std::vector<std::string> AttributeNames(const CFile& file) {
     if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
       return {};
     if (size < 0)
-      file.Fail("list the extended attributes of", errno);
+      file.Fail(TrMark("list the extended attributes of"), errno);
     std::vector<char> list(static_cast<std::size_t>(size));
     const ssize_t got = sys::Flistxattr(FdOf(file), list.data(), list.size());
     if (got >= 0) {
@@ -59,7 +60,7 @@ std::vector<std::string> AttributeNames(const CFile& file) {
       return names;
     }
     if (errno != ERANGE)  // ERANGE: one was added meanwhile, ask again
-      file.Fail("list the extended attributes of", errno);
+      file.Fail(TrMark("list the extended attributes of"), errno);
   }
 }
 
@@ -122,7 +123,7 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   if (std::find(names.begin(), names.end(), kAccessList) == names.end() &&
       sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP &&
       errno != ENOSYS)
-    to.Fail("remove the folder's access list from", errno);
+    to.Fail(TrMark("remove the folder's access list from"), errno);
   std::vector<char> value;
   for (const std::string& attribute : names) {
     const char* name = attribute.c_str();
@@ -134,12 +135,12 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
     if (size < 0) {
       if (errno == ENODATA)
         continue;  // removed meanwhile
-      from.Fail(std::string("read the extended attribute ") + name + " of", errno);
+      from.Fail(TrFill("read the extended attribute %s of", {name}), errno);
     }
     if (sys::Fsetxattr(FdOf(to), name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
       if (errno == EPERM && NeedsPrivilege(name))
         return name;
-      to.Fail(std::string("set the extended attribute ") + name + " of", errno);
+      to.Fail(TrFill("set the extended attribute %s of", {name}), errno);
     }
   }
   return {};
@@ -248,15 +249,15 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
 }
 
 std::uint64_t CFile::GetLength() const {
-  return static_cast<std::uint64_t>(Status(*this, "get the length of").st_size);
+  return static_cast<std::uint64_t>(Status(*this, TrMark("get the length of")).st_size);
 }
 
 std::uint64_t CFile::GetLinkCount() const {
-  return Status(*this, "count the names of").st_nlink;
+  return Status(*this, TrMark("count the names of")).st_nlink;
 }
 
 bool CFile::IsOwnedByCaller() const {
-  return Status(*this, "get the owner of").st_uid == ::geteuid();
+  return Status(*this, TrMark("get the owner of")).st_uid == ::geteuid();
 }
 
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -266,7 +267,7 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
     const ssize_t n =
         sys::Pread(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0)
-      Fail("read", errno);
+      Fail(TrMark("read"), errno);
     if (n == 0)
       break;  // end of file
     done += static_cast<std::uint32_t>(n);
@@ -281,16 +282,16 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
     const ssize_t n =
         sys::Pwrite(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0)
-      Fail("write", errno);
+      Fail(TrMark("write"), errno);
     if (n == 0)
-      Fail("write", kErrorIo);
+      Fail(TrMark("write"), kErrorIo);
     done += static_cast<std::uint32_t>(n);
   }
 }
 
 void CFile::Sync() {
   if (sys::Fsync(FdOf(*this)) != 0)
-    Fail("sync", errno);
+    Fail(TrMark("sync"), errno);
 }
 
 void CFile::Close() {
@@ -300,7 +301,7 @@ void CFile::Close() {
   m_handle = kNoHandle;
   // After a failed close the descriptor is gone on Linux; retrying could close another file.
   if (sys::Close(fd) != 0 && errno != EINTR)
-    Fail("close", errno);
+    Fail(TrMark("close"), errno);
 }
 
 void CFile::Abort() {
@@ -310,23 +311,23 @@ void CFile::Abort() {
 }
 
 bool CFile::IsReadOnly() const {
-  return (Status(*this, "get the permissions of").st_mode & 0222) == 0;
+  return (Status(*this, TrMark("get the permissions of")).st_mode & 0222) == 0;
 }
 
 unsigned CFile::GetPermissions() const {
-  return Status(*this, "get the permissions of").st_mode & 0777;
+  return Status(*this, TrMark("get the permissions of")).st_mode & 0777;
 }
 
 void CFile::RestrictPermissions(unsigned permissions) {
   const unsigned now = GetPermissions();
   if ((now & permissions) != now && sys::Fchmod(FdOf(*this), now & permissions) != 0)
-    Fail("set the permissions of", errno);
+    Fail(TrMark("set the permissions of"), errno);
 }
 
 FileStatus CFile::AccessCanBeTaken() const {
   if (::geteuid() == 0)
     return {};
-  const struct stat info = Status(*this, "get the owner of");
+  const struct stat info = Status(*this, TrMark("get the owner of"));
   if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
     return FileRefusal{.kind = Kind::OtherOwner};
   // The attributes the real run would be refused; one the owner may set passes here as it
@@ -338,8 +339,8 @@ FileStatus CFile::AccessCanBeTaken() const {
 }
 
 FileStatus CFile::TakeAccessFrom(const CFile& model) {
-  const struct stat info = Status(model, "get the permissions of");
-  const struct stat own = Status(*this, "get the owner of");
+  const struct stat info = Status(model, TrMark("get the permissions of"));
+  const struct stat own = Status(*this, TrMark("get the owner of"));
   // The owner and group: a new file in a set-group-ID folder has the folder's group, whoever
   // made it. Only the superuser may give a file away, and only a member of a group may give
   // the file to it. Not asked where the file has them already: a file system without owners
@@ -347,7 +348,7 @@ FileStatus CFile::TakeAccessFrom(const CFile& model) {
   const bool sameOwner = own.st_uid == info.st_uid && own.st_gid == info.st_gid;
   if (!sameOwner && sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
     if (errno != EPERM)
-      Fail("set the owner of", errno);
+      Fail(TrMark("set the owner of"), errno);
     return FileRefusal{.kind = Kind::OtherOwner};
   }
   // After the change of owner, which clears set-id bits and file capabilities.
@@ -356,9 +357,9 @@ FileStatus CFile::TakeAccessFrom(const CFile& model) {
     return PrivilegedAttribute(notSet);
   // The mode last: setting an access list changes the group bits, and the mode's set-id
   // bits would not survive the change of owner.
-  if ((Status(*this, "get the permissions of").st_mode & 07777) != (info.st_mode & 07777) &&
+  if ((Status(*this, TrMark("get the permissions of")).st_mode & 07777) != (info.st_mode & 07777) &&
       sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
-    Fail("set the permissions of", errno);
+    Fail(TrMark("set the permissions of"), errno);
   return {};
 }
 

@@ -18,6 +18,7 @@
 #include "file_paths.h"
 #include "inode_flags.h"
 #include "posix_calls.h"
+#include "words.h"
 
 namespace zarneth {
 
@@ -320,21 +321,21 @@ void MoveIntoPlace(const HeldFolder& folder, const CFile&, const std::string& fr
       // run fails with nothing changed; only where neither goes is the run done, its
       // temporary's name left for the next run's sweep.
       if (const FileStatus removed = RemoveFile(folder, from); !removed && RemoveFile(folder, to))
-        throw CFileException("create", path, removed.Error());
+        throw CFileException(TrMark("create"), path, removed.Error());
     } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
       // Only a check just before a plain rename is left, which a file made in the instant
       // between them would not survive: not good enough for a file the run must keep.
       if (placing == Placing::NewNameKept)
-        throw CFileException("create", path,
+        throw CFileException(TrMark("create"), path,
                              FileRefusal{.kind = FileRefusal::Kind::CannotKeepExisting}.Words() +
                                  "; nothing was changed");
       if (EntryExists(folder, to))
-        throw CFileException("create", path, EEXIST);
+        throw CFileException(TrMark("create"), path, EEXIST);
       result = sys::Renameat(fd, from.c_str(), to.c_str());
     }
   }
   if (result != 0)
-    throw CFileException(replaces ? "replace" : "create", path, errno);
+    throw CFileException(replaces ? TrMark("replace") : TrMark("create"), path, errno);
 }
 
 FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
@@ -361,7 +362,7 @@ void SyncFolder(const HeldFolder& folder, const std::string&, const std::string&
   }
   // EINVAL: a file system that keeps no separate folder data to sync.
   if (error != 0 && error != EINVAL)
-    throw CFileException("sync the folder of", path, error);
+    throw CFileException(TrMark("sync the folder of"), path, error);
 }
 
 }  // namespace zarneth

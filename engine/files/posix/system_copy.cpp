@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "posix_calls.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -26,7 +27,7 @@ std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset,
     return static_cast<std::uint64_t>(n);
   if (KernelCopyUnavailable(errno))
     return std::nullopt;
-  to.Fail("write", errno);
+  to.Fail(TrMark("write"), errno);
 }
 
 bool CloneInSystem(CFile& from, CFile& to) {
@@ -35,7 +36,7 @@ bool CloneInSystem(CFile& from, CFile& to) {
   // ENOTTY, EOPNOTSUPP: no shared blocks here; EXDEV: two file systems.
   if (KernelCopyUnavailable(errno) || errno == ENOTTY)
     return false;
-  to.Fail("write", errno);
+  to.Fail(TrMark("write"), errno);
 }
 
 }  // namespace zarneth

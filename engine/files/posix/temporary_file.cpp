@@ -10,6 +10,7 @@
 #include "file_paths.h"
 #include "file_system.h"
 #include "posix_calls.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -103,7 +104,7 @@ FileStatus TemporaryFile::ProveFurtherName() {
   if (!linked)
     return IsNameTaken(linked) ? FileStatus() : linked;  // a name taken says nothing of links
   if (const FileStatus removed = RemoveFile(*m_folder, probe); !removed)
-    m_file.Fail("remove the trial name " + probe + " of", removed.Error());
+    m_file.Fail(TrFill("remove the trial name %s of", {probe}), removed.Error());
   return {};
 }
 
@@ -115,9 +116,9 @@ const std::string& TemporaryFile::GiveName(const CFile*) {
     if (named)
       return m_name;
     if (!IsNameTaken(named))
-      m_file.Fail("name the new content of", named.Error());
+      m_file.Fail(TrMark("name the new content of"), named.Error());
   }
-  m_file.Fail("name the new content of", EEXIST);
+  m_file.Fail(TrMark("name the new content of"), EEXIST);
 }
 
 void TemporaryFile::Discard() noexcept {

@@ -12,6 +12,7 @@
 #include "owners.h"
 #include "wide_text.h"
 #include "win32_calls.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -56,7 +57,7 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 BY_HANDLE_FILE_INFORMATION Information(const CFile& file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(HandleOf(file), &info))
-    file.Fail("get the attributes of", static_cast<int>(::GetLastError()));
+    file.Fail(TrMark("get the attributes of"), static_cast<int>(::GetLastError()));
   return info;
 }
 
@@ -158,7 +159,7 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
 std::uint64_t CFile::GetLength() const {
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(HandleOf(*this), &size))
-    Fail("get the length of", static_cast<int>(::GetLastError()));
+    Fail(TrMark("get the length of"), static_cast<int>(::GetLastError()));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -181,7 +182,7 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
       const DWORD error = ::GetLastError();
       if (error == ERROR_HANDLE_EOF)
         break;
-      Fail("read", static_cast<int>(error));
+      Fail(TrMark("read"), static_cast<int>(error));
     }
     if (got == 0)
       break;  // end of file
@@ -197,16 +198,16 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
     OVERLAPPED at = At(offset + done);
     DWORD put = 0;
     if (!sys::Write(HandleOf(*this), bytes + done, count - done, &put, &at))
-      Fail("write", static_cast<int>(::GetLastError()));
+      Fail(TrMark("write"), static_cast<int>(::GetLastError()));
     if (put == 0)
-      Fail("write", ERROR_WRITE_FAULT);
+      Fail(TrMark("write"), ERROR_WRITE_FAULT);
     done += put;
   }
 }
 
 void CFile::Sync() {
   if (!sys::Flush(HandleOf(*this)))
-    Fail("sync", static_cast<int>(::GetLastError()));
+    Fail(TrMark("sync"), static_cast<int>(::GetLastError()));
 }
 
 void CFile::Close() {
@@ -215,7 +216,7 @@ void CFile::Close() {
   const HANDLE handle = HandleOf(*this);
   m_handle = kNoHandle;
   if (!sys::Close(handle))
-    Fail("close", static_cast<int>(::GetLastError()));
+    Fail(TrMark("close"), static_cast<int>(::GetLastError()));
 }
 
 void CFile::Abort() {

@@ -13,6 +13,7 @@
 #include "owners.h"
 #include "wide_text.h"
 #include "win32_calls.h"
+#include "words.h"
 
 namespace zarneth {
 namespace {
@@ -375,7 +376,8 @@ void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::strin
   const bool replaces = placing == Placing::Replace;
   if (!sys::Rename(reinterpret_cast<HANDLE>(file.GetHandle()), FolderHandle(folder),
                    WideFromUtf8(to), replaces))
-    throw CFileException(replaces ? "replace" : "create", path, static_cast<int>(::GetLastError()));
+    throw CFileException(replaces ? TrMark("replace") : TrMark("create"), path,
+                         static_cast<int>(::GetLastError()));
 }
 
 FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
@@ -405,9 +407,9 @@ void SyncFolder(const HeldFolder& held, const std::string& name, const std::stri
     return;
   const DWORD folderError = ::GetLastError();
   if (folderError != ERROR_ACCESS_DENIED && folderError != ERROR_INVALID_FUNCTION)
-    throw CFileException("sync the folder of", path, static_cast<int>(folderError));
+    throw CFileException(TrMark("sync the folder of"), path, static_cast<int>(folderError));
   if (!Flush(held, WideFromUtf8(name)) && ::GetLastError() != ERROR_INVALID_FUNCTION)
-    throw CFileException("sync the folder of", path, static_cast<int>(::GetLastError()));
+    throw CFileException(TrMark("sync the folder of"), path, static_cast<int>(::GetLastError()));
 }
 
 }  // namespace zarneth
