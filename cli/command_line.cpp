@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "quoted_name.h"
+#include "words.h"
 
 namespace zarneth::cli {
 namespace {
@@ -30,7 +31,9 @@ std::string CommandList(const CLI::App& app) {
   const auto commands = app.get_subcommands({});
   std::string list;
   for (std::size_t i = 0; i < commands.size(); ++i)
-    list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
+    list = i == 0                     ? commands[i]->get_name()
+           : i + 1 == commands.size() ? TrFill("%s or %s", {list, commands[i]->get_name()})
+                                      : TrFill("%s, %s", {list, commands[i]->get_name()});
   return list;
 }
 
@@ -66,7 +69,7 @@ class Reader {
       const std::string name = word.substr(0, equals);
       CLI::Option* option = OptionNamed(*m_current, name);
       if (!option)
-        return Mistake("unrecognized option " + QuotedName(name));
+        return Mistake(TrFill("unrecognized option %s", {QuotedName(name)}));
       // Answered before anything that follows.
       if (option->check_lname("help")) {
         m_line.asks = CommandLine::Asks::Help;
@@ -74,7 +77,7 @@ class Reader {
       }
       if (option->check_lname("version")) {
         if (arguments.size() != 1)
-          return Mistake("option '--version' takes no other argument");
+          return Mistake(Tr("option '--version' takes no other argument"));
         m_line.asks = CommandLine::Asks::Version;
         return m_line;
       }
@@ -84,27 +87,27 @@ class Reader {
           value = word.substr(equals + 1);
         } else {
           if (i + 1 == arguments.size())
-            return Mistake("option " + QuotedName(name) + " needs a value");
+            return Mistake(TrFill("option %s needs a value", {QuotedName(name)}));
           const std::string& next = arguments[i + 1];
           if (next.size() > 1 && next[0] == '-')
-            return Mistake("option " + QuotedName(name) + " needs a value, not the option " +
-                           QuotedName(next));
+            return Mistake(TrFill("option %s needs a value, not the option %s",
+                                  {QuotedName(name), QuotedName(next)}));
           value = next;
           ++i;
         }
         if (value->empty())
-          return Mistake("option " + QuotedName(name) + " was given an empty value");
+          return Mistake(TrFill("option %s was given an empty value", {QuotedName(name)}));
       } else if (equals != std::string::npos) {
-        return Mistake("option " + QuotedName(name) + " takes no value");
+        return Mistake(TrFill("option %s takes no value", {QuotedName(name)}));
       }
       if (!Given(*option, name, value))
         return m_line;
     }
     if (m_line.command.empty())
-      return Mistake("no command given: " + CommandList(m_app));
+      return Mistake(TrFill("no command given: %s", {CommandList(m_app)}));
     for (CLI::Option* option : m_current->get_options()) {
       if (option->get_required() && option->count() == 0)
-        return Mistake("option " + QuotedName(option->get_name()) + " is required");
+        return Mistake(TrFill("option %s is required", {QuotedName(option->get_name())}));
     }
     // Every value checked: each goes where its option keeps it.
     for (CLI::Option* option : m_current->get_options())
@@ -131,12 +134,12 @@ class Reader {
   // The command `word`; false (a mistake) where it is none, or a second one.
   bool Command(const std::string& word) {
     if (!m_line.command.empty()) {
-      Mistake("unexpected argument " + QuotedName(word));
+      Mistake(TrFill("unexpected argument %s", {QuotedName(word)}));
       return false;
     }
     m_current = CommandNamed(m_app, word);
     if (!m_current) {
-      Mistake("unknown command " + QuotedName(word));
+      Mistake(TrFill("unknown command %s", {QuotedName(word)}));
       return false;
     }
     m_line.command = m_current->get_name();
@@ -146,7 +149,7 @@ class Reader {
     for (const auto& [name, value] : m_toolOptions) {
       CLI::Option* option = OptionNamed(*m_current, name);
       if (!option) {
-        Mistake("option " + QuotedName(name) + " has no meaning for " + word);
+        Mistake(TrFill("option %s has no meaning for %s", {QuotedName(name), word}));
         return false;
       }
       if (!Given(*option, name, value))
@@ -164,12 +167,12 @@ class Reader {
       return true;
     }
     if (option.count() > 0) {
-      Mistake("option " + QuotedName(name) + " was given twice");
+      Mistake(TrFill("option %s was given twice", {QuotedName(name)}));
       return false;
     }
     if (value) {
       if (const std::string why = WhyRefused(option, *value); !why.empty()) {
-        Mistake("option " + QuotedName(name) + ": " + why);
+        Mistake(TrFill("option %s: %s", {QuotedName(name), why}));
         return false;
       }
     }

@@ -16,6 +16,7 @@
 #include "run_report.h"
 #include "stop_request.h"
 #include "table_text.h"
+#include "words.h"
 
 namespace zarneth::cli {
 namespace {
@@ -30,23 +31,25 @@ int Execute(const Operation& operation, std::ostream& err, const Report& report)
     const auto result = Run(operation);
     if (result.status.ok())
       return report(result);
-    err << kProgram << ": failed: " << result.status.reason;
+    std::string reason = result.status.reason;
     if (result.status.refusal == Refusal::Overrun)
-      err << "; give --allow-overrun to write past the block anyway";
+      reason = TrFill("%s; give --allow-overrun to write past the block anyway", {reason});
     if (result.status.refusal == Refusal::NotFound || result.status.refusal == Refusal::NotUnique)
-      err << "; '" << kProgram << " " << kLocateCommand << "' shows where its bytes stand";
-    err << '\n';
+      reason = TrFill("%s; '%s' shows where its bytes stand",
+                      {reason, std::string(kProgram) + " " + kLocateCommand});
+    err << kProgram << ": " << TrFill("failed: %s", {reason}) << '\n';
     return kExitFailed;
   } catch (const RunStopped& stopped) {
-    err << kProgram << ": stopped by " << InterruptName(stopped.GetSignal())
-        << "; every file is as it was\n";
+    err << kProgram << ": "
+        << TrFill("stopped by %s; every file is as it was", {InterruptName(stopped.GetSignal())})
+        << '\n';
     return kExitSignal + stopped.GetSignal();
   } catch (const CFileException& e) {
-    err << kProgram << ": file error: " << e.what() << '\n';
+    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
   } catch (const std::bad_alloc&) {
-    err << kProgram << ": error: not enough memory for the run\n";
+    err << kProgram << ": " << Tr("error: not enough memory for the run") << '\n';
   } catch (const std::exception& e) {
-    err << kProgram << ": error: " << e.what() << '\n';
+    err << kProgram << ": " << TrFill("error: %s", {e.what()}) << '\n';
   }
   return kExitFileError;
 }
@@ -60,7 +63,7 @@ int ExecuteWrite(const WriteOperation& operation, bool quiet, std::ostream& out,
       out << DescribeDone(operation, result) << '\n';
     if (result.warning.empty())
       return int{kExitDone};
-    err << kProgram << ": warning: " << result.warning << '\n';
+    err << kProgram << ": " << TrFill("warning: %s", {result.warning}) << '\n';
     return int{kExitUnconfirmed};
   });
 }
@@ -112,9 +115,13 @@ std::string ModelsStartingAt(std::uint32_t start) {
 
 // "2 ranges, 75790 bytes differ"
 std::string DifferenceSummary(const CompareResult& result) {
-  return std::to_string(result.ranges) + (result.ranges == 1 ? " range, " : " ranges, ") +
-         std::to_string(result.differingBytes) +
-         (result.differingBytes == 1 ? " byte differs" : " bytes differ");
+  const std::string ranges =
+      Fill(TrPlural("%s range", "%s ranges", static_cast<unsigned long>(result.ranges)),
+           {std::to_string(result.ranges)});
+  // TRANSLATORS: %1$s is a number of ranges ("2 ranges"), %2$s a number of bytes.
+  return Fill(TrPlural("%1$s, %2$s byte differs", "%1$s, %2$s bytes differ",
+                       static_cast<unsigned long>(result.differingBytes)),
+              {ranges, std::to_string(result.differingBytes)});
 }
 
 }  // namespace
@@ -122,27 +129,30 @@ std::string DifferenceSummary(const CompareResult& result) {
 int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
   const std::string help =
       command.empty() ? "zarneth-cli --help" : "zarneth-cli " + command + " --help";
-  err << kProgram << ": " << message << "\nTry '" << help << "' for more information.\n";
+  err << kProgram << ": " << message << '\n'
+      << TrFill("Try '%s' for more information.", {help}) << '\n';
   return kExitUsage;
 }
 
 int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   if (!options.replace.empty() && (!options.model.empty() || !options.start.empty()))
     return CommandMistake(err, kPatchCommand,
-                          "--replace finds the start in the image; give it without --model "
-                          "and --start");
+                          Tr("--replace finds the start in the image; give it without --model "
+                             "and --start"));
   if (options.inPlace == !options.output.empty())
-    return CommandMistake(err, kPatchCommand, "give exactly one of --output FILE or --in-place");
+    return CommandMistake(err, kPatchCommand,
+                          Tr("give exactly one of --output FILE or --in-place"));
   if (options.backup && !options.inPlace)
     return CommandMistake(err, kPatchCommand,
-                          "--backup keeps the image as it was; it is for --in-place");
+                          Tr("--backup keeps the image as it was; it is for --in-place"));
   if (options.inPlace && options.noClobber)
     return CommandMistake(err, kPatchCommand,
-                          "--no-clobber keeps an existing --output FILE; it has no "
-                          "meaning with --in-place");
+                          Tr("--no-clobber keeps an existing --output FILE; it has no "
+                             "meaning with --in-place"));
   const auto start = options.replace.empty() ? StartText(options) : std::string();
   if (!start)
-    return CommandMistake(err, kPatchCommand, "give --start HEX, --model NAME or --replace FILE");
+    return CommandMistake(err, kPatchCommand,
+                          Tr("give --start HEX, --model NAME or --replace FILE"));
   // The model goes with every patch: at the model's own start, the engine's one overrun
   // rule bounds the transcript by its block; at any other start only the image's end does.
   // A replaced block bounds it as the model's block does.
@@ -167,7 +177,8 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
   const auto start = StartText(options);
   const auto end = EndText(options);
   if (!start || !end)
-    return CommandMistake(err, kCutCommand, "give --model NAME, or both --start HEX and --end HEX");
+    return CommandMistake(err, kCutCommand,
+                          Tr("give --model NAME, or both --start HEX and --end HEX"));
   return ExecuteWrite(CutRange{.sourcePath = options.source,
                                .destinationPath = options.output,
                                .startText = *start,
@@ -180,23 +191,29 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   const auto start = StartText(options);
   if (!start)
-    return CommandMistake(err, kVerifyCommand, "give --start HEX or --model NAME");
+    return CommandMistake(err, kVerifyCommand, Tr("give --start HEX or --model NAME"));
   const VerifyBlock verify{options.source, options.transcript, *start};
   bool compared = false;
   const int code = Execute(verify, err, [&](const VerifyResult& result) {
     compared = true;
-    const std::string what = QuotedName(verify.sourcePath) + " at " + HexText(result.start);
+    const std::string image = QuotedName(verify.sourcePath);
+    const std::string at = HexText(result.start);
+    const std::string transcript = QuotedName(verify.transcriptPath);
     if (result.differingBytes == 0) {
       if (!options.quiet)
-        out << what << " holds " << QuotedName(verify.transcriptPath) << ": "
-            << result.comparedBytes << " bytes, CRC-32 " << CrcText(result.crc) << '\n';
+        out << TrFill("%s at %s holds %s: %s, CRC-32 %s",
+                      {image, at, transcript, ByteCount(result.comparedBytes), CrcText(result.crc)})
+            << '\n';
       return int{kAnswerYes};
     }
     if (!options.quiet)
-      out << what << " differs from " << QuotedName(verify.transcriptPath) << ": "
-          << result.differingBytes << " of " << result.comparedBytes << " bytes, the first at "
-          << HexText(result.firstDifference) << "; CRC-32 " << CrcText(result.imageCrc)
-          << " in the image, " << CrcText(result.crc) << " in the transcript\n";
+      out << TrFill(
+                 "%s at %s differs from %s: %s of %s, the first at %s; CRC-32 %s in the image, "
+                 "%s in the transcript",
+                 {image, at, transcript, std::to_string(result.differingBytes),
+                  ByteCount(result.comparedBytes), HexText(result.firstDifference),
+                  CrcText(result.imageCrc), CrcText(result.crc)})
+          << '\n';
     return int{kAnswerNo};
   });
   return AnswerCode(compared, code);
@@ -207,7 +224,7 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
   const auto end = EndText(options);
   if (!start || !end)
     return CommandMistake(err, kShowCommand,
-                          "give --model NAME, or both --start HEX and --end HEX");
+                          Tr("give --model NAME, or both --start HEX and --end HEX"));
   HexDump dump(out);
   ShowRange show{options.source, *start, *end, {}};
   if (!options.crcOnly)
@@ -219,8 +236,9 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
     if (options.crcOnly) {
       out << CrcText(result.crc) << '\n';
     } else {
-      out << "CRC-32 " << CrcText(result.crc) << " of " << result.shownBytes << " bytes from "
-          << HexText(result.start) << '\n';
+      out << TrFill("CRC-32 %s of %s from %s",
+                    {CrcText(result.crc), ByteCount(result.shownBytes), HexText(result.start)})
+          << '\n';
     }
     return int{kExitDone};
   });
@@ -249,9 +267,12 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
     if (result.places > 0)
       return int{kAnswerYes};
     if (!options.quiet)
-      err << kProgram << ": " << kLocateCommand << ": no place in " << QuotedName(options.source)
-          << " holds the bytes of " << QuotedName(options.transcript)
-          << ", exactly or clearly more of them than chance would\n";
+      err << kProgram << ": " << kLocateCommand << ": "
+          << TrFill(
+                 "no place in %s holds the bytes of %s, exactly or clearly more of them than "
+                 "chance would",
+                 {QuotedName(options.source), QuotedName(options.transcript)})
+          << '\n';
     return int{kAnswerNo};
   });
   return AnswerCode(answered, code);
@@ -280,10 +301,11 @@ int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ost
       if (range.side == DifferingRange::Side::Both)
         out << table->Line({start, end, bytes});
       else
-        out << table->Line({start, end, bytes,
-                            "only in " + QuotedName(range.side == DifferingRange::Side::OnlySource
-                                                        ? options.source
-                                                        : options.with)});
+        out << table->Line(
+            {start, end, bytes,
+             TrFill("only in %s",
+                    {QuotedName(range.side == DifferingRange::Side::OnlySource ? options.source
+                                                                               : options.with)})});
     };
   bool answered = false;
   const int code = Execute(compare, err, [&](const CompareResult& result) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "words.h"
+
 namespace zarneth::cli {
 
 // What a script sees of a run; each command's --help lists its own from the meanings below,
@@ -30,44 +32,45 @@ struct CodeMeaning {
 };
 // patch and cut, and the tool's own help.
 inline constexpr CodeMeaning kExitCodeMeanings[] = {
-    {kExitDone, "done"},
-    {kExitFailed, "failed (nothing changed)"},
-    {kExitUsage, "usage error (nothing opened)"},
-    {kExitFileError, "file error during the run (e.g. disk full; nothing changed)"},
+    {kExitDone, TrMark("done")},
+    {kExitFailed, TrMark("failed (nothing changed)")},
+    {kExitUsage, TrMark("usage error (nothing opened)")},
+    {kExitFileError, TrMark("file error during the run (e.g. disk full; nothing changed)")},
     {kExitUnconfirmed,
-     "done, but the system did not confirm that the new content is on the disk (it is in "
-     "place)"},
+     TrMark("done, but the system did not confirm that the new content is on the disk (it is in "
+            "place)")},
 };
 // show reads only: nothing it does is left unconfirmed.
 inline constexpr CodeMeaning kShowCodeMeanings[] = {
-    {kExitDone, "done"},
-    {kExitFailed, "failed (a missing or unreadable file, a range outside the image)"},
-    {kExitUsage, "usage error (nothing opened)"},
-    {kExitFileError, "read error during the run"},
+    {kExitDone, TrMark("done")},
+    {kExitFailed, TrMark("failed (a missing or unreadable file, a range outside the image)")},
+    {kExitUsage, TrMark("usage error (nothing opened)")},
+    {kExitFileError, TrMark("read error during the run")},
 };
 inline constexpr CodeMeaning kModelsCodeMeanings[] = {
-    {kExitDone, "done"},
-    {kExitFailed, "the list could not be written"},
-    {kExitUsage, "usage error"},
+    {kExitDone, TrMark("done")},
+    {kExitFailed, TrMark("the list could not be written")},
+    {kExitUsage, TrMark("usage error")},
 };
 inline constexpr CodeMeaning kVerifyCodeMeanings[] = {
-    {kAnswerYes, "when the image holds the transcript"},
-    {kAnswerNo, "when it differs"},
+    {kAnswerYes, TrMark("when the image holds the transcript")},
+    {kAnswerNo, TrMark("when it differs")},
     {kAnswerTrouble,
-     "when they could not be compared (a usage error, a missing or unreadable file)"},
+     TrMark("when they could not be compared (a usage error, a missing or unreadable file)")},
 };
 inline constexpr CodeMeaning kLocateCodeMeanings[] = {
-    {kAnswerYes, "when the block was found"},
-    {kAnswerNo, "when no place holds it"},
+    {kAnswerYes, TrMark("when the block was found")},
+    {kAnswerNo, TrMark("when no place holds it")},
     {kAnswerTrouble,
-     "when it could not be looked for (a usage error, a missing, empty or unreadable file)"},
+     TrMark(
+         "when it could not be looked for (a usage error, a missing, empty or unreadable file)")},
 };
 inline constexpr CodeMeaning kCompareCodeMeanings[] = {
-    {kAnswerYes, "when the images are the same"},
-    {kAnswerNo, "when they differ"},
+    {kAnswerYes, TrMark("when the images are the same")},
+    {kAnswerNo, TrMark("when they differ")},
     {kAnswerTrouble,
-     "when they could not be compared (a usage error, a missing or unreadable file, a range "
-     "past the end of both)"},
+     TrMark("when they could not be compared (a usage error, a missing or unreadable file, a range "
+            "past the end of both)")},
 };
 
 }  // namespace zarneth::cli

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "exit_codes.h"
 #include "hex_address.h"
+#include "words.h"
 
 namespace zarneth::cli {
 namespace {
@@ -14,6 +15,15 @@ namespace {
 // starts the line of what it means.
 bool HoldsToNext(const std::string& word) {
   return word == "+" || word.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The characters of a UTF-8 text, as a terminal's columns count them (one for each letter,
+// Cyrillic and accented ones included).
+std::size_t Characters(const std::string& text) {
+  std::size_t count = 0;
+  for (const char byte : text)
+    count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+  return count;
 }
 
 // `text` broken into lines of at most `columns` at its spaces, each line ended.
@@ -29,7 +39,7 @@ std::string Wrapped(const std::string& text, std::size_t columns) {
     }
     word = held + word;
     held.clear();
-    if (!line.empty() && line.size() + 1 + word.size() > columns) {
+    if (!line.empty() && Characters(line) + 1 + Characters(word) > columns) {
       wrapped += line + '\n';
       line.clear();
     }
@@ -44,14 +54,23 @@ std::string Wrapped(const std::string& text, std::size_t columns) {
 std::string Listed(std::span<const CodeMeaning> meanings) {
   std::string listed;
   for (const CodeMeaning& entry : meanings)
-    listed += (listed.empty() ? "" : ", ") + std::to_string(entry.code) + " " + entry.meaning;
+    listed += (listed.empty() ? "" : ", ") + std::to_string(entry.code) + " " + Tr(entry.meaning);
   return listed;
 }
 
 class Wrapping : public CLI::Formatter {
  public:
   // A value is named as a user reads it (FILE, HEX, NAME), a required option says so in words.
-  explicit Wrapping(std::size_t columns) : m_columns(columns) { label("REQUIRED", "(required)"); }
+  // CLI11's own words are said in the user's language too.
+  explicit Wrapping(std::size_t columns) : m_columns(columns) {
+    label("REQUIRED", Tr("(required)"));
+    label("Usage", Tr("Usage"));
+    label("OPTIONS", Tr("OPTIONS"));
+    label("SUBCOMMAND", Tr("SUBCOMMAND"));
+    label("SUBCOMMANDS", Tr("SUBCOMMANDS"));
+    label("Options", Tr("Options"));
+    label("Subcommands", Tr("Subcommands"));
+  }
 
   std::string make_description(const CLI::App* app) const override {
     const std::string description = app->get_description();
@@ -85,16 +104,16 @@ std::shared_ptr<CLI::Formatter> WrappingFormatter(std::size_t columns) {
   return std::make_shared<Wrapping>(columns);
 }
 
-const Footer kToolFooter = {"A block or a range must lie inside the image.", kExitCodeMeanings,
-                            "Exit codes:", true};
+const Footer kToolFooter = {TrMark("A block or a range must lie inside the image."),
+                            kExitCodeMeanings, TrMark("Exit codes:"), true};
 
 std::string HelpFooter(const Footer& footer, std::size_t columns) {
   std::string text;
   if (footer.addresses)
-    text += Wrapped("Addresses: " + AddressAdvice() + ". " + footer.addresses, columns);
-  std::string codes = std::string(footer.codesLead) + " " + Listed(footer.codes);
+    text += Wrapped(TrFill("Addresses: %s. %s", {AddressAdvice(), Tr(footer.addresses)}), columns);
+  std::string codes = std::string(Tr(footer.codesLead)) + " " + Listed(footer.codes);
   if (footer.stoppable)
-    codes += "; " + InterruptsHelp() + " (nothing changed)";
+    codes = TrFill("%s; %s (nothing changed)", {codes, InterruptsHelp()});
   return text + Wrapped(codes + ".", columns);
 }
 

@@ -16,9 +16,13 @@
 #include "model_presets.h"
 #include "output_errors.h"
 #include "version_record.h"
+#include "words.h"
 
 namespace {
 
+using zarneth::Tr;
+using zarneth::TrFill;
+using zarneth::TrMark;
 using zarneth::cli::CommandOptions;
 
 // The engine's one address rule, checked here too so that a typo is a usage error.
@@ -35,74 +39,74 @@ CLI::Validator PathValidator(const char* stream) {
   return CLI::Validator(
       [stream](std::string& text) -> std::string {
         if (text.empty())
-          return "an empty path names no file";
+          return Tr("an empty path names no file");
         if (text == "-")
-          return std::string("'-' names no file: give a file's name (") + stream + ")";
+          return TrFill("'-' names no file: give a file's name (%s)", {Tr(stream)});
         return {};
       },
       "", "path");
 }
 // A file written: a run is all or nothing, which a stream cannot be.
 const CLI::Validator kOutputPath =
-    PathValidator("a run writes a whole file or none, which a stream cannot take");
+    PathValidator(TrMark("a run writes a whole file or none, which a stream cannot take"));
 // A file read: the image and the transcript are read at their addresses and measured first,
 // which a stream cannot be.
-const CLI::Validator kInputPath = PathValidator(
-    "a run reads a file at its addresses and knows its length first, which a "
-    "stream has not");
+const CLI::Validator kInputPath =
+    PathValidator(TrMark("a run reads a file at its addresses and knows its length first, which a "
+                         "stream has not"));
 
 const CLI::Validator kModel(
     [](std::string& text) -> std::string {
       if (zarneth::FindModel(text))
         return {};
-      return "'" + text + "' is not a model: give " + zarneth::ModelChoiceText();
+      return TrFill("'%s' is not a model: give %s", {text, zarneth::ModelChoiceText()});
     },
     "", "model");
 
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
-  command.add_option("--model", options.model, "Take the addresses of this firmware version")
+  command.add_option("--model", options.model, Tr("Take the addresses of this firmware version"))
       ->check(kModel)
       ->type_name("NAME");
-  command.add_option("--start", options.start, "Start address (overrides the model's)")
+  command.add_option("--start", options.start, Tr("Start address (overrides the model's)"))
       ->check(kAddress)
       ->type_name("HEX");
 }
 
 // The image and the range a cut or a dump reads: a model's block, or addresses of its own.
 void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
-  command.add_option("--source", options.source, "Firmware image")
+  command.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
   AddModelAndStart(command, options);
-  command.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+  command.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
       ->check(kAddress)
       ->type_name("HEX");
 }
 
 // -q before the command or after it: the same flag.
 void AddQuietFlag(CLI::App& command, CommandOptions& options,
-                  const char* help = "Print nothing when done") {
-  command.add_flag("-q,--quiet", options.quiet, help);
+                  const char* help = TrMark("Print nothing when done")) {
+  command.add_flag("-q,--quiet", options.quiet, Tr(help));
 }
 
 // The flags every command that writes takes.
 void AddRunFlags(CLI::App& command, CommandOptions& options) {
   command.add_flag("--dry-run", options.dryRun,
-                   "Make every check of the run and say what it would write; write nothing");
+                   Tr("Make every check of the run and say what it would write; write nothing"));
   command.add_flag("--no-clobber", options.noClobber,
-                   "Refuse an --output FILE that exists, before anything is written");
+                   Tr("Refuse an --output FILE that exists, before anything is written"));
   AddQuietFlag(command, options);
 }
 
 // The image and the transcript a patch or a verify works on, and the start address.
 void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
                             const char* transcriptHelp) {
-  command.add_option("--source", options.source, "Firmware image")
+  command.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
-  command.add_option("--transcript", options.transcript, transcriptHelp)
+  command.add_option("--transcript", options.transcript, Tr(transcriptHelp))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
@@ -110,27 +114,27 @@ void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
 }
 
 void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
-  AddSourceAndTranscript(patch, options, "Language block to write");
+  AddSourceAndTranscript(patch, options, TrMark("Language block to write"));
   patch
       .add_option("--replace", options.replace,
-                  "Write where this block's bytes stand in the image (exactly, once), instead "
-                  "of at --model or --start")
+                  Tr("Write where this block's bytes stand in the image (exactly, once), instead "
+                     "of at --model or --start"))
       ->check(kInputPath)
       ->type_name("FILE");
-  patch.add_option("--output", options.output, "Write a patched copy here")
+  patch.add_option("--output", options.output, Tr("Write a patched copy here"))
       ->check(kOutputPath)
       ->type_name("FILE");
-  patch.add_flag("--in-place", options.inPlace, "Change the image itself");
+  patch.add_flag("--in-place", options.inPlace, Tr("Change the image itself"));
   patch.add_flag("--backup", options.backup,
-                 "With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)");
+                 Tr("With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)"));
   patch.add_flag("--allow-overrun", options.allowOverrun,
-                 "Allow a transcript longer than the model's language block");
+                 Tr("Allow a transcript longer than the model's language block"));
   AddRunFlags(patch, options);
 }
 
 void AddCutOptions(CLI::App& cut, CommandOptions& options) {
   AddSourceAndRange(cut, options);
-  cut.add_option("--output", options.output, "File to write the range to")
+  cut.add_option("--output", options.output, Tr("File to write the range to"))
       ->required()
       ->check(kOutputPath)
       ->type_name("FILE");
@@ -138,44 +142,44 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
 }
 
 void AddVerifyOptions(CLI::App& verify, CommandOptions& options) {
-  AddSourceAndTranscript(verify, options, "Language block to look for");
-  AddQuietFlag(verify, options, "Print nothing; the exit code says it");
+  AddSourceAndTranscript(verify, options, TrMark("Language block to look for"));
+  AddQuietFlag(verify, options, TrMark("Print nothing; the exit code says it"));
 }
 
 void AddShowOptions(CLI::App& show, CommandOptions& options) {
   AddSourceAndRange(show, options);
-  show.add_flag("--crc", options.crcOnly, "Print only the range's CRC-32");
+  show.add_flag("--crc", options.crcOnly, Tr("Print only the range's CRC-32"));
 }
 
 void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
-  locate.add_option("--source", options.source, "Firmware image")
+  locate.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
-  locate.add_option("--transcript", options.transcript, "Block to look for")
+  locate.add_option("--transcript", options.transcript, Tr("Block to look for"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
   locate.add_flag("--all", options.all,
-                  "Where the block stands nowhere exactly: every place most of it agrees, not "
-                  "the best three");
-  AddQuietFlag(locate, options, "Print nothing; the exit code says it");
+                  Tr("Where the block stands nowhere exactly: every place most of it agrees, not "
+                     "the best three"));
+  AddQuietFlag(locate, options, TrMark("Print nothing; the exit code says it"));
 }
 
 void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
-  compare.add_option("--source", options.source, "Firmware image")
+  compare.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
-  compare.add_option("--with", options.with, "Image to compare with")
+  compare.add_option("--with", options.with, Tr("Image to compare with"))
       ->required()
       ->check(kInputPath)
       ->type_name("FILE");
   AddModelAndStart(compare, options);
-  compare.add_option("--end", options.end, "End address, inclusive (overrides the model's)")
+  compare.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
       ->check(kAddress)
       ->type_name("HEX");
-  AddQuietFlag(compare, options, "Print nothing; the exit code says it");
+  AddQuietFlag(compare, options, TrMark("Print nothing; the exit code says it"));
 }
 
 int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
@@ -192,46 +196,48 @@ struct Command {
   int (*run)(const CommandOptions&, std::ostream&, std::ostream&);
   zarneth::cli::Footer footer;
 };
-constexpr const char* kBlockInside = "The block must lie inside the image.";
-constexpr const char* kRangeInside = "The range, its end inclusive, must lie inside the image.";
+constexpr const char* kBlockInside = TrMark("The block must lie inside the image.");
+constexpr const char* kRangeInside =
+    TrMark("The range, its end inclusive, must lie inside the image.");
+constexpr const char* kExitCodes = TrMark("Exit codes:");
 const Command kCommands[] = {
     {zarneth::cli::kPatchCommand,
-     "Write a transcript into an image",
+     TrMark("Write a transcript into an image"),
      AddPatchOptions,
      zarneth::cli::RunPatchCommand,
-     {kBlockInside, zarneth::cli::kExitCodeMeanings, "Exit codes:", true}},
+     {kBlockInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true}},
     {zarneth::cli::kCutCommand,
-     "Copy an address range of an image into a file",
+     TrMark("Copy an address range of an image into a file"),
      AddCutOptions,
      zarneth::cli::RunCutCommand,
-     {kRangeInside, zarneth::cli::kExitCodeMeanings, "Exit codes:", true}},
+     {kRangeInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true}},
     {zarneth::cli::kVerifyCommand,
-     "Check that an image holds a transcript; reads only",
+     TrMark("Check that an image holds a transcript; reads only"),
      AddVerifyOptions,
      zarneth::cli::RunVerifyCommand,
-     {kBlockInside, zarneth::cli::kVerifyCodeMeanings, "verify exits", true}},
+     {kBlockInside, zarneth::cli::kVerifyCodeMeanings, TrMark("verify exits"), true}},
     {zarneth::cli::kShowCommand,
-     "Dump an address range of an image in hex; reads only",
+     TrMark("Dump an address range of an image in hex; reads only"),
      AddShowOptions,
      zarneth::cli::RunShowCommand,
-     {kRangeInside, zarneth::cli::kShowCodeMeanings, "Exit codes:", true}},
+     {kRangeInside, zarneth::cli::kShowCodeMeanings, kExitCodes, true}},
     {zarneth::cli::kModelsCommand,
-     "List the firmware versions and their addresses",
+     TrMark("List the firmware versions and their addresses"),
      nullptr,
      RunModelsCommand,
-     {nullptr, zarneth::cli::kModelsCodeMeanings, "Exit codes:", false}},
+     {nullptr, zarneth::cli::kModelsCodeMeanings, kExitCodes, false}},
     {zarneth::cli::kLocateCommand,
-     "Find where a block's bytes stand in an image; reads only",
+     TrMark("Find where a block's bytes stand in an image; reads only"),
      AddLocateOptions,
      zarneth::cli::RunLocateCommand,
-     {nullptr, zarneth::cli::kLocateCodeMeanings, "locate exits", true}},
+     {nullptr, zarneth::cli::kLocateCodeMeanings, TrMark("locate exits"), true}},
     {zarneth::cli::kCompareCommand,
-     "List the address ranges where two images differ; reads only",
+     TrMark("List the address ranges where two images differ; reads only"),
      AddCompareOptions,
      zarneth::cli::RunCompareCommand,
-     {"The range, its end inclusive, must lie inside the longer image; without one, the whole "
-      "images are compared.",
-      zarneth::cli::kCompareCodeMeanings, "compare exits", true}},
+     {TrMark("The range, its end inclusive, must lie inside the longer image; without one, the "
+             "whole images are compared."),
+      zarneth::cli::kCompareCodeMeanings, TrMark("compare exits"), true}},
 };
 
 const std::string kVersionText =
@@ -241,14 +247,17 @@ const std::string kVersionText =
 // The tool's options and its commands, whose own options are added once one is named: the
 // others are never read in this run, and building them is most of the tool's start-up.
 void BuildApp(CLI::App& app, CommandOptions& options) {
-  app.set_version_flag("--version", kVersionText);
+  app.set_help_flag("-h,--help", Tr("Print this help message and exit"));
+  app.set_version_flag("--version", kVersionText,
+                       Tr("Display program version information and exit"));
   app.require_subcommand(1);
   const std::size_t columns = zarneth::cli::HelpColumns();
   app.formatter(zarneth::cli::WrappingFormatter(columns));
   app.footer(zarneth::cli::HelpFooter(zarneth::cli::kToolFooter, columns));
   AddQuietFlag(app, options);
   for (const Command& command : kCommands) {
-    CLI::App* sub = app.add_subcommand(command.name, command.description);
+    CLI::App* sub = app.add_subcommand(command.name, Tr(command.description));
+    sub->set_help_flag("-h,--help", Tr("Print this help message and exit"));
     // Each command's help tells its own addresses and exit codes, not the tool's.
     sub->footer(zarneth::cli::HelpFooter(command.footer, columns));
   }
@@ -287,10 +296,9 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
     if (arguments[i] == "/?" && (i == 0 || commandFirst))
       arguments[i] = "--help";
 
-  CLI::App app{
-      "Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware "
-      "image, or cuts an address range out of an image into a file of its own.",
-      "zarneth-cli"};
+  CLI::App app{Tr("Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware "
+                  "image, or cuts an address range out of an image into a file of its own."),
+               "zarneth-cli"};
   BuildApp(app, options);
   const zarneth::cli::CommandLine line =
       zarneth::cli::ReadCommandLine(app, arguments, [&](CLI::App& command) {
@@ -318,6 +326,7 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
 }  // namespace
 
 int main(int argc, char** argv) {
+  zarneth::UseUserLanguage();
   zarneth::cli::StopOnInterrupts();
   zarneth::cli::PrepareConsole();
   zarneth::cli::WatchStandardOutput();

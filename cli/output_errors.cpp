@@ -7,6 +7,7 @@
 #include <streambuf>
 
 #include "console.h"
+#include "words.h"
 
 namespace zarneth::cli {
 namespace {
@@ -78,7 +79,7 @@ int WithOutputChecked(int code, std::optional<int> codeOnFailure) {
     return code;
   if (error == EPIPE || OutputReaderGone())
     return code;
-  std::cerr << "zarneth-cli: write error";
+  std::cerr << "zarneth-cli: " << Tr("write error");
   if (error > 0)
     std::cerr << ": " << std::strerror(error);
   std::cerr << '\n';

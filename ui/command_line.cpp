@@ -6,6 +6,7 @@
 #include "help_pointer.h"
 #include "quoted_name.h"
 #include "version_record.h"
+#include "words.h"
 
 namespace zarneth {
 
@@ -20,10 +21,11 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, s
     return 0;
   }
   if (option == "--help" || option == "-h") {
-    out << "Usage: zarneth [--help | --version]\n"
-           "Opens the Zarneth dialog, which writes a language block (transcript) into an\n"
-           "Alcatel BE4 V4.0 firmware image, or cuts an address range out of an image.\n"
-        << kHelpPointer;
+    out << TrFill("Usage: %s", {"zarneth [--help | --version]"}) << '\n'
+        << Tr("Opens the Zarneth dialog, which writes a language block (transcript) into an\n"
+              "Alcatel BE4 V4.0 firmware image, or cuts an address range out of an image.")
+        << '\n'
+        << Tr(kHelpPointer) << '\n';
     return 0;
   }
   // Anything else, one argument too many included; a name in quotes, as every message has it.
@@ -31,8 +33,12 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, s
       argc > 2 && (option == "--version" || option == "--help" || option == "-h")
           ? std::string_view(argv[2])
           : option;
-  err << "zarneth: " << (bad.starts_with('-') ? "unrecognized option " : "unexpected argument ")
-      << QuotedName(bad) << "\nTry 'zarneth --help' for more information.\n";
+  const std::string quoted = QuotedName(bad);
+  err << "zarneth: "
+      << (bad.starts_with('-') ? TrFill("unrecognized option %s", {quoted})
+                               : TrFill("unexpected argument %s", {quoted}))
+      << '\n'
+      << TrFill("Try '%s' for more information.", {"zarneth --help"}) << '\n';
   return 2;
 }
 

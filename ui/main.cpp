@@ -6,6 +6,7 @@
 #include "patch_app.h"
 #include "version_record.h"
 #include "win_app.h"
+#include "words.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ zarneth::CPatchApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
+  zarneth::UseUserLanguage();
   if (argc > 1) {
     std::ostream& out = zarneth::fw::AfxCommandLineOutput();
     if (const auto answered = zarneth::AnswerCommandLine(argc, argv, out, std::cerr))

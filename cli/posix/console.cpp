@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "stop_request.h"
+#include "words.h"
 
 namespace zarneth::cli {
 
@@ -48,7 +49,7 @@ bool OutputReaderGone() {
 }
 
 std::string InterruptsHelp() {
-  return "128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM";
+  return Tr("128 + signal number when stopped by SIGHUP, SIGINT or SIGTERM");
 }
 
 const char* InterruptName(int signalNumber) {
@@ -60,7 +61,7 @@ const char* InterruptName(int signalNumber) {
     case SIGTERM:
       return "SIGTERM";
     default:
-      return "a signal";
+      return Tr("a signal");
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "stop_request.h"
 #include "wide_text.h"
+#include "words.h"
 
 namespace zarneth::cli {
 namespace {
@@ -56,8 +57,8 @@ void StopOnInterrupts() {
 
 std::string InterruptsHelp() {
   const auto code = [](int signalNumber) { return std::to_string(128 + signalNumber); };
-  return code(kCtrlC) + ", " + code(kCtrlBreak) + " or " + code(kConsoleClosed) +
-         " when stopped by Ctrl+C, Ctrl+Break or closing the console";
+  return TrFill("%s, %s or %s when stopped by Ctrl+C, Ctrl+Break or closing the console",
+                {code(kCtrlC), code(kCtrlBreak), code(kConsoleClosed)});
 }
 
 std::size_t HelpColumns() {
@@ -84,9 +85,9 @@ const char* InterruptName(int signalNumber) {
     case kCtrlBreak:
       return "Ctrl+Break";
     case kConsoleClosed:
-      return "the console closing";
+      return Tr("the console closing");
     default:
-      return "an interrupt";
+      return Tr("an interrupt");
   }
 }
 

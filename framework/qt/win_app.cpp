@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
@@ -75,6 +78,12 @@ int AfxWinMain(int argc, char** argv) {
   qInstallMessageHandler(ReportPlatformFailure);
   QApplication application(argc, argv);
   qInstallMessageHandler(nullptr);
+  // The buttons Qt draws itself (Yes, No) in the user's language, where the system has Qt's
+  // own translations; the program's words come from its catalogs.
+  QTranslator qtWords;
+  if (qtWords.load(QLocale::system(), "qtbase", "_",
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtWords);
   CWinApp* app = AfxGetApp();
   if (!app)
     return 1;

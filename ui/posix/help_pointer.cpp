@@ -1,7 +1,9 @@
 #include "help_pointer.h"
 
+#include "words.h"
+
 namespace zarneth {
 
-const char* const kHelpPointer = "For scripts and batch runs, see zarneth-cli(1).\n";
+const char* const kHelpPointer = TrMark("For scripts and batch runs, see zarneth-cli(1).");
 
 }  // namespace zarneth
