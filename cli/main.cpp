@@ -247,6 +247,9 @@ const std::string kVersionText =
 // The tool's options and its commands, whose own options are added once one is named: the
 // others are never read in this run, and building them is most of the tool's start-up.
 void BuildApp(CLI::App& app, CommandOptions& options) {
+  // The groups the help lists options and commands under, in the user's words; options
+  // and commands take them when they are made.
+  app.option_defaults()->group(Tr("Options"));
   app.set_help_flag("-h,--help", Tr("Print this help message and exit"));
   app.set_version_flag("--version", kVersionText,
                        Tr("Display program version information and exit"));
@@ -257,6 +260,7 @@ void BuildApp(CLI::App& app, CommandOptions& options) {
   AddQuietFlag(app, options);
   for (const Command& command : kCommands) {
     CLI::App* sub = app.add_subcommand(command.name, Tr(command.description));
+    sub->group(Tr("Subcommands"));
     sub->set_help_flag("-h,--help", Tr("Print this help message and exit"));
     // Each command's help tells its own addresses and exit codes, not the tool's.
     sub->footer(zarneth::cli::HelpFooter(command.footer, columns));
