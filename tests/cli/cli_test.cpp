@@ -9,6 +9,7 @@
 #include "platform_files.h"
 #include "quoted_name.h"
 #include "run_fixture.h"
+#include "scoped_environment.h"
 #include "temp_dir.h"
 
 namespace {
@@ -65,6 +66,50 @@ TEST_F(CliTest, HelpVersionAndModels) {
             "V136   1CD800  1DFFFF  75776\n"
             "V137   1C9800  1DBFFF  75776\n"
             "V138   1C7800  1DD443  89156\n");
+}
+
+// The user's language (LANGUAGE, as every gettext program takes it) says the reasons, the
+// done lines and the help; file names, addresses, numbers and CRCs stay as they are, and a
+// language with no catalog leaves the English.
+TEST_F(CliTest, EachLanguageSaysItsOwnWords) {
+  struct Row {
+    const char* language;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string said;  // on stdout or stderr
+  };
+  const std::string missing = dir / "missing.bin";
+  const std::vector<std::string> patchMissing = {"patch",        "--source", missing,
+                                                 "--transcript", transcript, "--model",
+                                                 "V135",         "--output", output};
+  const Row rows[] = {
+      {"de", patchMissing, 1,
+       "Quelldatei " + QuotedName(missing) + " kann nicht zum Lesen geöffnet werden"},
+      {"ru", {"--help"}, 0, "Коды возврата: 0 готово, 1 не выполнено"},
+      {"ru",
+       {"frobnicate"},
+       2,
+       "неизвестная команда 'frobnicate'\nПодробнее: 'zarneth-cli --help'."},
+      {"fr",
+       {"cut", "--source", image, "--start", "0", "--end", "FF", "--output", output},
+       0,
+       "256 octets (0x0 à 0xFF) découpés de"},
+      {"de_AT",
+       {"show", "--source", image, "--start", "0", "--end", "0", "--crc", "-x"},
+       2,
+       "unbekannte Option '-x'"},
+      {"xx", patchMissing, 1, "cannot open for reading source file"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.language);
+    // gettext takes LANGUAGE only outside the plain C locale; C.UTF-8 is built into glibc.
+    const zarneth::test::ScopedEnvironment locale("LC_ALL", "C.UTF-8");
+    const zarneth::test::ScopedEnvironment language("LANGUAGE", row.language);
+    const CliRun run = RunCli(row.args, dir);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
+    std::filesystem::remove(output);
+  }
 }
 
 TEST_F(CliTest, PatchIntoANewFileWithAModel) {

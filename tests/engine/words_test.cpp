@@ -1,0 +1,61 @@
+// The words layer: its places filled as a translation orders them, a catalog read from its
+// .mo bytes (the Windows programs' own reader), each language's rule for plurals.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "catalog.h"
+#include "words.h"
+
+namespace zarneth {
+namespace {
+
+TEST(WordsTest, PlacesAreFilledInTheOrderTheTextGives) {
+  struct Row {
+    const char* format;
+    std::initializer_list<std::string_view> values;
+    const char* filled;
+  };
+  const Row rows[] = {
+      {"%s of %s", {"a", "b"}, "a of b"},
+      {"%2$s, then %1$s", {"a", "b"}, "b, then a"},
+      {"100%% of %s", {"it"}, "100% of it"},
+      {"%s and %s", {"a"}, "a and %s"},  // a place with no value stays
+      {"%d %", {"a"}, "%d %"},           // no place of ours
+      {"%12$s", {"a"}, "%12$s"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(Fill(row.format, row.values), row.filled) << row.format;
+}
+
+TEST(WordsTest, PluralRulesAreReadAsCatalogsWriteThem) {
+  const char* russian =
+      "(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2)";
+  const std::pair<unsigned long, unsigned long> forms[] = {
+      {0, 2}, {1, 0}, {2, 1}, {4, 1}, {5, 2}, {11, 2}, {12, 2}, {21, 0}, {22, 1}, {111, 2}};
+  for (const auto& [n, form] : forms)
+    EXPECT_EQ(PluralIndex(russian, n), form) << n;
+  EXPECT_EQ(PluralIndex("(n > 1)", 1), 0u);
+  EXPECT_EQ(PluralIndex("n != 1", 0), 1u);
+  for (const char* broken : {"n %", "(n", "n / 0", "n ? 1", "", "x"})
+    EXPECT_EQ(PluralIndex(broken, 3), std::nullopt) << broken;
+}
+
+TEST(WordsTest, ACompiledCatalogIsReadWholeAndADamagedOneNotAtAll) {
+  std::ifstream file(ZARNETH_CATALOGS "/ru/LC_MESSAGES/zarneth.mo", std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+  ASSERT_FALSE(bytes.empty());
+  const auto catalog = Catalog::Read(bytes);
+  ASSERT_TRUE(catalog);
+  EXPECT_STREQ(catalog->Find("Is a directory"), "Это каталог");
+  EXPECT_EQ(catalog->Find("no such text"), nullptr);
+  EXPECT_STREQ(catalog->FindPlural("%s byte", 1), "%s байт");
+  EXPECT_STREQ(catalog->FindPlural("%s byte", 3), "%s байта");
+  EXPECT_STREQ(catalog->FindPlural("%s byte", 25), "%s байт");
+  EXPECT_FALSE(Catalog::Read(bytes.substr(0, bytes.size() / 2)));
+  EXPECT_FALSE(Catalog::Read("not a catalog at all, but long enough"));
+}
+
+}  // namespace
+}  // namespace zarneth
