@@ -1,14 +1,15 @@
 # Two commands are all a newcomer needs: `make run` and `make test`.
 # The rest are for CI and releases: `make package-test`, `make fresh-test` (the two commands
 # on a bare Debian 12 root, run by an ordinary user), `make asan-test`, `make fuzz`, `make package`, `make bench`,
-# `make install` (DESTDIR, PREFIX), `make dist`, and the Windows build of zarneth.exe and
+# `make install` (DESTDIR, PREFIX), `make dist`, `make update-po` (the catalogs brought up
+# to date with the sources' words), and the Windows build of zarneth.exe and
 # zarneth-cli.exe: `make windows`, `make windows-test`, `make windows-package`.
 # Each installs, with scripts/install-deps, only the packages its purpose needs.
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
 .PHONY: all deps build test package-test run install uninstall dist fresh-test asan-test fuzz \
-        package bench windows windows-test windows-package clean
+        package bench windows windows-test windows-package update-po clean
 
 all: build
 
@@ -37,6 +38,11 @@ package-test: build
 
 run: build
 	build/bin/zarneth
+
+# po/zarneth.pot extracted afresh and merged into every po/LANG.po, for a translator.
+update-po:
+	@scripts/install-deps install
+	scripts/update-po
 
 # The programs, manual pages, completion, desktop entry, icons, README and LICENSE under
 # $(DESTDIR)$(PREFIX), from an optimised build with the distribution's hardening flags and

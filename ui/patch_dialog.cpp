@@ -29,9 +29,7 @@ std::string CaptionOf(PatchMode mode) {
 
 // A run's words as a sentence of the dialog: capital first letter.
 std::string Sentence(std::string text) {
-  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
-    text[0] = static_cast<char>(text[0] - 'a' + 'A');
-  return text;
+  return Capitalized(std::move(text));
 }
 
 }  // namespace

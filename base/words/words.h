@@ -32,6 +32,10 @@ constexpr const char* TrMark(const char* english) {
 // sign. A place with no value stays as it is written.
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> values);
 
+// `text` with its first letter in upper case, as a sentence starts: ASCII, the accented
+// letters of Latin-1 ("é" -> "É") and Cyrillic ("н" -> "Н"); anything else as it is.
+std::string Capitalized(std::string text);
+
 // Tr, then Fill.
 inline std::string TrFill(const char* english, std::initializer_list<std::string_view> values) {
   return Fill(Tr(english), values);

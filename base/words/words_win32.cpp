@@ -68,6 +68,7 @@ std::optional<Catalog> CatalogInProgram(const std::string& language) {
 }  // namespace
 
 void UseUserLanguage() {
+  active.reset();
   for (const std::string& language : UserLanguages()) {
     if ((active = CatalogInProgram(language)))
       return;

@@ -31,7 +31,10 @@ for path in /usr/bin/zarneth /usr/bin/zarneth-cli \
             /usr/share/doc/zarneth/README /usr/share/doc/zarneth/copyright \
             /usr/share/doc/zarneth/changelog.Debian.gz \
             /usr/share/man/man1/zarneth-cli.1.gz /usr/share/man/man1/zarneth.1.gz \
-            /usr/share/bash-completion/completions/zarneth-cli; do
+            /usr/share/bash-completion/completions/zarneth-cli \
+            /usr/share/locale/de/LC_MESSAGES/zarneth.mo \
+            /usr/share/locale/fr/LC_MESSAGES/zarneth.mo \
+            /usr/share/locale/ru/LC_MESSAGES/zarneth.mo; do
   grep -qxF "$path" "$work/contents" || { echo "missing from the package: $path"; exit 1; }
 done
 if grep -E '/usr/(lib|include)/|bench|_tests|fuzz_' "$work/contents"; then
@@ -49,6 +52,9 @@ for size in 16 32 48 64 128 256; do
 done
 "$work/root/usr/bin/zarneth-cli" --version | head -n 1 | grep -qx "zarneth-cli (Zarneth) 1.0.0.1"
 "$work/root/usr/bin/zarneth" --version | head -n 1 | grep -qx "zarneth (Zarneth) 1.0.0.1"
+# The installed catalogs, found from the program's own folder.
+LC_ALL=C.UTF-8 LANGUAGE=de "$work/root/usr/bin/zarneth-cli" frobnicate 2>&1 |
+  grep -q "unbekannter Befehl 'frobnicate'" || { echo "the German catalog is not used"; exit 1; }
 # lintian, pedantic and informational: no tag at all (debian/zarneth.lintian-overrides says
 # why the two it would give are false).
 tags=$(lintian -I --pedantic --tag-display-limit 0 "$deb" 2>&1 | grep -E '^[EWIPX]: ' || true)

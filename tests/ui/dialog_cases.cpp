@@ -17,9 +17,11 @@
 #include "platform_files.h"
 #include "resource_ids.h"
 #include "result_dialog.h"
+#include "scoped_environment.h"
 #include "system_call_hook.h"
 #include "temp_dir.h"
 #include "win_app.h"
+#include "words.h"
 
 namespace zarneth::test {
 namespace {
@@ -295,6 +297,33 @@ TEST_F(DialogTest, EmptyFieldsShowTheFailureDialogInEitherMode) {
     }
   });
   EXPECT_EQ(FilesInFolder(), 2u);
+}
+
+// In the user's language the design's own words stay as they are, and the reason below them
+// is the user's.
+TEST_F(DialogTest, TheDesignsWordsStayAndTheReasonIsInTheUsersLanguage) {
+  struct Row {
+    const char* language;
+    const char* reason;
+  };
+  const Row rows[] = {{"de", "Keine Quelldatei angegeben"},
+                      {"fr", "Aucun fichier source indiqué"},
+                      {"ru", "Не указан исходный файл"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.language);
+    {
+      const ScopedEnvironment locale("LC_ALL", "C.UTF-8");
+      const ScopedEnvironment language("LANGUAGE", row.language);
+      UseUserLanguage();
+      Run([&](DialogDriver& ui) {
+        const Modal seen = PressDo(ui);
+        EXPECT_EQ(seen.caption, "Can't doing");
+        EXPECT_EQ(seen.texts, (std::vector<std::string>{"Can'n open files!", row.reason}));
+        EXPECT_EQ(Read(ui), kStartForm);
+      });
+    }
+    UseUserLanguage();  // as the tests' own environment says: English
+  }
 }
 
 TEST_F(DialogTest, PatchesThroughTheFormInBothVariants) {
