@@ -1,4 +1,5 @@
 #include "win_app.h"
+#include "words.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -48,10 +49,11 @@ void ReportPlatformFailure(QtMsgType type, const QMessageLogContext& context,
     // A session whose display needs a plugin this machine lacks (Wayland without
     // qt6-wayland): Qt names the plugin only.
     if (reason.find("platform plugin") != std::string::npos)
-      reason =
+      reason = zarneth::Tr(
           "no display could be opened: this Qt has no plugin for the session's display "
-          "system (for Wayland, install qt6-wayland)";
-    std::cerr << programName << ": cannot open a window: " << reason << "\n";
+          "system (for Wayland, install qt6-wayland)");
+    std::cerr << programName << ": " << zarneth::TrFill("cannot open a window: %s", {reason})
+              << "\n";
     std::_Exit(1);
   }
   if (platform && firstPlatformWarning.empty())
@@ -69,7 +71,7 @@ void AfxSetDesktopEntry(const std::string& name) {
 int AfxWinMain(int argc, char** argv) {
   if (NoDisplay()) {
     const std::string program = argc > 0 ? QFileInfo(argv[0]).fileName().toStdString() : "";
-    std::cerr << program << ": cannot open a window: no display\n";
+    std::cerr << program << ": " << zarneth::Tr("cannot open a window: no display") << "\n";
     return 1;
   }
   // A display that is named but cannot be opened ends Qt with an abort and five lines; the
