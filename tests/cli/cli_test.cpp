@@ -109,6 +109,18 @@ TEST_F(CliTest, EachLanguageSaysItsOwnWords) {
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
     EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
     std::filesystem::remove(output);
+    if (row.args.front() != "--help")
+      continue;
+    // Help fills the 80 columns of a terminal by letters, not bytes: a Cyrillic letter is
+    // two bytes and one column.
+    std::size_t widest = 0;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+      widest = std::max<std::size_t>(widest, std::count_if(line.begin(), line.end(), [](char c) {
+                                       return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                                     }));
+    EXPECT_LE(widest, 80u) << run.out;
+    EXPECT_GT(widest, 70u) << run.out;
   }
 }
 

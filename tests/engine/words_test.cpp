@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "catalog.h"
+#include "scoped_environment.h"
+#include "speak_english.h"
 #include "words.h"
 
 namespace zarneth {
@@ -57,19 +59,49 @@ TEST(WordsTest, PluralRulesAreReadAsCatalogsWriteThem) {
     EXPECT_EQ(PluralIndex(broken, 3), std::nullopt) << broken;
 }
 
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// As msgfmt writes them on either kind of machine, little-endian or big-endian.
 TEST(WordsTest, ACompiledCatalogIsReadWholeAndADamagedOneNotAtAll) {
-  std::ifstream file(ZARNETH_CATALOGS "/ru/LC_MESSAGES/zarneth.mo", std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-  ASSERT_FALSE(bytes.empty());
-  const auto catalog = Catalog::Read(bytes);
-  ASSERT_TRUE(catalog);
-  EXPECT_STREQ(catalog->Find("Is a directory"), "Это каталог");
-  EXPECT_EQ(catalog->Find("no such text"), nullptr);
-  EXPECT_STREQ(catalog->FindPlural("%s byte", 1), "%s байт");
-  EXPECT_STREQ(catalog->FindPlural("%s byte", 3), "%s байта");
-  EXPECT_STREQ(catalog->FindPlural("%s byte", 25), "%s байт");
-  EXPECT_FALSE(Catalog::Read(bytes.substr(0, bytes.size() / 2)));
+  for (const char* path : {ZARNETH_CATALOGS "/ru/LC_MESSAGES/zarneth.mo", ZARNETH_BIG_ENDIAN_RU}) {
+    SCOPED_TRACE(path);
+    const std::string bytes = FileBytes(path);
+    ASSERT_FALSE(bytes.empty());
+    const auto catalog = Catalog::Read(bytes);
+    ASSERT_TRUE(catalog);
+    EXPECT_STREQ(catalog->Find("Is a directory"), "Это каталог");
+    EXPECT_EQ(catalog->Find("no such text"), nullptr);
+    EXPECT_STREQ(catalog->FindPlural("%s byte", 1), "%s байт");
+    EXPECT_STREQ(catalog->FindPlural("%s byte", 3), "%s байта");
+    EXPECT_STREQ(catalog->FindPlural("%s byte", 25), "%s байт");
+    EXPECT_FALSE(Catalog::Read(bytes.substr(0, bytes.size() / 2)));
+  }
   EXPECT_FALSE(Catalog::Read("not a catalog at all, but long enough"));
+}
+
+// The user's language as LANGUAGE lists it, best first: a language without a catalog is
+// passed over, a region or a character set falls back to the language itself, and with
+// none of ours the words stay English.
+TEST(WordsTest, TheFirstLanguageWithACatalogSpeaks) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"de", "Ist ein Verzeichnis"},
+      {"pt_BR:ru_RU.UTF-8", "Это каталог"},
+      {"fr_CA", "Est un dossier"},
+      {"xx:yy", "Is a directory"},
+  };
+  for (const auto& [languages, said] : rows) {
+    {
+      const test::ScopedEnvironment locale("LC_ALL", "C.UTF-8");
+      const test::ScopedEnvironment language("LANGUAGE", languages);
+      UseUserLanguage();
+      EXPECT_STREQ(Tr("Is a directory"), said) << languages;
+    }
+    test::SpeakEnglish();
+  }
+  EXPECT_STREQ(Tr("Is a directory"), "Is a directory");
 }
 
 }  // namespace

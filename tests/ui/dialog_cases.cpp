@@ -18,6 +18,7 @@
 #include "resource_ids.h"
 #include "result_dialog.h"
 #include "scoped_environment.h"
+#include "speak_english.h"
 #include "system_call_hook.h"
 #include "temp_dir.h"
 #include "win_app.h"
@@ -322,7 +323,7 @@ TEST_F(DialogTest, TheDesignsWordsStayAndTheReasonIsInTheUsersLanguage) {
         EXPECT_EQ(Read(ui), kStartForm);
       });
     }
-    UseUserLanguage();  // as the tests' own environment says: English
+    SpeakEnglish();
   }
 }
 
