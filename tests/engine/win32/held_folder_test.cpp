@@ -87,34 +87,85 @@ TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
     bool linkForeign;    // the link belongs to another user
     bool folderForeign;  // the folder holding it belongs to that user too
     bool inFolderPart;   // the link is a folder on the way, not the destination's folder
+    bool reading;        // the link is on the way to the image read, not the file written
     bool followed;
   };
   const Row rows[] = {
-      {"the caller's own link", false, false, false, true},
-      {"another user's link in the caller's folder", true, false, false, false},
-      {"another user's link on the way", true, false, true, false},
-      {"a link of the folder's owner", true, true, false, true},
+      {"the caller's own link", false, false, false, false, true},
+      {"another user's link in the caller's folder", true, false, false, false, false},
+      {"another user's link on the way", true, false, true, false, false},
+      {"another user's link on the way to the image", true, false, true, true, false},
+      {"the caller's own link on the way to the image", false, false, true, true, true},
+      {"a link of the folder's owner", true, true, false, false, true},
+      {"a link of the folder's owner on the way", true, true, true, false, true},
   };
   const std::string deeper = link + "\\sub";
   std::filesystem::create_directory(PathFromUtf8(deeper));
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Files(0x2000, 0x100);
+    const std::string linked = (row.inFolderPart ? deeper : link) + "\\file.bin";
+    if (row.reading)
+      WriteBytes(linked, imageBytes);
     fakeLink = IdentityOfName(link);
     linkIsForeign = row.linkForeign;
     foreignFolder = row.folderForeign ? IdentityOfName(Utf8FromPath(dir.Path())) : std::nullopt;
     ActiveWin32Calls().getFileInformationByHandleEx = FakeAttributeTag;
     ActiveWin32Calls().getSecurityInfo = FakeOwner;
-    const std::string output = (row.inFolderPart ? deeper : link) + "\\out.bin";
-    const WriteResult result = RunJob(With(Copy("1000"), &PatchJob::destinationPath, output));
+    const PatchJob job = row.reading ? With(Copy("1000"), &PatchJob::sourcePath, linked)
+                                     : With(Copy("1000"), &PatchJob::destinationPath, linked);
+    const WriteResult result = RunJob(job);
     ActiveWin32Calls() = *realCalls;
     EXPECT_EQ(result.outcome() == PatchOutcome::Done, row.followed) << result.status.reason;
-    EXPECT_EQ(std::filesystem::exists(PathFromUtf8(output)), row.followed);
+    EXPECT_EQ(std::filesystem::exists(PathFromUtf8(row.reading ? destination : linked)),
+              row.followed);
     if (!row.followed) {
       EXPECT_NE(result.status.reason.find("owned by another user"), std::string::npos)
           << result.status.reason;
     }
-    std::filesystem::remove(PathFromUtf8(output));
+    std::filesystem::remove(PathFromUtf8(linked));
+    std::filesystem::remove(PathFromUtf8(destination));
+  }
+}
+
+// Where the folder cannot be flushed (no right to open it for writing), the file just
+// renamed into it is flushed instead, which commits the file system's journal as far as the
+// rename: the run is done without a warning only once that flush went through.
+int folderFlushes = 0;
+int fileFlushesAfter = 0;  // flushes of a file once the folder's was refused
+bool fileFlushFails = false;
+BOOL WINAPI FlushRefusedForFolders(HANDLE handle) {
+  FILE_BASIC_INFO info{};
+  if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) &&
+      (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ++folderFlushes;
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  if (folderFlushes > 0) {
+    ++fileFlushesAfter;
+    if (fileFlushFails) {
+      ::SetLastError(ERROR_IO_DEVICE);
+      return FALSE;
+    }
+  }
+  return realCalls->flushFileBuffers(handle);
+}
+
+TEST_F(HeldFolderTest, AFolderThatCannotBeFlushedHasItsNewFileFlushed) {
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails ? "the file's flush fails too" : "the file's flush goes through");
+    Files(0x2000, 0x100);
+    std::filesystem::remove(PathFromUtf8(destination));
+    folderFlushes = fileFlushesAfter = 0;
+    fileFlushFails = fails;
+    ActiveWin32Calls().flushFileBuffers = FlushRefusedForFolders;
+    const WriteResult result = RunJob(Copy("1000"));
+    ActiveWin32Calls() = *realCalls;
+    ASSERT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;
+    EXPECT_EQ(folderFlushes, 1);
+    EXPECT_EQ(fileFlushesAfter, 1);
+    EXPECT_EQ(result.warning.empty(), !fails) << result.warning;
   }
 }
 
