@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <set>
 
 #include "quoted_name.h"
 #include "words.h"
@@ -152,8 +153,13 @@ class Reader {
         Mistake(TrFill("option %s has no meaning for %s", {QuotedName(name), word}));
         return false;
       }
+      if (m_givenBefore.count(option) > 0) {
+        Mistake(TrFill("option %s was given twice", {QuotedName(name)}));
+        return false;
+      }
       if (!Given(*option, name, value))
         return false;
+      m_givenBefore.insert(option);
     }
     return true;
   }
@@ -166,6 +172,9 @@ class Reader {
       m_toolOptions.emplace_back(name, value);  // the command's, once it is named
       return true;
     }
+    // The same flag before the command and again after it ("-q cut ... -q") says it once.
+    if (option.count() > 0 && !value && m_givenBefore.erase(&option) > 0)
+      return true;
     if (option.count() > 0) {
       Mistake(TrFill("option %s was given twice", {QuotedName(name)}));
       return false;
@@ -186,6 +195,7 @@ class Reader {
   const std::vector<std::string>* m_arguments = nullptr;
   CommandLine m_line;
   std::vector<std::pair<std::string, std::optional<std::string>>> m_toolOptions;
+  std::set<const CLI::Option*> m_givenBefore;  // given before the command, not yet after
 };
 
 }  // namespace

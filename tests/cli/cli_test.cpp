@@ -269,6 +269,11 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
   // -q before the command, and "help" as a command, are taken; "/?", as Windows users ask,
   // before or after the command but not as an option's value.
   EXPECT_EQ(Run({"-q", "cut", "--source", image, "--model", "V135", "--output", output}).out, "");
+  std::filesystem::remove(output);
+  const CliRun quietTwice =
+      Run({"-q", "cut", "--source", image, "--model", "V135", "--output", output, "-q"});
+  EXPECT_EQ(quietTwice.exitCode, 0) << quietTwice.err;
+  EXPECT_EQ(quietTwice.out, "");
   EXPECT_NE(Run({"help"}).out.find("Usage: zarneth-cli"), std::string::npos);
   EXPECT_NE(Run({"/?"}).out.find("Usage: zarneth-cli [OPTIONS]"), std::string::npos);
   EXPECT_NE(Run({"cut", "/?"}).out.find("Usage: zarneth-cli cut"), std::string::npos);
