@@ -128,6 +128,36 @@ TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
   }
 }
 
+// A path is walked as the system reads it: either separator, "." and ".." by their place
+// in the path, a file on the way refused, a missing folder refused.
+TEST_F(HeldFolderTest, PathsAreWalkedAsTheSystemReadsThem) {
+  std::filesystem::create_directory(PathFromUtf8(dir / "sub"));
+  const std::string base = Utf8FromPath(dir.Path());
+  struct Row {
+    std::string destination;
+    const char* lands;  // where the copy lands, under the test's folder; none: refused
+  };
+  const Row rows[] = {
+      {base + "\\sub\\out.bin", "sub/out.bin"}, {base + "/sub/./out.bin", "sub/out.bin"},
+      {base + "\\sub\\..\\out.bin", "out.bin"}, {base + "\\link\\..\\sub\\out.bin", "sub/out.bin"},
+      {base + "\\image.bin\\out.bin", nullptr}, {base + "\\missing\\out.bin", nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.destination);
+    Files(0x2000, 0x100);
+    const WriteResult result =
+        RunJob(With(Copy("1000"), &PatchJob::destinationPath, row.destination));
+    EXPECT_EQ(result.outcome() == PatchOutcome::Done, row.lands != nullptr) << result.status.reason;
+    if (row.lands) {
+      EXPECT_EQ(ReadBytes(dir / row.lands).size(), imageBytes.size());
+      std::filesystem::remove(PathFromUtf8(dir / row.lands));
+    } else {
+      EXPECT_NE(result.status.reason.find("cannot create destination file"), std::string::npos)
+          << result.status.reason;
+    }
+  }
+}
+
 // Where the folder cannot be flushed (no right to open it for writing), the file just
 // renamed into it is flushed instead, which commits the file system's journal as far as the
 // rename: the run is done without a warning only once that flush went through.
