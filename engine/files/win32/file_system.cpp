@@ -93,6 +93,7 @@ struct WalkStart {
   std::vector<std::wstring> names;
 };
 
+// The names of a path: either separator, "." left out.
 std::vector<std::wstring> NamesOf(const std::wstring& path) {
   std::vector<std::wstring> names;
   std::wstring name;
@@ -108,12 +109,31 @@ std::vector<std::wstring> NamesOf(const std::wstring& path) {
   return names;
 }
 
+// The names of a relative path as every Win32 open reads them, which the native calls of
+// the walk would not: a name that ends in one period loses it ("sub." is "sub"), and the
+// last name loses its trailing periods and spaces ("out.bin. " is "out.bin") unless a
+// separator follows it. (GetFullPathNameW does the same for the other paths.)
+std::vector<std::wstring> Win32NamesOf(const std::wstring& path) {
+  std::vector<std::wstring> names = NamesOf(path);
+  const bool lastIsName = !path.empty() && path.back() != L'\\' && path.back() != L'/';
+  for (std::size_t at = 0; at < names.size(); ++at) {
+    std::wstring& name = names[at];
+    if (name.find_first_not_of(L'.') == std::wstring::npos)
+      continue;  // "..", "...": names of their own
+    if (at + 1 == names.size() && lastIsName)
+      name.resize(name.find_last_not_of(L". ") + 1);
+    else if (name.back() == L'.')
+      name.pop_back();
+  }
+  return names;
+}
+
 // A plain relative path is walked from the working folder, as its open would be; any other
 // (a drive, a root, "..") as the system reads it, from the root of its full path.
 std::optional<WalkStart> StartOf(const std::wstring& path) {
   const bool rooted =
       path.starts_with(L'\\') || path.starts_with(L'/') || (path.size() >= 2 && path[1] == L':');
-  std::vector<std::wstring> names = NamesOf(path);
+  std::vector<std::wstring> names = Win32NamesOf(path);
   bool up = false;
   for (const std::wstring& name : names)
     up = up || name == L"..";

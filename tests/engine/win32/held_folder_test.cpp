@@ -132,16 +132,24 @@ TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
 // in the path, a file on the way refused, a missing folder refused.
 TEST_F(HeldFolderTest, PathsAreWalkedAsTheSystemReadsThem) {
   std::filesystem::create_directory(PathFromUtf8(dir / "sub"));
-  const std::string base = Utf8FromPath(dir.Path());
+  const std::string base = Utf8FromPath(dir.Path()) + "\\";
   struct Row {
-    std::string destination;
-    const char* lands;  // where the copy lands, under the test's folder; none: refused
+    std::string destination;  // from the test's folder, where that is the working folder
+    const char* lands;        // where the copy lands, under the test's folder; none: refused
   };
   const Row rows[] = {
-      {base + "\\sub\\out.bin", "sub/out.bin"}, {base + "/sub/./out.bin", "sub/out.bin"},
-      {base + "\\sub\\..\\out.bin", "out.bin"}, {base + "\\link\\..\\sub\\out.bin", "sub/out.bin"},
-      {base + "\\image.bin\\out.bin", nullptr}, {base + "\\missing\\out.bin", nullptr},
+      {base + "sub\\out.bin", "sub/out.bin"},
+      {base + "sub/./out.bin", "sub/out.bin"},
+      {base + "sub\\..\\out.bin", "out.bin"},
+      {base + "sub.\\out.bin. ", "sub/out.bin"},
+      {base + "link\\..\\sub\\out.bin", "sub/out.bin"},
+      {"sub.\\out.bin. ", "sub/out.bin"},
+      {".\\sub\\out.bin", "sub/out.bin"},
+      {base + "image.bin\\out.bin", nullptr},
+      {base + "missing\\out.bin", nullptr},
   };
+  const std::filesystem::path working = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
   for (const Row& row : rows) {
     SCOPED_TRACE(row.destination);
     Files(0x2000, 0x100);
@@ -156,6 +164,7 @@ TEST_F(HeldFolderTest, PathsAreWalkedAsTheSystemReadsThem) {
           << result.status.reason;
     }
   }
+  std::filesystem::current_path(working);
 }
 
 // Where the folder cannot be flushed (no right to open it for writing), the file just
