@@ -27,11 +27,6 @@ std::string CaptionOf(PatchMode mode) {
          (mode == PatchMode::Zarneth ? " - zarneth mode" : " - cut mode");
 }
 
-// A run's words as a sentence of the dialog: capital first letter.
-std::string Sentence(std::string text) {
-  return Capitalized(std::move(text));
-}
-
 }  // namespace
 
 const MessageMapEntry CPatchDialog::kMessageMap[7] = {
@@ -204,11 +199,11 @@ void CPatchDialog::OnDo() {
   const bool done = result.outcome() == PatchOutcome::Done;
   std::vector<std::string> detail;
   if (done) {
-    detail.push_back(Sentence(DescribeDone(OperationOf(job), result)));
+    detail.push_back(Capitalized(DescribeDone(OperationOf(job), result)));
     if (!result.warning.empty())
-      detail.push_back(Sentence(result.warning));
+      detail.push_back(Capitalized(result.warning));
   } else {
-    detail.push_back(Sentence(result.status.reason));
+    detail.push_back(Capitalized(result.status.reason));
   }
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }

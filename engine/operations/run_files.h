@@ -24,7 +24,6 @@ namespace zarneth {
 // file written, the image compared with the source, the block a patch replaces.
 enum class Role { Source, Transcript, Destination, Compared, Replaced };
 
-
 // A step's value, or the refusal that ended the run, as LLVM's Expected or abseil's
 // StatusOr. A refusal must be one (a done status is no refusal), and the value is there to
 // take only where there is one: both are checked, not trusted.

@@ -9,6 +9,7 @@
 #include "device_names.h"
 #include "file_information.h"
 #include "file_paths.h"
+#include "owned_handle.h"
 #include "owners.h"
 #include "wide_text.h"
 #include "win32_calls.h"
@@ -94,18 +95,13 @@ FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, cons
   // leads to: a link in the file's place is refused, as are a folder and a file the
   // read-only attribute keeps from being written.
   {
-    const HANDLE asked =
+    const OwnedHandle asked(
         sys::OpenIn(folderHandle, systemName,
                     {FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     FILE_OPEN, FILE_OPEN_REPARSE_POINT});
-    if (asked == INVALID_HANDLE_VALUE)
-      return OpenRefusal(::GetLastError());
+                     FILE_OPEN, FILE_OPEN_REPARSE_POINT}));
     FILE_ATTRIBUTE_TAG_INFO info{};
-    const bool known = sys::AttributeTag(asked, info);
-    const DWORD error = ::GetLastError();
-    sys::Close(asked);
-    if (!known)
-      return OpenRefusal(error);
+    if (!asked || !sys::AttributeTag(asked.Get(), info))
+      return OpenRefusal(::GetLastError());
     if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
       return FileRefusal{.kind = Kind::Link};
     if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)

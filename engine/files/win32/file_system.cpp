@@ -170,7 +170,7 @@ FileResult<HeldEntry> Walk(const std::string& path, FinalLink finalLink, int& li
 // file the link led to.
 std::optional<FileResult<HeldEntry>> FollowLink(OwnedHandle& folder, const std::wstring& name,
                                                 HANDLE asked, bool last, FinalLink finalLink,
-                                                std::string& resolved, int& links) {
+                                                const std::string& resolved, int& links) {
   // Pinned while it is followed: with its writing and deletion unshared, nobody retargets,
   // renames or removes the link meanwhile.
   const OwnedHandle pinned(

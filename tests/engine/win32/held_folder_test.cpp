@@ -30,15 +30,6 @@ std::optional<FileIdentity> fakeLink;       // the folder the seam calls a junct
 std::optional<FileIdentity> foreignFolder;  // the folder holding it, when not the caller's
 bool linkIsForeign = false;
 
-std::optional<FileIdentity> IdentityOfName(const std::string& path) {
-  const HANDLE handle = ::CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  const auto identity = IdentityOfHandle(handle);
-  ::CloseHandle(handle);
-  return identity;
-}
-
 BOOL WINAPI FakeAttributeTag(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
                              DWORD size) {
   const BOOL answered = realCalls->getFileInformationByHandleEx(handle, kind, info, size);
@@ -107,9 +98,9 @@ TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
     const std::string linked = (row.inFolderPart ? deeper : link) + "\\file.bin";
     if (row.reading)
       WriteBytes(linked, imageBytes);
-    fakeLink = IdentityOfName(link);
+    fakeLink = IdentityOfPath(link);
     linkIsForeign = row.linkForeign;
-    foreignFolder = row.folderForeign ? IdentityOfName(Utf8FromPath(dir.Path())) : std::nullopt;
+    foreignFolder = row.folderForeign ? IdentityOfPath(Utf8FromPath(dir.Path())) : std::nullopt;
     ActiveWin32Calls().getFileInformationByHandleEx = FakeAttributeTag;
     ActiveWin32Calls().getSecurityInfo = FakeOwner;
     const PatchJob job = row.reading ? With(Copy("1000"), &PatchJob::sourcePath, linked)
