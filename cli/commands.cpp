@@ -95,15 +95,6 @@ int AnswerCode(bool answered, int code) {
   return answered || code >= kExitSignal ? code : int{kAnswerTrouble};
 }
 
-// "99.2%": the share of `part` in `whole` with one decimal, rounded down, so that "100.0%"
-// means every byte.
-std::string Percent(std::uint64_t part, std::uint64_t whole) {
-  std::uint64_t tenths = whole == 0 ? 0 : part * 1000 / whole;
-  if (part < whole && tenths == 1000)
-    tenths = 999;
-  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
-}
-
 // The models whose language block starts at `start`, "V135,V136"; "-" for none.
 std::string ModelsStartingAt(std::uint32_t start) {
   std::string models;
@@ -156,7 +147,10 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   // The model goes with every patch: at the model's own start, the engine's one overrun
   // rule bounds the transcript by its block; at any other start only the image's end does.
   // A replaced block bounds it as the model's block does.
-  const BlockPlace at{*start, options.model, options.allowOverrun, options.replace};
+  if (options.minAgree > 0 && options.replace.empty())
+    return CommandMistake(err, kPatchCommand, Tr("--min-agree is for --replace"));
+  const BlockPlace at{*start, options.model, options.allowOverrun, options.replace,
+                      options.minAgree};
   if (options.inPlace)
     return ExecuteWrite(PatchInPlace{.sourcePath = options.source,
                                      .transcriptPath = options.transcript,
@@ -244,35 +238,94 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
   });
 }
 
+// "+000144": an offset in the block.
+std::string BlockOffset(std::uint64_t offset) {
+  return "+" + FormatHexAddress(static_cast<std::uint32_t>(offset));
+}
+
 int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   std::optional<TableText> table;
-  LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {}};
+  LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {},
+                     options.detail};
+  std::string lastShare;  // of the last place shown
   if (!options.quiet)
     locate.sink = [&](const BlockFound& found) {
+      lastShare = ShareText(found.agreeing, found.PartLength());
+      // A changed block's places say which part of the block each holds.
       if (!table) {
         const std::size_t address = AddressWidth(found.imageBytes);
-        table.emplace(std::vector<std::size_t>{
-            address, address, std::max<std::size_t>(5, CountWidth(found.imageBytes)), 6, 5});
-        out << table->Line({"start", "end", "bytes", "agree", "model"});
+        std::vector<std::size_t> widths{address, address,
+                                        std::max<std::size_t>(5, CountWidth(found.imageBytes)), 6};
+        std::vector<std::string> heads{"start", "end", "bytes", "agree"};
+        if (!found.exact) {
+          widths.push_back(15);
+          heads.push_back("block");
+        }
+        widths.push_back(5);
+        heads.push_back("model");
+        table.emplace(widths);
+        out << table->Line(heads);
       }
-      out << table->Line(
-          {FormatHexAddress(found.start),
-           FormatHexAddress(static_cast<std::uint32_t>(found.start + found.bytes - 1)),
-           std::to_string(found.bytes), Percent(found.agreeing, found.bytes),
-           ModelsStartingAt(found.start)});
+      std::vector<std::string> cells{
+          FormatHexAddress(found.start),
+          FormatHexAddress(static_cast<std::uint32_t>(found.start + found.bytes - 1)),
+          std::to_string(found.bytes), ShareText(found.agreeing, found.PartLength())};
+      if (!found.exact)
+        cells.push_back(BlockOffset(found.blockFrom) + "-" + BlockOffset(found.blockTo - 1));
+      cells.push_back(ModelsStartingAt(found.start - static_cast<std::uint32_t>(found.blockFrom)));
+      out << table->Line(cells);
+      for (const DifferingPart& part : found.differing)
+        out << "  " << "differs " << BlockOffset(part.from) << ' '
+            << BlockOffset(part.from + part.bytes - 1) << ' ' << part.bytes << '\n';
+      if (found.differingParts > found.differing.size()) {
+        const std::uint64_t more = found.differingParts - found.differing.size();
+        out << "  "
+            << Fill(TrPlural("and %s more range", "and %s more ranges",
+                             static_cast<unsigned long>(more)),
+                    {std::to_string(more)})
+            << '\n';
+      }
     };
   bool answered = false;
   const int code = Execute(locate, err, [&](const LocateResult& result) {
     answered = true;
-    if (result.places > 0)
+    if (result.places > 0) {
+      if (!options.quiet && result.overlapping > 0)
+        out << Fill(TrPlural("and %s more exact occurrence overlapping those shown; --all lists "
+                             "them",
+                             "and %s more exact occurrences overlapping those shown; --all lists "
+                             "them",
+                             static_cast<unsigned long>(result.overlapping)),
+                    {std::to_string(result.overlapping)})
+            << '\n';
+      if (!options.quiet && result.tied > 0)
+        out << Fill(TrPlural("and %s more place at %s; --all lists them",
+                             "and %s more places at %s; --all lists them",
+                             static_cast<unsigned long>(result.tied)),
+                    {std::to_string(result.tied), lastShare})
+            << '\n';
       return int{kAnswerYes};
-    if (!options.quiet)
-      err << kProgram << ": " << kLocateCommand << ": "
-          << TrFill(
-                 "no place in %s holds the bytes of %s, exactly or clearly more of them than "
-                 "chance would",
-                 {QuotedName(options.source), QuotedName(options.transcript)})
-          << '\n';
+    }
+    if (options.quiet)
+      return int{kAnswerNo};
+    const std::string image = QuotedName(options.source);
+    const std::string block = QuotedName(options.transcript);
+    err << kProgram << ": " << kLocateCommand << ": ";
+    if (result.best) {
+      const BlockFound& best = *result.best;
+      // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s
+      // shares ("38.3%").
+      err << TrFill("no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
+                    "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
+                    "reaches %5$s there",
+                    {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
+                     ShareText(result.chance * 100)});
+    } else {
+      err << TrFill("no place in %s holds the bytes of %s, exactly or clearly more of them than "
+                    "chance would: none of the short pieces that mark it stands anywhere in it",
+                    {image, block});
+    }
+    err << '\n';
     return int{kAnswerNo};
   });
   return AnswerCode(answered, code);

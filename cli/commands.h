@@ -22,7 +22,9 @@ struct CommandOptions {
   bool noClobber = false;
   bool crcOnly = false;
   bool backup = false;
-  bool all = false;  // locate: every near place, not the best three
+  bool all = false;     // locate: every near place, not the best three
+  bool detail = false;  // locate: the differing parts under each place
+  double minAgree = 0;  // patch --replace: the least share that agrees, where not exact
 };
 
 // A mistake on the command line: the message, then where the help is (the command's own

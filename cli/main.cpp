@@ -121,6 +121,12 @@ void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
                      "of at --model or --start"))
       ->check(kInputPath)
       ->type_name("FILE");
+  patch
+      .add_option("--min-agree", options.minAgree,
+                  Tr("With --replace, where the block stands nowhere exactly: write at the one "
+                     "place where at least this percentage of it agrees"))
+      ->check(CLI::Range(0.1, 100.0))
+      ->type_name("PCT");
   patch.add_option("--output", options.output, Tr("Write a patched copy here"))
       ->check(kOutputPath)
       ->type_name("FILE");
@@ -161,8 +167,11 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
       ->check(kInputPath)
       ->type_name("FILE");
   locate.add_flag("--all", options.all,
-                  Tr("Where the block stands nowhere exactly: every place most of it agrees, not "
-                     "the best three"));
+                  Tr("Every place that counts, not the best three: every exact occurrence, "
+                     "overlapping ones too, or where there is none, every place that agrees "
+                     "clearly beyond chance"));
+  locate.add_flag("--detail", options.detail,
+                  Tr("Under each place, the ranges of the block that differ there"));
   AddQuietFlag(locate, options, TrMark("Print nothing; the exit code says it"));
 }
 

@@ -4,7 +4,7 @@
 
 namespace zarneth::cli {
 
-std::string TableText::Line(std::initializer_list<std::string> cells) const {
+std::string TableText::Line(std::span<const std::string> cells) const {
   std::string line;
   std::size_t column = 0;
   for (const std::string& cell : cells) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,10 @@ class TableText {
   // The widths of the columns, the last one's included; a wider cell widens its line only.
   explicit TableText(std::vector<std::size_t> widths) : m_widths(std::move(widths)) {}
   // One line of `cells`, ended; a row may have fewer or more cells than the table has columns.
-  std::string Line(std::initializer_list<std::string> cells) const;
+  std::string Line(std::span<const std::string> cells) const;
+  std::string Line(std::initializer_list<std::string> cells) const {
+    return Line(std::span<const std::string>(cells.begin(), cells.size()));
+  }
 
  private:
   std::vector<std::size_t> m_widths;

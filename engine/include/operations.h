@@ -9,9 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace zarneth {
 
@@ -53,13 +55,15 @@ struct [[nodiscard]] RunStatus {
 // lets a designated initializer leave a text out without GCC's missing-initializer warning.)
 // With `replacing`, the path of a block, the transcript goes where that block's bytes stand
 // in the image instead, found when the run opens the image: they must stand there exactly
-// and once (startText and model are not read). A transcript longer than that block is an
-// overrun too.
+// and once (startText and model are not read); with minAgree (a percentage above 0), at the
+// one place where at least that share of the block agrees, clearly beyond chance, where it
+// stands nowhere exactly. A transcript longer than that block is an overrun too.
 struct BlockPlace {
   std::string startText{};
   std::string model{};
   bool allowOverrun = false;
   std::string replacing{};
+  double minAgree = 0;
 };
 
 // A dry run makes every check of a real run, holds the files as a real run holds them, and
@@ -113,26 +117,50 @@ struct ShowRange {
   RangeSink sink;
 };
 
-// A place where a block's bytes stand in an image: its start, the block's bytes that lie
-// inside the image (fewer than the block's where it runs past the image's end), and how many
-// of them equal the image's byte at their place (all, where the block stands exactly).
+// A stretch of a block that differs from the image at a place, by its offsets in the block.
+struct DifferingPart {
+  std::uint64_t from = 0;
+  std::uint64_t bytes = 0;
+};
+
+// The differing parts listed under a place at the most; the rest are counted.
+inline constexpr std::size_t kDifferingPartsShown = 20;
+
+// A place where a block's bytes stand in an image: the part of the block it holds (the
+// whole block, or the stretch of it that agrees where the block was split or partly
+// rewritten), where that part starts in the image, its bytes inside the image (fewer than
+// the part's where it runs past the image's end), and how many of them equal the image's
+// byte at their place (all, where the block stands exactly).
 struct BlockFound {
-  std::uint32_t start = 0;
+  std::uint32_t start = 0;  // the image address of the part's first byte
   std::uint64_t bytes = 0;
   std::uint64_t agreeing = 0;
   std::uint64_t imageBytes = 0;  // the image's length, for a caller that lines up a table
+  std::uint64_t blockFrom = 0;   // the part: the block's bytes blockFrom..blockTo - 1
+  std::uint64_t blockTo = 0;
+  bool exact = false;
+  // Asked for in detail: the parts of the block that differ here (at most
+  // kDifferingPartsShown), and how many there are in all.
+  std::vector<DifferingPart> differing;
+  std::uint64_t differingParts = 0;
+  // The part's length, of which `agreeing` is the share a caller shows; a block running past
+  // the image's end never agrees whole.
+  std::uint64_t PartLength() const { return blockTo - blockFrom; }
 };
 using FoundSink = std::function<void(const BlockFound&)>;
 
-// Where in the image the block's bytes stand; reads only. Every exact occurrence goes to the
-// sink in address order as the image is read; only where there is none, the places where
-// clearly more of the block agrees than chance would give (a changed block), best first:
-// at most nearLimit of them, or every one with 0.
+// Where in the image the block's bytes stand; reads only, to the end of what each file gives
+// whatever its size says. Every exact occurrence goes to the sink in address order as the
+// image is read (one that overlaps the last shown only with nearLimit 0, else counted); only
+// where there is none, the places where the block agrees clearly beyond what chance gives in
+// this image (a changed block, or the parts of a split one), best first: at most nearLimit
+// (0: all of them).
 struct LocateBlock {
   std::string sourcePath;
   std::string blockPath;
   std::size_t nearLimit = 3;
   FoundSink sink;
+  bool detail = false;  // each place's differing parts
 };
 
 // A range where two images differ. Where one image is longer, the rest is a range that only
@@ -177,6 +205,13 @@ struct WriteResult : RunResult {
   std::uint64_t fileBytes = 0;    // a patch: the length of the image written
   std::string backupPath;         // in place with a backup: where the old image is kept
   std::string warning;
+  // A patch over a block (a model's or a replaced one) longer than the transcript: the
+  // block's last bytes, which stay as they were.
+  std::uint64_t oldBlockStays = 0;
+  // A patch over a replaced block found where it stands changed: its length, and how many
+  // of its bytes agreed there.
+  std::uint64_t replacedBytes = 0;
+  std::uint64_t replacedAgreeing = 0;
   // The form's outcome, from the status.
   PatchOutcome outcome() const { return status.ok() ? PatchOutcome::Done : PatchOutcome::Failed; }
 };
@@ -196,7 +231,13 @@ struct ShowResult : RunResult {
 
 struct LocateResult : RunResult {
   std::uint64_t blockBytes = 0;
-  std::uint64_t places = 0;  // the places handed to the sink
+  std::uint64_t imageBytes = 0;
+  std::uint64_t places = 0;       // the places handed to the sink
+  std::uint64_t overlapping = 0;  // exact occurrences overlapping one shown, not shown
+  std::uint64_t tied = 0;         // places not shown at the share of the last one shown
+  // Where no place counts: the best place measured, if any, and the share chance reaches there.
+  std::optional<BlockFound> best;
+  double chance = 0;
 };
 
 // `start` is where the comparison began.

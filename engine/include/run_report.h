@@ -13,6 +13,12 @@ namespace zarneth {
 // 'image.bin' with 'german.blk' at 0x1CD800, CRC-32 0x1A2B3C4D". For a dry run, what the
 // run would do, without a CRC-32: "would write ...".
 std::string DescribeDone(const WriteOperation& operation, const WriteResult& result);
+// The share of `part` in `whole` with one decimal, rounded down, so that "100.0%" means
+// every byte: "99.2%".
+std::string ShareText(std::uint64_t part, std::uint64_t whole);
+// A percentage given by the user, as it was meant: "99%", "99.5%".
+std::string ShareText(double percent);
+
 // A CRC-32 as messages write it: "0x1A2B3C4D".
 std::string CrcText(std::uint32_t crc);
 

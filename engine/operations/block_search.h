@@ -1,23 +1,25 @@
 #pragma once
 
 // Finding a block's bytes in an image read as a stream: the image goes by in windows of
-// bounded size, each beginning with the last bytes of the one before, so memory grows with
-// the block and never with the image.
+// bounded size, each beginning with the last bytes of the one before.
 //
-// ExactSearch finds every exact occurrence. PieceVotes finds where a changed block stands:
-// every piece of the image at a multiple of the piece length is looked up among all the
-// block's pieces, and each piece found votes for the start it implies; the starts with the
-// most votes are then measured byte for byte (MeasureAgreement).
+// ExactSearch finds every exact occurrence by the two-way algorithm, in time linear in the
+// image and in the block whatever their bytes. SeedVotes (seed_votes.h) puts forward the
+// starts where a changed block may stand, and MeasurePlace (place_measure.h) tells, byte
+// for byte, which of them agree beyond chance and in which part. SearchBlock runs them.
+// Memory follows neither the image nor, beyond BlockBytes::kHeldBlockBytes, the block.
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 #include "c_file.h"
+#include "file_bytes.h"
+#include "place_measure.h"
+#include "run_files.h"
+#include "two_way_search.h"
 
 namespace zarneth {
 
@@ -27,16 +29,13 @@ inline constexpr std::uint32_t kScanWindowSize = 1u << 20;
 // A window of the image: its first byte's offset in the image and its bytes.
 using ScanSink = std::function<void(std::uint64_t windowStart, std::span<const unsigned char>)>;
 
-// Reads the first `length` bytes of `image` into `sink` window by window, each window
-// beginning with the `overlap` bytes that ended the one before. Returns the bytes read:
-// fewer than `length` only where the image ended early. Throws RunStopped between windows
-// once a stop is requested.
-std::uint64_t ScanImage(CFile& image, std::uint64_t length, std::size_t overlap,
-                        const ScanSink& sink);
+// Reads `image` from its start into `sink` window by window, each window beginning with the
+// `overlap` bytes that ended the one before, to the end of what the file gives whatever its
+// size says, but no further than one byte past kMaxFileLength. Returns the bytes read.
+// Throws RunStopped between windows once a stop is requested.
+std::uint64_t ScanImage(CFile& image, std::size_t overlap, const ScanSink& sink);
 
-// Every exact occurrence of a block, in address order, each once, in time linear in the
-// image whatever its bytes: a block overlaps itself only at its periods, so after an
-// occurrence the next one is either one period on or not before the overlap ends.
+// Every exact occurrence of a block held in memory, in address order, each once.
 class ExactSearch {
  public:
   // `block` must outlive the search and hold at least one byte.
@@ -48,61 +47,40 @@ class ExactSearch {
             const std::function<void(std::uint64_t start)>& found);
 
  private:
-  using Searcher = std::boyer_moore_searcher<const unsigned char*>;
-
   std::span<const unsigned char> m_block;
-  std::size_t m_period;           // the block's smallest period (its length if it has none)
+  TwoWayPlan m_plan;
   std::uint64_t m_nextStart = 0;  // no occurrence starts before this
-  std::unique_ptr<Searcher> m_searcher;
 };
 
-// The starts that the most pieces of the image vote for, for a block that may have changed.
-class PieceVotes {
- public:
-  // Indexes every piece of `block` that stands only once in it (a piece found twice would
-  // vote for two starts) and is not one byte repeated (padding votes everywhere); keeps the
-  // `keep` starts with the most votes. A block too short for two pieces indexes none.
-  PieceVotes(std::span<const unsigned char> block, std::size_t keep);
-  ~PieceVotes();
-
-  std::size_t Overlap() const { return m_pieceLength == 0 ? 0 : m_pieceLength - 1; }
-  // Looks up each piece of the window at a multiple of the piece length.
-  void Look(std::uint64_t windowStart, std::span<const unsigned char> window);
-  // After the last window: the starts with at least two votes, the most votes first (the
-  // lower start first among equals), at most `keep`.
-  std::vector<std::uint64_t> Nominees();
-
- private:
-  struct Slot;
-  // Where a piece with `hash` stands in the block; none where no indexed piece has it.
-  const Slot* Find(std::uint64_t hash) const;
-  std::uint64_t SeenBit(std::uint64_t hash) const;
-  // Moves the starts that no later piece can vote for into the kept best.
-  void Settle(std::uint64_t nextPiece, bool all);
-
-  std::span<const unsigned char> m_block;
-  std::size_t m_pieceLength = 0;
-  std::size_t m_keep;
-  std::vector<Slot> m_slots;          // open addressing; the mask is size - 1
-  std::vector<std::uint64_t> m_seen;  // one bit per hash, to pass over most pieces quickly
-  std::uint64_t m_nextPiece = 0;
-  std::unordered_map<std::uint64_t, std::uint32_t> m_open;      // votes of starts still open
-  std::vector<std::pair<std::uint32_t, std::uint64_t>> m_best;  // (votes, start), a min-heap
+// What SearchBlock looks for.
+struct BlockSearch {
+  bool near = true;           // where the block stands nowhere exactly, the places it agrees
+  std::size_t nearLimit = 3;  // the best places kept among the votes' nominees (0: many more)
+  bool detail = false;        // each place's differing parts
 };
 
-// How a block compares with the image at one start.
-struct Agreement {
-  std::uint64_t bytes = 0;     // the block's bytes inside the image
-  std::uint64_t agreeing = 0;  // of them, equal to the image's byte at their place
-  // Whether clearly more bytes agree than chance would give: at least a quarter of the way
-  // from the share that the bytes' frequencies alone would make agree to all of them, and
-  // at least 16 bytes.
-  bool clear = false;
+// What SearchBlock found.
+struct SearchAnswer {
+  std::uint64_t imageBytes = 0;  // past kMaxFileLength: the image is too long to search
+  std::uint64_t exact = 0;       // exact occurrences
+  std::vector<MeasuredPlace> near;  // the places that count, best first
+  std::optional<MeasuredPlace> best;  // the best whole block measured, whether it counts or not
 };
 
-// Compares `block` with the image at `start` (the part inside `imageLength`), reading the
-// image in windows of kScanWindowSize.
-Agreement MeasureAgreement(CFile& image, std::uint64_t imageLength,
-                           std::span<const unsigned char> block, std::uint64_t start);
+// Better first: the larger share of its part agreeing, then more agreeing bytes, then the
+// lower start.
+bool BetterPlace(const BlockFound& a, const BlockFound& b);
+
+// Searches `image` for `block`: each exact occurrence to `onExact` as the image is read;
+// where none stands (and `how.near`), the places that agree. Throws FileEnded where a file
+// came up short, RunStopped on a stop request.
+SearchAnswer SearchBlock(CFile& image, const BlockBytes& block, const BlockSearch& how,
+                         const std::function<void(std::uint64_t start)>& onExact);
+
+// SearchBlock for a run, the block in `blockRole`: a file that came up short, or an image
+// beyond 32-bit offsets, is the run's refusal.
+Checked<SearchAnswer> SearchImage(CFile& image, const BlockBytes& block, Role blockRole,
+                                  const BlockSearch& how,
+                                  const std::function<void(std::uint64_t start)>& onExact);
 
 }  // namespace zarneth

@@ -143,23 +143,18 @@ Checked<std::uint32_t> RunFiles::OpenMeasured(CFile& file, const std::string& pa
   return Length(file, role);
 }
 
-Checked<std::vector<unsigned char>> RunFiles::ReadBlock(CFile& file, const std::string& path,
-                                                        Role role) {
+Checked<BlockBytes> RunFiles::ReadBlock(CFile& file, const std::string& path, Role role) {
   const auto length = OpenMeasured(file, path, role);
   if (!length)
     return length.Refusal();
-  if (*length == 0)
+  // Read to the end of what it gives: a file whose size says nothing (/proc) has bytes too.
+  BlockBytes block(file);
+  if (block.Length() == 0)
     return Refused(Refusal::EmptyBlock,
                    TrFill("%s is empty: it has no byte to find", {RoleFile(role, path)}));
-  std::vector<unsigned char> bytes(*length);
-  std::uint32_t crc = 0;
-  const std::uint64_t got =
-      CopyThroughBuffer(file, 0, *length, crc, [&](std::uint64_t at, auto piece) {
-        std::copy(piece.begin(), piece.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-      });
-  if (got < *length)
-    return Refused(Refusal::ShortRead, ShortReadReason(file, role, got, *length));
-  return bytes;
+  if (block.Length() > kMaxFileLength)
+    return TooLarge(file, role, block.Length());
+  return block;
 }
 
 RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
@@ -190,6 +185,10 @@ Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {
   const std::uint64_t length = file.GetLength();
   if (length <= kMaxFileLength)
     return static_cast<std::uint32_t>(length);
+  return TooLarge(file, role, length);
+}
+
+RunStatus RunFiles::TooLarge(const CFile& file, Role role, std::uint64_t length) {
   return Refused(
       Refusal::TooLarge,
       TrFill("%s has %s, more than the %s (4 GiB - 1) that 32-bit addresses reach",

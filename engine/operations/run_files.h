@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "c_file.h"
+#include "file_bytes.h"
 #include "operations.h"
 #include "save_file.h"
 #include "stream_copy.h"
@@ -101,9 +102,12 @@ class RunFiles {
   static Checked<std::uint32_t> Length(const CFile& file, Role role);
   // Opens `file` for reading in `role`: its length, refused beyond 32-bit offsets.
   Checked<std::uint32_t> OpenMeasured(CFile& file, const std::string& path, Role role);
-  // Opens a block to look for or to replace in `role` and reads it whole: its bytes, refused
-  // when it holds none or is beyond 32-bit offsets. The file stays held for the run.
-  Checked<std::vector<unsigned char>> ReadBlock(CFile& file, const std::string& path, Role role);
+  // Opens a block to look for or to replace in `role` and reads it to its end: its bytes
+  // (held, or read from the file where long), refused when it holds none or is beyond
+  // 32-bit offsets. The file stays held for the run.
+  Checked<BlockBytes> ReadBlock(CFile& file, const std::string& path, Role role);
+  // The refusal of a file of `length` bytes, beyond 32-bit offsets.
+  static RunStatus TooLarge(const CFile& file, Role role, std::uint64_t length);
 
   // Checks and holds the destination of a new file, or the image patched in place.
   RunStatus Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use, Role role);

@@ -1,5 +1,6 @@
 #include "run_report.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "hex_address.h"
@@ -58,13 +59,35 @@ std::string CrcText(std::uint32_t crc) {
   return text;
 }
 
+std::string ShareText(std::uint64_t part, std::uint64_t whole) {
+  std::uint64_t tenths = whole == 0 ? 0 : part * 1000 / whole;
+  if (part < whole && tenths == 1000)
+    tenths = 999;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+}
+
+std::string ShareText(double percent) {
+  char text[32];
+  const double tenths = std::floor(percent * 10 + 1e-9);
+  if (std::fmod(tenths, 10) == 0)
+    std::snprintf(text, sizeof text, "%.0f%%", tenths / 10);
+  else
+    std::snprintf(text, sizeof text, "%.1f%%", tenths / 10);
+  return text;
+}
+
 std::string DescribeDone(const WriteOperation& operation, const WriteResult& result) {
-  const std::string run =
+  std::string done =
       std::visit([&](const auto& chosen) { return DescribeRun(chosen, result); }, operation);
   // A dry run put nothing in place, so it has no checksum to give.
-  if (std::visit([](const auto& chosen) { return chosen.dryRun; }, operation))
-    return run;
-  std::string done = TrFill("%s, CRC-32 %s", {run, CrcText(result.crc)});
+  if (!std::visit([](const auto& chosen) { return chosen.dryRun; }, operation))
+    done = TrFill("%s, CRC-32 %s", {done, CrcText(result.crc)});
+  if (result.replacedBytes > 0)
+    done = TrFill("%s; %s of the replaced block agreed there",
+                  {done, ShareText(result.replacedAgreeing, result.replacedBytes)});
+  if (result.oldBlockStays > 0)
+    done = TrFill("%s; the last %s of the old block stay as they were",
+                  {done, ByteCount(result.oldBlockStays)});
   if (!result.backupPath.empty())
     done = TrFill("%s; the image as it was is kept as %s", {done, QuotedName(result.backupPath)});
   return done;

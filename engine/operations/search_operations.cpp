@@ -16,21 +16,6 @@
 namespace zarneth {
 namespace {
 
-// The starts the votes put forward for measuring: enough that the best are among them, few
-// enough that measuring them costs little beside the scan.
-constexpr std::size_t kNominees = 64;
-constexpr std::size_t kNomineesForAll = 1024;
-
-// Better first: the larger share of agreeing bytes, then more agreeing bytes, then the
-// lower start. Shares are compared as cross products, exact for 32-bit counts.
-bool BetterPlace(const BlockFound& a, const BlockFound& b) {
-  const std::uint64_t left = a.agreeing * b.bytes;
-  const std::uint64_t right = b.agreeing * a.bytes;
-  if (left != right)
-    return left > right;
-  return a.agreeing != b.agreeing ? a.agreeing > b.agreeing : a.start < b.start;
-}
-
 // Ranges of differing bytes as they are met, in address order, told as one where fewer than
 // kDifferenceGap equal bytes lie between them.
 class RangeGrouping {
@@ -94,58 +79,59 @@ LocateResult Run(const LocateBlock& operation) {
         RunFiles files;
         CFile source;
         CFile blockFile;
-        const auto imageLength = files.OpenMeasured(source, operation.sourcePath, Role::Source);
-        if (!imageLength)
-          return imageLength.Refusal();
+        // Its size only lines up the table of exact occurrences, shown as they are found; the
+        // image is read to its end whatever the size says.
+        const auto sizeSaid = files.OpenMeasured(source, operation.sourcePath, Role::Source);
+        if (!sizeSaid)
+          return sizeSaid.Refusal();
         const auto block = files.ReadBlock(blockFile, operation.blockPath, Role::Transcript);
         if (!block)
           return block.Refusal();
-        result.blockBytes = block->size();
+        result.blockBytes = block->Length();
         const auto report = [&](BlockFound found) {
           ++result.places;
-          found.imageBytes = *imageLength;
           if (operation.sink)
             operation.sink(found);
         };
-
-        // One pass finds the exact occurrences and gathers the votes for a changed block,
-        // which are wanted only while no exact occurrence is found.
-        ExactSearch exact(*block);
-        PieceVotes votes(*block, operation.nearLimit == 0
-                                     ? kNomineesForAll
-                                     : std::max(kNominees, operation.nearLimit));
-        const std::uint64_t read =
-            ScanImage(source, *imageLength, std::max(exact.Overlap(), votes.Overlap()),
-                      [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
-                        exact.Look(windowStart, window, [&](std::uint64_t start) {
-                          report({static_cast<std::uint32_t>(start), block->size(), block->size()});
-                        });
-                        if (result.places == 0)
-                          votes.Look(windowStart, window);
-                      });
-        if (read < *imageLength)
-          return Refused(Refusal::ShortRead,
-                         ShortReadReason(source, Role::Source, read, *imageLength));
-        if (result.places > 0)
-          return RunStatus::Done();
-
-        std::vector<BlockFound> near;
-        for (const std::uint64_t start : votes.Nominees()) {
-          const Agreement agreement = MeasureAgreement(source, *imageLength, *block, start);
-          const std::uint64_t inside = std::min<std::uint64_t>(block->size(), *imageLength - start);
-          if (agreement.bytes < inside)
-            return Refused(
-                Refusal::ShortRead,
-                ShortReadReason(source, Role::Source, start + agreement.bytes, start + inside));
-          if (agreement.clear)
-            near.push_back(
-                {static_cast<std::uint32_t>(start), agreement.bytes, agreement.agreeing});
-        }
-        std::sort(near.begin(), near.end(), BetterPlace);
-        if (operation.nearLimit != 0 && near.size() > operation.nearLimit)
-          near.resize(operation.nearLimit);
-        for (const BlockFound& found : near)
+        // Exact occurrences go out as they are found; one that overlaps the last shown (a
+        // block that repeats itself, in a run of the same) is counted unless all are asked.
+        std::uint64_t shownEnd = 0;
+        const auto exactFound = [&](std::uint64_t start) {
+          if (operation.nearLimit != 0 && result.places > 0 && start < shownEnd) {
+            ++result.overlapping;
+            return;
+          }
+          shownEnd = start + block->Length();
+          BlockFound found;
+          found.start = static_cast<std::uint32_t>(start);
+          found.bytes = found.agreeing = found.blockTo = block->Length();
+          found.imageBytes = *sizeSaid;
+          found.exact = true;
           report(found);
+        };
+        const auto answer = SearchImage(
+            source, *block, Role::Transcript,
+            {.near = true, .nearLimit = operation.nearLimit, .detail = operation.detail},
+            [&](std::uint64_t start) { exactFound(start); });
+        if (!answer)
+          return answer.Refusal();
+        result.imageBytes = answer->imageBytes;
+        const std::vector<MeasuredPlace>& near = answer->near;
+        std::size_t shown = near.size();
+        if (operation.nearLimit != 0 && shown > operation.nearLimit) {
+          shown = operation.nearLimit;
+          // Places beyond those shown at the last one's share are said, not silently cut.
+          const BlockFound& last = near[shown - 1].found;
+          for (std::size_t i = shown; i < near.size(); ++i)
+            result.tied += near[i].found.agreeing * last.PartLength() ==
+                           last.agreeing * near[i].found.PartLength();
+        }
+        for (std::size_t i = 0; i < shown; ++i)
+          report(near[i].found);
+        if (result.places == 0 && answer->best) {
+          result.best = answer->best->whole;
+          result.chance = answer->best->chance;
+        }
         return RunStatus::Done();
       });
 }

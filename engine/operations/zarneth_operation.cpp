@@ -47,43 +47,68 @@ std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t co
 }
 
 // Where the block that the transcript replaces stands in the image: the start of its one
-// exact occurrence, with its length in `patch`; refused where it stands nowhere or at several
-// places, so that nothing is written at a place the user did not mean.
-Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& patch) {
+// exact occurrence, or, with a least share to agree, of the one place where it stands
+// changed; its length in `patch`. Refused where it stands nowhere or at several places, so
+// that nothing is written at a place the user did not mean.
+Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& patch,
+                                    WriteResult& result) {
   const auto block = files.ReadBlock(replaced, patch.at.replacing, Role::Replaced);
   if (!block)
     return block.Refusal();
-  const auto imageLength = RunFiles::Length(patch.source, Role::Source);
-  if (!imageLength)
-    return imageLength.Refusal();
-  ExactSearch search(*block);
+  const std::uint64_t length = block->Length();
+  const bool near = patch.at.minAgree > 0;
   std::vector<std::uint64_t> named;
   std::uint64_t count = 0;
-  const std::uint64_t read =
-      ScanImage(patch.source, *imageLength, search.Overlap(),
-                [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
-                  search.Look(windowStart, window, [&](std::uint64_t start) {
-                    if (count++ < kPlacesNamed)
-                      named.push_back(start);
-                  });
-                });
-  if (read < *imageLength)
-    return Refused(Refusal::ShortRead,
-                   ShortReadReason(patch.source, Role::Source, read, *imageLength));
-  const std::string what = TrFill("the replaced block %s (%s)",
-                                  {QuotedName(patch.at.replacing), ByteCount(block->size())});
+  const auto answer = SearchImage(patch.source, *block, Role::Replaced,
+                                  {.near = near, .nearLimit = 0, .detail = false},
+                                  [&](std::uint64_t start) {
+                                    if (count++ < kPlacesNamed)
+                                      named.push_back(start);
+                                  });
+  if (!answer)
+    return answer.Refusal();
+  const std::string what =
+      TrFill("the replaced block %s (%s)", {QuotedName(patch.at.replacing), ByteCount(length)});
   const std::string image = QuotedName(patch.sourcePath);
-  if (count == 0)
+  if (count == 0 && near) {
+    // The whole block inside the image, agreeing at least as much as asked.
+    for (const MeasuredPlace& place : answer->near) {
+      const BlockFound& found = place.found;
+      if (found.blockFrom == 0 && found.blockTo == length && found.bytes == length &&
+          static_cast<double>(found.agreeing) * 100 >= patch.at.minAgree * static_cast<double>(length)) {
+        if (count++ < kPlacesNamed)
+          named.push_back(found.start);
+        result.replacedAgreeing = found.agreeing;
+      }
+    }
+    const std::string least = ShareText(patch.at.minAgree);
+    if (count == 0)
+      return Refused(Refusal::NotFound,
+                     TrFill("%s does not stand in source file %s, not even with %s of its bytes "
+                            "agreeing",
+                            {what, image, least}));
+    if (count > 1)
+      return Refused(
+          Refusal::NotUnique,
+          Fill(TrPlural("%s stands in source file %s with %s of its bytes agreeing at %s place, "
+                        "%s: it must stand at one",
+                        "%s stands in source file %s with %s of its bytes agreeing at %s places, "
+                        "%s: it must stand at one",
+                        static_cast<unsigned long>(count)),
+               {what, image, least, std::to_string(count), PlacesText(named, count)}));
+    result.replacedBytes = length;
+  } else if (count == 0) {
     return Refused(Refusal::NotFound,
                    TrFill("%s does not stand byte for byte in source file %s", {what, image}));
-  if (count > 1)
+  } else if (count > 1) {
     return Refused(
         Refusal::NotUnique,
         Fill(TrPlural("%s stands in source file %s at %s place, %s: it must stand at one",
                       "%s stands in source file %s at %s places, %s: it must stand at one",
                       static_cast<unsigned long>(count)),
              {what, image, std::to_string(count), PlacesText(named, count)}));
-  patch.replacedLength = static_cast<std::uint32_t>(block->size());
+  }
+  patch.replacedLength = static_cast<std::uint32_t>(length);
   return static_cast<std::uint32_t>(named.front());
 }
 
@@ -92,10 +117,20 @@ Checked<std::uint32_t> StartOf(RunFiles& files, CFile& replaced, Patch& patch, s
                                WriteResult& result) {
   if (patch.at.replacing.empty())
     return given;
-  const auto found = FindReplaced(files, replaced, patch);
+  const auto found = FindReplaced(files, replaced, patch, result);
   if (found)
     result.start = *found;
   return found;
+}
+
+// The length of the block the transcript goes over: the one replaced, or at the model's own
+// start the model's language block; 0 where it goes over none.
+std::uint64_t BlockGoneOver(const Patch& patch, std::uint32_t start) {
+  if (!patch.at.replacing.empty())
+    return patch.replacedLength;
+  if (const auto preset = FindModel(patch.at.model); preset && start == preset->start)
+    return preset->Length();
+  return 0;
 }
 
 // A transcript longer than the block it goes over would overwrite the firmware after the
@@ -132,6 +167,9 @@ Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, 
     return lengths.Refusal();
   if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript); !within.ok())
     return within;
+  const std::uint64_t blockLength = BlockGoneOver(patch, start);
+  if (lengths->transcript < blockLength)
+    result.oldBlockStays = blockLength - lengths->transcript;
   result.fileBytes = lengths->source;
   result.placedBytes = lengths->transcript;
   return *lengths;
