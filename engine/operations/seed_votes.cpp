@@ -14,11 +14,12 @@ constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 constexpr std::uint32_t kRepeated = 0xFFFFFFFEu;
 // The votes a place should get at the least, for the image stride chosen: enough that a
 // block a third of whose seeds survive still stands out among chance hits.
-constexpr std::uint64_t kVotesWanted = 256;
+constexpr std::uint64_t kVotesWanted = 384;
 // Primes for the image stride, the largest first (none is 2: text in UTF-16 and aligned
 // tables repeat at powers of two).
-constexpr std::array<std::uint64_t, 16> kPrimes{61, 59, 53, 47, 43, 41, 37, 31,
-                                                29, 23, 19, 17, 13, 11, 7,  5};
+constexpr std::array<std::uint64_t, 24> kPrimes{251, 211, 181, 151, 127, 109, 97, 83,
+                                                71,  61,  53,  47,  41,  37,  31, 29,
+                                                23,  19,  17,  13,  11,  7,   5,  3};
 
 // The seed of `length` (4 or 8) bytes at `bytes` as a number.
 std::uint64_t Key(const unsigned char* bytes, std::size_t length) {
@@ -90,8 +91,8 @@ double SeedVotes::Index(const BlockBytes& block, std::size_t length) {
   m_slotBits = static_cast<unsigned>(std::bit_width(std::bit_ceil(2 * seeds) - 1));
   m_keys.assign(std::size_t{1} << m_slotBits, 0);
   m_offsets.assign(m_keys.size(), kNone);
-  const unsigned filterBits = std::min(20u, m_slotBits + 3);
-  m_filter.assign(std::max<std::size_t>((std::size_t{1} << filterBits) / 64, 1), 0);
+  m_filterBits = std::min(20u, m_slotBits + 3);
+  m_filter.assign(std::max<std::size_t>((std::size_t{1} << m_filterBits) / 64, 1), 0);
   const std::size_t mask = m_keys.size() - 1;
   std::uint64_t kept = 0;
   std::uint64_t repeated = 0;
@@ -120,7 +121,7 @@ double SeedVotes::Index(const BlockBytes& block, std::size_t length) {
     m_keys[i] = key;
     m_offsets[i] = static_cast<std::uint32_t>(offset);
     ++kept;
-    const std::uint64_t bit = hash >> (64 - filterBits);
+    const std::uint64_t bit = hash >> (64 - m_filterBits);
     m_filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
   return kept == 0 ? 0 : static_cast<double>(kept - repeated) / static_cast<double>(kept);
@@ -128,8 +129,7 @@ double SeedVotes::Index(const BlockBytes& block, std::size_t length) {
 
 std::uint32_t SeedVotes::Find(std::uint64_t key) const {
   const std::uint64_t hash = Mix(key);
-  const unsigned filterBits = static_cast<unsigned>(std::bit_width(m_filter.size() * 64) - 1);
-  const std::uint64_t bit = hash >> (64 - filterBits);
+  const std::uint64_t bit = hash >> (64 - m_filterBits);
   if ((m_filter[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0)
     return kNone;
   const std::size_t mask = m_keys.size() - 1;
@@ -164,7 +164,8 @@ void SeedVotes::Vote(std::uint64_t start) {
   if (group >= m_lowGroup + m_ring.size())
     SettleBelow(group - m_ring.size() + 1);
   Group& g = m_ring[group % m_ring.size()];
-  ++g.votes;
+  if (g.votes++ == 0)
+    m_touched.push_back(group);
   if (g.lead == 0) {
     g.start = static_cast<std::uint32_t>(start);
     g.lead = 1;
@@ -178,10 +179,14 @@ void SeedVotes::Vote(std::uint64_t start) {
 void SeedVotes::SettleBelow(std::uint64_t group) {
   if (group <= m_lowGroup)
     return;
-  // Only the ring's groups can hold votes.
-  const std::uint64_t to = std::min<std::uint64_t>(group, m_lowGroup + m_ring.size());
-  for (std::uint64_t g = m_lowGroup; g < to; ++g) {
-    Group& settled = m_ring[g % m_ring.size()];
+  // Only groups with votes are looked at: most of an image votes for nothing.
+  std::size_t kept = 0;
+  for (const std::uint64_t touched : m_touched) {
+    if (touched >= group) {
+      m_touched[kept++] = touched;
+      continue;
+    }
+    Group& settled = m_ring[touched % m_ring.size()];
     if (settled.votes >= 2) {
       const std::pair<std::uint32_t, std::uint32_t> entry{settled.votes, settled.start};
       if (m_best.size() < m_keep || Better(entry, m_best.front())) {
@@ -195,6 +200,7 @@ void SeedVotes::SettleBelow(std::uint64_t group) {
     }
     settled = Group{};
   }
+  m_touched.resize(kept);
   m_lowGroup = group;
 }
 

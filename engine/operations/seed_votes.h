@@ -61,12 +61,14 @@ class SeedVotes {
   std::uint64_t m_blockStride = 1;
   std::uint64_t m_imageStride = 1;
   unsigned m_slotBits = 0;
+  unsigned m_filterBits = 6;
   std::vector<std::uint64_t> m_keys;     // 0: empty (a seed of one byte repeated is never kept)
   std::vector<std::uint32_t> m_offsets;  // kRepeated: the seed stands more than once
   std::vector<std::uint64_t> m_filter;   // one bit per hash, to pass over most pieces quickly
   unsigned m_groupShift = 4;
   std::vector<Group> m_ring;  // group g at g % size, for groups from m_lowGroup
   std::uint64_t m_lowGroup = 0;
+  std::vector<std::uint64_t> m_touched;  // the groups with votes
   std::uint64_t m_nextOffset = 0;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> m_best;  // (votes, start), a heap
 };

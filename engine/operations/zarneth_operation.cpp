@@ -1,5 +1,7 @@
 #include "zarneth_operation.h"
 
+#include <algorithm>
+
 #include "block_search.h"
 #include "c_file.h"
 #include "hex_address.h"
@@ -76,11 +78,14 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
       const BlockFound& found = place.found;
       if (found.blockFrom == 0 && found.blockTo == length && found.bytes == length &&
           static_cast<double>(found.agreeing) * 100 >= patch.at.minAgree * static_cast<double>(length)) {
-        if (count++ < kPlacesNamed)
-          named.push_back(found.start);
+        ++count;
+        named.push_back(found.start);
         result.replacedAgreeing = found.agreeing;
       }
     }
+    // Named by address, as exact occurrences are.
+    std::sort(named.begin(), named.end());
+    named.resize(std::min(named.size(), kPlacesNamed));
     const std::string least = ShareText(patch.at.minAgree);
     if (count == 0)
       return Refused(Refusal::NotFound,

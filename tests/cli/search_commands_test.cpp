@@ -42,57 +42,76 @@ class SearchCommandsTest : public testing::Test {
 };
 
 TEST_F(SearchCommandsTest, LocateFindsExactAndChangedBlocks) {
-  const std::string header = "start   end     bytes    agree   model\n";
+  const std::string exact = "start   end     bytes    agree   model\n";
+  // A changed block's places say which part of the block each holds.
+  const std::string near = "start   end     bytes    agree   block            model\n";
   struct Row {
     const char* name;
     Bytes image;
     std::vector<std::string> extra;
     int exitCode;
-    std::string lines;  // after the header; none at all when empty
+    std::string out;
   };
+  Bytes fiveTimes = base;
+  for (std::size_t at = 0x10000; at < 0x10000 + 5 * 0x20000; at += 0x20000)
+    fiveTimes = Planted(fiveTimes, scattered, at);
   const Row rows[] = {
       {"exact, at the V138 start",
        Planted(base, blockBytes, 0x1C7800),
        {},
        0,
-       "1C7800  1DD443  89156    100.0%  V138\n"},
+       exact + "1C7800  1DD443  89156    100.0%  V138\n"},
       {"exact at two places, in address order",
        Planted(Planted(base, blockBytes, 0x80000), blockBytes, 0x1000),
        {},
        0,
-       "001000  016C43  89156    100.0%  -\n"
-       "080000  095C43  89156    100.0%  -\n"},
+       exact + "001000  016C43  89156    100.0%  -\n080000  095C43  89156    100.0%  -\n"},
       {"the V135 start, which V136 shares",
        Planted(base, blockBytes, 0x1CD800),
        {},
        0,
-       "1CD800  1E3443  89156    100.0%  V135,V136\n"},
+       exact + "1CD800  1E3443  89156    100.0%  V135,V136\n"},
       {"three strings rewritten",
        Planted(base, clustered, 0x1C7A00),
        {},
        0,
-       "1C7A00  1DD643  89156    99.8%   -\n"},
+       near + "1C7A00  1DD643  89156    99.8%   +000000-+015C43  -\n"},
+      {"three strings rewritten, in detail",
+       Planted(base, clustered, 0x1C7A00),
+       {"--detail"},
+       0,
+       near + "1C7A00  1DD643  89156    99.8%   +000000-+015C43  -\n"
+              "  differs +0003E8 +00040F 40\n  differs +007530 +007557 40\n"
+              "  differs +011170 +011197 40\n"},
       {"one byte in a hundred changed",
        Planted(base, scattered, 0x100003),
        {},
        0,
-       "100003  115C46  89156    99.0%   -\n"},
+       near + "100003  115C46  89156    99.0%   +000000-+015C43  -\n"},
       {"past the image's end",
        Slice(Planted(base, blockBytes, 0x1C7800), 0, 0x1C7800 + 50000),
        {},
        0,
-       "1C7800  1D3B4F  50000    100.0%  V138\n"},
+       near + "1C7800  1D3B4F  50000    56.0%   +000000-+015C43  V138\n"},
       {"an exact occurrence hides a changed one",
        Planted(Planted(base, clustered, 0x1000), blockBytes, 0x80000),
        {},
        0,
-       "080000  095C43  89156    100.0%  -\n"},
+       exact + "080000  095C43  89156    100.0%  -\n"},
       {"changed at two places, best first",
        Planted(Planted(base, scattered, 0x1000), clustered, 0x80000),
        {"--all"},
        0,
-       "080000  095C43  89156    99.8%   -\n"
-       "001000  016C43  89156    99.0%   -\n"},
+       near + "080000  095C43  89156    99.8%   +000000-+015C43  -\n"
+              "001000  016C43  89156    99.0%   +000000-+015C43  -\n"},
+      {"five at one share: the two not shown are said",
+       fiveTimes,
+       {},
+       0,
+       near + "010000  025C43  89156    99.0%   +000000-+015C43  -\n"
+              "030000  045C43  89156    99.0%   +000000-+015C43  -\n"
+              "050000  065C43  89156    99.0%   +000000-+015C43  -\n"
+              "and 2 more places at 99.0%; --all lists them\n"},
       {"absent", base, {}, 1, ""},
   };
   for (const Row& row : rows) {
@@ -103,8 +122,14 @@ TEST_F(SearchCommandsTest, LocateFindsExactAndChangedBlocks) {
     args.insert(args.end(), row.extra.begin(), row.extra.end());
     const CliRun run = Run(args);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
-    EXPECT_EQ(run.out, row.lines.empty() ? "" : header + row.lines);
+    EXPECT_EQ(run.out, row.out);
   }
+  // Where nothing counts, the answer gives the best place's share and what chance reaches.
+  WriteBytes(image, base);
+  const CliRun absent = Run({"locate", "--source", image, "--transcript", block});
+  EXPECT_NE(absent.err.find("exactly or clearly more of them than chance would: "),
+            std::string::npos)
+      << absent.err;
 
   // A block too short for pieces of its own is still found where it stands exactly.
   WriteBytes(dir / "one.bin", Slice(base, 0x10, 1));
@@ -182,7 +207,20 @@ TEST_F(SearchCommandsTest, PatchReplaceWritesOnlyWhereTheBlockStandsOnce) {
     std::string said;  // in the done line or the refusal
   };
   const Row rows[] = {
-      {"where the block stands", planted, shorter, {}, 0, "at 0x1C7A00, CRC-32"},
+      {"where the block stands", planted, shorter, {}, 0,
+       "at 0x1C7A00, CRC-32 " + CrcOf(shorter) +
+           "; the last 9156 bytes of the old block stay as they were"},
+      {"where it stands changed, with the least share that agrees",
+       Planted(base, clustered, 0x1C7A00), shorter, {"--min-agree", "99.5"}, 0,
+       "; 99.8% of the replaced block agreed there"},
+      {"changed, asked for exactly", Planted(base, clustered, 0x1C7A00), shorter, {}, 1,
+       "does not stand byte for byte"},
+      {"changed more than allowed", Planted(base, clustered, 0x1C7A00), shorter,
+       {"--min-agree", "99.9"}, 1, "not even with 99.9% of its bytes agreeing"},
+      {"changed at two places", Planted(Planted(base, clustered, 0x1C7A00), scattered, 0x1000),
+       shorter, {"--min-agree", "90"}, 1,
+       "with 90% of its bytes agreeing at 2 places, 0x1000 and 0x1C7A00: it must stand at one"},
+
       {"nowhere", base, shorter, {}, 1, "does not stand byte for byte in source file"},
       {"twice",
        Planted(planted, blockBytes, 0x1000),
