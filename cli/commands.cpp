@@ -12,6 +12,7 @@
 #include "hex_dump.h"
 #include "model_presets.h"
 #include "operations.h"
+#include "output_errors.h"
 #include "quoted_name.h"
 #include "run_report.h"
 #include "stop_request.h"
@@ -40,6 +41,8 @@ int Execute(const Operation& operation, std::ostream& err, const Report& report)
     err << kProgram << ": " << TrFill("failed: %s", {reason}) << '\n';
     return kExitFailed;
   } catch (const RunStopped& stopped) {
+    if (stopped.GetSignal() == kReaderGoneSignal)
+      return kExitSignal + kReaderGoneSignal;
     err << kProgram << ": "
         << TrFill("stopped by %s; every file is as it was", {InterruptName(stopped.GetSignal())})
         << '\n';

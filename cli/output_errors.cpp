@@ -7,6 +7,7 @@
 #include <streambuf>
 
 #include "console.h"
+#include "stop_request.h"
 #include "words.h"
 
 namespace zarneth::cli {
@@ -49,6 +50,9 @@ class ReasonKeepingOutput : public std::streambuf {
   void Keep() {
     if (m_error == 0)
       m_error = errno != 0 ? errno : -1;
+    // A search that prints as it reads stops once nobody reads what it prints.
+    if (errno == EPIPE)
+      RequestStop(kReaderGoneSignal);
   }
 
   int m_error = 0;

@@ -4,6 +4,11 @@
 
 namespace zarneth::cli {
 
+// The stop a run is asked for when the reader of its standard output went away: SIGPIPE's
+// number, on every system, so that a search whose lines nobody reads ends as `yes | head`
+// ends (exit 128 + 13), and says nothing.
+inline constexpr int kReaderGoneSignal = 13;
+
 // Sends std::cout to stdout in a way that keeps the reason of a failed write, for
 // WithOutputChecked; called before anything is written.
 void WatchStandardOutput();

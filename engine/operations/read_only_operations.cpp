@@ -6,6 +6,7 @@
 #include "c_file.h"
 #include "operations.h"
 #include "run_files.h"
+#include "stop_request.h"
 #include "stream_copy.h"
 
 namespace zarneth {
@@ -22,32 +23,33 @@ VerifyResult Run(const VerifyBlock& operation) {
         const auto lengths = files.OpenBlock(source, transcript, operation.transcriptPath, start);
         if (!lengths)
           return lengths.Refusal();
-        const std::uint32_t transcriptLength = lengths->transcript;
-
+        // The transcript is read to the end of what it gives, whatever its size says.
         const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
         const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
-        for (std::uint64_t done = 0; done < transcriptLength;) {
-          const auto piece = static_cast<std::uint32_t>(
-              std::min<std::uint64_t>(transcriptLength - done, kCopyBufferSize));
-          const std::uint32_t fromImage = source.ReadAt(start + done, image.get(), piece);
-          const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), piece);
-          if (fromImage < piece || fromBlock < piece)
-            return Refused(
-                Refusal::ShortRead,
-                ShortReadReason(fromImage < piece ? source : transcript,
-                                fromImage < piece ? Role::Source : Role::Transcript,
-                                done + std::min(fromImage, fromBlock), transcriptLength));
-          for (std::uint32_t i = 0; i < piece; ++i) {
+        std::uint64_t done = 0;
+        for (;;) {
+          StopIfRequested();
+          const std::uint32_t fromBlock = transcript.ReadAt(done, block.get(), kCopyBufferSize);
+          if (fromBlock == 0)
+            break;
+          if (start + done + fromBlock > kMaxFileLength + 1)
+            return RunFiles::TooLarge(transcript, Role::Transcript, done + fromBlock);
+          const std::uint32_t fromImage = source.ReadAt(start + done, image.get(), fromBlock);
+          if (fromImage < fromBlock)
+            return Refused(Refusal::ShortRead,
+                           ShortReadReason(source, Role::Source, start + done + fromImage,
+                                           start + done + fromBlock));
+          for (std::uint32_t i = 0; i < fromBlock; ++i) {
             if (image[i] == block[i])
               continue;
             if (result.differingBytes++ == 0)
               result.firstDifference = start + done + i;
           }
-          result.imageCrc = UpdateCrc(result.imageCrc, {image.get(), piece});
-          result.crc = UpdateCrc(result.crc, {block.get(), piece});
-          done += piece;
+          result.imageCrc = UpdateCrc(result.imageCrc, {image.get(), fromBlock});
+          result.crc = UpdateCrc(result.crc, {block.get(), fromBlock});
+          done += fromBlock;
         }
-        result.comparedBytes = transcriptLength;
+        result.comparedBytes = done;
         return RunStatus::Done();
       });
 }

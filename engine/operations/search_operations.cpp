@@ -149,54 +149,75 @@ CompareResult Run(const CompareImages& operation) {
         const auto otherLength = files.OpenMeasured(other, operation.otherPath, Role::Compared);
         if (!otherLength)
           return otherLength.Refusal();
-        const std::uint64_t longer = std::max(*sourceLength, *otherLength);
-        const std::uint64_t shorter = std::min(*sourceLength, *otherLength);
-        std::uint64_t end = longer;  // exclusive
-        if (!operation.endText.empty()) {
+        // Both files are read to the end of what they give, whatever their sizes say (a
+        // file of /proc says 0, a growing file less than it holds); the sizes only refuse a
+        // range past both ends before anything is read, and line up the table.
+        const std::uint64_t longerSaid = std::max(*sourceLength, *otherLength);
+        std::uint64_t end = kMaxFileLength + 1;  // exclusive; unbounded: to the longer's end
+        const bool rangeGiven = !operation.endText.empty();
+        if (rangeGiven) {
           const auto length = RangeLength(start, operation.endText);
           if (!length)
             return length.Refusal();
           end = start + *length;
         }
-        if (end > longer || start > longer)
+        const auto pastBoth = [&](std::uint64_t sourceBytes, std::uint64_t otherBytes) {
           return Refused(
               Refusal::OutsideImage,
               TrFill("the range from %s runs past the end of both source file %s (%s) "
                      "and compared file %s (%s)",
-                     {HexText(start), QuotedName(operation.sourcePath), ByteCount(*sourceLength),
-                      QuotedName(operation.otherPath), ByteCount(*otherLength)}));
-        result.comparedBytes = end - start;
+                     {HexText(start), QuotedName(operation.sourcePath), ByteCount(sourceBytes),
+                      QuotedName(operation.otherPath), ByteCount(otherBytes)}));
+        };
+        if (*sourceLength > 0 && *otherLength > 0 &&
+            ((rangeGiven && end > longerSaid) || start > longerSaid))
+          return pastBoth(*sourceLength, *otherLength);
 
-        RangeGrouping grouping(result, operation.sink, longer);
-        const std::uint64_t common = std::min(end, shorter);
+        RangeGrouping grouping(result, operation.sink, longerSaid);
         const auto a = std::make_unique_for_overwrite<unsigned char[]>(kScanWindowSize);
         const auto b = std::make_unique_for_overwrite<unsigned char[]>(kScanWindowSize);
-        for (std::uint64_t at = start; at < common;) {
+        std::uint64_t sourceEnd = 0;  // where each file ended, once it did
+        std::uint64_t otherEnd = 0;
+        bool sourceEnded = false;
+        bool otherEnded = false;
+        std::uint64_t at = start;
+        while (at < end && !(sourceEnded && otherEnded)) {
           StopIfRequested();
           const auto wanted =
-              static_cast<std::uint32_t>(std::min<std::uint64_t>(common - at, kScanWindowSize));
-          const std::uint32_t fromSource = source.ReadAt(at, a.get(), wanted);
-          const std::uint32_t fromOther = other.ReadAt(at, b.get(), wanted);
-          if (fromSource < wanted || fromOther < wanted) {
-            const bool sourceShort = fromSource < wanted;
-            return Refused(Refusal::ShortRead,
-                           ShortReadReason(sourceShort ? source : other,
-                                           sourceShort ? Role::Source : Role::Compared,
-                                           at + std::min(fromSource, fromOther), common));
+              static_cast<std::uint32_t>(std::min<std::uint64_t>(end - at, kScanWindowSize));
+          const std::uint32_t fromSource = sourceEnded ? 0 : source.ReadAt(at, a.get(), wanted);
+          const std::uint32_t fromOther = otherEnded ? 0 : other.ReadAt(at, b.get(), wanted);
+          const std::uint32_t common = std::min(fromSource, fromOther);
+          if (common > 0 && std::memcmp(a.get(), b.get(), common) != 0)
+            GroupDifferences(a.get(), b.get(), common, at, grouping);
+          // What only the longer image has is a range of its own.
+          if (fromSource != fromOther)
+            grouping.Differ(at + common, std::max(fromSource, fromOther) - common,
+                            fromSource > fromOther ? DifferingRange::Side::OnlySource
+                                                   : DifferingRange::Side::OnlyOther);
+          if (!sourceEnded && fromSource < wanted) {
+            sourceEnded = true;
+            sourceEnd = at + fromSource;
           }
-          if (std::memcmp(a.get(), b.get(), wanted) != 0)
-            GroupDifferences(a.get(), b.get(), wanted, at, grouping);
-          at += wanted;
+          if (!otherEnded && fromOther < wanted) {
+            otherEnded = true;
+            otherEnd = at + fromOther;
+          }
+          at += std::max(fromSource, fromOther);
         }
         grouping.Close();
-        // What only the longer image has is a range of its own.
-        const std::uint64_t restStart = std::max<std::uint64_t>(start, shorter);
-        if (end > restStart) {
-          grouping.Differ(restStart, end - restStart,
-                          *sourceLength > *otherLength ? DifferingRange::Side::OnlySource
-                                                       : DifferingRange::Side::OnlyOther);
-          grouping.Close();
-        }
+        if (at > kMaxFileLength)
+          return RunFiles::TooLarge(sourceEnded ? other : source,
+                                    sourceEnded ? Role::Compared : Role::Source, at);
+        // Nothing at the start: past both ends where neither has the byte before it either.
+        unsigned char probe = 0;
+        const bool beyondBoth = at == start && start > 0 && source.ReadAt(start - 1, &probe, 1) == 0 &&
+                                other.ReadAt(start - 1, &probe, 1) == 0;
+        if (beyondBoth)
+          return pastBoth(*sourceLength, *otherLength);
+        if (rangeGiven && at < end)
+          return pastBoth(sourceEnded ? sourceEnd : at, otherEnded ? otherEnd : at);
+        result.comparedBytes = at - start;
         return RunStatus::Done();
       });
 }

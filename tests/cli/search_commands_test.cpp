@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "cli_runner.h"
 #include "quoted_name.h"
@@ -264,6 +266,31 @@ TEST_F(SearchCommandsTest, PatchReplaceWritesOnlyWhereTheBlockStandsOnce) {
       EXPECT_FALSE(std::filesystem::exists(output));
   }
 }
+
+#ifdef __linux__
+// A file whose size says nothing (0 in /proc) is read to its end: its bytes are compared,
+// searched and verified, not its size.
+TEST_F(SearchCommandsTest, FilesAreReadToTheirEndWhateverTheirSizeSays) {
+  const std::string proc = "/proc/version";
+  std::ifstream in(proc, std::ios::binary);
+  const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_GT(bytes.size(), 20u);
+  WriteBytes(other, bytes);
+  WriteBytes(block, Slice(bytes, 4, 12));
+  const CliRun same = Run({"compare", "--source", proc, "--with", other});
+  EXPECT_EQ(same.exitCode, 0) << same.out << same.err;
+  WriteBytes(other, Changed(bytes, 3, 1));
+  const CliRun differs = Run({"compare", "--source", proc, "--with", other});
+  EXPECT_EQ(differs.exitCode, 1) << differs.err;
+  EXPECT_NE(differs.out.find("1 range, 1 byte differs"), std::string::npos) << differs.out;
+  const CliRun found = Run({"locate", "--source", proc, "--transcript", block});
+  EXPECT_EQ(found.exitCode, 0) << found.err;
+  EXPECT_NE(found.out.find("\n000004  00000F  12"), std::string::npos) << found.out;
+  const CliRun verified =
+      Run({"verify", "--source", other, "--start", "4", "--transcript", block});
+  EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+}
+#endif
 
 }  // namespace
 }  // namespace zarneth::test
