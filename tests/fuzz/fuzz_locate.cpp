@@ -2,7 +2,9 @@
 // most one in a hundred) or one rewritten stretch (at most a twentieth), sometimes running
 // past the image's end; a block shorter than 64 bytes planted whole. The best place reported must
 // be where the block was planted, with exactly the bytes inside the image and the count of them
-// that agree.
+// that agree. One input in four instead plants a run of a block that repeats itself (erased
+// flash, a fill pattern) in an image of up to 4 MiB: every exact occurrence, overlapping ones
+// included, must be reported, as Knuth-Morris-Pratt finds them.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -32,10 +34,68 @@ class Reader {
   std::size_t m_at = 0;
 };
 
+// Every start of `block` in `image`, overlapping ones too (Knuth-Morris-Pratt).
+std::vector<std::uint64_t> AllStarts(const Bytes& image, const Bytes& block) {
+  std::vector<std::size_t> border(block.size(), 0);
+  for (std::size_t i = 1, k = 0; i < block.size(); ++i) {
+    while (k > 0 && block[i] != block[k])
+      k = border[k - 1];
+    k += block[i] == block[k];
+    border[i] = k;
+  }
+  std::vector<std::uint64_t> starts;
+  for (std::size_t i = 0, k = 0; i < image.size(); ++i) {
+    while (k > 0 && image[i] != block[k])
+      k = border[k - 1];
+    k += image[i] == block[k];
+    if (k == block.size()) {
+      starts.push_back(i + 1 - block.size());
+      k = border[k - 1];
+    }
+  }
+  return starts;
+}
+
+// A run of a self-repeating block in an image of up to 4 MiB: every exact occurrence.
+void LocatePeriodic(Reader& in) {
+  const std::size_t period = 1 + in.Number(8);
+  const std::size_t blockLength = 16 + period + in.Number(1 << 16);
+  const std::size_t run = blockLength + in.Number(1 << 18);
+  const std::size_t imageLength = run + in.Number((4u << 20) - run);
+  const auto seed = static_cast<unsigned>(in.Number(1000));
+  const Bytes unit = zarneth::test::Pattern(period, seed);
+  Bytes block(blockLength);
+  for (std::size_t i = 0; i < blockLength; ++i)
+    block[i] = unit[i % period];
+  Bytes image = zarneth::test::Pattern(imageLength, seed + 1);
+  const std::size_t at = in.Number(imageLength - run + 1);
+  for (std::size_t i = 0; i < run; ++i)
+    image[at + i] = unit[i % period];
+
+  const zarneth::test::TempDir dir;
+  zarneth::test::WriteBytes(dir / "image.bin", image);
+  zarneth::test::WriteBytes(dir / "block.bin", block);
+  std::vector<std::uint64_t> found;
+  const zarneth::LocateResult result = zarneth::Run(zarneth::LocateBlock{
+      dir / "image.bin", dir / "block.bin", 0,
+      [&](const zarneth::BlockFound& place) {
+        if (!place.exact)
+          std::abort();
+        found.push_back(place.start);
+      }});
+  if (!result.status.ok() || found != AllStarts(image, block))
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Reader in(data, size);
+  if (size > 0 && data[0] % 4 == 0) {
+    in.Number(1);
+    LocatePeriodic(in);
+    return 0;
+  }
   const std::size_t blockLength = 1 + in.Number(8064);
   const std::size_t imageLength = blockLength + in.Number(40000);
   const auto seed = static_cast<unsigned>(in.Number(1000));
