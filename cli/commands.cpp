@@ -248,8 +248,7 @@ std::string BlockOffset(std::uint64_t offset) {
 
 int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   std::optional<TableText> table;
-  LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {},
-                     options.detail};
+  LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {}, options.detail};
   std::string lastShare;  // of the last place shown
   if (!options.quiet)
     locate.sink = [&](const BlockFound& found) {
@@ -278,7 +277,8 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
       cells.push_back(ModelsStartingAt(found.start - static_cast<std::uint32_t>(found.blockFrom)));
       out << table->Line(cells);
       for (const DifferingPart& part : found.differing)
-        out << "  " << "differs " << BlockOffset(part.from) << ' '
+        out << "  "
+            << "differs " << BlockOffset(part.from) << ' '
             << BlockOffset(part.from + part.bytes - 1) << ' ' << part.bytes << '\n';
       if (found.differingParts > found.differing.size()) {
         const std::uint64_t more = found.differingParts - found.differing.size();
@@ -318,15 +318,17 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
       const BlockFound& best = *result.best;
       // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s
       // shares ("38.3%").
-      err << TrFill("no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
-                    "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
-                    "reaches %5$s there",
-                    {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
-                     ShareText(result.chance * 100)});
+      err << TrFill(
+          "no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
+          "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
+          "reaches %5$s there",
+          {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
+           ShareText(result.chance * 100)});
     } else {
-      err << TrFill("no place in %s holds the bytes of %s, exactly or clearly more of them than "
-                    "chance would: none of the short pieces that mark it stands anywhere in it",
-                    {image, block});
+      err << TrFill(
+          "no place in %s holds the bytes of %s, exactly or clearly more of them than "
+          "chance would: none of the short pieces that mark it stands anywhere in it",
+          {image, block});
     }
     err << '\n';
     return int{kAnswerNo};

@@ -239,7 +239,12 @@ const Command kCommands[] = {
      TrMark("Find where a block's bytes stand in an image; reads only"),
      AddLocateOptions,
      zarneth::cli::RunLocateCommand,
-     {nullptr, zarneth::cli::kLocateCodeMeanings, TrMark("locate exits"), true}},
+     {TrMark("Where the block stands nowhere exactly, a place counts when clearly more of it "
+             "agrees than it agrees with this image elsewhere, at places aligned as this one "
+             "is: at least a quarter of the way from that share to all of it. A block with one "
+             "byte in eight changed is still found; one split by inserted bytes is found in "
+             "pieces, each with the part of the block it holds (the block column)."),
+      zarneth::cli::kLocateCodeMeanings, TrMark("locate exits"), true}},
     {zarneth::cli::kCompareCommand,
      TrMark("List the address ranges where two images differ; reads only"),
      AddCompareOptions,

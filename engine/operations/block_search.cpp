@@ -60,8 +60,8 @@ void ExactSearch::Look(std::uint64_t windowStart, std::span<const unsigned char>
                        const std::function<void(std::uint64_t)>& found) {
   const std::uint64_t from = std::max(m_nextStart, windowStart) - windowStart;
   const std::uint64_t next =
-      TwoWayScan(m_plan, HeldBytes{m_block.data()}, HeldBytes{window.data()}, from,
-                 window.size(), [&](std::uint64_t at) { found(windowStart + at); });
+      TwoWayScan(m_plan, HeldBytes{m_block.data()}, HeldBytes{window.data()}, from, window.size(),
+                 [&](std::uint64_t at) { found(windowStart + at); });
   m_nextStart = windowStart + next;
 }
 
@@ -85,11 +85,11 @@ SearchAnswer SearchBlock(CFile& image, const BlockBytes& block, const BlockSearc
   // it reads at nearly the speed of reading. Only where there is none, a second pass votes.
   if (block.Held()) {
     ExactSearch exact(block.HeldBytes());
-    answer.imageBytes = ScanImage(
-        image, exact.Overlap(),
-        [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
-          exact.Look(windowStart, window, exactFound);
-        });
+    answer.imageBytes =
+        ScanImage(image, exact.Overlap(),
+                  [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
+                    exact.Look(windowStart, window, exactFound);
+                  });
   } else {
     // The block is not held, so neither is a window of its length: the image is measured
     // first, then read by offset.
@@ -100,8 +100,7 @@ SearchAnswer SearchBlock(CFile& image, const BlockBytes& block, const BlockSearc
   if (answer.exact > 0 || !how.near || answer.imageBytes > kMaxFileLength)
     return answer;
 
-  SeedVotes votes(block, how.nearLimit == 0 ? kNomineesForAll
-                                            : std::max(kNominees, how.nearLimit));
+  SeedVotes votes(block, how.nearLimit == 0 ? kNomineesForAll : std::max(kNominees, how.nearLimit));
   const std::uint64_t voted =
       ScanImage(image, votes.Overlap(),
                 [&](std::uint64_t windowStart, std::span<const unsigned char> window) {
@@ -122,8 +121,9 @@ SearchAnswer SearchBlock(CFile& image, const BlockBytes& block, const BlockSearc
     if (place.counts)
       answer.near.push_back(std::move(place));
   }
-  std::sort(answer.near.begin(), answer.near.end(),
-            [](const MeasuredPlace& a, const MeasuredPlace& b) { return BetterPlace(a.found, b.found); });
+  std::sort(
+      answer.near.begin(), answer.near.end(),
+      [](const MeasuredPlace& a, const MeasuredPlace& b) { return BetterPlace(a.found, b.found); });
   return answer;
 }
 
@@ -137,9 +137,9 @@ Checked<SearchAnswer> SearchImage(CFile& image, const BlockBytes& block, Role bl
     return answer;
   } catch (const FileEnded& ended) {
     const bool isImage = ended.file == &image;
-    return Refused(Refusal::ShortRead,
-                   ShortReadReason(*ended.file, isImage ? Role::Source : blockRole, ended.at,
-                                   ended.wanted));
+    return Refused(
+        Refusal::ShortRead,
+        ShortReadReason(*ended.file, isImage ? Role::Source : blockRole, ended.at, ended.wanted));
   }
 }
 

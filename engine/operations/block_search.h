@@ -61,9 +61,9 @@ struct BlockSearch {
 
 // What SearchBlock found.
 struct SearchAnswer {
-  std::uint64_t imageBytes = 0;  // past kMaxFileLength: the image is too long to search
-  std::uint64_t exact = 0;       // exact occurrences
-  std::vector<MeasuredPlace> near;  // the places that count, best first
+  std::uint64_t imageBytes = 0;       // past kMaxFileLength: the image is too long to search
+  std::uint64_t exact = 0;            // exact occurrences
+  std::vector<MeasuredPlace> near;    // the places that count, best first
   std::optional<MeasuredPlace> best;  // the best whole block measured, whether it counts or not
 };
 

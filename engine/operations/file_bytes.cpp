@@ -38,8 +38,8 @@ void FileBytes::Copy(std::uint64_t offset, std::span<unsigned char> out) const {
   while (done < out.size()) {
     const std::uint64_t at = offset + done;
     const std::uint64_t within = at & (kPieceSize - 1);
-    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(
-        out.size() - done, kPieceSize - within));
+    const auto count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(out.size() - done, kPieceSize - within));
     const unsigned char* piece = Load(at >> kPieceShift);
     std::memcpy(out.data() + done, piece + within, count);
     done += count;

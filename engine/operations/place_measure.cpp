@@ -10,6 +10,8 @@ namespace zarneth {
 namespace {
 
 constexpr std::size_t kBaselineStarts = 64;
+// Starts this close to a place measure the place itself, not chance.
+constexpr std::uint64_t kOwnPlace = 64;
 constexpr std::size_t kSampleChunks = 16;
 constexpr std::size_t kSampleChunkBytes = 64;
 constexpr std::uint32_t kMeasurePiece = 256u << 10;
@@ -63,11 +65,14 @@ class PartGrouping {
 
 }  // namespace
 
-double CountingShare(double chance) { return chance + (1 - chance) / 4; }
+double CountingShare(double chance) {
+  return chance + (1 - chance) / 4;
+}
 
 ChanceBaseline::ChanceBaseline(CFile& image, std::uint64_t imageLength, const BlockBytes& block) {
   const std::uint64_t length = block.Length();
-  const std::size_t chunkBytes = static_cast<std::size_t>(std::min<std::uint64_t>(kSampleChunkBytes, length));
+  const std::size_t chunkBytes =
+      static_cast<std::size_t>(std::min<std::uint64_t>(kSampleChunkBytes, length));
   const std::size_t chunks = static_cast<std::size_t>(
       std::clamp<std::uint64_t>(length / kSampleChunkBytes, 1, kSampleChunks));
   std::vector<std::uint64_t> chunkAt(chunks);
@@ -76,20 +81,23 @@ ChanceBaseline::ChanceBaseline(CFile& image, std::uint64_t imageLength, const Bl
     chunkAt[c] = chunks == 1 ? 0 : (length - chunkBytes) * c / (chunks - 1);
     block.Copy(chunkAt[c], {sample.data() + c * chunkBytes, chunkBytes});
   }
-  std::array<std::vector<double>, 8> shares;
   std::vector<unsigned char> seen(chunkBytes + 8);
+  std::vector<std::uint64_t> bases;
   std::uint64_t state = length * 0x2545F4914F6CDD1Du + imageLength;
   for (std::size_t s = 0; s < kBaselineStarts && imageLength >= 8 + chunkBytes; ++s) {
     StopIfRequested();
     const std::uint64_t base = SplitMix(state) % (imageLength - 7) / 8 * 8;
+    if (std::find(bases.begin(), bases.end(), base) != bases.end())
+      continue;  // a small image has few starts: each is measured once
+    bases.push_back(base);
     std::array<std::uint64_t, 8> agreeing{};
     std::array<std::uint64_t, 8> inside{};
     for (std::size_t c = 0; c < chunks; ++c) {
       const std::uint64_t at = base + chunkAt[c];
       if (at >= imageLength)
         break;
-      const auto count = static_cast<std::uint32_t>(
-          std::min<std::uint64_t>(chunkBytes + 7, imageLength - at));
+      const auto count =
+          static_cast<std::uint32_t>(std::min<std::uint64_t>(chunkBytes + 7, imageLength - at));
       ReadImage(image, at, seen.data(), count);
       for (std::size_t shift = 0; shift < 8; ++shift) {
         for (std::size_t i = 0; i < chunkBytes && shift + i < count; ++i) {
@@ -100,19 +108,23 @@ ChanceBaseline::ChanceBaseline(CFile& image, std::uint64_t imageLength, const Bl
     }
     for (std::size_t shift = 0; shift < 8; ++shift)
       if (inside[shift] >= chunkBytes)
-        shares[(base + shift) % 8].push_back(static_cast<double>(agreeing[shift]) /
-                                              static_cast<double>(inside[shift]));
-  }
-  for (std::size_t k = 0; k < 8; ++k) {
-    std::vector<double>& found = shares[k];
-    if (found.size() < 8)
-      continue;
-    std::sort(found.begin(), found.end());
-    m_reach[k] = found[(found.size() - 1) * 9 / 10];
+        m_shares[(base + shift) % 8].emplace_back(
+            base + shift,
+            static_cast<double>(agreeing[shift]) / static_cast<double>(inside[shift]));
   }
 }
 
-std::optional<double> ChanceBaseline::Reach(std::uint64_t start) const { return m_reach[start % 8]; }
+std::optional<double> ChanceBaseline::Reach(std::uint64_t start) const {
+  std::vector<double> apart;
+  for (const auto& [at, share] : m_shares[start % 8])
+    if (at + kOwnPlace <= start || at >= start + kOwnPlace)
+      apart.push_back(share);
+  // Fewer starts than this tell chance too roughly.
+  if (apart.size() < 16)
+    return std::nullopt;
+  std::sort(apart.begin(), apart.end());
+  return apart[(apart.size() - 1) * 9 / 10];
+}
 
 MeasuredPlace MeasurePlace(CFile& image, std::uint64_t imageLength, const BlockBytes& block,
                            std::uint64_t start, const ChanceBaseline& baseline, bool detail) {
@@ -125,7 +137,8 @@ MeasuredPlace MeasurePlace(CFile& image, std::uint64_t imageLength, const BlockB
   const auto walk = [&](std::uint64_t from, std::uint64_t to, auto&& each) {
     for (std::uint64_t done = from; done < to;) {
       StopIfRequested();
-      const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(to - done, kMeasurePiece));
+      const auto count =
+          static_cast<std::uint32_t>(std::min<std::uint64_t>(to - done, kMeasurePiece));
       ReadImage(image, start + done, seen.get(), count);
       block.Copy(done, {expected.get(), count});
       for (std::uint32_t i = 0; i < count; ++i)
@@ -190,8 +203,9 @@ MeasuredPlace MeasurePlace(CFile& image, std::uint64_t imageLength, const BlockB
   whole.blockTo = length;
   whole.imageBytes = imageLength;
   BlockFound& found = place.found;
-  // Differences within this many bytes of an end of the block still leave it whole.
-  const std::uint64_t edge = std::max<std::uint64_t>(32, length / 64);
+  // Differences within an eighth of the block from its ends still leave it whole: a
+  // rewritten first string is no split.
+  const std::uint64_t edge = std::max<std::uint64_t>(32, length / 8);
   if (bestTo > bestFrom && bestFrom <= edge && bestTo + edge >= inside) {
     found.blockFrom = 0;
     found.blockTo = length;
@@ -211,9 +225,10 @@ MeasuredPlace MeasurePlace(CFile& image, std::uint64_t imageLength, const BlockB
   const double noise = std::sqrt(partLength * place.chance * (1 - place.chance) + 1);
   // A part shorter than this is a phrase that two unrelated blocks may share, not a place.
   const std::uint64_t leastPart = std::max<std::uint64_t>(64, length / 64);
-  place.counts = found.agreeing >= 16 && found.PartLength() >= std::min(leastPart, length) &&
-                 static_cast<double>(found.agreeing) >= share * partLength &&
-                 static_cast<double>(found.agreeing) - place.chance * partLength >= kNoiseMargin * noise;
+  place.counts =
+      found.agreeing >= 16 && found.PartLength() >= std::min(leastPart, length) &&
+      static_cast<double>(found.agreeing) >= share * partLength &&
+      static_cast<double>(found.agreeing) - place.chance * partLength >= kNoiseMargin * noise;
   if (detail && place.counts) {
     PartGrouping parts(found);
     walk(found.blockFrom, std::min(found.blockTo, inside),

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "c_file.h"
@@ -24,20 +26,21 @@ class ChanceBaseline {
  public:
   // Measures the block at 64 starts of each alignment, 1024 of its bytes each.
   ChanceBaseline(CFile& image, std::uint64_t imageLength, const BlockBytes& block);
-  // The share chance reaches at `start`'s alignment; none where the image is too short to
-  // tell (the place's own byte frequencies stand in).
+  // The share chance reaches at `start`'s alignment, from the starts measured but those
+  // next to `start` (the place itself agrees more than chance); none where too few are left
+  // to tell (the place's own byte frequencies stand in).
   std::optional<double> Reach(std::uint64_t start) const;
 
  private:
-  std::array<std::optional<double>, 8> m_reach;
+  std::array<std::vector<std::pair<std::uint64_t, double>>, 8> m_shares;  // (start, share)
 };
 
 struct MeasuredPlace {
-  BlockFound found;           // the whole block, or the part of it that agrees
-  BlockFound whole;           // the whole block, however much of it agrees
-  bool counts = false;        // clearly beyond chance
-  double chance = 0;          // the share chance reaches there
-  std::uint64_t measured = 0; // the bytes compared to tell it
+  BlockFound found;            // the whole block, or the part of it that agrees
+  BlockFound whole;            // the whole block, however much of it agrees
+  bool counts = false;         // clearly beyond chance
+  double chance = 0;           // the share chance reaches there
+  std::uint64_t measured = 0;  // the bytes compared to tell it
 };
 
 // Compares `block` with the image at `start` (the part inside `imageLength`): the stretch of

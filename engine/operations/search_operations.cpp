@@ -211,7 +211,8 @@ CompareResult Run(const CompareImages& operation) {
                                     sourceEnded ? Role::Compared : Role::Source, at);
         // Nothing at the start: past both ends where neither has the byte before it either.
         unsigned char probe = 0;
-        const bool beyondBoth = at == start && start > 0 && source.ReadAt(start - 1, &probe, 1) == 0 &&
+        const bool beyondBoth = at == start && start > 0 &&
+                                source.ReadAt(start - 1, &probe, 1) == 0 &&
                                 other.ReadAt(start - 1, &probe, 1) == 0;
         if (beyondBoth)
           return pastBoth(*sourceLength, *otherLength);

@@ -34,7 +34,9 @@ bool OneByteRepeated(std::uint64_t key, std::size_t length) {
   return key == (key & 0xFF) * ones;
 }
 
-std::uint64_t Mix(std::uint64_t key) { return (key ^ (key >> 29)) * 0x9E3779B97F4A7C15u; }
+std::uint64_t Mix(std::uint64_t key) {
+  return (key ^ (key >> 29)) * 0x9E3779B97F4A7C15u;
+}
 
 // (votes, start) ordered so that the worse is the greater: fewer votes, then the later start.
 bool Better(const std::pair<std::uint32_t, std::uint32_t>& a,
@@ -143,8 +145,8 @@ void SeedVotes::Look(std::uint64_t windowStart, std::span<const unsigned char> w
   if (m_seedLength == 0)
     return;
   const std::uint64_t windowEnd = windowStart + window.size();
-  std::uint64_t at = std::max(m_nextOffset, (windowStart + m_imageStride - 1) / m_imageStride *
-                                                m_imageStride);
+  std::uint64_t at =
+      std::max(m_nextOffset, (windowStart + m_imageStride - 1) / m_imageStride * m_imageStride);
   for (; at + m_seedLength <= windowEnd; at += m_imageStride) {
     const std::uint64_t key = Key(window.data() + (at - windowStart), m_seedLength);
     if (OneByteRepeated(key, m_seedLength))

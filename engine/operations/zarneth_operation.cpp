@@ -61,12 +61,12 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
   const bool near = patch.at.minAgree > 0;
   std::vector<std::uint64_t> named;
   std::uint64_t count = 0;
-  const auto answer = SearchImage(patch.source, *block, Role::Replaced,
-                                  {.near = near, .nearLimit = 0, .detail = false},
-                                  [&](std::uint64_t start) {
-                                    if (count++ < kPlacesNamed)
-                                      named.push_back(start);
-                                  });
+  const auto answer =
+      SearchImage(patch.source, *block, Role::Replaced,
+                  {.near = near, .nearLimit = 0, .detail = false}, [&](std::uint64_t start) {
+                    if (count++ < kPlacesNamed)
+                      named.push_back(start);
+                  });
   if (!answer)
     return answer.Refusal();
   const std::string what =
@@ -77,7 +77,8 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
     for (const MeasuredPlace& place : answer->near) {
       const BlockFound& found = place.found;
       if (found.blockFrom == 0 && found.blockTo == length && found.bytes == length &&
-          static_cast<double>(found.agreeing) * 100 >= patch.at.minAgree * static_cast<double>(length)) {
+          static_cast<double>(found.agreeing) * 100 >=
+              patch.at.minAgree * static_cast<double>(length)) {
         ++count;
         named.push_back(found.start);
         result.replacedAgreeing = found.agreeing;

@@ -209,18 +209,36 @@ TEST_F(SearchCommandsTest, PatchReplaceWritesOnlyWhereTheBlockStandsOnce) {
     std::string said;  // in the done line or the refusal
   };
   const Row rows[] = {
-      {"where the block stands", planted, shorter, {}, 0,
+      {"where the block stands",
+       planted,
+       shorter,
+       {},
+       0,
        "at 0x1C7A00, CRC-32 " + CrcOf(shorter) +
            "; the last 9156 bytes of the old block stay as they were"},
       {"where it stands changed, with the least share that agrees",
-       Planted(base, clustered, 0x1C7A00), shorter, {"--min-agree", "99.5"}, 0,
+       Planted(base, clustered, 0x1C7A00),
+       shorter,
+       {"--min-agree", "99.5"},
+       0,
        "; 99.8% of the replaced block agreed there"},
-      {"changed, asked for exactly", Planted(base, clustered, 0x1C7A00), shorter, {}, 1,
+      {"changed, asked for exactly",
+       Planted(base, clustered, 0x1C7A00),
+       shorter,
+       {},
+       1,
        "does not stand byte for byte"},
-      {"changed more than allowed", Planted(base, clustered, 0x1C7A00), shorter,
-       {"--min-agree", "99.9"}, 1, "not even with 99.9% of its bytes agreeing"},
-      {"changed at two places", Planted(Planted(base, clustered, 0x1C7A00), scattered, 0x1000),
-       shorter, {"--min-agree", "90"}, 1,
+      {"changed more than allowed",
+       Planted(base, clustered, 0x1C7A00),
+       shorter,
+       {"--min-agree", "99.9"},
+       1,
+       "not even with 99.9% of its bytes agreeing"},
+      {"changed at two places",
+       Planted(Planted(base, clustered, 0x1C7A00), scattered, 0x1000),
+       shorter,
+       {"--min-agree", "90"},
+       1,
        "with 90% of its bytes agreeing at 2 places, 0x1000 and 0x1C7A00: it must stand at one"},
 
       {"nowhere", base, shorter, {}, 1, "does not stand byte for byte in source file"},
@@ -286,8 +304,7 @@ TEST_F(SearchCommandsTest, FilesAreReadToTheirEndWhateverTheirSizeSays) {
   const CliRun found = Run({"locate", "--source", proc, "--transcript", block});
   EXPECT_EQ(found.exitCode, 0) << found.err;
   EXPECT_NE(found.out.find("\n000004  00000F  12"), std::string::npos) << found.out;
-  const CliRun verified =
-      Run({"verify", "--source", other, "--start", "4", "--transcript", block});
+  const CliRun verified = Run({"verify", "--source", other, "--start", "4", "--transcript", block});
   EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
 }
 #endif

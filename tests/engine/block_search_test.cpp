@@ -23,7 +23,9 @@ Bytes Stirred(std::size_t count, unsigned seed) {
   return bytes;
 }
 
-Bytes Repeated(std::size_t count, unsigned char byte) { return Bytes(count, byte); }
+Bytes Repeated(std::size_t count, unsigned char byte) {
+  return Bytes(count, byte);
+}
 
 // `block` with every `step`-th byte changed, from `from`.
 Bytes EveryNth(Bytes block, std::size_t step, std::size_t from = 0) {
@@ -106,7 +108,8 @@ TEST(ExactSearchTest, FindsWhatAPlainSearchFindsAcrossWindows) {
     const std::vector<std::uint64_t> expected = PlainSearch(row.hay, row.block);
     ASSERT_FALSE(expected.empty());
     // Windows as ScanImage gives them, of every size down to one new byte at a time.
-    for (const std::size_t fresh : {std::size_t{1}, std::size_t{7}, std::size_t{64}, row.hay.size()}) {
+    for (const std::size_t fresh :
+         {std::size_t{1}, std::size_t{7}, std::size_t{64}, row.hay.size()}) {
       ExactSearch search(row.block);
       std::vector<std::uint64_t> found;
       const std::size_t overlap = search.Overlap();
@@ -137,7 +140,8 @@ class LocateTableTest : public testing::Test {
     WriteBytes(dir / "block.bin", block);
     found.clear();
     return zarneth::Run(LocateBlock{dir / "image.bin", dir / "block.bin", limit,
-                           [&](const BlockFound& place) { found.push_back(place); }, detail});
+                                    [&](const BlockFound& place) { found.push_back(place); },
+                                    detail});
   }
   TempDir dir;
   std::vector<BlockFound> found;
@@ -154,16 +158,25 @@ TEST_F(LocateTableTest, FindsChangedBlocksHoweverTheirChangesAreSpread) {
     std::vector<Place> places;  // best first; none: nothing counts
   };
   const Row rows[] = {
-      {"one byte in 32 changed evenly", Planted(image, EveryNth(block, 32), 0x12345), block,
+      {"one byte in 32 changed evenly",
+       Planted(image, EveryNth(block, 32), 0x12345),
+       block,
        {{0x12345, 0, 89156, 89156 - 2787}}},
-      {"one in 16", Planted(image, EveryNth(block, 16, 5), 0x40000), block,
+      {"one in 16",
+       Planted(image, EveryNth(block, 16, 5), 0x40000),
+       block,
        {{0x40000, 0, 89156, 89156 - 5572}}},
-      {"one in 8", Planted(image, EveryNth(block, 8, 3), 0x7FFF1), block,
+      {"one in 8",
+       Planted(image, EveryNth(block, 8, 3), 0x7FFF1),
+       block,
        {{0x7FFF1, 0, 89156, 89156 - 11145}}},
-      {"1% at random", Planted(image, Scattered(block, 891, 14), 0x9000), block,
+      {"1% at random",
+       Planted(image, Scattered(block, 891, 14), 0x9000),
+       block,
        {{0x9000, 0, 89156, 0}}},
       {"a rewritten stretch of a fifth",
-       Planted(image, Planted(block, Pattern(17000, 15), 40000), 0x20000), block,
+       Planted(image, Planted(block, Pattern(17000, 15), 40000), 0x20000),
+       block,
        {{0x20000, 0, 89156, 0}}},
       {"split in three by insertions",
        Planted(image,
@@ -174,12 +187,17 @@ TEST_F(LocateTableTest, FindsChangedBlocksHoweverTheirChangesAreSpread) {
        {{0x50000, 0, 30000, 30000},
         {0x50000 + 30300, 30000, 60000, 30000},
         {0x50000 + 65300, 60000, 89156, 29156}}},
-      {"past the image's end", Planted(image, block, 0x100000 - 50000), block,
+      {"past the image's end",
+       Planted(image, block, 0x100000 - 50000),
+       block,
        {{0x100000 - 50000, 0, 89156, 50000}}},
       {"unrelated text in UTF-16",
-       Planted(Pattern(0x40000, 18), Utf16Text(60000, 19), 0x8000), text, {}},
+       Planted(Pattern(0x40000, 18), Utf16Text(60000, 19), 0x8000),
+       text,
+       {}},
       {"text in UTF-16 with words changed",
-       Planted(Pattern(0x40000, 18), Planted(text, Utf16Text(3000, 20), 20000), 0x8001), text,
+       Planted(Pattern(0x40000, 18), Planted(text, Utf16Text(3000, 20), 20000), 0x8001),
+       text,
        {{0x8001, 0, 60000, 0}}},
   };
   for (const Row& row : rows) {

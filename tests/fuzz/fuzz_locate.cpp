@@ -77,8 +77,7 @@ void LocatePeriodic(Reader& in) {
   zarneth::test::WriteBytes(dir / "block.bin", block);
   std::vector<std::uint64_t> found;
   const zarneth::LocateResult result = zarneth::Run(zarneth::LocateBlock{
-      dir / "image.bin", dir / "block.bin", 0,
-      [&](const zarneth::BlockFound& place) {
+      dir / "image.bin", dir / "block.bin", 0, [&](const zarneth::BlockFound& place) {
         if (!place.exact)
           std::abort();
         found.push_back(place.start);
