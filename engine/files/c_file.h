@@ -81,7 +81,8 @@ class CFile {
   unsigned GetPermissions() const;
   // Takes away the permission bits that `permissions` does not have (POSIX): a new file is
   // written with its owner's read and write bits, and loses those its model lacks at the end.
-  // Nothing on Windows.
+  // Nothing on Windows, nor where the file system holds no mode (FAT): the file keeps what
+  // it gives.
   void RestrictPermissions(unsigned permissions);
   // Gives this file the owner and group, then the extended attributes and ACLs (and no ACL
   // where `model` has none), then the permission bits with the set-id bits of `model`

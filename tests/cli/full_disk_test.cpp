@@ -51,5 +51,61 @@ TEST_F(FullDiskTest, EveryKindOfRunFailsCleanly) {
   }
 }
 
+// A USB stick's FAT, through fusefat: no modes, no second names, no rename that keeps an
+// existing file. New files are made whole (with the mode FAT gives), and every dry run says
+// what its real run then does.
+TEST(FatDiskTest, NewFilesAreMadeAndDryRunsAgree) {
+  TempDir dir;
+  TempDir logs;
+  const std::filesystem::path stick = dir.Path() / "stick";
+  std::filesystem::create_directory(stick);
+  const ScopedFatDisk mounted(stick.string());
+  if (!mounted.Reason().empty())
+    GTEST_SKIP() << mounted.Reason() << "; the engine's dry-run rows cover this";
+  const auto on = [&](const char* name) { return (stick / name).string(); };
+  // An image from a private folder, read-only: a new file takes its mode, which FAT cannot.
+  const std::string image = dir / "image.bin";
+  WriteBytes(image, Pattern(0x10000, 1));
+  WriteBytes(on("image.bin"), Pattern(0x10000, 1));
+  WriteBytes(on("transcript.bin"), Pattern(0x100, 2));
+  std::filesystem::permissions(image, std::filesystem::perms::owner_read);
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+  };
+  const Row rows[] = {
+      {"a cut to a new name",
+       {"cut", "--source", image, "--start", "10", "--end", "FF", "--output", on("cut.bin")},
+       0},
+      {"a patched copy to a new name",
+       {"patch", "--source", image, "--transcript", on("transcript.bin"), "--start", "100",
+        "--output", on("copy.bin")},
+       0},
+      {"in place with a backup",
+       {"patch", "--source", on("image.bin"), "--transcript", on("transcript.bin"), "--start",
+        "100", "--in-place", "--backup"},
+       1},
+      {"no clobber",
+       {"cut", "--source", image, "--start", "10", "--end", "FF", "--output", on("kept.bin"),
+        "--no-clobber"},
+       1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> dry = row.args;
+    dry.push_back("--dry-run");
+    const CliRun dryRun = RunCli(dry, logs);
+    const FolderListing before = ListFolder(stick);
+    const CliRun run = RunCli(row.args, logs);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    EXPECT_EQ(dryRun.exitCode, run.exitCode) << dryRun.out << dryRun.err;
+    if (run.exitCode == 0)
+      EXPECT_EQ(ReadBytes(row.args.back()).size(), row.args[0] == "cut" ? 0xF0u : 0x10000u);
+    else
+      EXPECT_TRUE(ListFolder(stick) == before) << "a refused run left debris";
+  }
+}
+
 }  // namespace
 }  // namespace zarneth::test

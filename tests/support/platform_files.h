@@ -84,6 +84,23 @@ class ScopedSmallDisk {
   std::string m_reason;  // empty once mounted
 };
 
+// Mounts a 16 MiB FAT file system on the empty folder `at` for its lifetime, as a USB stick
+// holds one, through fusefat (a FUSE server, as a user without a kernel mount has it);
+// Reason() says why it could not (no fusefat or mkfs.vfat, no FUSE here, Windows).
+class ScopedFatDisk {
+ public:
+  explicit ScopedFatDisk(const std::string& at);
+  ~ScopedFatDisk();
+  ScopedFatDisk(const ScopedFatDisk&) = delete;
+  ScopedFatDisk& operator=(const ScopedFatDisk&) = delete;
+  const std::string& Reason() const { return m_reason; }
+
+ private:
+  std::string m_at;
+  std::string m_image;   // the FAT image, beside the folder
+  std::string m_reason;  // empty once mounted
+};
+
 // A device that opens like a file: /dev/null, NUL.
 extern const char* const kDevicePath;
 // Names that lead to devices, some in `folder` (Windows' device names answer in every

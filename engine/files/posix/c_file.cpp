@@ -320,8 +320,13 @@ unsigned CFile::GetPermissions() const {
 
 void CFile::RestrictPermissions(unsigned permissions) {
   const unsigned now = GetPermissions();
-  if ((now & permissions) != now && sys::Fchmod(FdOf(*this), now & permissions) != 0)
-    Fail(TrMark("set the permissions of"), errno);
+  if ((now & permissions) == now || sys::Fchmod(FdOf(*this), now & permissions) == 0)
+    return;
+  // A file system that holds no mode (FAT, exFAT, a FUSE one) answers ENOSYS or EPERM, or
+  // says it cannot: the file keeps the mode it gives, as cp leaves it there.
+  if (errno == ENOSYS || errno == EPERM || errno == EOPNOTSUPP)
+    return;
+  Fail(TrMark("set the permissions of"), errno);
 }
 
 FileStatus CFile::AccessCanBeTaken() const {

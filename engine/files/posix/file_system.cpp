@@ -205,7 +205,24 @@ FileStatus FolderTakesNewFile(const HeldFolder& folder) {
 
 bool FolderHasHardLinks(const HeldFolder& folder) {
   // vfat and its kin say that a file has at most one name.
-  return sys::Fpathconf(FdOf(folder), _PC_LINK_MAX) != 1;
+  if (sys::Fpathconf(FdOf(folder), _PC_LINK_MAX) == 1)
+    return false;
+  // The kernel's exFAT and every FUSE server say 127, whatever they give: exFAT and the
+  // FAT servers are known by their type.
+  constexpr unsigned long kExfatMagic = 0x2011BAB0;
+  struct statfs info {};
+  if (sys::Fstatfs(FdOf(folder), &info) != 0)
+    return true;
+  if (static_cast<unsigned long>(info.f_type) == kExfatMagic)
+    return false;
+  if (info.f_type != FUSE_SUPER_MAGIC)
+    return true;
+  const std::string type = sys::MountType(FdOf(folder));
+  for (const char* oneName :
+       {"fuse.fusefat", "fuse.exfat", "fuseblk.exfat", "fuse.vfat", "fuse.msdos", "fuse.fatfs"})
+    if (type == oneName)
+      return false;
+  return true;
 }
 
 bool FolderKeepsExistingNames(const HeldFolder& folder) {

@@ -4,11 +4,15 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace zarneth {
 namespace {
@@ -27,6 +31,38 @@ const PosixCalls& Calls() {
 }  // namespace
 
 const char* const kSyncCallName = "fsync";
+
+namespace {
+
+// The mount whose device is `fd`'s, in /proc/self/mountinfo: its type, the field after " - ".
+int MountTypeOf(int fd, char* type, std::size_t size) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || size == 0)
+    return -1;
+  const std::string device =
+      std::to_string(major(info.st_dev)) + ":" + std::to_string(minor(info.st_dev));
+  std::ifstream mounts("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(mounts, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, numbers;
+    if (!(fields >> id >> parent >> numbers) || numbers != device)
+      continue;
+    const std::size_t dash = line.find(" - ");
+    if (dash == std::string::npos)
+      continue;
+    std::istringstream rest(line.substr(dash + 3));
+    std::string found;
+    rest >> found;
+    const std::size_t length = std::min(found.size(), size - 1);
+    std::copy_n(found.data(), length, type);
+    type[length] = '\0';
+    return static_cast<int>(length);
+  }
+  return -1;
+}
+
+}  // namespace
 
 PosixCalls& ActivePosixCalls() {
   static PosixCalls calls{
@@ -54,6 +90,7 @@ PosixCalls& ActivePosixCalls() {
       ::fremovexattr,
       ::fstatfs,
       ::fpathconf,
+      MountTypeOf,
   };
   return calls;
 }
@@ -149,6 +186,10 @@ int Fstatfs(int fd, struct statfs* info) {
 }
 long Fpathconf(int fd, int name) {
   return Calls().fpathconf(fd, name);
+}
+std::string MountType(int fd) {
+  char type[64];
+  return Calls().mountType(fd, type, sizeof type) < 0 ? std::string() : std::string(type);
 }
 
 }  // namespace sys

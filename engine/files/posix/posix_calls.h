@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <string>
 
 #include "system_call_hook.h"
 
@@ -39,6 +40,9 @@ struct PosixCalls {
   // What the file system says of itself: its kind, its limits.
   int (*fstatfs)(int fd, struct statfs* info);
   long (*fpathconf)(int fd, int name);
+  // The type of the mount that holds `fd` as /proc/self/mountinfo names it ("ext4",
+  // "fuse.fusefat") into `type`, ended; its length, or -1 where none is found.
+  int (*mountType)(int fd, char* type, std::size_t size);
 };
 
 // The calls in force; the real ones unless a test swapped them.
@@ -69,6 +73,8 @@ int Fremovexattr(int fd, const char* name);
 // Questions, not actions: the hook is not asked (nothing a run does fails with them).
 int Fstatfs(int fd, struct statfs* info);
 long Fpathconf(int fd, int name);
+// The mount type of `fd`'s file system (mountType); empty where it cannot be told.
+std::string MountType(int fd);
 }  // namespace sys
 
 }  // namespace zarneth

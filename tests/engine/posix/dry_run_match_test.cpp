@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -136,12 +139,35 @@ TEST_F(DryRunMatchTest, ABackupTheFileSystemCannotLinkIsRefusedBeforeAnythingIsC
 // FUSE file system that can keep no existing file (no clobber); and what the real run does
 // on a file system without owners, the dry run says it does.
 // Invariant 8 of the save (save_file.h).
+// A file system that says a file may have 127 names and gives it one: exFAT in the kernel,
+// or a FUSE server of the FAT family (`type`, as the mount table names it).
+void SecondNamesRefused(unsigned long magic, const char* type) {
+  static unsigned long fileSystem;
+  static const char* mountType;
+  fileSystem = magic;
+  mountType = type;
+  PosixCalls& calls = ActivePosixCalls();
+  calls.fstatfs = [](int, struct statfs* info) {
+    *info = {};
+    info->f_type = static_cast<decltype(info->f_type)>(fileSystem);
+    return 0;
+  };
+  calls.fpathconf = [](int, int) { return 127L; };
+  calls.mountType = [](int, char* out, std::size_t size) {
+    std::snprintf(out, size, "%s", mountType);
+    return static_cast<int>(std::strlen(out));
+  };
+  calls.linkat = [](int, const char*, int, const char*, int) { return errno = EPERM, -1; };
+  calls.renameNoReplace = [](int, const char*, int, const char*) { return errno = EINVAL, -1; };
+}
+
 TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
   struct Row {
     const char* name;
     bool inPlace;
     std::function<void()> arrange;
-    const char* refusal;  // none: both done
+    const char* refusal;   // none: both done
+    bool newFile = false;  // a copy to a name that does not exist yet
   };
   const Row rows[] = {
       {"every backup name taken", true,
@@ -160,9 +186,28 @@ TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
          ActivePosixCalls().fpathconf = [](int, int) { return 1L; };
        },
        "its file system can neither rename without replacing nor give a file a second name"},
+      {"fusefat, a backup", true, [] { SecondNamesRefused(0x65735546, "fuse.fusefat"); },
+       "its file system does not give a file a second name (a hard link), which the backup is"},
+      {"exFAT, a backup", true, [] { SecondNamesRefused(0x2011BAB0, "exfat"); },
+       "its file system does not give a file a second name (a hard link), which the backup is"},
+      {"fusefat, no clobber", false, [] { SecondNamesRefused(0x65735546, "fuse.fusefat"); },
+       "its file system can neither rename without replacing nor give a file a second name"},
       {"a file system without owners, over an existing file", false,
        [] { ActivePosixCalls().fchown = [](int, uid_t, gid_t) { return errno = ENOSYS, -1; }; },
        nullptr},
+      // A new file takes a read-only image's bits; FAT holds no mode and says so.
+      {"a file system without modes (fusefat), a new file", false,
+       [&] {
+         ::chmod(image.c_str(), 0400);
+         ActivePosixCalls().fchmod = [](int, mode_t) { return errno = ENOSYS, -1; };
+       },
+       nullptr, true},
+      {"a file system without modes (vfat), a new file", false,
+       [&] {
+         ::chmod(image.c_str(), 0400);
+         ActivePosixCalls().fchmod = [](int, mode_t) { return errno = EPERM, -1; };
+       },
+       nullptr, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -182,6 +227,8 @@ TEST_F(DryRunMatchTest, DryRunsAnswerAsTheRealRunDoes) {
         ExpectBothRefuse(copy, row.refusal);
       } else {
         for (const bool dryRun : {true, false}) {
+          if (row.newFile)
+            std::filesystem::remove(destination);
           copy.dryRun = dryRun;
           const WriteResult result = zarneth::Run(WriteOperation(copy));
           EXPECT_EQ(result.outcome(), PatchOutcome::Done) << result.status.reason;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -183,6 +184,30 @@ ScopedSmallDisk::ScopedSmallDisk(const std::string& at) : m_at(at) {
 ScopedSmallDisk::~ScopedSmallDisk() {
   if (m_reason.empty())
     ::umount2(m_at.c_str(), MNT_DETACH);
+}
+
+ScopedFatDisk::ScopedFatDisk(const std::string& at) : m_at(at), m_image(at + ".fat") {
+  const std::string quiet = " >/dev/null 2>&1";
+  if (std::system(("command -v fusefat" + quiet + " && command -v mkfs.vfat" + quiet).c_str()) !=
+      0) {
+    m_reason = "fusefat or mkfs.vfat is not installed";
+    return;
+  }
+  if (std::system(
+          ("truncate -s 16M '" + m_image + "' && mkfs.vfat '" + m_image + "'" + quiet).c_str()) !=
+          0 ||
+      std::system(("fusefat -o rw+ '" + m_image + "' '" + at + "'" + quiet).c_str()) != 0) {
+    m_reason = "cannot mount a FAT file system with fusefat here (no FUSE for this user)";
+    std::filesystem::remove(m_image);
+  }
+}
+
+ScopedFatDisk::~ScopedFatDisk() {
+  if (!m_reason.empty())
+    return;
+  if (std::system(("fusermount -u '" + m_at + "' >/dev/null 2>&1").c_str()) != 0)
+    ::umount2(m_at.c_str(), MNT_DETACH);
+  std::filesystem::remove(m_image);
 }
 
 }  // namespace zarneth::test

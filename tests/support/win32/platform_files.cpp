@@ -74,6 +74,10 @@ ScopedSmallDisk::ScopedSmallDisk(const std::string& at)
     : m_at(at), m_reason("no small disk to mount here (a tmpfs is Linux's)") {}
 ScopedSmallDisk::~ScopedSmallDisk() = default;
 
+ScopedFatDisk::ScopedFatDisk(const std::string& at)
+    : m_at(at), m_reason("no FAT file system to mount here (fusefat is Linux's)") {}
+ScopedFatDisk::~ScopedFatDisk() = default;
+
 std::string MissingFileText() {
   return SystemErrorText(ERROR_FILE_NOT_FOUND);
 }
