@@ -41,7 +41,20 @@ class PluralParser {
     return true;
   }
 
+  // Nesting deeper than any language's rule needs ends the rule's reading: a catalog cannot
+  // exhaust the stack.
+  static constexpr int kDeepest = 64;
+  struct Deeper {
+    explicit Deeper(int& depth) : m_depth(depth) { ++m_depth; }
+    ~Deeper() { --m_depth; }
+    bool TooDeep() const { return m_depth > kDeepest; }
+    int& m_depth;
+  };
+
   Value Conditional() {
+    const Deeper deeper(m_depth);
+    if (deeper.TooDeep())
+      return std::nullopt;
     const Value condition = Or();
     if (!condition || !Take("?"))
       return condition;
@@ -120,6 +133,9 @@ class PluralParser {
     }
   }
   Value Unary() {
+    const Deeper deeper(m_depth);
+    if (deeper.TooDeep())
+      return std::nullopt;
     if (Take("!")) {
       const Value value = Unary();
       return value ? Value(!*value) : std::nullopt;
@@ -142,6 +158,7 @@ class PluralParser {
   std::string_view m_text;
   std::size_t m_at = 0;
   unsigned long m_n;
+  int m_depth = 0;
 };
 
 // The plural rule of a catalog's header: what follows "plural=" up to the ';' or the line's

@@ -17,6 +17,11 @@ namespace zarneth {
 // the user's interface language. Without it every text stays English.
 void UseUserLanguage();
 
+// The entries of a LANGUAGE list ("de_DE:fr") that are language names; an entry with a '/'
+// or "..", or anything but letters, digits and "_.@-", is left out, so that no list leads
+// the catalog lookup into a folder someone else wrote (sudo keeps LANGUAGE).
+std::string LanguageNamesOnly(std::string_view list);
+
 // The user's language's text for `english`; `english` itself where there is none.
 const char* Tr(const char* english);
 // The text for `count` things ("%s byte" for one, "%s bytes" for more), by the language's own

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "words.h"
@@ -30,6 +32,12 @@ std::string CatalogFolder() {
 }  // namespace
 
 void UseUserLanguage() {
+  // glibc reads LANGUAGE's entries as parts of catalog paths: only language names stay.
+  if (const char* languages = std::getenv("LANGUAGE")) {
+    const std::string kept = LanguageNamesOnly(languages);
+    if (kept != languages)
+      ::setenv("LANGUAGE", kept.c_str(), 1);
+  }
   // Messages and the character set only: numbers and the like stay as the code writes them.
   std::setlocale(LC_MESSAGES, "");
   std::setlocale(LC_CTYPE, "");

@@ -38,7 +38,7 @@ std::vector<std::string> UserLanguages() {
   std::vector<std::string> languages;
   const char* chosen = std::getenv("LANGUAGE");
   if (chosen && *chosen) {
-    AddLanguages(languages, chosen);
+    AddLanguages(languages, LanguageNamesOnly(chosen));
     return languages;
   }
   wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};

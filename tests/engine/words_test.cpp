@@ -2,12 +2,14 @@
 // .mo bytes (the Windows programs' own reader), each language's rule for plurals.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "catalog.h"
 #include "scoped_environment.h"
 #include "speak_english.h"
+#include "temp_dir.h"
 #include "words.h"
 
 namespace zarneth {
@@ -55,8 +57,14 @@ TEST(WordsTest, PluralRulesAreReadAsCatalogsWriteThem) {
     EXPECT_EQ(PluralIndex(russian, n), form) << n;
   EXPECT_EQ(PluralIndex("(n > 1)", 1), 0u);
   EXPECT_EQ(PluralIndex("n != 1", 0), 1u);
-  for (const char* broken : {"n %", "(n", "n / 0", "n ? 1", "", "x"})
+  for (const char* broken : {"n %", "(n", "n / 0", "n ? 1", "", "x", "n % (n - 3)"})
     EXPECT_EQ(PluralIndex(broken, 3), std::nullopt) << broken;
+  // Nesting without end is refused, not followed down the stack.
+  for (const char opening : {'(', '!'}) {
+    const std::string deep = std::string(1 << 20, opening) + "n";
+    EXPECT_EQ(PluralIndex(deep, 3), std::nullopt) << opening;
+  }
+  EXPECT_EQ(PluralIndex("n == 1 ? 0 : n == 2 ? 1 : n == 3 ? 2 : 3", 3), 2u);
 }
 
 std::string FileBytes(const std::string& path) {
@@ -91,6 +99,9 @@ TEST(WordsTest, TheFirstLanguageWithACatalogSpeaks) {
       {"pt_BR:ru_RU.UTF-8", "Это каталог"},
       {"fr_CA", "Est un dossier"},
       {"xx:yy", "Is a directory"},
+      // Entries that are no language names are passed over, never read as folders.
+      {"../../../tmp/evil:fr", "Est un dossier"},
+      {"de/../ru:..:de_DE", "Ist ein Verzeichnis"},
   };
   for (const auto& [languages, said] : rows) {
     {
@@ -102,6 +113,28 @@ TEST(WordsTest, TheFirstLanguageWithACatalogSpeaks) {
     test::SpeakEnglish();
   }
   EXPECT_STREQ(Tr("Is a directory"), "Is a directory");
+}
+
+// A LANGUAGE entry that leads out of the catalogs' folder (sudo keeps LANGUAGE, so root's
+// run would read a catalog another user wrote in /tmp) is passed over.
+TEST(WordsTest, ALanguageListNeverLeadsIntoAFolder) {
+  const test::TempDir dir;
+  const std::filesystem::path planted = dir.Path() / "evil" / "LC_MESSAGES";
+  std::filesystem::create_directories(planted);
+  std::filesystem::copy_file(ZARNETH_CATALOGS "/ru/LC_MESSAGES/zarneth.mo", planted / "zarneth.mo");
+  std::string up;
+  for (int i = 0; i < 32; ++i)
+    up += "../";
+  const std::string evil = up + (dir.Path() / "evil").relative_path().string();
+  {
+    const test::ScopedEnvironment locale("LC_ALL", "C.UTF-8");
+    const test::ScopedEnvironment language("LANGUAGE", evil + ":fr");
+    UseUserLanguage();
+    EXPECT_STREQ(Tr("Is a directory"), "Est un dossier");
+  }
+  test::SpeakEnglish();
+  EXPECT_EQ(LanguageNamesOnly("de_DE.UTF-8@euro:../x:/tmp/y:fr:.:pt-BR"),
+            "de_DE.UTF-8@euro:fr:pt-BR");
 }
 
 }  // namespace

@@ -94,6 +94,7 @@ FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, cons
   // Judged before it is opened for reading or writing, the link itself rather than what it
   // leads to: a link in the file's place is refused, as are a folder and a file the
   // read-only attribute keeps from being written.
+  std::optional<FileIdentity> standsFor;
   {
     const OwnedHandle asked(
         sys::OpenIn(folderHandle, systemName,
@@ -102,8 +103,13 @@ FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, cons
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!asked || !sys::AttributeTag(asked.Get(), info))
       return OpenRefusal(::GetLastError());
-    if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    if (IsNameSurrogate(info))
       return FileRefusal{.kind = Kind::Link};
+    // Any other reparse point (a cloud file's placeholder, a compressed or deduplicated
+    // file) is the file it stands for: opened through its filter, and checked to be the
+    // very file judged.
+    if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      standsFor = IdentityOfHandle(asked.Get());
     if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return FileRefusal{.kind = Kind::Folder};
     if (writes && (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
@@ -112,13 +118,17 @@ FileStatus CFile::OpenAt(const HeldFolder& folder, const std::string& name, cons
   // Share modes are the locks: a writer shares with nobody, a reader with readers only.
   // FILE_OPEN_REPARSE_POINT: a link put in the file's place since it was judged is opened as
   // itself, and refused by Adopt.
-  const HANDLE handle =
-      sys::OpenIn(folderHandle, systemName,
-                  {GENERIC_READ | (writes ? GENERIC_WRITE : 0u),
-                   holding == Holding::SharedRead ? static_cast<ULONG>(FILE_SHARE_READ) : 0u,
-                   FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT});
+  const HANDLE handle = sys::OpenIn(
+      folderHandle, systemName,
+      {GENERIC_READ | (writes ? GENERIC_WRITE : 0u),
+       holding == Holding::SharedRead ? static_cast<ULONG>(FILE_SHARE_READ) : 0u, FILE_OPEN,
+       FILE_NON_DIRECTORY_FILE | (standsFor ? 0u : static_cast<ULONG>(FILE_OPEN_REPARSE_POINT))});
   if (handle == INVALID_HANDLE_VALUE)
     return OpenRefusal(::GetLastError());
+  if (standsFor && IdentityOfHandle(handle) != standsFor) {
+    sys::Close(handle);
+    return FileRefusal{.kind = Kind::Replaced};
+  }
   return Adopt(reinterpret_cast<SystemHandle>(handle), path, holding);
 }
 
@@ -137,8 +147,11 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
     return refuseAndClose({.kind = Kind::System, .error = static_cast<int>(::GetLastError())});
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return refuseAndClose({.kind = Kind::Folder});
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
-    return refuseAndClose({.kind = Kind::Link});
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!sys::AttributeTag(file, tag) || IsNameSurrogate(tag))
+      return refuseAndClose({.kind = Kind::Link});
+  }
   if (writes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
     return refuseAndClose({.kind = Kind::ReadOnly});
   // A file whose identity the system cannot give could not be told apart from the run's

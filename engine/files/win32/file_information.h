@@ -15,6 +15,14 @@ namespace zarneth {
 // system cannot say.
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle);
 
+// Whether a file's attributes and reparse tag make it a link (a junction, a symbolic link:
+// a name surrogate, which names another file). Other reparse points (a cloud file's
+// placeholder, a compressed or deduplicated file) are the files they stand for.
+inline bool IsNameSurrogate(const FILE_ATTRIBUTE_TAG_INFO& info) {
+  return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         IsReparseTagNameSurrogate(info.ReparseTag);
+}
+
 // The system's record of an open file; throws CFileException for it.
 BY_HANDLE_FILE_INFORMATION Information(const CFile& file);
 // The attributes that a file written in `file`'s place takes over: hidden, system, archive,

@@ -29,6 +29,8 @@ std::optional<Win32Calls> realCalls;
 std::optional<FileIdentity> fakeLink;       // the folder the seam calls a junction
 std::optional<FileIdentity> foreignFolder;  // the folder holding it, when not the caller's
 bool linkIsForeign = false;
+std::optional<FileIdentity> fakeReparse;  // a file the seam calls a reparse point
+ULONG fakeReparseTag = 0;                 // of this tag
 
 BOOL WINAPI FakeAttributeTag(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
                              DWORD size) {
@@ -38,6 +40,11 @@ BOOL WINAPI FakeAttributeTag(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVO
     auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
     tag->FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     tag->ReparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+  }
+  if (answered && kind == FileAttributeTagInfo && IdentityOfHandle(handle) == fakeReparse) {
+    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+    tag->FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    tag->ReparseTag = fakeReparseTag;
   }
   return answered;
 }
@@ -68,6 +75,7 @@ class HeldFolderTest : public RunFixture {
     SetSystemCallHook(nullptr);
     fakeLink.reset();
     foreignFolder.reset();
+    fakeReparse.reset();
   }
   std::string link = dir / "link";
 };
@@ -116,6 +124,39 @@ TEST_F(HeldFolderTest, ALinkIsFollowedOnlyForItsOwnerOrTheOwnerOfItsFolder) {
     }
     std::filesystem::remove(PathFromUtf8(linked));
     std::filesystem::remove(PathFromUtf8(destination));
+  }
+}
+
+// Only a name surrogate (a junction, a symbolic link) is a link: a file in a synced folder
+// (a cloud placeholder), a compressed or a deduplicated file is the file it stands for, read
+// and patched in place like any other.
+TEST_F(HeldFolderTest, OnlyNameSurrogatesAreLinks) {
+  struct Row {
+    const char* name;
+    ULONG tag;
+    bool link;
+  };
+  const Row rows[] = {
+      {"a symbolic link", IO_REPARSE_TAG_SYMLINK, true},
+      {"a junction", IO_REPARSE_TAG_MOUNT_POINT, true},
+      {"a cloud file (OneDrive)", 0x9000601AUL /* IO_REPARSE_TAG_CLOUD_6 */, false},
+      {"a compressed file (WOF)", 0x80000017UL /* IO_REPARSE_TAG_WOF */, false},
+      {"a deduplicated file", 0x80000013UL /* IO_REPARSE_TAG_DEDUP */, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const bool inPlace : {false, true}) {
+      Files(0x2000, 0x100);
+      fakeReparse = IdentityOfPath(image);
+      fakeReparseTag = row.tag;
+      ActiveWin32Calls().getFileInformationByHandleEx = FakeAttributeTag;
+      const WriteResult result = RunJob(inPlace ? InPlace("1000") : Copy("1000"));
+      ActiveWin32Calls() = *realCalls;
+      EXPECT_EQ(result.outcome() == PatchOutcome::Failed, row.link) << result.status.reason;
+      if (row.link) {
+        EXPECT_NE(result.status.reason.find("link"), std::string::npos) << result.status.reason;
+      }
+    }
   }
 }
 
