@@ -94,16 +94,44 @@ FileStatus TemporaryFile::NameAs(const std::string& name) {
 
 FileStatus TemporaryFile::ProveFurtherName() {
   if (IsAnonymous()) {
-    for (int attempt = 0; attempt < 100; ++attempt)
-      if (FileStatus named = NameAs(TemporaryNameFor(m_finalName)); !IsNameTaken(named))
-        return named;
-    return FileStatus::SystemError(EEXIST);
+    // An empty anonymous file of its own takes the trial name and loses it at once, so that
+    // the new content stays anonymous until the commit names it: a run killed while it
+    // writes leaves nothing, and one killed in the trial's instant an empty file that the
+    // next run's sweep takes.
+    const int probe = sys::Openat(FdOf(*m_folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (probe < 0)
+      return FileStatus::SystemError(errno);
+    const std::string self = OwnDescriptorPath(probe);
+    FileStatus result = FileStatus::SystemError(EEXIST);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryNameFor(m_finalName);
+      if (sys::Linkat(AT_FDCWD, self.c_str(), FdOf(*m_folder), name.c_str(), AT_SYMLINK_FOLLOW) ==
+          0) {
+        // Tried again, as a failing removal would leave the name behind.
+        FileStatus removed = RemoveFile(*m_folder, name);
+        for (int again = 0; again < 2 && !removed && removed.Error() != ENOENT; ++again)
+          removed = RemoveFile(*m_folder, name);
+        sys::Close(probe);
+        // Gone already is gone: a sweep of a run beside this one may have taken it.
+        if (!removed && removed.Error() != ENOENT)
+          m_file.Fail(TrFill("remove the trial name %s of", {name}), removed.Error());
+        return {};
+      }
+      result = FileStatus::SystemError(errno);
+      if (!IsNameTaken(result))
+        break;
+    }
+    sys::Close(probe);
+    return result;
   }
   const std::string probe = TemporaryNameFor(m_finalName);
   const FileStatus linked = LinkFile(*m_folder, m_name, probe);
   if (!linked)
     return IsNameTaken(linked) ? FileStatus() : linked;  // a name taken says nothing of links
-  if (const FileStatus removed = RemoveFile(*m_folder, probe); !removed)
+  FileStatus removed = RemoveFile(*m_folder, probe);
+  for (int again = 0; again < 2 && !removed && removed.Error() != ENOENT; ++again)
+    removed = RemoveFile(*m_folder, probe);
+  if (!removed && removed.Error() != ENOENT)
     m_file.Fail(TrFill("remove the trial name %s of", {probe}), removed.Error());
   return {};
 }
