@@ -312,8 +312,13 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
 }
 
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
-  if (sys::Unlinkat(FdOf(folder), name.c_str()) == 0)
-    return {};
+  // Tried again before it is given up: a name a run fails to remove is one it leaves behind.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (sys::Unlinkat(FdOf(folder), name.c_str()) == 0)
+      return {};
+    if (errno == ENOENT)
+      break;
+  }
   return FileStatus::SystemError(errno);
 }
 

@@ -107,10 +107,7 @@ FileStatus TemporaryFile::ProveFurtherName() {
       const std::string name = TemporaryNameFor(m_finalName);
       if (sys::Linkat(AT_FDCWD, self.c_str(), FdOf(*m_folder), name.c_str(), AT_SYMLINK_FOLLOW) ==
           0) {
-        // Tried again, as a failing removal would leave the name behind.
-        FileStatus removed = RemoveFile(*m_folder, name);
-        for (int again = 0; again < 2 && !removed && removed.Error() != ENOENT; ++again)
-          removed = RemoveFile(*m_folder, name);
+        const FileStatus removed = RemoveFile(*m_folder, name);
         sys::Close(probe);
         // Gone already is gone: a sweep of a run beside this one may have taken it.
         if (!removed && removed.Error() != ENOENT)
@@ -128,9 +125,7 @@ FileStatus TemporaryFile::ProveFurtherName() {
   const FileStatus linked = LinkFile(*m_folder, m_name, probe);
   if (!linked)
     return IsNameTaken(linked) ? FileStatus() : linked;  // a name taken says nothing of links
-  FileStatus removed = RemoveFile(*m_folder, probe);
-  for (int again = 0; again < 2 && !removed && removed.Error() != ENOENT; ++again)
-    removed = RemoveFile(*m_folder, probe);
+  const FileStatus removed = RemoveFile(*m_folder, probe);
   if (!removed && removed.Error() != ENOENT)
     m_file.Fail(TrFill("remove the trial name %s of", {probe}), removed.Error());
   return {};

@@ -375,10 +375,16 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
 }
 
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
-  const OwnedHandle handle = OpenToRemove(folder, name);
-  if (handle && sys::SetDeleteOnClose(handle.Get(), true))
-    return {};
-  return FileStatus::SystemError(static_cast<int>(::GetLastError()));
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const OwnedHandle handle = OpenToRemove(folder, name);
+    if (handle && sys::SetDeleteOnClose(handle.Get(), true))
+      return {};
+    error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND)
+      break;
+  }
+  return FileStatus::SystemError(static_cast<int>(error));
 }
 
 void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& name) {

@@ -76,5 +76,55 @@ TEST_F(NoReplaceTest, AFileMadeMeanwhileIsNeverReplaced) {
   }
 }
 
+// The hard link's way leaves one name: the temporary's goes even where its first removal
+// fails, and where it cannot go at all the new name goes too and the run fails with nothing
+// changed. A done run leaves only the file it reports.
+TEST_F(NoReplaceTest, TheLinksWayLeavesOnlyTheNewName) {
+  struct Case {
+    const char* name;
+    int failingRemovals;  // of the unlink calls after the link, how many fail
+    bool done;
+  };
+  const Case cases[] = {
+      {"every removal goes", 0, true},
+      {"the first removal fails", 1, true},
+      {"the temporary's name cannot go", 3, false},
+  };
+  static int failing;
+  static bool linked;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Files(0x1000, 0x100);
+    std::filesystem::remove(destination);
+    const FolderListing before = ListFolder(dir.Path());
+    ScopedFaults faults;
+    faults.NoAnonymousFiles();
+    failing = c.failingRemovals;
+    linked = false;
+    SetSystemCallHook([](const char* call) -> int {
+      const std::string name = call;
+      if (name == "linkat")
+        linked = true;
+      return linked && name == "unlink" && failing-- > 0 ? EIO : 0;
+    });
+    ActivePosixCalls().renameNoReplace = [](int, const char*, int, const char*) {
+      return errno = EINVAL, -1;
+    };
+    std::string thrown;
+    try {
+      const WriteResult result = zarneth::Run(std::get<CutRange>(OperationOf(Cut("0", "FF"))));
+      EXPECT_EQ(result.outcome() == PatchOutcome::Done, c.done) << result.status.reason;
+    } catch (const CFileException& e) {
+      thrown = e.what();
+      EXPECT_FALSE(c.done) << thrown;
+    }
+    SetSystemCallHook(nullptr);
+    FolderListing expected = before;
+    if (c.done)
+      expected["out.bin"] = Slice(imageBytes, 0, 0x100);
+    EXPECT_TRUE(ListFolder(dir.Path()) == expected) << "a name the run did not report was left";
+  }
+}
+
 }  // namespace
 }  // namespace zarneth::test
