@@ -17,6 +17,9 @@
 #include "fault_injection.h"
 #include "file_paths.h"
 #include "patch_job.h"
+#ifndef _WIN32
+#include "power_cut.h"
+#endif
 #include "run_fixture.h"
 #include "save_file.h"
 #include "stale_temporaries.h"
@@ -219,6 +222,41 @@ TEST_F(CrashSweepTest, EveryCrashPointLeavesTheOldOrTheNewFiles) {
   std::cout << "all kinds: " << total << " crash points\n";
   RecordProperty("crash_points", total);
 }
+
+#ifndef _WIN32
+// A power cut before each system call: whatever the run did not sync is lost (the bytes
+// written since a file's last fsync, the names made since its folder's last fsync), and the
+// folder must still hold the old files or the new ones; where they are the old, the run
+// made again ends as a whole run does.
+// Invariants 1, 2 and 5 of the save (save_file.h).
+TEST_F(CrashSweepTest, EveryPowerCutLeavesTheOldOrTheNewFiles) {
+  const TempDir logs;
+  int total = 0;
+  ForEachKindAndTemporary([&](const RunKind& kind, const States& states, bool) {
+    PowerCut power(dir.Path(), logs.Path());
+    const int points = ForEachPoint(kind, [&](int point) {
+      power.Before();
+      const bool died = RunDyingAt(kind.job, nullptr, point);
+      power.Cut();
+      RemoveStaleTemporaries(TargetOf(kind.job));
+      const FolderListing settled = ListFolder(dir.Path());
+      EXPECT_TRUE(settled == states.before || settled == states.after)
+          << "a power cut before system call " << point << " left a third state";
+      // Where the old files are back, the run made again makes the new ones.
+      if (settled == states.before) {
+        const WriteResult again = zarneth::Run(kind.job);
+        EXPECT_EQ(again.outcome(), PatchOutcome::Done) << again.status.reason;
+        EXPECT_TRUE(ListFolder(dir.Path()) == states.after)
+            << "the run after a power cut before system call " << point;
+      }
+      return died;
+    });
+    EXPECT_GT(points, 5);
+    total += points;
+  });
+  std::cout << "all kinds: " << total << " power cuts\n";
+}
+#endif
 
 // In place with a backup: killed at any point, the image is old or new and its backup, if
 // there is one, is the whole old image; a failure removes the backup it made. A backup that
