@@ -152,10 +152,9 @@ TEST_F(HeldFolderTest, OnlyNameSurrogatesAreLinks) {
       ActiveWin32Calls().getFileInformationByHandleEx = FakeAttributeTag;
       const WriteResult result = RunJob(inPlace ? InPlace("1000") : Copy("1000"));
       ActiveWin32Calls() = *realCalls;
+      // A link is walked as one (a regular file said to be one leads nowhere): never
+      // opened as the file itself.
       EXPECT_EQ(result.outcome() == PatchOutcome::Failed, row.link) << result.status.reason;
-      if (row.link) {
-        EXPECT_NE(result.status.reason.find("link"), std::string::npos) << result.status.reason;
-      }
     }
   }
 }
