@@ -77,6 +77,13 @@ class Reader {
         return m_line;
       }
       if (option->check_lname("version")) {
+        // "--version --help" answers as "--help --version" does: with the help.
+        const bool helpToo = std::any_of(arguments.begin(), arguments.end(),
+                                         [](const auto& w) { return w == "--help" || w == "-h"; });
+        if (arguments.size() == 2 && helpToo) {
+          m_line.asks = CommandLine::Asks::Help;
+          return m_line;
+        }
         if (arguments.size() != 1)
           return Mistake(Tr("option '--version' takes no other argument"));
         m_line.asks = CommandLine::Asks::Version;

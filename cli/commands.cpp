@@ -23,6 +23,9 @@ namespace zarneth::cli {
 namespace {
 
 constexpr const char* kProgram = "zarneth-cli";
+// From this many differing ranges on, compare points to locate: images of two versions, an
+// insertion moving everything after it, differ in hundreds.
+constexpr std::uint64_t kRangesOfMovedBytes = 100;
 
 // Runs the operation and turns its result into the one line and the exit code a script
 // sees: `report` prints a Done run's line and gives its exit code.
@@ -107,15 +110,22 @@ std::string ModelsStartingAt(std::uint32_t start) {
   return models.empty() ? "-" : models;
 }
 
-// "2 ranges, 75790 bytes differ"
+// "2 ranges, 3918 bytes; 2132 of them differ": the ranges' lengths, as the bytes column
+// gives them, and the bytes that differ within them. "0 ranges, 0 bytes differ" for none.
 std::string DifferenceSummary(const CompareResult& result) {
   const std::string ranges =
       Fill(TrPlural("%s range", "%s ranges", static_cast<unsigned long>(result.ranges)),
            {std::to_string(result.ranges)});
-  // TRANSLATORS: %1$s is a number of ranges ("2 ranges"), %2$s a number of bytes.
-  return Fill(TrPlural("%1$s, %2$s byte differs", "%1$s, %2$s bytes differ",
+  if (result.ranges == 0)
+    // TRANSLATORS: %1$s is a number of ranges ("0 ranges"), %2$s a number of bytes.
+    return Fill(TrPlural("%1$s, %2$s byte differs", "%1$s, %2$s bytes differ",
+                         static_cast<unsigned long>(result.differingBytes)),
+                {ranges, std::to_string(result.differingBytes)});
+  // TRANSLATORS: %1$s is a number of ranges ("2 ranges"), %2$s their length in bytes ("3918
+  // bytes"), %3$s how many bytes within them differ.
+  return Fill(TrPlural("%1$s, %2$s; %3$s of them differs", "%1$s, %2$s; %3$s of them differ",
                        static_cast<unsigned long>(result.differingBytes)),
-              {ranges, std::to_string(result.differingBytes)});
+              {ranges, ByteCount(result.rangeBytes), std::to_string(result.differingBytes)});
 }
 
 }  // namespace
@@ -368,8 +378,17 @@ int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ost
   bool answered = false;
   const int code = Execute(compare, err, [&](const CompareResult& result) {
     answered = true;
-    if (!options.quiet)
+    if (!options.quiet) {
       out << DifferenceSummary(result) << '\n';
+      // Past an insertion every byte differs: what moved is locate's to find.
+      if (result.ranges >= kRangesOfMovedBytes)
+        err << kProgram << ": " << kCompareCommand << ": "
+            << TrFill(
+                   "so many ranges differ that bytes may have moved; '%s' finds where a "
+                   "block of one image stands in the other",
+                   {std::string(kProgram) + " " + kLocateCommand})
+            << '\n';
+    }
     return int{result.ranges == 0 ? kAnswerYes : kAnswerNo};
   });
   return AnswerCode(answered, code);

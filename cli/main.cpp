@@ -309,6 +309,9 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
   // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
     arguments[0] = "--help";
+  // "zarneth-cli help locate", as git's users ask for a command's help.
+  if (arguments.size() == 2 && arguments[0] == "help" && !arguments[1].starts_with('-'))
+    arguments = {arguments[1], "--help"};
   const bool commandFirst = !arguments.empty() && !arguments[0].starts_with('-');
   for (std::size_t i = 0; i < arguments.size() && i < 2; ++i)
     if (arguments[i] == "/?" && (i == 0 || commandFirst))

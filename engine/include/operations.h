@@ -244,6 +244,7 @@ struct LocateResult : RunResult {
 struct CompareResult : RunResult {
   std::uint64_t comparedBytes = 0;  // the range's bytes in the longer image
   std::uint64_t ranges = 0;
+  std::uint64_t rangeBytes = 0;      // the ranges' lengths, summed
   std::uint64_t differingBytes = 0;  // bytes unequal, or in one image only
 };
 

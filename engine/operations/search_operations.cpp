@@ -38,6 +38,7 @@ class RangeGrouping {
       return;
     m_open = false;
     ++m_result.ranges;
+    m_result.rangeBytes += m_range.bytes;
     if (m_sink)
       m_sink(m_range);
   }

@@ -275,6 +275,10 @@ TEST_F(CliTest, UsageErrorsNameTheMistakeAndOpenNothing) {
   EXPECT_EQ(quietTwice.exitCode, 0) << quietTwice.err;
   EXPECT_EQ(quietTwice.out, "");
   EXPECT_NE(Run({"help"}).out.find("Usage: zarneth-cli"), std::string::npos);
+  EXPECT_NE(Run({"help", "locate"}).out.find("Usage: zarneth-cli locate"), std::string::npos);
+  // Help and version together answer with the help, in either order.
+  EXPECT_EQ(Run({"--version", "--help"}).out, Run({"--help", "--version"}).out);
+  EXPECT_NE(Run({"--version", "--help"}).out.find("Usage: zarneth-cli"), std::string::npos);
   EXPECT_NE(Run({"/?"}).out.find("Usage: zarneth-cli [OPTIONS]"), std::string::npos);
   EXPECT_NE(Run({"cut", "/?"}).out.find("Usage: zarneth-cli cut"), std::string::npos);
   EXPECT_EQ(Run({"cut", "--output", "/?"}).exitCode, 2);

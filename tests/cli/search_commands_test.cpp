@@ -164,23 +164,24 @@ TEST_F(SearchCommandsTest, CompareGroupsTheDifferingRanges) {
        changed,
        {},
        1,
-       "start   end     bytes\n1C7810  1C7823  20\n1 range, 8 bytes differ\n"},
+       "start   end     bytes\n1C7810  1C7823  20\n1 range, 20 bytes; 8 of them differ\n"},
       {"changes 16 equal bytes apart are two",
        Changed(Changed(base, 0x10, 1), 0x21, 1),
        {},
        1,
-       "start   end     bytes\n000010  000010  1\n000021  000021  1\n2 ranges, 2 bytes differ\n"},
+       "start   end     bytes\n000010  000010  1\n000021  000021  1\n2 ranges, 2 bytes; 2 of them "
+       "differ\n"},
       {"the longer image's rest is a range of its own",
        Concat({Changed(base, 0x1FFFFF, 1), Pattern(100, 3)}),
        {},
        1,
        "start   end     bytes\n1FFFFF  1FFFFF  1\n200000  200063  100      " + only +
-           "\n2 ranges, 101 bytes differ\n"},
+           "\n2 ranges, 101 bytes; 101 of them differ\n"},
       {"only within the model's range",
        Changed(changed, 0x1000, 1),
        {"--model", "V138"},
        1,
-       "start   end     bytes\n1C7810  1C7823  20\n1 range, 8 bytes differ\n"},
+       "start   end     bytes\n1C7810  1C7823  20\n1 range, 20 bytes; 8 of them differ\n"},
       {"a range past the end of both", base, {"--start", "300000"}, 2, ""},
   };
   WriteBytes(image, base);
@@ -192,7 +193,14 @@ TEST_F(SearchCommandsTest, CompareGroupsTheDifferingRanges) {
     const CliRun run = Run(args);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
     EXPECT_EQ(run.out, row.out);
+    EXPECT_EQ(run.err.find("locate"), std::string::npos) << run.err;
   }
+  // Images that differ in a hundred ranges may hold moved bytes: compare points to locate.
+  WriteBytes(other, Changed(base, 0x100, 100, 64));
+  const CliRun many = Run({"compare", "--source", image, "--with", other});
+  EXPECT_EQ(many.exitCode, 1);
+  EXPECT_NE(many.out.find("100 ranges, 100 bytes; 100 of them differ\n"), std::string::npos);
+  EXPECT_NE(many.err.find("'zarneth-cli locate' finds where"), std::string::npos) << many.err;
 }
 
 TEST_F(SearchCommandsTest, PatchReplaceWritesOnlyWhereTheBlockStandsOnce) {
@@ -300,7 +308,8 @@ TEST_F(SearchCommandsTest, FilesAreReadToTheirEndWhateverTheirSizeSays) {
   WriteBytes(other, Changed(bytes, 3, 1));
   const CliRun differs = Run({"compare", "--source", proc, "--with", other});
   EXPECT_EQ(differs.exitCode, 1) << differs.err;
-  EXPECT_NE(differs.out.find("1 range, 1 byte differs"), std::string::npos) << differs.out;
+  EXPECT_NE(differs.out.find("1 range, 1 byte; 1 of them differs"), std::string::npos)
+      << differs.out;
   const CliRun found = Run({"locate", "--source", proc, "--transcript", block});
   EXPECT_EQ(found.exitCode, 0) << found.err;
   EXPECT_NE(found.out.find("\n000004  00000F  12"), std::string::npos) << found.out;
