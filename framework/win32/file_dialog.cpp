@@ -14,10 +14,19 @@ int CFileDialog::DoModal() {
       c = L'\0';
   }
   filter.push_back(L'\0');
-  std::wstring file = WideFromUtf8(m_fileName);
+  // The picker reads a name with '/' as a name in the folder it shows ("Z:/home/fw.bin"
+  // becomes "fwfw.bin" there): the separators go in as Windows writes them.
+  const auto backslashed = [](std::wstring path) {
+    for (wchar_t& c : path) {
+      if (c == L'/')
+        c = L'\\';
+    }
+    return path;
+  };
+  std::wstring file = backslashed(WideFromUtf8(m_fileName));
   file.resize(32768, L'\0');
   const std::wstring extension = WideFromUtf8(m_defaultExtension);
-  const std::wstring folder = WideFromUtf8(m_initialFolder);
+  const std::wstring folder = backslashed(WideFromUtf8(m_initialFolder));
 
   OPENFILENAMEW picker{};
   picker.lStructSize = sizeof picker;

@@ -28,6 +28,16 @@ system_path() { value 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Env
 installer=$work/package/zarneth-$version-win64.exe
 [ -f "$installer" ] || fail "no installer $installer"
 
+# The zip unpacks into one folder of its own, named as the zip.
+(cd "$build" && cpack -G ZIP -B "$work/zip" >/dev/null)
+top=zarneth-$version-win64
+python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' \
+  "$work/zip/$top.zip" >"$work/zip/names"
+for name in zarneth.exe zarneth-cli.exe README.txt LICENSE; do
+  grep -qx "$top/$name" "$work/zip/names" || fail "the zip has no $top/$name"
+done
+! grep -qv "^$top/" "$work/zip/names" || fail "the zip holds names outside $top/"
+
 # The installer's own version record (UTF-16 strings, each value after its key).
 record=$(strings -el "$installer")
 for pair in "ProductName=Zarneth" "FileVersion=$version" "FileDescription=Zarneth installer"; do
