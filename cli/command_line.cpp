@@ -182,7 +182,8 @@ class Reader {
     // The same flag before the command and again after it ("-q cut ... -q") says it once.
     if (option.count() > 0 && !value && m_givenBefore.erase(&option) > 0)
       return true;
-    if (option.count() > 0) {
+    // --models names one table each time it is given.
+    if (option.count() > 0 && !option.check_lname("models")) {
       Mistake(TrFill("option %s was given twice", {QuotedName(name)}));
       return false;
     }

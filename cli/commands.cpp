@@ -1,8 +1,10 @@
 #include "commands.h"
 
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 #include "command_names.h"
 #include "console.h"
@@ -11,6 +13,7 @@
 #include "hex_address.h"
 #include "hex_dump.h"
 #include "model_presets.h"
+#include "model_table.h"
 #include "operations.h"
 #include "output_errors.h"
 #include "quoted_name.h"
@@ -128,6 +131,24 @@ std::string DifferenceSummary(const CompareResult& result) {
               {ranges, ByteCount(result.rangeBytes), std::to_string(result.differingBytes)});
 }
 
+// A model whose table entry has a fingerprint refuses an image of another version before
+// anything is opened for writing (exit 1); addresses given by hand go where the user says.
+// None where the run may go on.
+std::optional<int> RefuseOtherVersion(const CommandOptions& options, std::ostream& err) {
+  if (options.model.empty() || !options.start.empty())
+    return std::nullopt;
+  try {
+    const RunStatus status = CheckImageIsModel(options.source, options.model);
+    if (status.ok())
+      return std::nullopt;
+    err << kProgram << ": " << TrFill("failed: %s", {status.reason}) << '\n';
+    return status.refusal == Refusal::OtherVersion ? int{kExitFailed} : int{kExitUsage};
+  } catch (const CFileException& e) {
+    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
+    return int{kExitFileError};
+  }
+}
+
 }  // namespace
 
 int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
@@ -162,6 +183,8 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   // A replaced block bounds it as the model's block does.
   if (options.minAgree > 0 && options.replace.empty())
     return CommandMistake(err, kPatchCommand, Tr("--min-agree is for --replace"));
+  if (const auto refused = RefuseOtherVersion(options, err))
+    return *refused;
   const BlockPlace at{*start, options.model, options.allowOverrun, options.replace,
                       options.minAgree};
   if (options.inPlace)
@@ -181,6 +204,8 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
 }
 
 int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  if (const auto refused = RefuseOtherVersion(options, err))
+    return *refused;
   const auto start = StartText(options);
   const auto end = EndText(options);
   if (!start || !end)
@@ -196,6 +221,8 @@ int RunCutCommand(const CommandOptions& options, std::ostream& out, std::ostream
 }
 
 int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  if (const auto refused = RefuseOtherVersion(options, err))
+    return *refused;
   const auto start = StartText(options);
   if (!start)
     return CommandMistake(err, kVerifyCommand, Tr("give --start HEX or --model NAME"));
@@ -227,6 +254,8 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
 }
 
 int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  if (const auto refused = RefuseOtherVersion(options, err))
+    return *refused;
   const auto start = StartText(options);
   const auto end = EndText(options);
   if (!start || !end)
@@ -395,11 +424,135 @@ int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ost
 }
 
 void PrintModels(std::ostream& out) {
-  const TableText table({5, 6, 6, 5});
-  out << table.Line({"model", "start", "end", "bytes"});
-  for (const ModelPreset& preset : kModelPresets)
-    out << table.Line({std::string(preset.model), preset.StartText(), preset.EndText(),
-                       std::to_string(preset.Length())});
+  // The first four columns as they always were, for scripts; then where each comes from.
+  const TableText table({5, 6, 6, 5, 8});
+  out << table.Line({"model", "start", "end", "bytes", "from"});
+  for (const ModelEntry& model : KnownModels())
+    out << table.Line({model.name, FormatHexAddress(model.start), FormatHexAddress(model.end),
+                       std::to_string(std::uint64_t{model.end} - model.start + 1), model.from});
+}
+
+}  // namespace zarneth::cli
+
+namespace zarneth::cli {
+namespace {
+
+// The table a change goes to: --table, or the user's own, whose folder is made as needed.
+std::optional<std::string> TableChanged(const CommandOptions& options, std::ostream& err,
+                                        const char* command) {
+  if (!options.table.empty())
+    return options.table;
+  const std::string own = UserModelTablePath();
+  if (own.empty()) {
+    CommandMistake(err, command, Tr("no table of your own is known here: give --table FILE"));
+    return std::nullopt;
+  }
+  const std::filesystem::path path(std::u8string(own.begin(), own.end()));
+  std::error_code error;
+  std::filesystem::create_directories(path.parent_path(), error);
+  return own;
+}
+
+// A table change's end: done, refused (1) or failed (3), in a line.
+int TableChangeCode(const RunStatus& status, std::ostream& err) {
+  if (status.ok())
+    return kExitDone;
+  err << kProgram << ": " << TrFill("failed: %s", {status.reason}) << '\n';
+  return status.refusal == Refusal::CannotWrite ? int{kExitFileError} : int{kExitFailed};
+}
+
+}  // namespace
+
+int RunModelsAddCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  const auto table = TableChanged(options, err, kModelsCommand);
+  if (!table)
+    return kExitUsage;
+  ModelEntry entry;
+  entry.name = options.name;
+  entry.start = *ParseHexAddress(options.start);
+  entry.end = *ParseHexAddress(options.end);
+  entry.note = options.note;
+  if (entry.end < entry.start)
+    return CommandMistake(
+        err, kModelsCommand,
+        TrFill("the end %s lies before the start %s", {HexText(entry.end), HexText(entry.start)}));
+  if (const auto known = FindModel(entry.name);
+      known && (known->start != entry.start || known->end != entry.end))
+    return CommandMistake(err, kModelsCommand,
+                          TrFill("model %s stands at %s to %s already: one name, one place",
+                                 {entry.name, HexText(known->start), HexText(known->end)}));
+  if (!options.source.empty()) {
+    try {
+      const FingerprintResult fingerprint = Fingerprint(options.source, entry.start, entry.end);
+      if (!fingerprint.status.ok())
+        return TableChangeCode(fingerprint.status, err);
+      entry.fingerprint =
+          ModelFingerprint{fingerprint.size, fingerprint.outside, fingerprint.stock};
+    } catch (const CFileException& e) {
+      err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
+      return kExitFileError;
+    }
+  }
+  try {
+    const int code = TableChangeCode(AddToModelTable(*table, entry), err);
+    if (code == kExitDone && !options.quiet)
+      out << TrFill("added %s (%s to %s) to the model table %s",
+                    {entry.name, HexText(entry.start), HexText(entry.end), QuotedName(*table)})
+          << '\n';
+    return code;
+  } catch (const CFileException& e) {
+    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
+    return kExitFileError;
+  }
+}
+
+int RunModelsRemoveCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  const auto table = TableChanged(options, err, kModelsCommand);
+  if (!table)
+    return kExitUsage;
+  for (const ModelEntry& builtIn : BuiltInModels())
+    if (ModelNamesMatch(builtIn.name, options.name))
+      return CommandMistake(err, kModelsCommand,
+                            TrFill("%s is built in and stays: a table can add to it, not take it "
+                                   "away",
+                                   {builtIn.name}));
+  try {
+    const int code = TableChangeCode(RemoveFromModelTable(*table, options.name), err);
+    if (code == kExitDone && !options.quiet)
+      out << TrFill("took %s out of the model table %s", {options.name, QuotedName(*table)})
+          << '\n';
+    return code;
+  } catch (const CFileException& e) {
+    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
+    return kExitFileError;
+  }
+}
+
+int RunIdentifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
+  bool answered = false;
+  const int code = Execute(IdentifyImage{options.source}, err, [&](const IdentifyResult& result) {
+    answered = true;
+    if (result.versions.empty()) {
+      if (!options.quiet)
+        err << kProgram << ": " << kIdentifyCommand << ": "
+            << TrFill(
+                   "%s is none of the versions the tables give a fingerprint; '%s' finds "
+                   "where a known block stands in it",
+                   {QuotedName(options.source), std::string(kProgram) + " " + kLocateCommand})
+            << '\n';
+      return int{kAnswerNo};
+    }
+    if (!options.quiet) {
+      const TableText table({5, 6, 6, 7, 8});
+      out << table.Line({"model", "start", "end", "block", "from"});
+      for (const VersionFound& version : result.versions)
+        out << table.Line({version.name, FormatHexAddress(version.start),
+                           FormatHexAddress(version.end), version.stock ? "stock" : "changed",
+                           version.from});
+    }
+    return int{kAnswerYes};
+  });
+  return AnswerCode(answered, code);
 }
 
 }  // namespace zarneth::cli

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace zarneth::cli {
 
@@ -25,6 +26,10 @@ struct CommandOptions {
   bool all = false;     // locate: every near place, not the best three
   bool detail = false;  // locate: the differing parts under each place
   double minAgree = 0;  // patch --replace: the least share that agrees, where not exact
+  std::vector<std::string> models;  // the model tables given, read before the options
+  std::string name;   // models add, models remove: the version
+  std::string note;   // models add: a note kept with it
+  std::string table;  // models add, models remove: the table changed (the user's when empty)
 };
 
 // A mistake on the command line: the message, then where the help is (the command's own
@@ -39,5 +44,8 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
 int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 int RunCompareCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 void PrintModels(std::ostream& out);
+int RunModelsAddCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunModelsRemoveCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
+int RunIdentifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace zarneth::cli

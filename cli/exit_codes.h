@@ -52,6 +52,17 @@ inline constexpr CodeMeaning kModelsCodeMeanings[] = {
     {kExitFailed, TrMark("the list could not be written")},
     {kExitUsage, TrMark("usage error")},
 };
+inline constexpr CodeMeaning kTableCodeMeanings[] = {
+    {kExitDone, TrMark("done")},
+    {kExitFailed, TrMark("refused (the name is there already, or not there), nothing changed")},
+    {kExitUsage, TrMark("usage error")},
+    {kExitFileError, TrMark("a file failed during the change; the table is as it was")},
+};
+inline constexpr CodeMeaning kIdentifyCodeMeanings[] = {
+    {kAnswerYes, TrMark("when the image is a version of the tables")},
+    {kAnswerNo, TrMark("when it is none of them")},
+    {kAnswerTrouble, TrMark("when it could not be read (a usage error, a missing file)")},
+};
 inline constexpr CodeMeaning kVerifyCodeMeanings[] = {
     {kAnswerYes, TrMark("when the image holds the transcript")},
     {kAnswerNo, TrMark("when it differs")},

@@ -14,6 +14,7 @@
 #include "help_text.h"
 #include "hex_address.h"
 #include "model_presets.h"
+#include "model_tables.h"
 #include "output_errors.h"
 #include "version_record.h"
 #include "words.h"
@@ -55,6 +56,16 @@ const CLI::Validator kInputPath =
     PathValidator(TrMark("a run reads a file at its addresses and knows its length first, which a "
                          "stream has not"));
 
+const CLI::Validator kModelName(
+    [](std::string& text) -> std::string {
+      const bool fits =
+          !text.empty() && text.size() <= 32 && std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+          });
+      return fits ? std::string() : Tr("a name is 1 to 32 letters, digits, '.', '-' or '_'");
+    },
+    "", "name");
+
 const CLI::Validator kModel(
     [](std::string& text) -> std::string {
       if (zarneth::FindModel(text))
@@ -63,7 +74,15 @@ const CLI::Validator kModel(
     },
     "", "model");
 
+// The model tables, read before the options (UseModelTables); taken here so that the
+// command line accepts them before or after the command, as often as given.
+void AddModelTables(CLI::App& command, CommandOptions& options) {
+  command.add_option("--models", options.models, Tr("Read the versions of this model table too"))
+      ->type_name("FILE");
+}
+
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
+  AddModelTables(command, options);
   command.add_option("--model", options.model, Tr("Take the addresses of this firmware version"))
       ->check(kModel)
       ->type_name("NAME");
@@ -170,6 +189,7 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
                   Tr("Every place that counts, not the best three: every exact occurrence, "
                      "overlapping ones too, or where there is none, every place that agrees "
                      "clearly beyond chance"));
+  AddModelTables(locate, options);
   locate.add_flag("--detail", options.detail,
                   Tr("Under each place, the ranges of the block that differ there"));
   AddQuietFlag(locate, options, TrMark("Print nothing; the exit code says it"));
@@ -189,6 +209,50 @@ void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
       ->check(kAddress)
       ->type_name("HEX");
   AddQuietFlag(compare, options, TrMark("Print nothing; the exit code says it"));
+}
+
+void AddModelsOptions(CLI::App& models, CommandOptions& options) {
+  AddModelTables(models, options);
+}
+
+// The version a table change names, and the table (the user's own when none is given).
+void AddNameAndTable(CLI::App& command, CommandOptions& options) {
+  AddModelTables(command, options);
+  command.add_option("--name", options.name, Tr("The version's name"))
+      ->required()
+      ->check(kModelName)
+      ->type_name("NAME");
+  command.add_option("--table", options.table, Tr("Change this table, not your own"))
+      ->check(kOutputPath)
+      ->type_name("FILE");
+  AddQuietFlag(command, options);
+}
+
+void AddModelsAddOptions(CLI::App& add, CommandOptions& options) {
+  AddNameAndTable(add, options);
+  add.add_option("--start", options.start, Tr("Start address of its language block"))
+      ->required()
+      ->check(kAddress)
+      ->type_name("HEX");
+  add.add_option("--end", options.end, Tr("End address of its language block (inclusive)"))
+      ->required()
+      ->check(kAddress)
+      ->type_name("HEX");
+  add.add_option("--source", options.source,
+                 Tr("An image of that version: its fingerprint is kept, so that images of "
+                    "other versions are refused"))
+      ->check(kInputPath)
+      ->type_name("FILE");
+  add.add_option("--note", options.note, Tr("A note kept with it"))->type_name("TEXT");
+}
+
+void AddIdentifyOptions(CLI::App& identify, CommandOptions& options) {
+  AddModelTables(identify, options);
+  identify.add_option("--source", options.source, Tr("Firmware image"))
+      ->required()
+      ->check(kInputPath)
+      ->type_name("FILE");
+  AddQuietFlag(identify, options, TrMark("Print nothing; the exit code says it"));
 }
 
 int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
@@ -231,10 +295,26 @@ const Command kCommands[] = {
      zarneth::cli::RunShowCommand,
      {kRangeInside, zarneth::cli::kShowCodeMeanings, kExitCodes, true}},
     {zarneth::cli::kModelsCommand,
-     TrMark("List the firmware versions and their addresses"),
-     nullptr,
+     TrMark("List the firmware versions and their addresses; 'models add NAME --start HEX --end "
+            "HEX [--source IMAGE]' keeps one in your table, 'models remove NAME' takes it out"),
+     AddModelsOptions,
      RunModelsCommand,
      {nullptr, zarneth::cli::kModelsCodeMeanings, kExitCodes, false}},
+    {zarneth::cli::kIdentifyCommand,
+     TrMark("Tell which version an image is, by the fingerprints of the tables; reads only"),
+     AddIdentifyOptions,
+     zarneth::cli::RunIdentifyCommand,
+     {nullptr, zarneth::cli::kIdentifyCodeMeanings, TrMark("identify exits"), true}},
+    {zarneth::cli::kModelsAddCommand,
+     TrMark("Keep a version in a model table: models add NAME --start HEX --end HEX"),
+     AddModelsAddOptions,
+     zarneth::cli::RunModelsAddCommand,
+     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true}},
+    {zarneth::cli::kModelsRemoveCommand,
+     TrMark("Take a version out of a model table: models remove NAME"),
+     AddNameAndTable,
+     zarneth::cli::RunModelsRemoveCommand,
+     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true}},
     {zarneth::cli::kLocateCommand,
      TrMark("Find where a block's bytes stand in an image; reads only"),
      AddLocateOptions,
@@ -272,9 +352,12 @@ void BuildApp(CLI::App& app, CommandOptions& options) {
   app.formatter(zarneth::cli::WrappingFormatter(columns));
   app.footer(zarneth::cli::HelpFooter(zarneth::cli::kToolFooter, columns));
   AddQuietFlag(app, options);
+  AddModelTables(app, options);
   for (const Command& command : kCommands) {
     CLI::App* sub = app.add_subcommand(command.name, Tr(command.description));
-    sub->group(Tr("Subcommands"));
+    // "models add" and "models remove" are listed as what the user types, under models.
+    const bool underModels = std::string_view(command.name).starts_with("models-");
+    sub->group(underModels ? std::string() : Tr("Subcommands"));
     sub->set_help_flag("-h,--help", Tr("Print this help message and exit"));
     // Each command's help tells its own addresses and exit codes, not the tool's.
     sub->footer(zarneth::cli::HelpFooter(command.footer, columns));
@@ -309,6 +392,16 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
   // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
     arguments[0] = "--help";
+  // "models add NAME ..." and "models remove NAME": commands of their own, the name an option.
+  if (arguments.size() >= 2 && arguments[0] == "models" &&
+      (arguments[1] == "add" || arguments[1] == "remove")) {
+    const bool named = arguments.size() >= 3 && !arguments[2].starts_with('-');
+    std::vector<std::string> rewritten{arguments[1] == "add" ? "models-add" : "models-remove"};
+    if (named)
+      rewritten.insert(rewritten.end(), {"--name", arguments[2]});
+    rewritten.insert(rewritten.end(), arguments.begin() + (named ? 3 : 2), arguments.end());
+    arguments = std::move(rewritten);
+  }
   // "zarneth-cli help locate", as git's users ask for a command's help.
   if (arguments.size() == 2 && arguments[0] == "help" && !arguments[1].starts_with('-'))
     arguments = {arguments[1], "--help"};
@@ -316,6 +409,10 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
   for (std::size_t i = 0; i < arguments.size() && i < 2; ++i)
     if (arguments[i] == "/?" && (i == 0 || commandFirst))
       arguments[i] = "--help";
+
+  // The tables first: a model of theirs may be named among the options. Help and version
+  // answer whatever they hold.
+  const std::optional<std::string> tableRefused = zarneth::cli::UseModelTables(arguments);
 
   CLI::App app{Tr("Zarneth: writes a language block (transcript) into an Alcatel BE4 V4.0 firmware "
                   "image, or cuts an address range out of an image into a file of its own."),
@@ -326,6 +423,10 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
         if (const auto add = CommandNamed(command.get_name()).addOptions)
           add(command, options);
       });
+  if (tableRefused && line.asks == zarneth::cli::CommandLine::Asks::Run) {
+    std::cerr << "zarneth-cli: " << *tableRefused << '\n';
+    return zarneth::cli::kExitUsage;
+  }
   // A usage error points to the named command's own help, where its options are listed.
   if (line.mistake)
     return zarneth::cli::UsageError(std::cerr, *line.mistake, line.command);

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "hex_address.h"
+#include "model_table.h"
 #include "words.h"
 
 namespace zarneth {
@@ -23,25 +24,27 @@ std::optional<ModelPreset> LookupPreset(int index) {
 }
 
 std::optional<ModelPreset> FindModel(std::string_view name) {
-  for (const ModelPreset& preset : kModelPresets) {
-    bool same = preset.model.size() == name.size();
+  for (const ModelEntry& model : KnownModels()) {
+    bool same = model.name.size() == name.size();
     for (std::size_t i = 0; same && i < name.size(); ++i)
-      same = std::toupper(static_cast<unsigned char>(name[i])) == preset.model[i];
+      same = std::toupper(static_cast<unsigned char>(name[i])) ==
+             std::toupper(static_cast<unsigned char>(model.name[i]));
     if (same)
-      return preset;
+      return ModelPreset{model.name, model.start, model.end};
   }
   return std::nullopt;
 }
 
 std::string ModelChoiceText() {
+  const std::vector<ModelEntry>& models = KnownModels();
   std::string text;
-  for (std::size_t i = 0; i < kModelPresets.size(); ++i) {
+  for (std::size_t i = 0; i < models.size(); ++i) {
     if (i == 0)
-      text = kModelPresets[i].model;
-    else if (i + 1 == kModelPresets.size())
-      text = TrFill("%s or %s", {text, kModelPresets[i].model});
+      text = models[i].name;
+    else if (i + 1 == models.size())
+      text = TrFill("%s or %s", {text, models[i].name});
     else
-      text = TrFill("%s, %s", {text, kModelPresets[i].model});
+      text = TrFill("%s, %s", {text, models[i].name});
   }
   return text;
 }

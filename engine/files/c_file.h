@@ -60,6 +60,9 @@ class CFile {
   std::uint64_t GetLinkCount() const;
   // Whether the user running owns the file.
   bool IsOwnedByCaller() const;
+  // Whether its group or everyone may write it (POSIX mode bits); never on Windows, whose
+  // access lists say it only to a try.
+  bool MayBeWrittenByOthers() const;
 
   // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
   std::uint32_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count);

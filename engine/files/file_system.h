@@ -79,6 +79,9 @@ inline std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
 // The names in `folder`, for the sweep of stale temporaries; none when it cannot be read.
 std::vector<std::string> NamesIn(const HeldFolder& folder);
 
+// Whether a refused open found no file or no folder on its way.
+bool IsMissing(const FileStatus& status);
+
 // Removes the name `name` from `folder`, trying again where the system refuses at first: a
 // name a run fails to remove is one it leaves behind. A name already gone is an error too.
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name);

@@ -32,7 +32,8 @@ inline constexpr std::array<ModelPreset, 4> kModelPresets{{
 // The row at a model-list index; none for any index outside 0..3, -1 (no selection) included.
 std::optional<ModelPreset> LookupPreset(int index);
 
-// The row of a model name, in any letter case ("v135" too); none for an unknown name.
+// The version of a name among those in force (KnownModels: the built-in four and the tables
+// read), in any letter case ("v135" too); none for an unknown name.
 std::optional<ModelPreset> FindModel(std::string_view name);
 
 // The model names in the table's order, as a choice is offered in a sentence:

@@ -6,6 +6,7 @@
 // text until the run parses them. Writing a transcript into an image is the patch: the
 // form's Zarneth mode, zarneth-cli's patch command, PatchInPlace or PatchCopy here.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,7 @@ enum class Refusal {
   EmptyBlock,    // a block to look for or to replace that holds no byte
   NotFound,      // the block to replace does not stand in the image
   NotUnique,     // the block to replace stands in the image at several places
+  OtherVersion,  // the image is not of the model named, by that model's fingerprint
 };
 
 // How a run ended, said once: done (ok), or refused with its kind and a short sentence
@@ -188,6 +190,12 @@ struct CompareImages {
   DifferenceSink sink;
 };
 
+// Which versions of the tables in force (KnownModels) an image is: those whose fingerprint it
+// matches, by its length and the bytes outside their block; reads only, once.
+struct IdentifyImage {
+  std::string sourcePath;
+};
+
 using WriteOperation = std::variant<PatchInPlace, PatchCopy, CutRange>;
 
 // What every run reports: its status, the start address as parsed, and the CRC-32 of the
@@ -240,6 +248,21 @@ struct LocateResult : RunResult {
   double chance = 0;
 };
 
+// A version an image is, and whether its block still holds the bytes it held when the
+// version was added (stock) or others (changed: patched).
+struct VersionFound {
+  std::string name;
+  std::uint32_t start = 0;
+  std::uint32_t end = 0;
+  bool stock = false;
+  std::string from;
+};
+
+struct IdentifyResult : RunResult {
+  std::uint64_t imageBytes = 0;
+  std::vector<VersionFound> versions;
+};
+
 // `start` is where the comparison began.
 struct CompareResult : RunResult {
   std::uint64_t comparedBytes = 0;  // the range's bytes in the longer image
@@ -259,5 +282,28 @@ struct CompareResult : RunResult {
 [[nodiscard]] ShowResult Run(const ShowRange& operation);
 [[nodiscard]] LocateResult Run(const LocateBlock& operation);
 [[nodiscard]] CompareResult Run(const CompareImages& operation);
+[[nodiscard]] IdentifyResult Run(const IdentifyImage& operation);
+
+// Before a run at the addresses of `model`: refused (Refusal::OtherVersion) where the model
+// has a fingerprint that the image at `sourcePath` does not match, naming the version the
+// image is where one matches; done for a model without one. Reads the image once.
+[[nodiscard]] RunStatus CheckImageIsModel(const std::string& sourcePath, const std::string& model);
+
+struct ModelEntry;
+// The fingerprint of the image at `sourcePath` for a version whose block is `model`'s start
+// through end; reads only, once.
+struct FingerprintResult : RunResult {
+  std::uint64_t size = 0;
+  std::array<unsigned char, 32> outside{};
+  std::uint32_t stock = 0;
+};
+[[nodiscard]] FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start,
+                                            std::uint32_t end);
+// Adds `entry` to the model table at `path` (made where it does not exist), or takes the
+// model `name` out of it; every other line stays as it was. All or nothing, under the save's
+// lock: changes made at once wait for each other and all land. Refused: a name the table has
+// already (add), a name it does not have (remove, NotFound).
+[[nodiscard]] RunStatus AddToModelTable(const std::string& path, const ModelEntry& entry);
+[[nodiscard]] RunStatus RemoveFromModelTable(const std::string& path, const std::string& name);
 
 }  // namespace zarneth

@@ -260,6 +260,10 @@ bool CFile::IsOwnedByCaller() const {
   return Status(*this, TrMark("get the owner of")).st_uid == ::geteuid();
 }
 
+bool CFile::MayBeWrittenByOthers() const {
+  return (Status(*this, TrMark("get the permissions of")).st_mode & 022) != 0;
+}
+
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::uint32_t done = 0;

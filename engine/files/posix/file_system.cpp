@@ -311,6 +311,11 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
   return names;
 }
 
+bool IsMissing(const FileStatus& status) {
+  return !status && status.Refusal().kind == FileRefusal::Kind::System &&
+         status.Refusal().error == ENOENT;
+}
+
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
   // Tried again before it is given up: a name a run fails to remove is one it leaves behind.
   for (int attempt = 0; attempt < 3; ++attempt) {

@@ -181,6 +181,10 @@ bool CFile::IsOwnedByCaller() const {
   return owner && IsCaller(*owner);
 }
 
+bool CFile::MayBeWrittenByOthers() const {
+  return false;
+}
+
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::uint32_t done = 0;

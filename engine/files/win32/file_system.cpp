@@ -374,6 +374,12 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
   return names;
 }
 
+bool IsMissing(const FileStatus& status) {
+  return !status && status.Refusal().kind == FileRefusal::Kind::System &&
+         (status.Refusal().error == ERROR_FILE_NOT_FOUND ||
+          status.Refusal().error == ERROR_PATH_NOT_FOUND);
+}
+
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
   DWORD error = ERROR_SUCCESS;
   for (int attempt = 0; attempt < 3; ++attempt) {

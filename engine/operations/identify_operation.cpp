@@ -1,0 +1,143 @@
+// Which version an image is, by the fingerprints of the model tables: the image's length,
+// the SHA-256 of its bytes outside the version's block, and the CRC-32 of the block as the
+// image held it when the version was added. One read of the image serves every version.
+#include <algorithm>
+#include <memory>
+
+#include "block_search.h"
+#include "hex_address.h"
+#include "model_presets.h"
+#include "model_table.h"
+#include "operations.h"
+#include "quoted_name.h"
+#include "run_files.h"
+#include "run_report.h"
+#include "sha256.h"
+#include "stream_copy.h"
+#include "words.h"
+
+namespace zarneth {
+namespace {
+
+// A version whose fingerprint is being checked against the image read.
+struct Candidate {
+  explicit Candidate(const ModelEntry& entry) : model(&entry) {}
+  const ModelEntry* model;
+  Sha256 outside;
+  std::uint32_t blockCrc = 0;
+};
+
+// The window of the image at `at`: its bytes outside the version's block to the hash, those
+// inside to the block's CRC-32.
+void Feed(Candidate& candidate, std::uint64_t at, std::span<const unsigned char> window) {
+  const std::uint64_t end = at + window.size();
+  const std::uint64_t inFrom = std::clamp<std::uint64_t>(candidate.model->start, at, end);
+  const std::uint64_t inTo =
+      std::clamp<std::uint64_t>(std::uint64_t{candidate.model->end} + 1, at, end);
+  candidate.outside.Add(window.subspan(0, inFrom - at));
+  candidate.blockCrc = UpdateCrc(candidate.blockCrc, window.subspan(inFrom - at, inTo - inFrom));
+  candidate.outside.Add(window.subspan(inTo - at));
+}
+
+// The versions of KnownModels that the image at `path` is; refused where it cannot be read.
+Checked<std::vector<VersionFound>> VersionsOf(RunFiles& files, const std::string& path,
+                                              std::uint64_t& imageBytes) {
+  CFile image;
+  const auto length = files.OpenMeasured(image, path, Role::Source);
+  if (!length)
+    return length.Refusal();
+  std::vector<std::unique_ptr<Candidate>> candidates;
+  for (const ModelEntry& model : KnownModels())
+    if (model.fingerprint && model.fingerprint->size == *length && model.end < *length)
+      candidates.push_back(std::make_unique<Candidate>(model));
+  imageBytes = ScanImage(image, 0, [&](std::uint64_t at, std::span<const unsigned char> window) {
+    for (const auto& candidate : candidates)
+      Feed(*candidate, at, window);
+  });
+  if (imageBytes != *length)
+    return Refused(Refusal::ShortRead, ShortReadReason(image, Role::Source, imageBytes, *length));
+  std::vector<VersionFound> found;
+  for (const auto& candidate : candidates) {
+    const ModelEntry& model = *candidate->model;
+    if (candidate->outside.Finish() != model.fingerprint->outside)
+      continue;
+    found.push_back({model.name, model.start, model.end,
+                     candidate->blockCrc == model.fingerprint->stock, model.from});
+  }
+  return found;
+}
+
+}  // namespace
+
+IdentifyResult Run(const IdentifyImage& operation) {
+  return RunOperation<IdentifyResult>({{Role::Source, operation.sourcePath}}, nullptr,
+                                      [&](IdentifyResult& result, std::uint32_t) -> RunStatus {
+                                        RunFiles files;
+                                        const auto versions = VersionsOf(
+                                            files, operation.sourcePath, result.imageBytes);
+                                        if (!versions)
+                                          return versions.Refusal();
+                                        result.versions = *versions;
+                                        return RunStatus::Done();
+                                      });
+}
+
+FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start,
+                              std::uint32_t end) {
+  return RunOperation<FingerprintResult>(
+      {{Role::Source, sourcePath}}, nullptr,
+      [&](FingerprintResult& result, std::uint32_t) -> RunStatus {
+        RunFiles files;
+        CFile image;
+        const auto length = files.OpenMeasured(image, sourcePath, Role::Source);
+        if (!length)
+          return length.Refusal();
+        if (end >= *length)
+          return Refused(
+              Refusal::OutsideImage,
+              TrFill("the block %s to %s runs past the end of source file %s (%s)",
+                     {HexText(start), HexText(end), QuotedName(sourcePath), ByteCount(*length)}));
+        ModelEntry model;
+        model.start = start;
+        model.end = end;
+        Candidate candidate(model);
+        const std::uint64_t read = ScanImage(
+            image, 0, [&](std::uint64_t at, auto window) { Feed(candidate, at, window); });
+        if (read != *length)
+          return Refused(Refusal::ShortRead, ShortReadReason(image, Role::Source, read, *length));
+        result.size = *length;
+        result.outside = candidate.outside.Finish();
+        result.stock = candidate.blockCrc;
+        return RunStatus::Done();
+      });
+}
+
+RunStatus CheckImageIsModel(const std::string& sourcePath, const std::string& model) {
+  const auto named = FindModel(model);
+  const auto entry =
+      std::find_if(KnownModels().begin(), KnownModels().end(),
+                   [&](const ModelEntry& known) { return named && named->model == known.name; });
+  if (entry == KnownModels().end() || !entry->fingerprint)
+    return RunStatus::Done();
+  const IdentifyResult identified = Run(IdentifyImage{sourcePath});
+  if (!identified.status.ok())
+    return identified.status;
+  std::string others;
+  for (const VersionFound& version : identified.versions) {
+    if (version.name == entry->name)
+      return RunStatus::Done();
+    others += (others.empty() ? "" : ", ") + version.name;
+  }
+  const std::string image = QuotedName(sourcePath);
+  if (others.empty())
+    return Refused(Refusal::OtherVersion,
+                   TrFill("source file %s is not an image of %s: its bytes outside the "
+                          "language block are not those of %s, nor of any version known "
+                          "('zarneth-cli locate' finds the block in it)",
+                          {image, entry->name, entry->name}));
+  return Refused(Refusal::OtherVersion,
+                 TrFill("source file %s is not an image of %s but of %s: give that model",
+                        {image, entry->name, others}));
+}
+
+}  // namespace zarneth
