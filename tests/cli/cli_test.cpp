@@ -61,11 +61,11 @@ TEST_F(CliTest, HelpVersionAndModels) {
   const CliRun models = Run({"models"});
   EXPECT_EQ(models.exitCode, 0);
   EXPECT_EQ(models.out,
-            "model  start   end     bytes\n"
-            "V135   1CD800  1DFFFF  75776\n"
-            "V136   1CD800  1DFFFF  75776\n"
-            "V137   1C9800  1DBFFF  75776\n"
-            "V138   1C7800  1DD443  89156\n");
+            "model  start   end     bytes  from\n"
+            "V135   1CD800  1DFFFF  75776  built-in\n"
+            "V136   1CD800  1DFFFF  75776  built-in\n"
+            "V137   1C9800  1DBFFF  75776  built-in\n"
+            "V138   1C7800  1DD443  89156  built-in\n");
 }
 
 // The user's language (LANGUAGE, as every gettext program takes it) says the reasons, the
