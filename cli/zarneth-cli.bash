@@ -7,7 +7,13 @@ _zarneth_cli() {
   local command="" i
   for ((i = 1; i < COMP_CWORD; i++)); do
     case ${COMP_WORDS[i]} in
-      patch | cut | verify | show | models | locate | compare) command=${COMP_WORDS[i]}; break ;;
+      patch | cut | verify | show | models | identify | locate | compare)
+        command=${COMP_WORDS[i]}
+        # "models add" and "models remove" have options of their own.
+        if [ "$command" = models ] && ((i + 1 < COMP_CWORD)); then
+          case ${COMP_WORDS[i + 1]} in add | remove) command="models ${COMP_WORDS[i + 1]}" ;; esac
+        fi
+        break ;;
     esac
   done
 
@@ -22,28 +28,38 @@ _zarneth_cli() {
   case $prev in
     --model)
       local models upper=${cur^^}
-      models=$("${COMP_WORDS[0]}" models 2>/dev/null | awk 'NR > 1 { print $1 }')
+      # The versions of the tables in force, the --models given on the line included.
+      local tables=() j
+      for ((j = 1; j < COMP_CWORD; j++)); do
+        [ "${COMP_WORDS[j]}" = --models ] && tables+=(--models "${COMP_WORDS[j + 1]}")
+      done
+      models=$("${COMP_WORDS[0]}" models "${tables[@]}" 2>/dev/null | awk 'NR > 1 { print $1 }')
       mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "$models" -- "$upper")
       return ;;
-    --source | --transcript | --output | --replace | --with)
+    --source | --transcript | --output | --replace | --with | --models | --table)
       compopt -o filenames 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -P "$prefix" -f -- "$cur")
       return ;;
-    --start | --end)
+    --start | --end | --note | --min-agree)
       return ;;
   esac
 
   local words
   case $command in
-    patch) words="--source --transcript --model --start --replace --output --in-place --backup
-                  --allow-overrun --dry-run --no-clobber --quiet --help" ;;
-    cut) words="--source --model --start --end --output --dry-run --no-clobber --quiet --help" ;;
-    verify) words="--source --transcript --model --start --quiet --help" ;;
-    show) words="--source --model --start --end --crc --help" ;;
-    models) words="--help" ;;
-    locate) words="--source --transcript --all --quiet --help" ;;
-    compare) words="--source --with --model --start --end --quiet --help" ;;
-    *) words="patch cut verify show models locate compare --help --version --quiet" ;;
+    patch) words="--source --transcript --model --start --replace --min-agree --output --in-place
+                  --backup --allow-overrun --dry-run --no-clobber --quiet --models --help" ;;
+    cut) words="--source --model --start --end --output --dry-run --no-clobber --quiet --models
+                --help" ;;
+    verify) words="--source --transcript --model --start --quiet --models --help" ;;
+    show) words="--source --model --start --end --crc --models --help" ;;
+    models) words="add remove --models --help" ;;
+    "models add") words="--start --end --source --note --table --quiet --models --help" ;;
+    "models remove") words="--table --quiet --models --help" ;;
+    identify) words="--source --quiet --models --help" ;;
+    locate) words="--source --transcript --all --detail --quiet --models --help" ;;
+    compare) words="--source --with --model --start --end --quiet --models --help" ;;
+    *) words="patch cut verify show models identify locate compare --help --version --quiet
+              --models" ;;
   esac
   # An option already on the line is not offered again, nor one that goes only with its
   # opposite: patch writes either a copy (--output, --no-clobber) or in place (--in-place,

@@ -22,11 +22,17 @@ expect() {  # expected reply, then the words
   [ "$got" = "$want" ] || { echo "for '$*': expected '$want', got '$got'"; exit 1; }
 }
 
-expect "--help --quiet --version compare cut locate models patch show verify" ""
+expect "--help --models --quiet --version compare cut identify locate models patch show verify" ""
 expect "patch" "pa"
 expect "--in-place" "patch" "--source" "$work/be4-v135.bin" "--in"
 expect "--end" "cut" "--e"
 expect "V135 V136 V137 V138" "patch" "--model" ""
+# The versions of a table given on the line, and the words of "models add".
+printf '[[model]]\nname = "V139"\nstart = "1"\nend = "2"\n' >"$work/shared.toml"
+chmod 600 "$work/shared.toml"
+expect "V139" "--models" "$work/shared.toml" "patch" "--model" "V139"
+expect "--start" "models" "add" "V140" "--st"
+expect "add" "models" "a"
 expect "V138" "cut" "--model" "V138"
 expect "$work/be4-v135.bin $work/be4-v138.bin" "patch" "--source" "$work/be4"
 expect "$work/german.blk" "patch" "--transcript" "$work/g"
