@@ -31,6 +31,8 @@ namespace {
 // How long a change waits for another that holds the table: twenty at once all land.
 constexpr int kAttempts = 400;
 constexpr auto kPause = std::chrono::milliseconds(25);
+// A change that failed before its rename is made again this often, then given up.
+constexpr int kFailuresRetried = 20;
 
 std::string HexOf(std::span<const unsigned char> bytes) {
   static const char* const kDigits = "0123456789abcdef";
@@ -104,6 +106,7 @@ RunStatus ChangeTable(
     const std::string& path,
     const std::function<std::variant<std::string, RunStatus>(std::string)>& change) {
   const std::string table = QuotedName(path);
+  int failures = 0;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     auto save = std::make_unique<SaveFile>();
     FileStatus prepared = save->Prepare(path, SaveFile::Use::InPlace);
@@ -133,12 +136,16 @@ RunStatus ChangeTable(
     if (const FileStatus begun = save->Begin(); !begun)
       return Refused(Refusal::CannotWrite, TrFill("cannot change the model table %s: %s",
                                                   {table, begun.Refusal().Words()}));
-    save->File().WriteAt(0, text.data(), static_cast<std::uint32_t>(text.size()));
     try {
+      save->File().WriteAt(0, text.data(), static_cast<std::uint32_t>(text.size()));
       static_cast<void>(save->Commit());
     } catch (const CFileException&) {
-      if (creates && attempt + 1 < kAttempts)
-        continue;  // another change made the table meanwhile: read it and try again
+      // Nothing was renamed: the table is as it was. Another change may have made or taken
+      // it meanwhile (Windows lets go of the old file just before the rename): read it again.
+      if (++failures < kFailuresRetried) {
+        std::this_thread::sleep_for(kPause);
+        continue;
+      }
       throw;
     }
     return RunStatus::Done();

@@ -12,9 +12,10 @@ imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
 for dll in $imports; do
   case "${dll,,}" in
     # ntdll.dll: the native layer under kernel32 itself, in every Windows since NT; the
-    # file layer opens, renames and links relative to a held folder through it.
+    # file layer opens, renames and links relative to a held folder through it. bcrypt.dll:
+    # CNG, the system's cryptography since Vista, hashes an image's fingerprint.
     kernel32.dll | msvcrt.dll | shell32.dll | user32.dll | gdi32.dll | comctl32.dll | \
-      comdlg32.dll | advapi32.dll | ntdll.dll) ;;
+      comdlg32.dll | advapi32.dll | ntdll.dll | bcrypt.dll) ;;
     *) fail "imports $dll, which a plain Windows does not have" ;;
   esac
 done
