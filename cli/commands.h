@@ -23,12 +23,12 @@ struct CommandOptions {
   bool noClobber = false;
   bool crcOnly = false;
   bool backup = false;
-  bool all = false;     // locate: every near place, not the best three
-  bool detail = false;  // locate: the differing parts under each place
-  double minAgree = 0;  // patch --replace: the least share that agrees, where not exact
+  bool all = false;                 // locate: every near place, not the best three
+  bool detail = false;              // locate: the differing parts under each place
+  double minAgree = 0;              // patch --replace: the least share that agrees, where not exact
   std::vector<std::string> models;  // the model tables given, read before the options
-  std::string name;   // models add, models remove: the version
-  std::string note;   // models add: a note kept with it
+  std::string name;                 // models add, models remove: the version
+  std::string note;                 // models add: a note kept with it
   std::string table;  // models add, models remove: the table changed (the user's when empty)
 };
 
