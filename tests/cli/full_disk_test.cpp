@@ -100,10 +100,12 @@ TEST(FatDiskTest, NewFilesAreMadeAndDryRunsAgree) {
     const CliRun run = RunCli(row.args, logs);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
     EXPECT_EQ(dryRun.exitCode, run.exitCode) << dryRun.out << dryRun.err;
-    if (run.exitCode == 0)
-      EXPECT_EQ(ReadBytes(row.args.back()).size(), row.args[0] == "cut" ? 0xF0u : 0x10000u);
-    else
+    if (run.exitCode == 0) {
+      const std::string& made = row.args[8];  // what --output names
+      EXPECT_EQ(ReadBytes(made).size(), row.args[0] == "cut" ? 0xF0u : 0x10000u);
+    } else {
       EXPECT_TRUE(ListFolder(stick) == before) << "a refused run left debris";
+    }
   }
 }
 

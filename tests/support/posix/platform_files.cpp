@@ -5,6 +5,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -198,6 +199,14 @@ ScopedFatDisk::ScopedFatDisk(const std::string& at) : m_at(at), m_image(at + ".f
           0 ||
       std::system(("fusefat -o rw+ '" + m_image + "' '" + at + "'" + quiet).c_str()) != 0) {
     m_reason = "cannot mount a FAT file system with fusefat here (no FUSE for this user)";
+    std::filesystem::remove(m_image);
+    return;
+  }
+  // fusefat may end well without a mount (no FUSE device for this user): the folder must be
+  // a FUSE file system now.
+  struct statfs info {};
+  if (::statfs(at.c_str(), &info) != 0 || info.f_type != 0x65735546) {
+    m_reason = "fusefat mounted nothing here (no FUSE for this user)";
     std::filesystem::remove(m_image);
   }
 }
