@@ -132,17 +132,18 @@ std::string DifferenceSummary(const CompareResult& result) {
 }
 
 // A model whose table entry has a fingerprint refuses an image of another version before
-// anything is opened for writing (exit 1); addresses given by hand go where the user says.
-// None where the run may go on.
+// the run (exit 1); addresses given by hand go where the user says. None where the run may
+// go on. (A patch checks while it holds the image.)
 std::optional<int> RefuseOtherVersion(const CommandOptions& options, std::ostream& err) {
   if (options.model.empty() || !options.start.empty())
     return std::nullopt;
   try {
     const RunStatus status = CheckImageIsModel(options.source, options.model);
-    if (status.ok())
+    // Any other trouble with the image is the run's to say, in its own words and code.
+    if (status.refusal != Refusal::OtherVersion)
       return std::nullopt;
     err << kProgram << ": " << TrFill("failed: %s", {status.reason}) << '\n';
-    return status.refusal == Refusal::OtherVersion ? int{kExitFailed} : int{kExitUsage};
+    return int{kExitFailed};
   } catch (const CFileException& e) {
     err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
     return int{kExitFileError};
@@ -183,8 +184,7 @@ int RunPatchCommand(const CommandOptions& options, std::ostream& out, std::ostre
   // A replaced block bounds it as the model's block does.
   if (options.minAgree > 0 && options.replace.empty())
     return CommandMistake(err, kPatchCommand, Tr("--min-agree is for --replace"));
-  if (const auto refused = RefuseOtherVersion(options, err))
-    return *refused;
+  // A patch at a model's start checks the image's version itself, while it holds the image.
   const BlockPlace at{*start, options.model, options.allowOverrun, options.replace,
                       options.minAgree};
   if (options.inPlace)

@@ -14,6 +14,7 @@
 #include "run_report.h"
 #include "sha256.h"
 #include "stream_copy.h"
+#include "version_check.h"
 #include "words.h"
 
 namespace zarneth {
@@ -39,23 +40,20 @@ void Feed(Candidate& candidate, std::uint64_t at, std::span<const unsigned char>
   candidate.outside.Add(window.subspan(inTo - at));
 }
 
-// The versions of KnownModels that the image at `path` is; refused where it cannot be read.
-Checked<std::vector<VersionFound>> VersionsOf(RunFiles& files, const std::string& path,
-                                              std::uint64_t& imageBytes) {
-  CFile image;
-  const auto length = files.OpenMeasured(image, path, Role::Source);
-  if (!length)
-    return length.Refusal();
+}  // namespace
+
+Checked<std::vector<VersionFound>> VersionsOfImage(CFile& image, std::uint64_t length,
+                                                   std::uint64_t& imageBytes) {
   std::vector<std::unique_ptr<Candidate>> candidates;
   for (const ModelEntry& model : KnownModels())
-    if (model.fingerprint && model.fingerprint->size == *length && model.end < *length)
+    if (model.fingerprint && model.fingerprint->size == length && model.end < length)
       candidates.push_back(std::make_unique<Candidate>(model));
   imageBytes = ScanImage(image, 0, [&](std::uint64_t at, std::span<const unsigned char> window) {
     for (const auto& candidate : candidates)
       Feed(*candidate, at, window);
   });
-  if (imageBytes != *length)
-    return Refused(Refusal::ShortRead, ShortReadReason(image, Role::Source, imageBytes, *length));
+  if (imageBytes != length)
+    return Refused(Refusal::ShortRead, ShortReadReason(image, Role::Source, imageBytes, length));
   std::vector<VersionFound> found;
   for (const auto& candidate : candidates) {
     const ModelEntry& model = *candidate->model;
@@ -65,6 +63,48 @@ Checked<std::vector<VersionFound>> VersionsOf(RunFiles& files, const std::string
                      candidate->blockCrc == model.fingerprint->stock, model.from});
   }
   return found;
+}
+
+RunStatus RefuseOtherVersion(CFile& image, const std::string& sourcePath,
+                             const std::string& model) {
+  const auto named = FindModel(model);
+  const auto entry =
+      std::find_if(KnownModels().begin(), KnownModels().end(),
+                   [&](const ModelEntry& known) { return named && named->model == known.name; });
+  if (entry == KnownModels().end() || !entry->fingerprint)
+    return RunStatus::Done();
+  std::uint64_t imageBytes = 0;
+  const auto versions = VersionsOfImage(image, image.GetLength(), imageBytes);
+  if (!versions)
+    return versions.Refusal();
+  std::string others;
+  for (const VersionFound& version : *versions) {
+    if (version.name == entry->name)
+      return RunStatus::Done();
+    others += (others.empty() ? "" : ", ") + version.name;
+  }
+  const std::string quoted = QuotedName(sourcePath);
+  if (others.empty())
+    return Refused(Refusal::OtherVersion,
+                   TrFill("source file %s is not an image of %s: its bytes outside the "
+                          "language block are not those of %s, nor of any version known "
+                          "('zarneth-cli locate' finds the block in it)",
+                          {quoted, entry->name, entry->name}));
+  return Refused(Refusal::OtherVersion,
+                 TrFill("source file %s is not an image of %s but of %s: give that model",
+                        {quoted, entry->name, others}));
+}
+
+namespace {
+
+// The versions of KnownModels that the image at `path` is; refused where it cannot be read.
+Checked<std::vector<VersionFound>> VersionsOf(RunFiles& files, const std::string& path,
+                                              std::uint64_t& imageBytes) {
+  CFile image;
+  const auto length = files.OpenMeasured(image, path, Role::Source);
+  if (!length)
+    return length.Refusal();
+  return VersionsOfImage(image, *length, imageBytes);
 }
 
 }  // namespace
@@ -113,31 +153,25 @@ FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start
 }
 
 RunStatus CheckImageIsModel(const std::string& sourcePath, const std::string& model) {
+  // A model without a fingerprint takes any image: the run itself opens it and says what
+  // is wrong with it.
   const auto named = FindModel(model);
-  const auto entry =
-      std::find_if(KnownModels().begin(), KnownModels().end(),
-                   [&](const ModelEntry& known) { return named && named->model == known.name; });
-  if (entry == KnownModels().end() || !entry->fingerprint)
+  const bool fingerprinted =
+      named &&
+      std::any_of(KnownModels().begin(), KnownModels().end(), [&](const ModelEntry& known) {
+        return known.name == named->model && known.fingerprint;
+      });
+  if (!fingerprinted)
     return RunStatus::Done();
-  const IdentifyResult identified = Run(IdentifyImage{sourcePath});
-  if (!identified.status.ok())
-    return identified.status;
-  std::string others;
-  for (const VersionFound& version : identified.versions) {
-    if (version.name == entry->name)
-      return RunStatus::Done();
-    others += (others.empty() ? "" : ", ") + version.name;
-  }
-  const std::string image = QuotedName(sourcePath);
-  if (others.empty())
-    return Refused(Refusal::OtherVersion,
-                   TrFill("source file %s is not an image of %s: its bytes outside the "
-                          "language block are not those of %s, nor of any version known "
-                          "('zarneth-cli locate' finds the block in it)",
-                          {image, entry->name, entry->name}));
-  return Refused(Refusal::OtherVersion,
-                 TrFill("source file %s is not an image of %s but of %s: give that model",
-                        {image, entry->name, others}));
+  const IdentifyResult opened = RunOperation<IdentifyResult>(
+      {{Role::Source, sourcePath}}, nullptr, [&](IdentifyResult&, std::uint32_t) -> RunStatus {
+        RunFiles files;
+        CFile image;
+        if (const auto length = files.OpenMeasured(image, sourcePath, Role::Source); !length)
+          return length.Refusal();
+        return RefuseOtherVersion(image, sourcePath, model);
+      });
+  return opened.status;
 }
 
 }  // namespace zarneth

@@ -10,6 +10,7 @@
 #include "run_files.h"
 #include "run_report.h"
 #include "save_file.h"
+#include "version_check.h"
 #include "words.h"
 
 namespace zarneth {
@@ -173,6 +174,15 @@ Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, 
     return lengths.Refusal();
   if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript); !within.ok())
     return within;
+  // At a model's own start, an image of another version (by the model's fingerprint) is
+  // refused while the run holds it: the block would go over that version's firmware.
+  if (patch.at.replacing.empty()) {
+    if (const auto preset = FindModel(patch.at.model); preset && start == preset->start) {
+      if (RunStatus version = RefuseOtherVersion(patch.source, patch.sourcePath, patch.at.model);
+          !version.ok())
+        return version;
+    }
+  }
   const std::uint64_t blockLength = BlockGoneOver(patch, start);
   if (lengths->transcript < blockLength)
     result.oldBlockStays = blockLength - lengths->transcript;

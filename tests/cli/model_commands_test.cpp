@@ -72,8 +72,8 @@ TEST_F(ModelCommandsTest, TablesAreReadChangedAndTrusted) {
        1,
        "'zarneth-cli locate' finds"},
       {"a patch on another version's image refused",
-       {"--models", table, "patch", "--source", dir / "other.bin", "--transcript", image, "--model",
-        "V139", "--output", dir / "out.bin"},
+       {"--models", table, "patch", "--source", dir / "other.bin", "--transcript", dir / "t.bin",
+        "--model", "V139", "--output", dir / "out.bin"},
        1,
        "is not an image of V139"},
       {"taken out", {"models", "remove", "V140"}, 0, "took V140 out"},
@@ -81,6 +81,7 @@ TEST_F(ModelCommandsTest, TablesAreReadChangedAndTrusted) {
       {"a built-in version stays", {"models", "remove", "V135"}, 2, "V135 is built in"},
   };
   WriteBytes(dir / "other.bin", Pattern(0x200000, 6));
+  WriteBytes(dir / "t.bin", Pattern(0x100, 7));
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const CliRun run = Run(row.args);

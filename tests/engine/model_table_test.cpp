@@ -215,6 +215,27 @@ TEST(ModelTableTest, AnImageIsToldByItsFingerprint) {
   }
   // A model without a fingerprint takes any image, as before.
   EXPECT_TRUE(CheckImageIsModel(dir / "candidate.bin", "V135").ok());
+  // A patch at the model's start checks the image it holds, the dry run as the real one;
+  // at an address of the user's own it writes where asked.
+  WriteBytes(dir / "transcript.bin", Pattern(0x100, 42));
+  for (const bool dryRun : {true, false}) {
+    PatchCopy patch{dir / "candidate.bin",
+                    dir / "transcript.bin",
+                    dir / "out.bin",
+                    BlockPlace{"1000", "V140"},
+                    false,
+                    dryRun};
+    WriteResult result = zarneth::Run(WriteOperation(patch));
+    EXPECT_EQ(result.status.refusal, Refusal::OtherVersion) << result.status.reason;
+    patch.at.startText = "1004";
+    result = zarneth::Run(WriteOperation(patch));
+    EXPECT_TRUE(result.status.ok()) << result.status.reason;
+  }
+  WriteBytes(dir / "candidate.bin", image);
+  const WriteResult right = zarneth::Run(
+      WriteOperation(PatchCopy{dir / "candidate.bin", dir / "transcript.bin", dir / "out.bin",
+                               BlockPlace{"1000", "V140"}, false, false}));
+  EXPECT_TRUE(right.status.ok()) << right.status.reason;
   UseModels(before);
 }
 
