@@ -453,12 +453,20 @@ std::optional<std::string> TableChanged(const CommandOptions& options, std::ostr
   return own;
 }
 
-// A table change's end: done, refused (1) or failed (3), in a line.
-int TableChangeCode(const RunStatus& status, std::ostream& err) {
-  if (status.ok())
-    return kExitDone;
-  err << kProgram << ": " << TrFill("failed: %s", {status.reason}) << '\n';
-  return status.refusal == Refusal::CannotWrite ? int{kExitFileError} : int{kExitFailed};
+// A table change's end, `change()` giving its status: done, refused (1) or a file that failed
+// (3, a CFileException), in a line.
+template <typename Change>
+int TableChangeCode(std::ostream& err, const Change& change) {
+  try {
+    const RunStatus status = change();
+    if (status.ok())
+      return kExitDone;
+    err << kProgram << ": " << TrFill("failed: %s", {status.reason}) << '\n';
+    return status.refusal == Refusal::CannotWrite ? int{kExitFileError} : int{kExitFailed};
+  } catch (const CFileException& e) {
+    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
+    return kExitFileError;
+  }
 }
 
 }  // namespace
@@ -482,28 +490,23 @@ int RunModelsAddCommand(const CommandOptions& options, std::ostream& out, std::o
                           TrFill("model %s stands at %s to %s already: one name, one place",
                                  {entry.name, HexText(known->start), HexText(known->end)}));
   if (!options.source.empty()) {
-    try {
-      const FingerprintResult fingerprint = Fingerprint(options.source, entry.start, entry.end);
-      if (!fingerprint.status.ok())
-        return TableChangeCode(fingerprint.status, err);
-      entry.fingerprint =
-          ModelFingerprint{fingerprint.size, fingerprint.outside, fingerprint.stock};
-    } catch (const CFileException& e) {
-      err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
-      return kExitFileError;
-    }
+    FingerprintResult fingerprint;
+    if (const int code = TableChangeCode(err,
+                                         [&] {
+                                           fingerprint =
+                                               Fingerprint(options.source, entry.start, entry.end);
+                                           return fingerprint.status;
+                                         });
+        code != kExitDone)
+      return code;
+    entry.fingerprint = ModelFingerprint{fingerprint.size, fingerprint.outside, fingerprint.stock};
   }
-  try {
-    const int code = TableChangeCode(AddToModelTable(*table, entry), err);
-    if (code == kExitDone && !options.quiet)
-      out << TrFill("added %s (%s to %s) to the model table %s",
-                    {entry.name, HexText(entry.start), HexText(entry.end), QuotedName(*table)})
-          << '\n';
-    return code;
-  } catch (const CFileException& e) {
-    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
-    return kExitFileError;
-  }
+  const int code = TableChangeCode(err, [&] { return AddToModelTable(*table, entry); });
+  if (code == kExitDone && !options.quiet)
+    out << TrFill("added %s (%s to %s) to the model table %s",
+                  {entry.name, HexText(entry.start), HexText(entry.end), QuotedName(*table)})
+        << '\n';
+  return code;
 }
 
 int RunModelsRemoveCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
@@ -516,16 +519,10 @@ int RunModelsRemoveCommand(const CommandOptions& options, std::ostream& out, std
                             TrFill("%s is built in and stays: a table can add to it, not take it "
                                    "away",
                                    {builtIn.name}));
-  try {
-    const int code = TableChangeCode(RemoveFromModelTable(*table, options.name), err);
-    if (code == kExitDone && !options.quiet)
-      out << TrFill("took %s out of the model table %s", {options.name, QuotedName(*table)})
-          << '\n';
-    return code;
-  } catch (const CFileException& e) {
-    err << kProgram << ": " << TrFill("file error: %s", {e.what()}) << '\n';
-    return kExitFileError;
-  }
+  const int code = TableChangeCode(err, [&] { return RemoveFromModelTable(*table, options.name); });
+  if (code == kExitDone && !options.quiet)
+    out << TrFill("took %s out of the model table %s", {options.name, QuotedName(*table)}) << '\n';
+  return code;
 }
 
 int RunIdentifyCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {

@@ -14,6 +14,7 @@
 #include "help_text.h"
 #include "hex_address.h"
 #include "model_presets.h"
+#include "model_table.h"
 #include "model_tables.h"
 #include "output_errors.h"
 #include "version_record.h"
@@ -58,11 +59,8 @@ const CLI::Validator kInputPath =
 
 const CLI::Validator kModelName(
     [](std::string& text) -> std::string {
-      const bool fits =
-          !text.empty() && text.size() <= 32 && std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
-          });
-      return fits ? std::string() : Tr("a name is 1 to 32 letters, digits, '.', '-' or '_'");
+      return zarneth::IsModelName(text) ? std::string()
+                                        : Tr("a name is 1 to 32 letters, digits, '.', '-' or '_'");
     },
     "", "name");
 

@@ -24,14 +24,9 @@ std::optional<ModelPreset> LookupPreset(int index) {
 }
 
 std::optional<ModelPreset> FindModel(std::string_view name) {
-  for (const ModelEntry& model : KnownModels()) {
-    bool same = model.name.size() == name.size();
-    for (std::size_t i = 0; same && i < name.size(); ++i)
-      same = std::toupper(static_cast<unsigned char>(name[i])) ==
-             std::toupper(static_cast<unsigned char>(model.name[i]));
-    if (same)
+  for (const ModelEntry& model : KnownModels())
+    if (ModelNamesMatch(model.name, std::string(name)))
       return ModelPreset{model.name, model.start, model.end};
-  }
   return std::nullopt;
 }
 

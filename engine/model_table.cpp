@@ -28,15 +28,15 @@ const std::set<std::string>& KeysOfAModel() {
   return keys;
 }
 
+}  // namespace
+
 bool IsModelName(const std::string& name) {
   return !name.empty() && name.size() <= 32 && std::all_of(name.begin(), name.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
   });
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return ModelNamesMatch(a, b);
-}
+namespace {
 
 // The bytes of `hex` (2 digits a byte) into `out`; false for anything else.
 template <std::size_t N>
@@ -183,7 +183,7 @@ std::variant<std::vector<ModelEntry>, std::string> ReadModelTable(const std::str
       ModelEntry model = std::get<ModelEntry>(std::move(entry));
       model.from = path;
       for (const ModelEntry& earlier : models)
-        if (SameName(earlier.name, model.name))
+        if (ModelNamesMatch(earlier.name, model.name))
           return TrFill("the model table %s names %s twice", {table, model.name});
       models.push_back(std::move(model));
     }
@@ -195,7 +195,7 @@ std::optional<std::string> MergeModels(std::vector<ModelEntry>& models,
                                        const std::vector<ModelEntry>& more) {
   for (const ModelEntry& added : more) {
     const auto same = std::find_if(models.begin(), models.end(), [&](const ModelEntry& model) {
-      return SameName(model.name, added.name);
+      return ModelNamesMatch(model.name, added.name);
     });
     if (same == models.end()) {
       models.push_back(added);

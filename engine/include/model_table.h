@@ -57,6 +57,8 @@ std::optional<std::string> MergeModels(std::vector<ModelEntry>& models,
 // neither can be told.
 std::string UserModelTablePath();
 
+// Whether `name` may name a version: 1 to 32 letters, digits, '.', '-' or '_'.
+bool IsModelName(const std::string& name);
 // Whether two model names are one, in any letter case.
 bool ModelNamesMatch(const std::string& a, const std::string& b);
 

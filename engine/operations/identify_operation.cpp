@@ -65,13 +65,19 @@ Checked<std::vector<VersionFound>> VersionsOfImage(CFile& image, std::uint64_t l
   return found;
 }
 
+// The table entry of `model` where it has a fingerprint; none otherwise.
+const ModelEntry* FingerprintedModel(const std::string& model) {
+  const auto named = FindModel(model);
+  for (const ModelEntry& known : KnownModels())
+    if (named && known.name == named->model && known.fingerprint)
+      return &known;
+  return nullptr;
+}
+
 RunStatus RefuseOtherVersion(CFile& image, const std::string& sourcePath,
                              const std::string& model) {
-  const auto named = FindModel(model);
-  const auto entry =
-      std::find_if(KnownModels().begin(), KnownModels().end(),
-                   [&](const ModelEntry& known) { return named && named->model == known.name; });
-  if (entry == KnownModels().end() || !entry->fingerprint)
+  const ModelEntry* entry = FingerprintedModel(model);
+  if (!entry)
     return RunStatus::Done();
   std::uint64_t imageBytes = 0;
   const auto versions = VersionsOfImage(image, image.GetLength(), imageBytes);
@@ -155,13 +161,7 @@ FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start
 RunStatus CheckImageIsModel(const std::string& sourcePath, const std::string& model) {
   // A model without a fingerprint takes any image: the run itself opens it and says what
   // is wrong with it.
-  const auto named = FindModel(model);
-  const bool fingerprinted =
-      named &&
-      std::any_of(KnownModels().begin(), KnownModels().end(), [&](const ModelEntry& known) {
-        return known.name == named->model && known.fingerprint;
-      });
-  if (!fingerprinted)
+  if (!FingerprintedModel(model))
     return RunStatus::Done();
   const IdentifyResult opened = RunOperation<IdentifyResult>(
       {{Role::Source, sourcePath}}, nullptr, [&](IdentifyResult&, std::uint32_t) -> RunStatus {
