@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "stop_request.h"
+#include "sync_record.h"
 #include "system_call_hook.h"
 
 namespace zarneth::test {
@@ -36,6 +37,7 @@ int RunInChild(const WriteOperation& job, Interruption how, const char* call, in
   dyingCall = call;
   callsLeft = occurrence;
   interruption = how;
+  RecordSyncsIfAsked();
   SetSystemCallHook(&InterruptAtChosenCall);
   try {
     static_cast<void>(Run(job));  // the parent reads the folder, not the result

@@ -30,6 +30,8 @@ class ScopedFaults {
   // The folders' file system has no anonymous files, so runs take named temporaries (as on
   // vfat or exFAT); the same as ever where every temporary is named (Windows).
   void NoAnonymousFiles();
+  // Whether the system gives anonymous temporaries at all, so NoAnonymousFiles changes a run.
+  static bool SystemHasAnonymousFiles();
 };
 
 // How many of one run's crash points may leave a named temporary for the next run to clean:

@@ -97,6 +97,10 @@ void ScopedFaults::NoAnonymousFiles() {
   };
 }
 
+bool ScopedFaults::SystemHasAnonymousFiles() {
+  return true;
+}
+
 int DeathsLeavingATemporary(bool replaces) {
   return replaces ? 1 : 0;
 }

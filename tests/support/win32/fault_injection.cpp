@@ -92,6 +92,10 @@ void ScopedFaults::ShortReads(const std::string& path, std::uint64_t bytes) {
 
 void ScopedFaults::NoAnonymousFiles() {}
 
+bool ScopedFaults::SystemHasAnonymousFiles() {
+  return false;
+}
+
 int DeathsLeavingATemporary(bool replaces) {
   return replaces ? 3 : 2;
 }
