@@ -442,14 +442,11 @@ std::optional<std::string> TableChanged(const CommandOptions& options, std::ostr
                                         const char* command) {
   if (!options.table.empty())
     return options.table;
-  const std::string own = UserModelTablePath();
+  const std::string own = WithTableFolder(UserModelTablePath());
   if (own.empty()) {
     CommandMistake(err, command, Tr("no table of your own is known here: give --table FILE"));
     return std::nullopt;
   }
-  const std::filesystem::path path(std::u8string(own.begin(), own.end()));
-  std::error_code error;
-  std::filesystem::create_directories(path.parent_path(), error);
   return own;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 
 #include "c_file.h"
@@ -227,6 +228,15 @@ std::string UserModelTablePath() {
 #endif
 }
 
+std::string WithTableFolder(const std::string& path) {
+  if (!path.empty()) {
+    std::error_code error;  // a folder that cannot be made fails the change, which says why
+    std::filesystem::create_directories(
+        std::filesystem::path(std::u8string(path.begin(), path.end())).parent_path(), error);
+  }
+  return path;
+}
+
 namespace {
 std::vector<ModelEntry>& Registry() {
   static std::vector<ModelEntry> models = BuiltInModels();
@@ -240,6 +250,30 @@ const std::vector<ModelEntry>& KnownModels() {
 
 void UseModels(std::vector<ModelEntry> models) {
   Registry() = std::move(models);
+}
+
+std::optional<std::string> UseModelTables(const std::vector<std::string>& given) {
+  // The user's own table first, where there is one; a missing one is a table without entries.
+  std::vector<std::string> tables;
+  const std::string own = UserModelTablePath();
+  if (!own.empty())
+    tables.push_back(own);
+  tables.insert(tables.end(), given.begin(), given.end());
+  std::vector<ModelEntry> models = BuiltInModels();
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    auto read = ReadModelTable(tables[i], !own.empty() && i == 0);
+    std::optional<std::string> refused;
+    if (const auto* reason = std::get_if<std::string>(&read))
+      refused = *reason;
+    else
+      refused = MergeModels(models, std::get<std::vector<ModelEntry>>(read));
+    if (refused) {
+      UseModels(BuiltInModels());
+      return refused;
+    }
+  }
+  UseModels(std::move(models));
+  return std::nullopt;
 }
 
 }  // namespace zarneth

@@ -21,6 +21,10 @@ int StopRequested() {
   return requestedStop.load(std::memory_order_relaxed);
 }
 
+void ClearStopRequest() {
+  requestedStop.store(0, std::memory_order_relaxed);
+}
+
 RunStopped::RunStopped(int signalNumber)
     : std::runtime_error(TrFill("the run was stopped by signal %s; nothing was changed",
                                 {std::to_string(signalNumber)})),

@@ -95,6 +95,12 @@ void CDialog::DispatchSysCommand(unsigned id) {
   Guarded([&] { OnSysCommand(id, 0); });
 }
 
+void CDialog::DispatchTimer(unsigned id) {
+  Guarded([&] { OnTimer(id); });
+}
+
+void CDialog::OnTimer(unsigned) {}
+
 void CDialog::BindControl(int id, CWnd& control) {
   control.Attach(GetDlgItem(id));
   m_boundControls.push_back(&control);

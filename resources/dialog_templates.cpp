@@ -9,6 +9,7 @@
 #include "resources.h"
 #include "version_record.h"
 #include "win_types.h"
+#include "words.h"
 
 namespace zarneth::res {
 namespace {
@@ -124,6 +125,75 @@ DialogTemplate ResultDialog(int id, const char* caption, int cx, int cy, const c
 }
 
 }  // namespace
+
+DialogTemplate FindBlockTemplate() {
+  // The labels' column is as wide as the main dialog's; texts are ours, so translated.
+  return {IDD_FIND_BLOCK,
+          Tr("Find the block"),
+          281,
+          172,
+          kPopupDialog | WS_VISIBLE,
+          0,
+          kFont,
+          8,
+          {
+              Text(Tr("Known block:"), 4, 10, 60, 8, SS_RIGHT),
+              Edit(IDC_FIND_BLOCK, 68, 7, 149, 14, ES_AUTOHSCROLL),
+              Button(IDC_FIND_BROWSE, Tr("Browse..."), 224, 7, 50, 14),
+              Text(Tr("Image:"), 4, 28, 60, 8, SS_RIGHT),
+              {IDC_FIND_IMAGE,
+               ControlClass::Static,
+               "",
+               68,
+               28,
+               206,
+               8,
+               kChild | SS_LEFT | SS_NOPREFIX,
+               0,
+               0,
+               {}},
+              Button(IDC_FIND_RUN, Tr("Find"), 224, 43, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
+              {IDC_FIND_STATUS,
+               ControlClass::Static,
+               "",
+               68,
+               43,
+               150,
+               24,
+               kChild | SS_LEFT | SS_NOPREFIX,
+               0,
+               0,
+               {}},
+              Text(Tr("Places:"), 4, 74, 60, 8, SS_RIGHT),
+              {IDC_FIND_PLACES,
+               ControlClass::ComboBox,
+               "",
+               68,
+               72,
+               206,
+               90,
+               kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+               0,
+               0,
+               {}},
+              {IDC_FIND_DETAIL,
+               ControlClass::Static,
+               "",
+               68,
+               90,
+               206,
+               24,
+               kChild | SS_LEFT | SS_NOPREFIX,
+               0,
+               0,
+               {}},
+              Button(IDC_FIND_USE, Tr("Use these addresses"), 68, 116, 100, 14),
+              Text(Tr("Version name:"), 4, 137, 60, 8, SS_RIGHT),
+              Edit(IDC_FIND_NAME, 68, 134, 100, 14, ES_AUTOHSCROLL),
+              Button(IDC_FIND_KEEP, Tr("Keep as version"), 174, 134, 100, 14),
+              Button(IDCANCEL, Tr("Close"), 224, 152, 50, 14),
+          }};
+}
 
 void RegisterResources() {
   RegisterDialogTemplate(MainDialog());

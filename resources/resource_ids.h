@@ -11,6 +11,7 @@ inline constexpr int IDD_FAILED = 129;
 inline constexpr int IDD_DONE = 130;
 inline constexpr int IDB_WORDMARK = 132;
 inline constexpr int IDB_HANDSET = 133;
+inline constexpr int IDD_FIND_BLOCK = 140;
 
 inline constexpr int IDC_SOURCE = 1000;
 inline constexpr int IDC_TRANSCRIPT = 1001;
@@ -25,6 +26,19 @@ inline constexpr int IDC_MODEL = 1009;
 inline constexpr int IDC_END = 1010;
 inline constexpr int IDC_MODE = 1019;
 
-inline constexpr unsigned IDM_ABOUTBOX = 0x0010;  // window-menu command of the About entry
+// The find-the-block dialog's controls.
+inline constexpr int IDC_FIND_BLOCK = 1100;  // the known block's path
+inline constexpr int IDC_FIND_BROWSE = 1101;
+inline constexpr int IDC_FIND_IMAGE = 1102;  // the image searched: the main window's source
+inline constexpr int IDC_FIND_RUN = 1103;    // Find, and Cancel while a search runs
+inline constexpr int IDC_FIND_STATUS = 1104;
+inline constexpr int IDC_FIND_PLACES = 1105;
+inline constexpr int IDC_FIND_DETAIL = 1106;
+inline constexpr int IDC_FIND_USE = 1107;
+inline constexpr int IDC_FIND_NAME = 1108;
+inline constexpr int IDC_FIND_KEEP = 1109;
+
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;   // window-menu command of the About entry
+inline constexpr unsigned IDM_FINDBLOCK = 0x0020;  // and of the find-the-block entry
 
 }  // namespace zarneth::res

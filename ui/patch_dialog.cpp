@@ -1,8 +1,16 @@
 #include "patch_dialog.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "about_box.h"
 #include "file_dialog.h"
+#include "file_pick.h"
+#include "find_block_dialog.h"
+#include "hex_address.h"
 #include "model_presets.h"
+#include "model_table.h"
+#include "operations.h"
 #include "paint_dc.h"
 #include "patch_job.h"
 #include "resource_ids.h"
@@ -19,8 +27,6 @@ using namespace fw;
 
 namespace {
 
-constexpr const char* kFileFilter = "All Files (*.*)|*.*||";
-
 // The window's caption in a mode: the template's, and the mode.
 std::string CaptionOf(PatchMode mode) {
   return std::string(res::kMainCaption) +
@@ -29,7 +35,7 @@ std::string CaptionOf(PatchMode mode) {
 
 }  // namespace
 
-const MessageMapEntry CPatchDialog::kMessageMap[7] = {
+const MessageMapEntry CPatchDialog::kMessageMap[8] = {
     {res::IDC_BROWSE_SOURCE, BN_CLICKED, Handler(&CPatchDialog::OnBrowseSource)},
     {res::IDC_BROWSE_TRANSCRIPT, BN_CLICKED, Handler(&CPatchDialog::OnBrowseTranscript)},
     {res::IDC_BROWSE_DESTINATION, BN_CLICKED, Handler(&CPatchDialog::OnBrowseDest)},
@@ -37,6 +43,7 @@ const MessageMapEntry CPatchDialog::kMessageMap[7] = {
     {res::IDC_DO, BN_CLICKED, Handler(&CPatchDialog::OnDo)},
     {res::IDC_MODEL, CBN_SELCHANGE, Handler(&CPatchDialog::OnModelSelected)},
     {res::IDC_MODE, BN_CLICKED, Handler(&CPatchDialog::OnToggleMode)},
+    {res::IDC_SOURCE, EN_CHANGE, Handler(&CPatchDialog::OnSourceChanged)},
 };
 
 CPatchDialog::CPatchDialog(CWnd* parent) : CDialog(res::IDD_ZARNETH_DIALOG, parent) {
@@ -70,6 +77,7 @@ bool CPatchDialog::OnInitDialog() {
       systemMenu->AppendMenu(MF_SEPARATOR);
       systemMenu->AppendMenu(MF_STRING, res::IDM_ABOUTBOX, about);
     }
+    systemMenu->AppendMenu(MF_STRING, res::IDM_FINDBLOCK, Tr("&Find the block in this image..."));
   }
 
   // Files dropped from a file manager onto a path field fill it in.
@@ -79,6 +87,9 @@ bool CPatchDialog::OnInitDialog() {
   SetIcon(m_hIcon, IconSize::Big);
   SetIcon(m_hIcon, IconSize::Small);
   m_chkCreateNew.SetCheck(BST_CHECKED);  // the form's default: a patched copy
+
+  // The versions of the user's tables follow the built-in four, in the tables' order.
+  LoadModelList();
 
   // Selecting sends no notification, so the first row's addresses are written here.
   m_comboModel.SetCurSel(0);
@@ -121,26 +132,75 @@ void CPatchDialog::OnModelSelected() {
   m_editEnd.ShowWindow(m_zarnethMode ? SW_HIDE : SW_SHOW);
 }
 
+void CPatchDialog::LoadModelList() {
+  if (const auto refused = UseModelTables())
+    AfxMessageBox(Capitalized(*refused), MB_OK | MB_ICONERROR);
+  std::vector<std::string> listed;
+  for (int row = 0; row < m_comboModel.GetCount(); ++row)
+    listed.push_back(m_comboModel.GetLBText(row));
+  for (const ModelEntry& model : KnownModels()) {
+    const bool inList = std::any_of(listed.begin(), listed.end(), [&](const std::string& name) {
+      return ModelNamesMatch(name, model.name);
+    });
+    if (!inList) {
+      m_comboModel.InsertString(-1, model.name);
+      listed.push_back(model.name);
+    }
+  }
+}
+
+bool CPatchDialog::SelectModel(const std::string& name) {
+  for (int row = 0; row < m_comboModel.GetCount(); ++row) {
+    if (ModelNamesMatch(m_comboModel.GetLBText(row), name)) {
+      m_comboModel.SetCurSel(row);
+      OnModelSelected();
+      return true;
+    }
+  }
+  return false;
+}
+
+void CPatchDialog::OnSourceChanged() {
+  // An image that the tables' fingerprints know as exactly one version selects it; any
+  // other file, or none, moves nothing. Only a regular file is opened, so typing a path
+  // costs nothing until it names one.
+  const std::string text = m_editSource.GetWindowText();
+  std::error_code error;
+  if (text.empty() ||
+      !std::filesystem::is_regular_file(std::u8string(text.begin(), text.end()), error))
+    return;
+  try {
+    const IdentifyResult identified = Run(IdentifyImage{text});
+    if (identified.status.ok() && identified.versions.size() == 1)
+      SelectModel(identified.versions.front().name);
+  } catch (const std::exception&) {
+    // A file that cannot be read now is no version; Do will say why if it is used.
+  }
+}
+
+void CPatchDialog::OnFindBlock() {
+  CFindBlockDialog find(m_editSource.GetWindowText(), UserModelTablePath());
+  if (find.DoModal() != IDOK || !find.Chosen())
+    return;
+  const FoundBlock& found = *find.Chosen();
+  if (!found.keptAs.empty()) {
+    // The table changed: the list shows the version kept, chosen.
+    m_comboModel.ResetContent();
+    for (const ModelPreset& preset : kModelPresets)
+      m_comboModel.InsertString(-1, std::string(preset.model));
+    LoadModelList();
+    if (SelectModel(found.keptAs))
+      return;
+  }
+  m_editStart.SetWindowText(FormatHexAddress(found.start));
+  m_editEnd.SetWindowText(FormatHexAddress(found.end));
+}
+
 std::optional<ModelPreset> CPatchDialog::SelectedPreset() const {
   const int row = m_comboModel.GetCurSel();
   if (row == fw::CB_ERR)
     return std::nullopt;
   return FindModel(m_comboModel.GetLBText(row));
-}
-
-void CPatchDialog::BrowseInto(FilePicker kind, CEdit& target) {
-  // The picker starts at the field's own path; with an empty field, in the folder picked
-  // last in this run of the program, by any of the three; else where the system starts it.
-  static std::string lastFolder;
-  const std::string current = target.GetWindowText();
-  CFileDialog picker(kind, nullptr, current.empty() ? nullptr : current.c_str(),
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFileFilter, nullptr);
-  if (current.empty())
-    picker.SetInitialFolder(lastFolder);
-  if (picker.DoModal() != IDOK)
-    return;
-  target.SetWindowText(picker.GetPathName());
-  lastFolder = picker.GetFolderPath();
 }
 
 void CPatchDialog::OnBrowseSource() {
@@ -223,6 +283,8 @@ void CPatchDialog::OnSysCommand(unsigned id, long lParam) {
   if ((id & 0xFFF0u) == res::IDM_ABOUTBOX) {
     CAboutBox about;
     about.DoModal();
+  } else if ((id & 0xFFF0u) == res::IDM_FINDBLOCK) {
+    OnFindBlock();
   } else {
     CDialog::OnSysCommand(id, lParam);
   }

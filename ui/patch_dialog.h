@@ -37,6 +37,10 @@ class CPatchDialog : public fw::CDialog {
   void OnDo();
   void OnModelSelected();
   void OnToggleMode();
+  void OnSourceChanged();
+  // The window menu's find-the-block entry: the find dialog, whose place fills the
+  // addresses, or whose version kept joins the model list, chosen.
+  void OnFindBlock();
 
   fw::CEdit m_editEnd;
   fw::CButton m_btnMode;
@@ -58,13 +62,16 @@ class CPatchDialog : public fw::CDialog {
   fw::HICON m_hIcon = nullptr;
 
  private:
-  static const fw::MessageMapEntry kMessageMap[7];
+  static const fw::MessageMapEntry kMessageMap[8];
 
-  // Runs an Open or Save As picker and, unless cancelled, puts its path into `target`.
-  static void BrowseInto(fw::FilePicker kind, fw::CEdit& target);
   // Asks whether to write a transcript that the run refused for overrunning the model's
   // block; true for Yes.
   static bool AskToOverrun(const PatchJob& job, const WriteResult& refused);
+  // Reads the user's model tables and adds their versions after those the list holds.
+  void LoadModelList();
+  // Selects the version `name` in the list and fills its addresses; false where the list
+  // has no such version.
+  bool SelectModel(const std::string& name);
   // Whether "Create new file" is checked.
   bool CreatesNewFile() const;
   // The preset of the model the list shows, found by its text: the list sorts its items, so

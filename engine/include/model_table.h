@@ -56,6 +56,9 @@ std::optional<std::string> MergeModels(std::vector<ModelEntry>& models,
 // ~/.config/zarneth/models.toml (Windows: %APPDATA%\Zarneth\models.toml); empty where
 // neither can be told.
 std::string UserModelTablePath();
+// Before a change to the table at `path` (the user's own, whose folder may not be there
+// yet): makes its folder where it is missing, and returns `path`.
+std::string WithTableFolder(const std::string& path);
 
 // Whether `name` may name a version: 1 to 32 letters, digits, '.', '-' or '_'.
 bool IsModelName(const std::string& name);
@@ -65,5 +68,10 @@ bool ModelNamesMatch(const std::string& a, const std::string& b);
 // The versions in force for this process (the built-in four until set), in order.
 const std::vector<ModelEntry>& KnownModels();
 void UseModels(std::vector<ModelEntry> models);
+
+// Reads and merges the built-in four, the user's own table where there is one, then each of
+// `given` in order, and puts the result in force; why not, in one sentence, where a table is
+// refused (nothing is then in force but the built-in four).
+std::optional<std::string> UseModelTables(const std::vector<std::string>& given = {});
 
 }  // namespace zarneth

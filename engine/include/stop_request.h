@@ -10,6 +10,9 @@ namespace zarneth {
 void RequestStop(int signalNumber);
 // The signal number given to RequestStop, or 0 while no stop is requested.
 int StopRequested();
+// Forgets a request once the run it stopped has ended, for a program that goes on to
+// further runs (the dialog, whose search has a Cancel button).
+void ClearStopRequest();
 
 // Thrown at a safe point once a stop is requested; by then nothing of the run remains.
 class RunStopped : public std::runtime_error {

@@ -48,6 +48,11 @@ Checked<std::vector<VersionFound>> VersionsOfImage(CFile& image, std::uint64_t l
   for (const ModelEntry& model : KnownModels())
     if (model.fingerprint && model.fingerprint->size == length && model.end < length)
       candidates.push_back(std::make_unique<Candidate>(model));
+  // An image no fingerprint's length fits is no version: nothing to read.
+  if (candidates.empty()) {
+    imageBytes = length;
+    return std::vector<VersionFound>{};
+  }
   imageBytes = ScanImage(image, 0, [&](std::uint64_t at, std::span<const unsigned char> window) {
     for (const auto& candidate : candidates)
       Feed(*candidate, at, window);

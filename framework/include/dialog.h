@@ -66,6 +66,9 @@ class CDialog : public CWnd {
   void GetClientRect(CRect* rect) const;
   void SendMessage(Message message, CPaintDC& dc);
 
+  // Calls OnTimer(id) every `milliseconds` while the dialog runs, until KillTimer(id).
+  void SetTimer(unsigned id, unsigned milliseconds);
+  void KillTimer(unsigned id);
   // The control with this number while the dialog runs, else null.
   WindowHandle GetDlgItem(int id) const;
 
@@ -80,6 +83,7 @@ class CDialog : public CWnd {
   virtual void OnSysCommand(unsigned id, long lParam);
   virtual void OnPaint();
   virtual HICON OnQueryDragIcon();
+  virtual void OnTimer(unsigned id);
   virtual std::span<const MessageMapEntry> GetMessageMap() const;
 
   // Default processing of the message being handled (paint: the plain dialog background).
@@ -99,6 +103,7 @@ class CDialog : public CWnd {
   void Guarded(const std::function<void()>& handler);
   void Dispatch(int id, Notification code);
   void DispatchSysCommand(unsigned id);
+  void DispatchTimer(unsigned id);
   // The window that owns this dialog: its parent, else the main window, else none.
   WindowHandle OwnerWindow() const;
   const DialogTemplate* GetTemplate() const;

@@ -12,9 +12,11 @@ inline constexpr int IDNO = 7;
 inline constexpr int ID_HELP = 0xE146;
 
 // Control notifications a message map can name.
-enum class Notification { BN_CLICKED, CBN_SELCHANGE };
+// EN_CHANGE: an edit field's text changed, typed, dropped or set by the program.
+enum class Notification { BN_CLICKED, CBN_SELCHANGE, EN_CHANGE };
 inline constexpr Notification BN_CLICKED = Notification::BN_CLICKED;
 inline constexpr Notification CBN_SELCHANGE = Notification::CBN_SELCHANGE;
+inline constexpr Notification EN_CHANGE = Notification::EN_CHANGE;
 
 // Window and control styles used by templates.
 enum Style : unsigned {

@@ -65,6 +65,11 @@ class CComboBox : public CWnd {
   int GetCurSel() const;     // CB_ERR when nothing is selected
   // The text of the list's item `index`; empty for an index out of range.
   std::string GetLBText(int index) const;
+  int GetCount() const;
+  // Adds an item after the last one, unsorted whatever the list's style; returns its index.
+  int InsertString(int index, const std::string& text);
+  // Empties the list.
+  void ResetContent();
 };
 
 class CDialog;

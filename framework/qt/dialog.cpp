@@ -99,6 +99,16 @@ void CDialog::SendMessage(Message message, CPaintDC& dc) {
                                               m_native->window->palette().window());
 }
 
+void CDialog::SetTimer(unsigned id, unsigned milliseconds) {
+  if (m_native)
+    m_native->window->SetTimer(id, milliseconds);
+}
+
+void CDialog::KillTimer(unsigned id) {
+  if (m_native)
+    m_native->window->KillTimer(id);
+}
+
 WindowHandle CDialog::GetDlgItem(int id) const {
   return m_native ? HandleOf(m_native->window->Control(id)) : nullptr;
 }

@@ -6,9 +6,11 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 
 #include "backend_access.h"
 #include "control_factory.h"
@@ -87,7 +89,25 @@ void DialogWindow::Connect(int id, QWidget* widget) {
     // activated comes only from the user, never from setCurrentIndex.
     connect(combo, &QComboBox::activated, this,
             [this, id] { DialogNative::Dispatch(m_owner, id, CBN_SELCHANGE); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    // textChanged, not textEdited: a text set by the program changes it too, as EN_CHANGE.
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, id] { DialogNative::Dispatch(m_owner, id, EN_CHANGE); });
   }
+}
+
+void DialogWindow::SetTimer(unsigned id, unsigned milliseconds) {
+  QTimer*& timer = m_timers[id];
+  if (!timer) {
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, id] { DialogNative::Timer(m_owner, id); });
+  }
+  timer->start(static_cast<int>(milliseconds));
+}
+
+void DialogWindow::KillTimer(unsigned id) {
+  if (const auto found = m_timers.find(id); found != m_timers.end())
+    found->second->stop();
 }
 
 QWidget* DialogWindow::Control(int id) const {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QMenu>
+#include <QTimer>
 #include <map>
 #include <vector>
 
@@ -22,6 +23,8 @@ class DialogWindow : public QDialog {
   void DefaultPaint(QPaintEvent* event) { QDialog::paintEvent(event); }
   // Shows the window menu, built from its entries each time it opens.
   void PopupSystemMenu(const QPoint& globalPosition);
+  void SetTimer(unsigned id, unsigned milliseconds);
+  void KillTimer(unsigned id);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -36,6 +39,7 @@ class DialogWindow : public QDialog {
   std::map<int, QWidget*> m_controls;
   std::vector<QWidget*> m_tabOrder;
   QMenu* m_windowMenu = nullptr;
+  std::map<unsigned, QTimer*> m_timers;
 };
 
 }  // namespace zarneth::fw

@@ -39,6 +39,7 @@ struct DialogNative {
     dialog.Guarded([&dialog] { dialog.OnPaint(); });
     dialog.m_native->paintEvent = nullptr;
   }
+  static void Timer(CDialog& dialog, unsigned id) { dialog.DispatchTimer(id); }
   static void Cancel(CDialog& dialog) {
     dialog.Guarded([&dialog] { dialog.OnCancel(); });
   }

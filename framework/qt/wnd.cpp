@@ -106,4 +106,26 @@ std::string CComboBox::GetLBText(int index) const {
   return combo ? combo->itemText(index).toStdString() : std::string();
 }
 
+int CComboBox::GetCount() const {
+  auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd));
+  return combo ? combo->count() : 0;
+}
+
+int CComboBox::InsertString(int index, const std::string& text) {
+  auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd));
+  if (!combo)
+    return CB_ERR;
+  const int at = index < 0 || index > combo->count() ? combo->count() : index;
+  // Inserting into an empty list would select the item; the list keeps what it had.
+  const int selected = combo->currentIndex();
+  combo->insertItem(at, QString::fromStdString(text));
+  combo->setCurrentIndex(selected < 0 ? -1 : (selected >= at ? selected + 1 : selected));
+  return at;
+}
+
+void CComboBox::ResetContent() {
+  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(m_hWnd)))
+    combo->clear();
+}
+
 }  // namespace zarneth::fw

@@ -122,8 +122,8 @@ void ShowPicturesForTheScale(HWND window, const DialogTemplate& dialogTemplate,
 }
 
 Notification NotificationOf(WORD code, bool* known) {
-  *known = code == kButtonClicked || code == kSelectionChanged;
-  return code == kSelectionChanged ? CBN_SELCHANGE : BN_CLICKED;
+  *known = code == kButtonClicked || code == kSelectionChanged || code == kEditChanged;
+  return code == kSelectionChanged ? CBN_SELCHANGE : code == kEditChanged ? EN_CHANGE : BN_CLICKED;
 }
 
 }  // namespace
@@ -176,6 +176,9 @@ INT_PTR CALLBACK DialogNative::DialogProc(HWND window, UINT message, WPARAM wPar
     case WM_SYSCOMMAND:
       // The system's own commands (move, minimize, close) go on to the dialog manager.
       return handled([&] { dialog->DispatchSysCommand(static_cast<unsigned>(wParam)); });
+    case WM_TIMER:
+      dialog->DispatchTimer(static_cast<unsigned>(wParam));
+      return TRUE;
     case WM_HELP:
       dialog->Dispatch(ID_HELP, BN_CLICKED);
       return TRUE;
@@ -211,6 +214,16 @@ int CDialog::DoModal() {
   if (native.escaped)
     std::rethrow_exception(native.escaped);
   return result == -1 ? -1 : m_result;
+}
+
+void CDialog::SetTimer(unsigned id, unsigned milliseconds) {
+  if (m_native && m_native->window)
+    ::SetTimer(m_native->window, id, milliseconds, nullptr);
+}
+
+void CDialog::KillTimer(unsigned id) {
+  if (m_native && m_native->window)
+    ::KillTimer(m_native->window, id);
 }
 
 void CDialog::EndDialog(int result) {

@@ -23,6 +23,7 @@
 // clang-format on
 #undef BN_CLICKED
 #undef CBN_SELCHANGE
+#undef EN_CHANGE
 #undef WM_ICONERASEBKGND
 // The framework's own functions of these names; the backend calls the wide ones by name.
 #undef AppendMenu
@@ -37,6 +38,7 @@ namespace zarneth::fw {
 // The notification codes of WM_COMMAND, whose macros give way to the framework's names.
 inline constexpr WORD kButtonClicked = 0;
 inline constexpr WORD kSelectionChanged = 1;
+inline constexpr WORD kEditChanged = 0x0300;
 // The system's WM_ICONERASEBKGND, whose macro gives way to the framework's Message.
 inline constexpr UINT kIconEraseBackground = 0x0027;
 

@@ -119,4 +119,22 @@ std::string CComboBox::GetLBText(int index) const {
   return Utf8FromWide(text);
 }
 
+int CComboBox::GetCount() const {
+  return m_hWnd ? static_cast<int>(::SendMessageW(HwndOf(m_hWnd), CB_GETCOUNT, 0, 0)) : 0;
+}
+
+int CComboBox::InsertString(int index, const std::string& text) {
+  // CB_INSERTSTRING puts the item where it is told, even in a sorted list.
+  if (!m_hWnd)
+    return CB_ERR;
+  return static_cast<int>(::SendMessageW(HwndOf(m_hWnd), CB_INSERTSTRING,
+                                         static_cast<WPARAM>(index),
+                                         reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str())));
+}
+
+void CComboBox::ResetContent() {
+  if (m_hWnd)
+    ::SendMessageW(HwndOf(m_hWnd), CB_RESETCONTENT, 0, 0);
+}
+
 }  // namespace zarneth::fw

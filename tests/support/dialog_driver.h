@@ -36,6 +36,7 @@ enum class Reply {
   Ok,             // its OK button
   Yes,            // the Yes button of a question
   DefaultButton,  // Enter: whichever button is the default
+  Escape,         // Escape: the window's cancel
 };
 
 // A file picker as a Browse button opened it, then cancelled.
@@ -106,6 +107,9 @@ class DialogDriver {
   PickerSeen Browse(int button);
   // Drops a file as the system's file manager does, onto a control or (0) the dialog.
   void DropFile(int id, const std::string& path);
+  // Lets the dialog run (its timers, its threads' ends) until `condition` holds or 60 s have
+  // passed; whether it holds.
+  bool WaitFor(const std::function<bool()>& condition);
   std::vector<MenuItem> WindowMenu() const;
   void ChooseFromWindowMenu(unsigned id);
 

@@ -13,7 +13,10 @@
 #include "dying_run.h"
 #include "fault_injection.h"
 #include "file_paths.h"
+#include "find_block_dialog.h"
 #include "model_presets.h"
+#include "model_table.h"
+#include "operations.h"
 #include "platform_files.h"
 #include "resource_ids.h"
 #include "result_dialog.h"
@@ -116,9 +119,58 @@ class DialogTest : public testing::Test {
   }
 
   TempDir dir;
+  // The user's own model table is this case's, and none until a case writes it.
+#ifdef _WIN32
+  const ScopedEnvironment config{"APPDATA", dir / "config"};
+#else
+  const ScopedEnvironment config{"XDG_CONFIG_HOME", dir / "config"};
+#endif
   const Bytes image = Pattern(0x200000, 1);
   const Bytes transcript = Pattern(75776, 2);
   DialogProbe d;
+};
+
+// Another version's image: the transcript moved to 1C4000 with one byte in 97 changed, in
+// other bytes than image.bin's.
+Bytes OtherVersion(const Bytes& block) {
+  Bytes other = Pattern(0x200000, 3);
+  for (std::size_t i = 0; i < block.size(); ++i)
+    other[0x1C4000 + i] = i % 97 == 50 ? static_cast<unsigned char>(~block[i]) : block[i];
+  return other;
+}
+
+// Adds a version to the user's own table, with the fingerprint of `image` where one is given.
+void AddVersion(const std::string& name, std::uint32_t start, std::uint32_t end,
+                const std::string& image = "") {
+  ModelEntry entry{name, start, end, std::nullopt, "", ""};
+  if (!image.empty()) {
+    const FingerprintResult taken = Fingerprint(image, start, end);
+    ASSERT_TRUE(taken.status.ok()) << taken.status.reason;
+    entry.fingerprint = ModelFingerprint{taken.size, taken.outside, taken.stock};
+  }
+  const RunStatus added = AddToModelTable(WithTableFolder(UserModelTablePath()), entry);
+  ASSERT_TRUE(added.ok()) << added.reason;
+}
+
+// The versions the dialog showed stay out of the next case.
+class ModelTableTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    WriteBytes(dir / "other.bin", OtherVersion(transcript));
+  }
+  void TearDown() override { UseModels(BuiltInModels()); }
+
+  // Runs a find dialog on other.bin with `body`; returns how it ended.
+  int Find(CFindBlockDialog& find, const std::function<void(DialogDriver&)>& body) {
+    return RunDialog(find, body);
+  }
+  // Finds `block` in the find dialog: Find, then wait for the search's end.
+  static void Search(DialogDriver& ui, const std::string& block) {
+    ui.Type(IDC_FIND_BLOCK, block);
+    ui.Click(IDC_FIND_RUN);
+    ASSERT_TRUE(ui.WaitFor([&] { return ui.Text(IDC_FIND_RUN) == "Find"; }));
+  }
 };
 
 TEST_F(DialogTest, StartsInZarnethModeWithTheFirstModel) {
@@ -273,10 +325,16 @@ TEST_F(DialogTest, MinimizedItShowsItsIcon) {
 TEST_F(DialogTest, TheWindowMenuOpensTheAboutBox) {
   Run([&](DialogDriver& ui) {
     const std::vector<MenuItem> menu = ui.WindowMenu();
-    ASSERT_GT(menu.size(), 2u);
-    EXPECT_TRUE(menu[menu.size() - 2].separator);
-    EXPECT_EQ(menu.back().id, IDM_ABOUTBOX);
-    EXPECT_EQ(menu.back().text, "&About Zarneth...");
+    ASSERT_GT(menu.size(), 3u);
+    // The separator, About, then ours: finding the block.
+    EXPECT_TRUE(menu[menu.size() - 3].separator);
+    EXPECT_EQ(menu[menu.size() - 2].id, IDM_ABOUTBOX);
+    EXPECT_EQ(menu[menu.size() - 2].text, "&About Zarneth...");
+    EXPECT_EQ(menu.back().id, IDM_FINDBLOCK);
+    const auto find = ui.Answer([&] { ui.ChooseFromWindowMenu(IDM_FINDBLOCK); }, {Reply::Escape});
+    ASSERT_EQ(find.size(), 1u);
+    EXPECT_EQ(find[0].caption, "Find the block");
+    EXPECT_TRUE(find[0].ownedByDialog);
     const auto about = ui.Answer([&] { ui.ChooseFromWindowMenu(IDM_ABOUTBOX); }, {Reply::Ok});
     ASSERT_EQ(about.size(), 1u);
     EXPECT_EQ(about[0].caption, "About Zarneth");
@@ -520,6 +578,91 @@ TEST_F(DialogTest, TheFailureDialogShowsAllOfALongReason) {
     std::replace(joined.begin(), joined.end(), '\n', ' ');
     EXPECT_TRUE(joined.ends_with("missing-image.bin': " + MissingFileText())) << joined;
   });
+}
+
+// The user's versions follow the built-in four; an image the fingerprints know chooses its
+// version, and Do with a version the image is not is refused before anything is written.
+TEST_F(ModelTableTest, TheUsersVersionsFollowTheFourAndAnImageChoosesItsOwn) {
+  AddVersion("V139", 0x1C4000, 0x1D67FF, dir / "other.bin");
+  AddVersion("V140", 0x100000, 0x10FFFF);
+  Run([&](DialogDriver& ui) {
+    EXPECT_EQ(ui.Items(IDC_MODEL),
+              (std::vector<std::string>{"V135", "V136", "V137", "V138", "V139", "V140"}));
+    ui.Pick(IDC_MODEL, 5);
+    EXPECT_EQ(ui.Text(IDC_START), "100000");
+    EXPECT_EQ(ui.Text(IDC_END), "10FFFF");
+    ui.Type(IDC_SOURCE, dir / "image.bin");
+    EXPECT_EQ(ui.Selection(IDC_MODEL), 5) << "an image of no version moves nothing";
+    ui.Type(IDC_SOURCE, dir / "other.bin");
+    EXPECT_EQ(ui.Selection(IDC_MODEL), 4);
+    EXPECT_EQ(ui.Text(IDC_START), "1C4000");
+    TypePaths(ui);  // image.bin, which is no V139
+    const Modal seen = PressDo(ui);
+    EXPECT_EQ(seen.caption, "Can't doing");
+    ASSERT_EQ(seen.texts.size(), 2u);
+    EXPECT_TRUE(Has(seen.texts[1], "V139")) << seen.texts[1];
+  });
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir / "patched.bin")));
+}
+
+// The find dialog: a block found nowhere says so; one found gives the place with what
+// differs, whose addresses Use hands back, or which Keep adds to the user's table as a
+// version that the image is.
+TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
+  WriteBytes(dir / "random.blk", Pattern(4096, 9));
+  CFindBlockDialog use(dir / "other.bin", UserModelTablePath());
+  EXPECT_EQ(Find(use,
+                 [&](DialogDriver& ui) {
+                   EXPECT_FALSE(ui.IsEnabled(IDC_FIND_USE));
+                   Search(ui, dir / "random.blk");
+                   EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("No place"))
+                       << ui.Text(IDC_FIND_STATUS);
+                   EXPECT_TRUE(ui.Items(IDC_FIND_PLACES).empty());
+                   Search(ui, dir / "transcript.bin");
+                   const std::vector<std::string> places = ui.Items(IDC_FIND_PLACES);
+                   ASSERT_FALSE(places.empty());
+                   EXPECT_TRUE(places[0].starts_with("1C4000 to 1D67FF: 9")) << places[0];
+                   EXPECT_TRUE(Has(ui.Text(IDC_FIND_DETAIL), "ranges of the block differ"))
+                       << ui.Text(IDC_FIND_DETAIL);
+                   ui.Click(IDC_FIND_USE);
+                 }),
+            fw::IDOK);
+  ASSERT_TRUE(use.Chosen());
+  EXPECT_EQ(use.Chosen()->start, 0x1C4000u);
+  EXPECT_EQ(use.Chosen()->end, 0x1D67FFu);
+  EXPECT_EQ(use.Chosen()->keptAs, "");
+
+  CFindBlockDialog keep(dir / "other.bin", UserModelTablePath());
+  EXPECT_EQ(Find(keep,
+                 [&](DialogDriver& ui) {
+                   Search(ui, dir / "transcript.bin");
+                   ui.Type(IDC_FIND_NAME, "v135");
+                   ui.Click(IDC_FIND_KEEP);
+                   EXPECT_TRUE(Has(ui.Text(IDC_FIND_STATUS), "already"));
+                   ui.Type(IDC_FIND_NAME, "V139");
+                   ui.Click(IDC_FIND_KEEP);
+                 }),
+            fw::IDOK);
+  ASSERT_TRUE(keep.Chosen());
+  EXPECT_EQ(keep.Chosen()->keptAs, "V139");
+  ASSERT_FALSE(UseModelTables());
+  EXPECT_TRUE(CheckImageIsModel(dir / "other.bin", "V139").ok());
+  EXPECT_EQ(CheckImageIsModel(dir / "image.bin", "V139").refusal, Refusal::OtherVersion);
+}
+
+// Cancel stops a search at once and says so; the dialog goes on.
+TEST_F(ModelTableTest, CancelStopsASearch) {
+  WriteBytes(dir / "large.bin", Pattern(32 << 20, 4));
+  CFindBlockDialog find(dir / "large.bin", UserModelTablePath());
+  Find(find, [&](DialogDriver& ui) {
+    ui.Type(IDC_FIND_BLOCK, dir / "transcript.bin");
+    ui.Click(IDC_FIND_RUN);
+    EXPECT_EQ(ui.Text(IDC_FIND_RUN), "Cancel");
+    ui.Click(IDC_FIND_RUN);
+    ASSERT_TRUE(ui.WaitFor([&] { return ui.Text(IDC_FIND_RUN) == "Find"; }));
+    EXPECT_EQ(ui.Text(IDC_FIND_STATUS), "The search was cancelled.");
+  });
+  EXPECT_FALSE(find.Chosen());
 }
 
 // A run's detail in lines, one unit a character whatever its bytes.

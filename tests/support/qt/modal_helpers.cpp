@@ -25,7 +25,8 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
     if (!QTest::qWaitForWindowActive(window))
       qWarning("the dialog did not become active");
     body();
-    if (fw::WidgetOf(dialog))
+    // A dialog the body ended is hidden already, and keeps the result it ended with.
+    if (QWidget* open = fw::WidgetOf(dialog); open && open->isVisible())
       dialog.EndDialog(fw::IDCANCEL);
   });
   return dialog.DoModal();

@@ -88,6 +88,8 @@ void Close(QWidget* modal, Reply reply) {
     box->button(QMessageBox::Yes)->click();
   else if (reply == Reply::DefaultButton)
     QTest::keyClick(modal, Qt::Key_Return);
+  else if (reply == Reply::Escape)
+    QTest::keyClick(modal, Qt::Key_Escape);
   else
     PressOk(modal);
 }
@@ -106,6 +108,8 @@ std::string DialogDriver::Text(int id) const {
     return button->text().toStdString();
   if (auto* combo = qobject_cast<QComboBox*>(control))
     return combo->currentText().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(control))
+    return label->text().toStdString();
   return {};
 }
 
@@ -249,6 +253,10 @@ PickerSeen DialogDriver::Browse(int button) {
 
 void DialogDriver::DropFile(int id, const std::string& path) {
   DropUrls(WidgetOfControl(m_dialog, id), {QUrl::fromLocalFile(QString::fromStdString(path))});
+}
+
+bool DialogDriver::WaitFor(const std::function<bool()>& condition) {
+  return QTest::qWaitFor(condition, 60000);
 }
 
 std::vector<MenuItem> DialogDriver::WindowMenu() const {

@@ -85,7 +85,9 @@ void CALLBACK PollForModal(HWND, UINT, UINT_PTR timer, DWORD) {
 int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
   pendingBody = [&dialog, body] {
     body();
-    if (dialog.GetSafeHwnd())
+    // A dialog the body ended is hidden already (EndDialog hides it), and keeps the result
+    // it ended with. (So a dialog run here is visible from the start: WS_VISIBLE.)
+    if (dialog.GetSafeHwnd() && ::IsWindowVisible(fw::HwndOf(dialog)))
       dialog.EndDialog(IDCANCEL);
   };
   ::SetTimer(nullptr, 0, 10, &RunPending);

@@ -64,6 +64,8 @@ void Close(HWND window, Reply reply) {
   WPARAM command = IDOK;
   if (reply == Reply::Yes)
     command = IDYES;
+  if (reply == Reply::Escape)
+    command = IDCANCEL;
   if (reply == Reply::DefaultButton) {
     const LRESULT defaultId = ::SendMessageW(window, DM_GETDEFID, 0, 0);
     command = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
@@ -247,6 +249,21 @@ void DialogDriver::DropFile(int id, const std::string& path) {
     ::SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   else
     ::GlobalFree(memory);
+}
+
+bool DialogDriver::WaitFor(const std::function<bool()>& condition) {
+  const ULONGLONG until = ::GetTickCount64() + 60000;
+  while (!condition()) {
+    if (::GetTickCount64() > until)
+      return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    ::Sleep(5);
+  }
+  return true;
 }
 
 std::vector<MenuItem> DialogDriver::WindowMenu() const {
