@@ -78,8 +78,9 @@ std::string PlaceDetail(const BlockFound& place, std::uint64_t blockBytes) {
   std::string ranges;
   for (std::size_t i = 0; i < place.differing.size() && i < kRangesNamed; ++i) {
     const DifferingPart& part = place.differing[i];
-    ranges += (i == 0 ? "" : ", ") + BlockOffset(part.from) + "-" +
-              BlockOffset(part.from + part.bytes - 1);
+    ranges += (i == 0 ? "" : ", ") + BlockOffset(part.from);
+    if (part.bytes > 1)
+      ranges += "-" + BlockOffset(part.from + part.bytes - 1);
   }
   const auto count = static_cast<unsigned long>(place.differingParts);
   if (count == 0)
