@@ -29,13 +29,12 @@ CLI::App* CommandNamed(CLI::App& app, const std::string& name) {
 
 // "patch, cut, verify, show or models": the commands as the help lists them.
 std::string CommandList(const CLI::App& app) {
-  const auto commands = app.get_subcommands({});
-  std::string list;
-  for (std::size_t i = 0; i < commands.size(); ++i)
-    list = i == 0                     ? commands[i]->get_name()
-           : i + 1 == commands.size() ? TrFill("%s or %s", {list, commands[i]->get_name()})
-                                      : TrFill("%s, %s", {list, commands[i]->get_name()});
-  return list;
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({}))
+    names.push_back(command->get_name());
+  // TRANSLATORS: the last two of a list of choices ("show or models"); the ones before are
+  // joined by commas.
+  return ListText(names, Tr("%s or %s"));
 }
 
 bool TakesValue(const CLI::Option& option) {

@@ -31,17 +31,12 @@ std::optional<ModelPreset> FindModel(std::string_view name) {
 }
 
 std::string ModelChoiceText() {
-  const std::vector<ModelEntry>& models = KnownModels();
-  std::string text;
-  for (std::size_t i = 0; i < models.size(); ++i) {
-    if (i == 0)
-      text = models[i].name;
-    else if (i + 1 == models.size())
-      text = TrFill("%s or %s", {text, models[i].name});
-    else
-      text = TrFill("%s, %s", {text, models[i].name});
-  }
-  return text;
+  std::vector<std::string> names;
+  for (const ModelEntry& model : KnownModels())
+    names.push_back(model.name);
+  // TRANSLATORS: the last two of a list of choices ("V137 or V138"); the ones before are
+  // joined by commas.
+  return ListText(names, Tr("%s or %s"));
 }
 
 }  // namespace zarneth

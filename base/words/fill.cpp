@@ -41,4 +41,13 @@ std::string Fill(std::string_view format, std::initializer_list<std::string_view
   return text;
 }
 
+std::string ListText(const std::vector<std::string>& items, const char* pair) {
+  if (items.empty())
+    return {};
+  std::string head = items.front();
+  for (std::size_t i = 1; i + 1 < items.size(); ++i)
+    head += ", " + items[i];
+  return items.size() == 1 ? head : Fill(pair, {head, items.back()});
+}
+
 }  // namespace zarneth

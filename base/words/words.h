@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarneth {
 
@@ -36,6 +37,11 @@ constexpr const char* TrMark(const char* english) {
 // `format` with its places filled: %s takes the next value, %N$s the Nth, %% is a percent
 // sign. A place with no value stays as it is written.
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> values);
+
+// A list as a sentence gives it, "a, b, c or d": `pair`, a translated pattern of two places
+// ("%s or %s", "%s and %s"), joins the last two items, and a comma the ones before, as the
+// list patterns of every language we carry have it (CLDR: de, en, fr, ru).
+std::string ListText(const std::vector<std::string>& items, const char* pair);
 
 // `text` with its first letter in upper case, as a sentence starts: ASCII, the accented
 // letters of Latin-1 ("é" -> "É") and Cyrillic ("н" -> "Н"); anything else as it is.

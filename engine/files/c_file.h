@@ -105,7 +105,7 @@ class CFile {
   SystemHandle GetHandle() const { return m_handle; }
 
   // Throws CFileException for this file.
-  [[noreturn]] void Fail(const std::string& operation, int error) const;
+  [[noreturn]] void Fail(FileAction action, int error, const std::string& detail = {}) const;
 
  private:
   friend class TemporaryFile;

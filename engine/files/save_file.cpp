@@ -203,9 +203,9 @@ void SaveFile::LinkBackup() {
       return;
     }
     if (!IsNameTaken(linked))
-      throw CFileException(TrMark("keep a backup of"), m_entry.path, linked.Error());
+      throw CFileException(FileAction::KeepBackup, m_entry.path, linked.Error());
   }
-  throw CFileException(TrMark("keep a backup of"), m_entry.path,
+  throw CFileException(FileAction::KeepBackup, m_entry.path,
                        FileRefusal{.kind = Kind::EveryBackupNameTaken}.Words());
 }
 
@@ -226,7 +226,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (replaces) {
     if (const FileStatus kept = file.TakeAccessFrom(m_existing); !kept)
-      throw CFileException(TrMark("keep the access of"), m_entry.path, kept.Refusal().Words());
+      throw CFileException(FileAction::KeepAccess, m_entry.path, kept.Refusal().Words());
   } else {
     // Written with its owner's read and write bits; now no more than its model's.
     file.RestrictPermissions(m_newFilePermissions);
@@ -234,7 +234,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
   file.Sync();
   // The destination must still be the file checked and held since Prepare.
   if (replaces && IdentityOf(folder, m_entry.name) != m_existing.GetIdentity())
-    throw CFileException(TrMark("replace"), m_entry.path,
+    throw CFileException(FileAction::Replace, m_entry.path,
                          Tr("another file took its name during the run; nothing was changed"));
   // A backup name made here, as opposed to one found in Prepare.
   const bool linksBackup = m_keepBackup && replaces && m_backupName.empty();
@@ -244,7 +244,7 @@ std::optional<FileRefusal> SaveFile::Commit() {
       // A stop asked for until here is honoured: nothing has changed yet.
       StopIfRequested();
       if (const FileStatus named = m_temp.NameAs(m_entry.name); !named)
-        throw CFileException(TrMark("create"), m_entry.path, named.Error());
+        throw CFileException(FileAction::Create, m_entry.path, named.Error());
     } else {
       // Named first, then the backup name, then the rename: a death between the last two
       // leaves the backup as a further name of the unchanged image, which the next run with

@@ -12,25 +12,51 @@
 namespace zarneth {
 namespace {
 
-// A file by its role, in the order of Role.
-constexpr const char* kRoleFiles[] = {TrMark("source file"), TrMark("transcript file"),
-                                      TrMark("destination file"), TrMark("compared file"),
-                                      TrMark("replaced block file")};
+// Each sentence that names a file by its role is written once per role, so that it reads
+// as a whole sentence in every language (a role is no noun to splice into another).
 
-std::string RoleFile(Role role) {
-  return Tr(kRoleFiles[static_cast<int>(role)]);
+std::string NoFileGiven(Role role) {
+  switch (role) {
+    case Role::Source:
+      return Tr("no source file given");
+    case Role::Transcript:
+      return Tr("no transcript file given");
+    case Role::Destination:
+      return Tr("no destination file given");
+    case Role::Compared:
+      return Tr("no compared file given");
+    case Role::Replaced:
+      return Tr("no replaced block file given");
+  }
+  return {};
 }
 
-// The file of `role` at `path`: "source file 'image.bin'".
-std::string RoleFile(Role role, const std::string& path) {
-  // TRANSLATORS: %1$s is a file's role ("source file"), %2$s its name.
-  return TrFill("%s %s", {RoleFile(role), QuotedName(path)});
+// `file` cannot be opened for reading, for `why`.
+std::string CannotOpen(Role role, const std::string& file, const std::string& why) {
+  switch (role) {
+    case Role::Transcript:
+      // TRANSLATORS: %1$s is the file, %2$s why.
+      return TrFill("cannot open transcript file %1$s for reading: %2$s", {file, why});
+    case Role::Compared:
+      // TRANSLATORS: %1$s is the file, %2$s why.
+      return TrFill("cannot open compared file %1$s for reading: %2$s", {file, why});
+    case Role::Replaced:
+      // TRANSLATORS: %1$s is the file, %2$s why.
+      return TrFill("cannot open replaced block file %1$s for reading: %2$s", {file, why});
+    default:
+      // TRANSLATORS: %1$s is the file, %2$s why.
+      return TrFill("cannot open source file %1$s for reading: %2$s", {file, why});
+  }
 }
 
-std::string CannotPrepare(const SaveFile& file, Role role, const std::string& path) {
-  if (file.IsInPlace())
-    return TrFill("cannot patch %s in place", {RoleFile(role, path)});
-  return TrFill("cannot create %s", {RoleFile(role, path)});
+// The new file of `role` cannot be made, for `why`.
+std::string CannotPrepare(const SaveFile& file, Role role, const std::string& path,
+                          const std::string& why) {
+  if (file.IsInPlace() || role == Role::Source)
+    // TRANSLATORS: %1$s is the file, %2$s why.
+    return TrFill("cannot patch source file %1$s in place: %2$s", {QuotedName(path), why});
+  // TRANSLATORS: %1$s is the file, %2$s why.
+  return TrFill("cannot create destination file %1$s: %2$s", {QuotedName(path), why});
 }
 
 // The parsed address, or the refusal of a text that is not an address.
@@ -42,11 +68,52 @@ Checked<std::uint32_t> Address(const char* which, const std::string& text) {
   const bool start = std::string_view(which) == "start";
   std::string why;
   if (empty)
-    why = start ? Tr("the start address is empty") : Tr("the end address is empty");
+    why = start ? Tr("the start address is empty: give 1 to 8 hex digits, optionally after 0x")
+                : Tr("the end address is empty: give 1 to 8 hex digits, optionally after 0x");
   else
-    why = start ? TrFill("the start address '%s' is not an address", {text})
-                : TrFill("the end address '%s' is not an address", {text});
-  return Refused(Refusal::BadAddress, TrFill("%s: %s", {why, AddressAdvice()}));
+    why = start ? TrFill(
+                      "the start address '%s' is not an address: give 1 to 8 hex digits, "
+                      "optionally after 0x",
+                      {text})
+                : TrFill(
+                      "the end address '%s' is not an address: give 1 to 8 hex digits, "
+                      "optionally after 0x",
+                      {text});
+  return Refused(Refusal::BadAddress, why);
+}
+
+// One file given in two roles, `first` at `firstPath` and `second` at `secondPath`.
+std::string SameFileTwice(Role first, const std::string& firstPath, Role second,
+                          const std::string& secondPath) {
+  if (second < first) {
+    std::swap(first, second);
+    return SameFileTwice(first, secondPath, second, firstPath);
+  }
+  const std::string one = QuotedName(firstPath);
+  const std::string other = QuotedName(secondPath);
+  using enum Role;
+  if (first == Source && second == Transcript)
+    // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+    return TrFill("the source file %1$s and the transcript file %2$s are the same file",
+                  {one, other});
+  if (first == Source && second == Destination)
+    // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+    return TrFill("the source file %1$s and the destination file %2$s are the same file",
+                  {one, other});
+  if (first == Transcript && second == Destination)
+    // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+    return TrFill("the transcript file %1$s and the destination file %2$s are the same file",
+                  {one, other});
+  if (first == Source && second == Compared)
+    // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+    return TrFill("the source file %1$s and the compared file %2$s are the same file",
+                  {one, other});
+  if (first == Source && second == Replaced)
+    // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+    return TrFill("the source file %1$s and the replaced block file %2$s are the same file",
+                  {one, other});
+  // TRANSLATORS: %1$s and %2$s are files, one file under two names or the same name twice.
+  return TrFill("the files %1$s and %2$s are the same file", {one, other});
 }
 
 // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
@@ -56,15 +123,20 @@ RunStatus FitsInSource(const char* what, std::uint64_t start, std::uint64_t leng
   if (start + length <= sourceLength)
     return RunStatus::Done();
   const std::string bytes = ByteCount(length);
-  const std::string source = RoleFile(Role::Source, sourcePath);
+  const std::string source = QuotedName(sourcePath);
   const std::string sourceBytes = ByteCount(sourceLength);
   if (std::string_view(what) == "range")
     return Refused(Refusal::OutsideImage,
-                   TrFill("the range of %s at %s runs past the end of %s (%s)",
+                   // TRANSLATORS: %1$s is a length ("256 bytes"), %2$s an address, %3$s the
+                   // source file, %4$s its length.
+                   TrFill("the range of %1$s at %2$s runs past the end of source file %3$s (%4$s)",
                           {bytes, HexText(start), source, sourceBytes}));
-  return Refused(Refusal::OutsideImage,
-                 TrFill("the transcript of %s at %s runs past the end of %s (%s)",
-                        {bytes, HexText(start), source, sourceBytes}));
+  return Refused(
+      Refusal::OutsideImage,
+      // TRANSLATORS: %1$s is a length ("256 bytes"), %2$s an address, %3$s the source
+      // file, %4$s its length.
+      TrFill("the transcript of %1$s at %2$s runs past the end of source file %3$s (%4$s)",
+             {bytes, HexText(start), source, sourceBytes}));
 }
 
 }  // namespace
@@ -78,7 +150,7 @@ Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
   StopIfRequested();
   for (const NeededPath& needed : paths) {
     if (needed.path.empty())
-      return Refused(Refusal::MissingPath, TrFill("no %s given", {RoleFile(needed.role)}));
+      return Refused(Refusal::MissingPath, NoFileGiven(needed.role));
   }
   return startText ? Address("start", *startText) : Checked<std::uint32_t>(0u);
 }
@@ -100,26 +172,43 @@ SaveFile::Use NewFileUse(bool noClobber) {
 }
 
 std::string ShortReadReason(const CFile& file, Role role, std::uint64_t got, std::uint64_t wanted) {
-  return TrFill("%s came up short: read %s of %s (did it change?)",
-                {RoleFile(role, file.GetFilePath()), std::to_string(got), ByteCount(wanted)});
+  const std::string name = QuotedName(file.GetFilePath());
+  const std::string read = std::to_string(got);
+  const std::string whole = ByteCount(wanted);
+  switch (role) {
+    case Role::Transcript:
+      // TRANSLATORS: %1$s is the file, %2$s a count of bytes, %3$s a length ("256 bytes").
+      return TrFill("transcript file %1$s came up short: read %2$s of %3$s (did it change?)",
+                    {name, read, whole});
+    case Role::Replaced:
+      // TRANSLATORS: %1$s is the file, %2$s a count of bytes, %3$s a length ("256 bytes").
+      return TrFill("replaced block file %1$s came up short: read %2$s of %3$s (did it change?)",
+                    {name, read, whole});
+    case Role::Compared:
+      // TRANSLATORS: %1$s is the file, %2$s a count of bytes, %3$s a length ("256 bytes").
+      return TrFill("compared file %1$s came up short: read %2$s of %3$s (did it change?)",
+                    {name, read, whole});
+    default:
+      // TRANSLATORS: %1$s is the file, %2$s a count of bytes, %3$s a length ("256 bytes").
+      return TrFill("source file %1$s came up short: read %2$s of %3$s (did it change?)",
+                    {name, read, whole});
+  }
 }
 
 RunStatus RunFiles::NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
                                      Role role) const {
   for (const auto& [heldRole, held] : m_held) {
     if (identity && held->GetIdentity() == *identity)
-      return Refused(Refusal::SameFile,
-                     TrFill("the %s and the %s are the same file",
-                            {RoleFile(heldRole, held->GetFilePath()), RoleFile(role, path)}));
+      return Refused(Refusal::SameFile, SameFileTwice(heldRole, held->GetFilePath(), role, path));
   }
   return RunStatus::Done();
 }
 
 RunStatus RunFiles::RefusedOpen(Refusal kind, const std::string& cannot, const std::string& path,
-                                Role role, const std::string& why) const {
+                                Role role) const {
   // A file refused for being in use may be one this run already holds in another role.
   RunStatus sameFile = NotHeldElsewhere(IdentityOfPath(path), path, role);
-  return sameFile.ok() ? Refused(kind, TrFill("%s: %s", {cannot, why})) : sameFile;
+  return sameFile.ok() ? Refused(kind, cannot) : sameFile;
 }
 
 RunStatus RunFiles::Hold(const CFile& file, Role role) {
@@ -132,8 +221,7 @@ RunStatus RunFiles::Hold(const CFile& file, Role role) {
 RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
   if (const FileStatus opened = file.Open(path, CFile::modeRead); !opened)
     return RefusedOpen(Refusal::CannotRead,
-                       TrFill("cannot open for reading %s", {RoleFile(role, path)}), path, role,
-                       opened.Refusal().Words());
+                       CannotOpen(role, QuotedName(path), opened.Refusal().Words()), path, role);
   return Hold(file, role);
 }
 
@@ -150,8 +238,11 @@ Checked<BlockBytes> RunFiles::ReadBlock(CFile& file, const std::string& path, Ro
   // Read to the end of what it gives: a file whose size says nothing (/proc) has bytes too.
   BlockBytes block(file);
   if (block.Length() == 0)
-    return Refused(Refusal::EmptyBlock,
-                   TrFill("%s is empty: it has no byte to find", {RoleFile(role, path)}));
+    return Refused(
+        Refusal::EmptyBlock,
+        role == Role::Replaced
+            ? TrFill("replaced block file %s is empty: it has no byte to find", {QuotedName(path)})
+            : TrFill("transcript file %s is empty: it has no byte to find", {QuotedName(path)}));
   if (block.Length() > kMaxFileLength)
     return TooLarge(file, role, block.Length());
   return block;
@@ -160,8 +251,9 @@ Checked<BlockBytes> RunFiles::ReadBlock(CFile& file, const std::string& path, Ro
 RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, SaveFile::Use use,
                             Role role) {
   if (const FileStatus prepared = destination.Prepare(path, use); !prepared)
-    return RefusedOpen(Refusal::CannotWrite, CannotPrepare(destination, role, path), path, role,
-                       prepared.Refusal().Words());
+    return RefusedOpen(Refusal::CannotWrite,
+                       CannotPrepare(destination, role, path, prepared.Refusal().Words()), path,
+                       role);
   const CFile* existing = destination.Existing();
   return existing ? Hold(*existing, role) : RunStatus::Done();
 }
@@ -189,10 +281,21 @@ Checked<std::uint32_t> RunFiles::Length(const CFile& file, Role role) {
 }
 
 RunStatus RunFiles::TooLarge(const CFile& file, Role role, std::uint64_t length) {
-  return Refused(
-      Refusal::TooLarge,
-      TrFill("%s has %s, more than the %s (4 GiB - 1) that 32-bit addresses reach",
-             {RoleFile(role, file.GetFilePath()), ByteCount(length), ByteCount(kMaxFileLength)}));
+  const std::string name = QuotedName(file.GetFilePath());
+  const std::string has = ByteCount(length);
+  const std::string most = ByteCount(kMaxFileLength);
+  if (role == Role::Source)
+    return Refused(Refusal::TooLarge,
+                   // TRANSLATORS: %1$s is the file, %2$s and %3$s lengths ("5000000000 bytes").
+                   TrFill("source file %1$s has %2$s, more than the %3$s (4 GiB - 1) that 32-bit "
+                          "addresses reach",
+                          {name, has, most}));
+  return Refused(Refusal::TooLarge,
+                 // TRANSLATORS: %1$s is the file (a block or an image compared), %2$s and %3$s
+                 // lengths ("5000000000 bytes").
+                 TrFill("file %1$s has %2$s, more than the %3$s (4 GiB - 1) that 32-bit "
+                        "addresses reach",
+                        {name, has, most}));
 }
 
 Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& transcript,
@@ -227,22 +330,22 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
     return nullptr;
   // A file that another program changed in the instant since it was measured is not taken.
   if (to.GetLength() != at)
-    throw CFileException(TrMark("read"), from.GetFilePath(), "it changed during the run");
+    throw CFileException(FileAction::Read, from.GetFilePath(), "it changed during the run");
   return &from;
 }
 
 RunStatus RunFiles::Check(const SaveFile& destination, Role role) {
   if (const FileStatus checked = destination.Check(); !checked)
-    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath()) +
-                                             ": " + checked.Refusal().Words());
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath(),
+                                                       checked.Refusal().Words()));
   return RunStatus::Done();
 }
 
 Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
                                            std::initializer_list<Piece> pieces) {
   if (const FileStatus begun = destination.Begin(); !begun)
-    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath()) +
-                                             ": " + begun.Refusal().Words());
+    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath(),
+                                                       begun.Refusal().Words()));
   Written written;
   const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
   std::uint64_t at = 0;

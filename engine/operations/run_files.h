@@ -165,9 +165,9 @@ class RunFiles {
   RunStatus NotHeldElsewhere(std::optional<FileIdentity> identity, const std::string& path,
                              Role role) const;
   // A refused open in `role`: the same-file refusal where the path leads to a held file,
-  // else `kind` with `cannot` and the system's reason.
-  RunStatus RefusedOpen(Refusal kind, const std::string& cannot, const std::string& path, Role role,
-                        const std::string& why) const;
+  // else `kind` with `cannot`, the sentence that says why.
+  RunStatus RefusedOpen(Refusal kind, const std::string& cannot, const std::string& path,
+                        Role role) const;
 
   std::vector<std::pair<Role, const CFile*>> m_held;
 };

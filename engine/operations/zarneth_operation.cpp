@@ -31,22 +31,18 @@ struct Patch {
 
 // "0x1000, 0x2000 and 3 other places": the places found, the first few by address.
 std::string PlacesText(const std::vector<std::uint64_t>& named, std::uint64_t count) {
-  std::string text;
-  for (std::size_t i = 0; i < named.size(); ++i) {
-    if (i == 0)
-      text = HexText(named[i]);
-    else if (i + 1 == named.size() && count == named.size())
-      text = TrFill("%s and %s", {text, HexText(named[i])});
-    else
-      text = TrFill("%s, %s", {text, HexText(named[i])});
-  }
-  if (count > named.size()) {
-    const std::uint64_t others = count - named.size();
-    text = Fill(TrPlural("%s and %s other place", "%s and %s other places",
-                         static_cast<unsigned long>(others)),
-                {text, std::to_string(others)});
-  }
-  return text;
+  std::vector<std::string> places;
+  for (const std::uint64_t place : named)
+    places.push_back(HexText(place));
+  if (count == named.size())
+    // TRANSLATORS: the last two of a list of addresses ("0x1000 and 0x2000"); the ones
+    // before are joined by commas.
+    return ListText(places, Tr("%s and %s"));
+  const std::uint64_t others = count - named.size();
+  // TRANSLATORS: %1$s is a list of addresses ("0x1000, 0x2000"), %2$s a count.
+  return Fill(TrPlural("%1$s and %2$s other place", "%1$s and %2$s other places",
+                       static_cast<unsigned long>(others)),
+              {ListText(places, "%s, %s"), std::to_string(others)});
 }
 
 // Where the block that the transcript replaces stands in the image: the start of its one

@@ -98,7 +98,7 @@ TEST_F(CliTest, EachLanguageSaysItsOwnWords) {
        {"show", "--source", image, "--start", "0", "--end", "0", "--crc", "-x"},
        2,
        "unbekannte Option '-x'"},
-      {"xx", patchMissing, 1, "cannot open for reading source file"},
+      {"xx", patchMissing, 1, "cannot open source file"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.language);

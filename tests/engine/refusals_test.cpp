@@ -75,7 +75,7 @@ TEST_F(RefusalTest, PathsAddressesAndRolesAreCheckedBeforeAnythingIsWritten) {
       {"typo in start", [](PatchJob& j, auto&) { j.startText = "1CD8OO"; },
        "the start address '1CD8OO' is not an address: give 1 to 8 hex digits", Refusal::BadAddress},
       {"missing source", [](PatchJob& j, auto&) { j.sourcePath += ".missing"; },
-       "cannot open for reading source file", Refusal::CannotRead},
+       "cannot open source file", Refusal::CannotRead},
       {"missing transcript", [](PatchJob& j, auto&) { j.transcriptPath += ".missing"; },
        MissingFileText(), Refusal::CannotRead},
       {"transcript is source", [](PatchJob& j, auto&) { j.transcriptPath = j.sourcePath; },

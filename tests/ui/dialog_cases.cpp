@@ -576,7 +576,7 @@ TEST_F(DialogTest, TheFailureDialogShowsAllOfALongReason) {
     EXPECT_GE(layout.button.y, layout.control.y + layout.control.height);
     std::string joined = layout.text;
     std::replace(joined.begin(), joined.end(), '\n', ' ');
-    EXPECT_TRUE(joined.ends_with("missing-image.bin': " + MissingFileText())) << joined;
+    EXPECT_TRUE(joined.ends_with("missing-image.bin' for reading: " + MissingFileText())) << joined;
   });
 }
 

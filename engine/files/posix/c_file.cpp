@@ -35,7 +35,7 @@ FileRefusal NotRegular(mode_t mode) {
   return {.kind = S_ISFIFO(mode) ? Kind::Fifo : Kind::OtherKind};
 }
 
-struct stat Status(const CFile& file, const char* purpose) {
+struct stat Status(const CFile& file, FileAction purpose) {
   struct stat info {};
   if (::fstat(FdOf(file), &info) != 0)
     file.Fail(purpose, errno);
@@ -49,7 +49,7 @@ std::vector<std::string> AttributeNames(const CFile& file) {
     if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
       return {};
     if (size < 0)
-      file.Fail(TrMark("list the extended attributes of"), errno);
+      file.Fail(FileAction::ListExtendedAttributes, errno);
     std::vector<char> list(static_cast<std::size_t>(size));
     const ssize_t got = sys::Flistxattr(FdOf(file), list.data(), list.size());
     if (got >= 0) {
@@ -60,7 +60,7 @@ std::vector<std::string> AttributeNames(const CFile& file) {
       return names;
     }
     if (errno != ERANGE)  // ERANGE: one was added meanwhile, ask again
-      file.Fail(TrMark("list the extended attributes of"), errno);
+      file.Fail(FileAction::ListExtendedAttributes, errno);
   }
 }
 
@@ -123,7 +123,7 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
   if (std::find(names.begin(), names.end(), kAccessList) == names.end() &&
       sys::Fremovexattr(FdOf(to), kAccessList) != 0 && errno != ENODATA && errno != ENOTSUP &&
       errno != ENOSYS)
-    to.Fail(TrMark("remove the folder's access list from"), errno);
+    to.Fail(FileAction::RemoveAccessList, errno);
   std::vector<char> value;
   for (const std::string& attribute : names) {
     const char* name = attribute.c_str();
@@ -135,12 +135,12 @@ std::string CopyExtendedAttributes(const CFile& from, CFile& to) {
     if (size < 0) {
       if (errno == ENODATA)
         continue;  // removed meanwhile
-      from.Fail(TrFill("read the extended attribute %s of", {name}), errno);
+      from.Fail(FileAction::ReadExtendedAttribute, errno, name);
     }
     if (sys::Fsetxattr(FdOf(to), name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
       if (errno == EPERM && NeedsPrivilege(name))
         return name;
-      to.Fail(TrFill("set the extended attribute %s of", {name}), errno);
+      to.Fail(FileAction::SetExtendedAttribute, errno, name);
     }
   }
   return {};
@@ -249,19 +249,19 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
 }
 
 std::uint64_t CFile::GetLength() const {
-  return static_cast<std::uint64_t>(Status(*this, TrMark("get the length of")).st_size);
+  return static_cast<std::uint64_t>(Status(*this, FileAction::GetLength).st_size);
 }
 
 std::uint64_t CFile::GetLinkCount() const {
-  return Status(*this, TrMark("count the names of")).st_nlink;
+  return Status(*this, FileAction::CountNames).st_nlink;
 }
 
 bool CFile::IsOwnedByCaller() const {
-  return Status(*this, TrMark("get the owner of")).st_uid == ::geteuid();
+  return Status(*this, FileAction::GetOwner).st_uid == ::geteuid();
 }
 
 bool CFile::MayBeWrittenByOthers() const {
-  return (Status(*this, TrMark("get the permissions of")).st_mode & 022) != 0;
+  return (Status(*this, FileAction::GetPermissions).st_mode & 022) != 0;
 }
 
 std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -271,7 +271,7 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
     const ssize_t n =
         sys::Pread(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0)
-      Fail(TrMark("read"), errno);
+      Fail(FileAction::Read, errno);
     if (n == 0)
       break;  // end of file
     done += static_cast<std::uint32_t>(n);
@@ -286,16 +286,16 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
     const ssize_t n =
         sys::Pwrite(FdOf(*this), bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0)
-      Fail(TrMark("write"), errno);
+      Fail(FileAction::Write, errno);
     if (n == 0)
-      Fail(TrMark("write"), kErrorIo);
+      Fail(FileAction::Write, kErrorIo);
     done += static_cast<std::uint32_t>(n);
   }
 }
 
 void CFile::Sync() {
   if (sys::Fsync(FdOf(*this)) != 0)
-    Fail(TrMark("sync"), errno);
+    Fail(FileAction::Sync, errno);
 }
 
 void CFile::Close() {
@@ -305,7 +305,7 @@ void CFile::Close() {
   m_handle = kNoHandle;
   // After a failed close the descriptor is gone on Linux; retrying could close another file.
   if (sys::Close(fd) != 0 && errno != EINTR)
-    Fail(TrMark("close"), errno);
+    Fail(FileAction::Close, errno);
 }
 
 void CFile::Abort() {
@@ -315,11 +315,11 @@ void CFile::Abort() {
 }
 
 bool CFile::IsReadOnly() const {
-  return (Status(*this, TrMark("get the permissions of")).st_mode & 0222) == 0;
+  return (Status(*this, FileAction::GetPermissions).st_mode & 0222) == 0;
 }
 
 unsigned CFile::GetPermissions() const {
-  return Status(*this, TrMark("get the permissions of")).st_mode & 0777;
+  return Status(*this, FileAction::GetPermissions).st_mode & 0777;
 }
 
 void CFile::RestrictPermissions(unsigned permissions) {
@@ -330,13 +330,13 @@ void CFile::RestrictPermissions(unsigned permissions) {
   // says it cannot: the file keeps the mode it gives, as cp leaves it there.
   if (errno == ENOSYS || errno == EPERM || errno == EOPNOTSUPP)
     return;
-  Fail(TrMark("set the permissions of"), errno);
+  Fail(FileAction::SetPermissions, errno);
 }
 
 FileStatus CFile::AccessCanBeTaken() const {
   if (::geteuid() == 0)
     return {};
-  const struct stat info = Status(*this, TrMark("get the owner of"));
+  const struct stat info = Status(*this, FileAction::GetOwner);
   if (info.st_uid != ::geteuid() || !IsCallersGroup(info.st_gid))
     return FileRefusal{.kind = Kind::OtherOwner};
   // The attributes the real run would be refused; one the owner may set passes here as it
@@ -348,8 +348,8 @@ FileStatus CFile::AccessCanBeTaken() const {
 }
 
 FileStatus CFile::TakeAccessFrom(const CFile& model) {
-  const struct stat info = Status(model, TrMark("get the permissions of"));
-  const struct stat own = Status(*this, TrMark("get the owner of"));
+  const struct stat info = Status(model, FileAction::GetPermissions);
+  const struct stat own = Status(*this, FileAction::GetOwner);
   // The owner and group: a new file in a set-group-ID folder has the folder's group, whoever
   // made it. Only the superuser may give a file away, and only a member of a group may give
   // the file to it. Not asked where the file has them already: a file system without owners
@@ -357,7 +357,7 @@ FileStatus CFile::TakeAccessFrom(const CFile& model) {
   const bool sameOwner = own.st_uid == info.st_uid && own.st_gid == info.st_gid;
   if (!sameOwner && sys::Fchown(FdOf(*this), info.st_uid, info.st_gid) != 0) {
     if (errno != EPERM)
-      Fail(TrMark("set the owner of"), errno);
+      Fail(FileAction::SetOwner, errno);
     return FileRefusal{.kind = Kind::OtherOwner};
   }
   // After the change of owner, which clears set-id bits and file capabilities.
@@ -366,9 +366,9 @@ FileStatus CFile::TakeAccessFrom(const CFile& model) {
     return PrivilegedAttribute(notSet);
   // The mode last: setting an access list changes the group bits, and the mode's set-id
   // bits would not survive the change of owner.
-  if ((Status(*this, TrMark("get the permissions of")).st_mode & 07777) != (info.st_mode & 07777) &&
+  if ((Status(*this, FileAction::GetPermissions).st_mode & 07777) != (info.st_mode & 07777) &&
       sys::Fchmod(FdOf(*this), info.st_mode & 07777) != 0)
-    Fail(TrMark("set the permissions of"), errno);
+    Fail(FileAction::SetPermissions, errno);
   return {};
 }
 

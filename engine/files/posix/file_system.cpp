@@ -348,21 +348,21 @@ void MoveIntoPlace(const HeldFolder& folder, const CFile&, const std::string& fr
       // run fails with nothing changed; only where neither goes is the run done, its
       // temporary's name left for the next run's sweep.
       if (const FileStatus removed = RemoveFile(folder, from); !removed && RemoveFile(folder, to))
-        throw CFileException(TrMark("create"), path, removed.Error());
+        throw CFileException(FileAction::Create, path, removed.Error());
     } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
       // Only a check just before a plain rename is left, which a file made in the instant
       // between them would not survive: not good enough for a file the run must keep.
       if (placing == Placing::NewNameKept)
-        throw CFileException(TrMark("create"), path,
+        throw CFileException(FileAction::Create, path,
                              FileRefusal{.kind = FileRefusal::Kind::CannotKeepExisting}.Words() +
                                  "; nothing was changed");
       if (EntryExists(folder, to))
-        throw CFileException(TrMark("create"), path, EEXIST);
+        throw CFileException(FileAction::Create, path, EEXIST);
       result = sys::Renameat(fd, from.c_str(), to.c_str());
     }
   }
   if (result != 0)
-    throw CFileException(replaces ? TrMark("replace") : TrMark("create"), path, errno);
+    throw CFileException(replaces ? FileAction::Replace : FileAction::Create, path, errno);
 }
 
 FileStatus LinkFile(const HeldFolder& folder, const std::string& from, const std::string& to) {
@@ -389,7 +389,7 @@ void SyncFolder(const HeldFolder& folder, const std::string&, const std::string&
   }
   // EINVAL: a file system that keeps no separate folder data to sync.
   if (error != 0 && error != EINVAL)
-    throw CFileException(TrMark("sync the folder of"), path, error);
+    throw CFileException(FileAction::SyncFolder, path, error);
 }
 
 }  // namespace zarneth

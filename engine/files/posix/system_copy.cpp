@@ -27,7 +27,7 @@ std::optional<std::uint64_t> CopyInSystem(CFile& from, std::uint64_t fromOffset,
     return static_cast<std::uint64_t>(n);
   if (KernelCopyUnavailable(errno))
     return std::nullopt;
-  to.Fail(TrMark("write"), errno);
+  to.Fail(FileAction::Write, errno);
 }
 
 bool CloneInSystem(CFile& from, CFile& to) {
@@ -36,7 +36,7 @@ bool CloneInSystem(CFile& from, CFile& to) {
   // ENOTTY, EOPNOTSUPP: no shared blocks here; EXDEV: two file systems.
   if (KernelCopyUnavailable(errno) || errno == ENOTTY)
     return false;
-  to.Fail(TrMark("write"), errno);
+  to.Fail(FileAction::Write, errno);
 }
 
 }  // namespace zarneth

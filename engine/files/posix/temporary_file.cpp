@@ -111,7 +111,7 @@ FileStatus TemporaryFile::ProveFurtherName() {
         sys::Close(probe);
         // Gone already is gone: a sweep of a run beside this one may have taken it.
         if (!removed && removed.Error() != ENOENT)
-          m_file.Fail(TrFill("remove the trial name %s of", {name}), removed.Error());
+          m_file.Fail(FileAction::RemoveTrialName, removed.Error(), name);
         return {};
       }
       result = FileStatus::SystemError(errno);
@@ -127,7 +127,7 @@ FileStatus TemporaryFile::ProveFurtherName() {
     return IsNameTaken(linked) ? FileStatus() : linked;  // a name taken says nothing of links
   const FileStatus removed = RemoveFile(*m_folder, probe);
   if (!removed && removed.Error() != ENOENT)
-    m_file.Fail(TrFill("remove the trial name %s of", {probe}), removed.Error());
+    m_file.Fail(FileAction::RemoveTrialName, removed.Error(), probe);
   return {};
 }
 
@@ -139,9 +139,9 @@ const std::string& TemporaryFile::GiveName(const CFile*) {
     if (named)
       return m_name;
     if (!IsNameTaken(named))
-      m_file.Fail(TrMark("name the new content of"), named.Error());
+      m_file.Fail(FileAction::NameNewContent, named.Error());
   }
-  m_file.Fail(TrMark("name the new content of"), EEXIST);
+  m_file.Fail(FileAction::NameNewContent, EEXIST);
 }
 
 void TemporaryFile::Discard() noexcept {

@@ -58,7 +58,7 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 BY_HANDLE_FILE_INFORMATION Information(const CFile& file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(HandleOf(file), &info))
-    file.Fail(TrMark("get the attributes of"), static_cast<int>(::GetLastError()));
+    file.Fail(FileAction::GetAttributes, static_cast<int>(::GetLastError()));
   return info;
 }
 
@@ -168,7 +168,7 @@ FileStatus CFile::Adopt(SystemHandle handle, const std::string& path, Holding ho
 std::uint64_t CFile::GetLength() const {
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(HandleOf(*this), &size))
-    Fail(TrMark("get the length of"), static_cast<int>(::GetLastError()));
+    Fail(FileAction::GetLength, static_cast<int>(::GetLastError()));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -195,7 +195,7 @@ std::uint32_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::uint32_t co
       const DWORD error = ::GetLastError();
       if (error == ERROR_HANDLE_EOF)
         break;
-      Fail(TrMark("read"), static_cast<int>(error));
+      Fail(FileAction::Read, static_cast<int>(error));
     }
     if (got == 0)
       break;  // end of file
@@ -211,16 +211,16 @@ void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::uint32_t coun
     OVERLAPPED at = At(offset + done);
     DWORD put = 0;
     if (!sys::Write(HandleOf(*this), bytes + done, count - done, &put, &at))
-      Fail(TrMark("write"), static_cast<int>(::GetLastError()));
+      Fail(FileAction::Write, static_cast<int>(::GetLastError()));
     if (put == 0)
-      Fail(TrMark("write"), ERROR_WRITE_FAULT);
+      Fail(FileAction::Write, ERROR_WRITE_FAULT);
     done += put;
   }
 }
 
 void CFile::Sync() {
   if (!sys::Flush(HandleOf(*this)))
-    Fail(TrMark("sync"), static_cast<int>(::GetLastError()));
+    Fail(FileAction::Sync, static_cast<int>(::GetLastError()));
 }
 
 void CFile::Close() {
@@ -229,7 +229,7 @@ void CFile::Close() {
   const HANDLE handle = HandleOf(*this);
   m_handle = kNoHandle;
   if (!sys::Close(handle))
-    Fail(TrMark("close"), static_cast<int>(::GetLastError()));
+    Fail(FileAction::Close, static_cast<int>(::GetLastError()));
 }
 
 void CFile::Abort() {

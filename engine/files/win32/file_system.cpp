@@ -408,7 +408,7 @@ void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::strin
   const bool replaces = placing == Placing::Replace;
   if (!sys::Rename(reinterpret_cast<HANDLE>(file.GetHandle()), FolderHandle(folder),
                    WideFromUtf8(to), replaces))
-    throw CFileException(replaces ? TrMark("replace") : TrMark("create"), path,
+    throw CFileException(replaces ? FileAction::Replace : FileAction::Create, path,
                          static_cast<int>(::GetLastError()));
 }
 
@@ -439,9 +439,9 @@ void SyncFolder(const HeldFolder& held, const std::string& name, const std::stri
     return;
   const DWORD folderError = ::GetLastError();
   if (folderError != ERROR_ACCESS_DENIED && folderError != ERROR_INVALID_FUNCTION)
-    throw CFileException(TrMark("sync the folder of"), path, static_cast<int>(folderError));
+    throw CFileException(FileAction::SyncFolder, path, static_cast<int>(folderError));
   if (!Flush(held, WideFromUtf8(name)) && ::GetLastError() != ERROR_INVALID_FUNCTION)
-    throw CFileException(TrMark("sync the folder of"), path, static_cast<int>(::GetLastError()));
+    throw CFileException(FileAction::SyncFolder, path, static_cast<int>(::GetLastError()));
 }
 
 }  // namespace zarneth

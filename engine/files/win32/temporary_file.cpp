@@ -59,10 +59,10 @@ const std::string& TemporaryFile::GiveName(const CFile* replaced) {
   FILE_BASIC_INFO basic{};  // times of 0 stay as they are
   basic.FileAttributes = replaced ? KeptAttributes(*replaced) : FILE_ATTRIBUTE_NORMAL;
   if (!sys::SetBasicInfo(handle, basic))
-    m_file.Fail(TrMark("set the attributes of"), static_cast<int>(::GetLastError()));
+    m_file.Fail(FileAction::SetAttributes, static_cast<int>(::GetLastError()));
   // The last step before the rename: from here a killed run would leave the file named.
   if (!sys::SetDeleteOnClose(handle, false))
-    m_file.Fail(TrMark("keep the new content of"), static_cast<int>(::GetLastError()));
+    m_file.Fail(FileAction::KeepNewContent, static_cast<int>(::GetLastError()));
   return m_name;
 }
 
