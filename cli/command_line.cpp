@@ -97,6 +97,7 @@ class Reader {
             return Mistake(TrFill("option %s needs a value", {QuotedName(name)}));
           const std::string& next = arguments[i + 1];
           if (next.size() > 1 && next[0] == '-')
+            // TRANSLATORS: %1$s and %2$s are options of the command line ("--start").
             return Mistake(TrFill("option %s needs a value, not the option %s",
                                   {QuotedName(name), QuotedName(next)}));
           value = next;
@@ -156,6 +157,7 @@ class Reader {
     for (const auto& [name, value] : m_toolOptions) {
       CLI::Option* option = OptionNamed(*m_current, name);
       if (!option) {
+        // TRANSLATORS: %1$s is an option ("--backup"), %2$s a command or a way of running it.
         Mistake(TrFill("option %s has no meaning for %s", {QuotedName(name), word}));
         return false;
       }
@@ -188,6 +190,7 @@ class Reader {
     }
     if (value) {
       if (const std::string why = WhyRefused(option, *value); !why.empty()) {
+        // TRANSLATORS: %1$s is an option ("--start"), %2$s what is wrong with its value.
         Mistake(TrFill("option %s: %s", {QuotedName(name), why}));
         return false;
       }

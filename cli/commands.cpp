@@ -42,6 +42,7 @@ int Execute(const Operation& operation, std::ostream& err, const Report& report)
     if (result.status.refusal == Refusal::Overrun)
       reason = TrFill("%s; give --allow-overrun to write past the block anyway", {reason});
     if (result.status.refusal == Refusal::NotFound || result.status.refusal == Refusal::NotUnique)
+      // TRANSLATORS: %1$s is a refusal, %2$s a command to run ("zarneth-cli locate ...").
       reason = TrFill("%s; '%s' shows where its bytes stand",
                       {reason, std::string(kProgram) + " " + kLocateCommand});
     err << kProgram << ": " << TrFill("failed: %s", {reason}) << '\n';
@@ -235,6 +236,8 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
     const std::string transcript = QuotedName(verify.transcriptPath);
     if (result.differingBytes == 0) {
       if (!options.quiet)
+        // TRANSLATORS: %1$s is the image, %2$s an address, %3$s the transcript, %4$s a number of
+        // bytes, %5$s a checksum.
         out << TrFill("%s at %s holds %s: %s, CRC-32 %s",
                       {image, at, transcript, ByteCount(result.comparedBytes), CrcText(result.crc)})
             << '\n';
@@ -242,6 +245,8 @@ int RunVerifyCommand(const CommandOptions& options, std::ostream& out, std::ostr
     }
     if (!options.quiet)
       out << TrFill(
+                 // TRANSLATORS: %1$s is the image, %2$s an address, %3$s the transcript, %4$s and
+                 // %5$s numbers of bytes, %6$s an address, %7$s and %8$s checksums.
                  "%s at %s differs from %s: %s of %s, the first at %s; CRC-32 %s in the image, "
                  "%s in the transcript",
                  {image, at, transcript, std::to_string(result.differingBytes),
@@ -272,6 +277,7 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
     if (options.crcOnly) {
       out << CrcText(result.crc) << '\n';
     } else {
+      // TRANSLATORS: %1$s is a checksum, %2$s a number of bytes, %3$s an address.
       out << TrFill("CRC-32 %s of %s from %s",
                     {CrcText(result.crc), ByteCount(result.shownBytes), HexText(result.start)})
           << '\n';
@@ -341,6 +347,7 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
                     {std::to_string(result.overlapping)})
             << '\n';
       if (!options.quiet && result.tied > 0)
+        // TRANSLATORS: %1$s is a count, %2$s a share ("99.8%").
         out << Fill(TrPlural("and %s more place at %s; --all lists them",
                              "and %s more places at %s; --all lists them",
                              static_cast<unsigned long>(result.tied)),
@@ -355,9 +362,9 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
     err << kProgram << ": " << kLocateCommand << ": ";
     if (result.best) {
       const BlockFound& best = *result.best;
-      // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s
-      // shares ("38.3%").
       err << TrFill(
+          // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s
+          // shares ("38.3%").
           "no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
           "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
           "reaches %5$s there",
@@ -365,6 +372,7 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
            ShareText(result.chance * 100)});
     } else {
       err << TrFill(
+          // TRANSLATORS: %1$s is the image, %2$s the block looked for.
           "no place in %s holds the bytes of %s, exactly or clearly more of them than "
           "chance would: none of the short pieces that mark it stands anywhere in it",
           {image, block});
@@ -480,10 +488,12 @@ int RunModelsAddCommand(const CommandOptions& options, std::ostream& out, std::o
   if (entry.end < entry.start)
     return CommandMistake(
         err, kModelsCommand,
+        // TRANSLATORS: %1$s and %2$s are addresses.
         TrFill("the end %s lies before the start %s", {HexText(entry.end), HexText(entry.start)}));
   if (const auto known = FindModel(entry.name);
       known && (known->start != entry.start || known->end != entry.end))
     return CommandMistake(err, kModelsCommand,
+                          // TRANSLATORS: %1$s is a model's name, %2$s and %3$s addresses.
                           TrFill("model %s stands at %s to %s already: one name, one place",
                                  {entry.name, HexText(known->start), HexText(known->end)}));
   if (!options.source.empty()) {
@@ -500,6 +510,7 @@ int RunModelsAddCommand(const CommandOptions& options, std::ostream& out, std::o
   }
   const int code = TableChangeCode(err, [&] { return AddToModelTable(*table, entry); });
   if (code == kExitDone && !options.quiet)
+    // TRANSLATORS: %1$s is a model's name, %2$s and %3$s addresses, %4$s the table's file.
     out << TrFill("added %s (%s to %s) to the model table %s",
                   {entry.name, HexText(entry.start), HexText(entry.end), QuotedName(*table)})
         << '\n';
@@ -518,6 +529,7 @@ int RunModelsRemoveCommand(const CommandOptions& options, std::ostream& out, std
                                    {builtIn.name}));
   const int code = TableChangeCode(err, [&] { return RemoveFromModelTable(*table, options.name); });
   if (code == kExitDone && !options.quiet)
+    // TRANSLATORS: %1$s is a model's name, %2$s the table's file.
     out << TrFill("took %s out of the model table %s", {options.name, QuotedName(*table)}) << '\n';
   return code;
 }
@@ -530,6 +542,7 @@ int RunIdentifyCommand(const CommandOptions& options, std::ostream& out, std::os
       if (!options.quiet)
         err << kProgram << ": " << kIdentifyCommand << ": "
             << TrFill(
+                   // TRANSLATORS: %1$s is the image, %2$s a command to run.
                    "%s is none of the versions the tables give a fingerprint; '%s' finds "
                    "where a known block stands in it",
                    {QuotedName(options.source), std::string(kProgram) + " " + kLocateCommand})

@@ -110,9 +110,11 @@ const Footer kToolFooter = {TrMark("A block or a range must lie inside the image
 std::string HelpFooter(const Footer& footer, std::size_t columns) {
   std::string text;
   if (footer.addresses)
+    // TRANSLATORS: %1$s tells how addresses are written, %2$s a sentence on exit codes.
     text += Wrapped(TrFill("Addresses: %s. %s", {AddressAdvice(), Tr(footer.addresses)}), columns);
   std::string codes = std::string(Tr(footer.codesLead)) + " " + Listed(footer.codes);
   if (footer.stoppable)
+    // TRANSLATORS: %1$s and %2$s are exit codes with their meaning ("2 usage error").
     codes = TrFill("%s; %s (nothing changed)", {codes, InterruptsHelp()});
   return text + Wrapped(codes + ".", columns);
 }

@@ -68,6 +68,7 @@ const CLI::Validator kModel(
     [](std::string& text) -> std::string {
       if (zarneth::FindModel(text))
         return {};
+      // TRANSLATORS: %1$s is what was given, %2$s the list of models ("V135, V136 or V137").
       return TrFill("'%s' is not a model: give %s", {text, zarneth::ModelChoiceText()});
     },
     "", "model");

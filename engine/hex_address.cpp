@@ -11,6 +11,7 @@ std::string AddressAdvice() {
 }
 
 std::string NotAnAddress(const std::string& text) {
+  // TRANSLATORS: %1$s is what was given, %2$s how to write an address.
   return TrFill("'%s' is not an address: %s", {text, AddressAdvice()});
 }
 namespace {

@@ -70,6 +70,8 @@ std::variant<ModelEntry, std::string> EntryOf(const toml::table& entry) {
   for (const auto& [key, value] : entry)
     if (!KeysOfAModel().contains(std::string(key.str())))
       return TrFill(
+          // TRANSLATORS: %1$s is a line number, %2$s a key of the table's file; the keys stay
+          // English.
           "line %s: unknown key %s (a model has name, start, end, size, outside, "
           "stock and note)",
           {LineOf(value), QuotedName(std::string(key.str()))});
@@ -83,12 +85,14 @@ std::variant<ModelEntry, std::string> EntryOf(const toml::table& entry) {
     const auto parsed = text ? ParseHexAddress(*text) : std::nullopt;
     if (!parsed)
       return TrFill(
+          // TRANSLATORS: %1$s is a line number, %2$s a model's name, %3$s a key ("start", "end").
           "line %s: model %s needs its %s as a hex address of at most 8 digits, in "
           "quotes (\"1C7A00\")",
           {line, model.name, key});
     *address = *parsed;
   }
   if (model.end < model.start)
+    // TRANSLATORS: %1$s is a line number, %2$s a model's name, %3$s and %4$s addresses.
     return TrFill("line %s: model %s ends at %s, before its start %s",
                   {line, model.name, HexText(model.end), HexText(model.start)});
   const auto size = entry["size"].value<std::int64_t>();
@@ -103,6 +107,7 @@ std::variant<ModelEntry, std::string> EntryOf(const toml::table& entry) {
         !HexBytes(std::string_view(*outside).substr(7), fingerprint.outside) || !stock ||
         !stock->starts_with("crc32:") || !HexBytes(std::string_view(*stock).substr(6), crc))
       return TrFill(
+          // TRANSLATORS: %1$s is a line number, %2$s a model's name; the keys stay English.
           "line %s: model %s has a fingerprint that is no fingerprint (size a "
           "number of bytes, outside \"sha256:\" and 64 hex digits, stock \"crc32:\" "
           "and 8)",
@@ -113,6 +118,7 @@ std::variant<ModelEntry, std::string> EntryOf(const toml::table& entry) {
     model.fingerprint = fingerprint;
   } else if (given != 0) {
     return TrFill(
+        // TRANSLATORS: %1$s is a line number, %2$s a model's name; the keys stay English.
         "line %s: model %s gives part of a fingerprint: size, outside and stock go "
         "together",
         {line, model.name});
@@ -120,6 +126,7 @@ std::variant<ModelEntry, std::string> EntryOf(const toml::table& entry) {
   if (entry.contains("note")) {
     const auto note = entry["note"].value<std::string>();
     if (!note)
+      // TRANSLATORS: %1$s is a line number, %2$s a model's name.
       return TrFill("line %s: model %s has a note that is no text", {line, model.name});
     model.note = *note;
   }
@@ -143,6 +150,7 @@ std::variant<std::vector<ModelEntry>, std::string> ReadModelTable(const std::str
   if (!opened && missingIsEmpty && IsMissing(opened))
     return std::vector<ModelEntry>{};
   if (!opened)
+    // TRANSLATORS: %1$s is the table's file, %2$s why.
     return TrFill("cannot read the model table %s: %s", {table, opened.Refusal().Words()});
   // Trusted as ssh trusts its configuration: the caller's own, written by nobody else.
   if (!file.IsOwnedByCaller())
@@ -166,6 +174,7 @@ std::variant<std::vector<ModelEntry>, std::string> ReadModelTable(const std::str
   try {
     document = toml::parse(text, path);
   } catch (const toml::parse_error& error) {
+    // TRANSLATORS: %1$s is the table's file, %2$s and %3$s numbers, %4$s why.
     return TrFill("the model table %s cannot be read at line %s, column %s: %s",
                   {table, std::to_string(error.source().begin.line),
                    std::to_string(error.source().begin.column), std::string(error.description())});
@@ -174,17 +183,21 @@ std::variant<std::vector<ModelEntry>, std::string> ReadModelTable(const std::str
   for (const auto& [key, value] : document) {
     if (key.str() != "model" || !value.is_array_of_tables())
       return TrFill(
+          // TRANSLATORS: %1$s is the table's file, %2$s a line number, %3$s a key.
           "the model table %s, line %s: unknown key %s (a table holds [[model]] "
           "entries)",
           {table, LineOf(value), QuotedName(std::string(key.str()))});
     for (const toml::node& node : *value.as_array()) {
       auto entry = EntryOf(*node.as_table());
       if (auto* refused = std::get_if<std::string>(&entry))
+        // TRANSLATORS: %1$s is the table's file, %2$s a refusal that begins with a line ("line 4:
+        // ...").
         return TrFill("the model table %s, %s", {table, *refused});
       ModelEntry model = std::get<ModelEntry>(std::move(entry));
       model.from = path;
       for (const ModelEntry& earlier : models)
         if (ModelNamesMatch(earlier.name, model.name))
+          // TRANSLATORS: %1$s is the table's file, %2$s a model's name.
           return TrFill("the model table %s names %s twice", {table, model.name});
       models.push_back(std::move(model));
     }
@@ -203,6 +216,8 @@ std::optional<std::string> MergeModels(std::vector<ModelEntry>& models,
       continue;
     }
     if (same->start != added.start || same->end != added.end)
+      // TRANSLATORS: %1$s is a model's name, %2$s, %3$s, %5$s and %6$s addresses, %4$s and %7$s
+      // tables' files.
       return TrFill("model %s stands at %s to %s in %s but at %s to %s in %s: one name, one place",
                     {added.name, HexText(same->start), HexText(same->end),
                      same->from == "built-in" ? Tr("the built-in table") : QuotedName(same->from),

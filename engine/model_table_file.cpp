@@ -121,6 +121,7 @@ RunStatus ChangeTable(
         std::this_thread::sleep_for(kPause);
         continue;
       }
+      // TRANSLATORS: %1$s is the table's file, %2$s why.
       return Refused(Refusal::CannotWrite, TrFill("cannot change the model table %s: %s",
                                                   {table, prepared.Refusal().Words()}));
     }
@@ -134,6 +135,7 @@ RunStatus ChangeTable(
       return *refused;
     const std::string& text = std::get<std::string>(changed);
     if (const FileStatus begun = save->Begin(); !begun)
+      // TRANSLATORS: %1$s is the table's file, %2$s why.
       return Refused(Refusal::CannotWrite, TrFill("cannot change the model table %s: %s",
                                                   {table, begun.Refusal().Words()}));
     try {
@@ -166,6 +168,7 @@ bool ModelNamesMatch(const std::string& a, const std::string& b) {
 RunStatus AddToModelTable(const std::string& path, const ModelEntry& entry) {
   return ChangeTable(path, [&](std::string text) -> std::variant<std::string, RunStatus> {
     if (LinesOf(text, entry.name))
+      // TRANSLATORS: %1$s is the table's file, %2$s a model's name.
       return Refused(Refusal::NotUnique, TrFill("the model table %s has a model %s already",
                                                 {QuotedName(path), entry.name}));
     if (!text.empty() && text.back() != '\n')
@@ -179,6 +182,7 @@ RunStatus RemoveFromModelTable(const std::string& path, const std::string& name)
     const auto lines = LinesOf(text, name);
     if (!lines)
       return Refused(Refusal::NotFound,
+                     // TRANSLATORS: %1$s is the table's file, %2$s a model's name.
                      TrFill("the model table %s has no model %s", {QuotedName(path), name}));
     std::string kept;
     std::size_t line = 1;

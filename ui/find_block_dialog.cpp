@@ -72,6 +72,7 @@ std::string PlaceDetail(const BlockFound& place, std::uint64_t blockBytes) {
     return Tr("The block stands here byte for byte.");
   std::string detail;
   if (place.blockFrom > 0 || place.blockTo < blockBytes)
+    // TRANSLATORS: %1$s and %2$s are offsets in the block ("+00A000").
     detail = TrFill("Only the block's bytes %s to %s stand here.",
                     {BlockOffset(place.blockFrom), BlockOffset(place.blockTo - 1)}) +
              " ";
@@ -102,6 +103,8 @@ std::string NoPlaceText(const LocateResult& result, const std::string& image,
   if (result.best) {
     const BlockFound& best = *result.best;
     return Capitalized(
+        // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s shares
+        // ("38.3%").
         TrFill("no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
                "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
                "reaches %5$s there",
@@ -109,6 +112,7 @@ std::string NoPlaceText(const LocateResult& result, const std::string& image,
                 ShareText(result.chance * 100)}));
   }
   return Capitalized(
+      // TRANSLATORS: %1$s is the image, %2$s the block looked for.
       TrFill("no place in %s holds the bytes of %s, exactly or clearly more of them than "
              "chance would: none of the short pieces that mark it stands anywhere in it",
              {image, block}));

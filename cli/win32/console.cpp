@@ -57,6 +57,7 @@ void StopOnInterrupts() {
 
 std::string InterruptsHelp() {
   const auto code = [](int signalNumber) { return std::to_string(128 + signalNumber); };
+  // TRANSLATORS: %1$s, %2$s and %3$s are exit codes ("130").
   return TrFill("%s, %s or %s when stopped by Ctrl+C, Ctrl+Break or closing the console",
                 {code(kCtrlC), code(kCtrlBreak), code(kConsoleClosed)});
 }

@@ -16,6 +16,7 @@ std::string Number(std::uint64_t value) {
 
 // "it has 3 names (hard links), and the others would keep the old bytes; " and what to do.
 std::string Names(std::uint64_t count, const std::string& then) {
+  // TRANSLATORS: %1$s is a count of further names, %2$s advice.
   return Fill(TrPlural("it has %s name (hard link), and the others would keep the old bytes; %s",
                        "it has %s names (hard links), and the others would keep the old bytes; %s",
                        static_cast<unsigned long>(count)),
@@ -27,6 +28,7 @@ std::string Names(std::uint64_t count, const std::string& then) {
 std::string FileRefusal::Words() const {
   std::string words = KindWords();
   if (!folder.empty())
+    // TRANSLATORS: %1$s is a folder, %2$s why.
     words = TrFill("its folder %s does not take a new file (%s)", {QuotedName(folder), words});
   if (advice == Advice::PatchedCopy)
     words = TrFill("%s; write a patched copy instead", {words});
@@ -100,6 +102,7 @@ std::string FileRefusal::KindWords() const {
             "security policy allows",
             {file});
       return TrFill(
+          // TRANSLATORS: %1$s is an attribute's name, %2$s its kind.
           "its extended attribute %s (%s) can be given to a new file only by the superuser",
           {file, detail});
     case Kind::NoTemporaryName:
@@ -111,6 +114,7 @@ std::string FileRefusal::KindWords() const {
                     {Number(kMaxNameBytes)});
     case Kind::BackupNameTooLong:
       return TrFill(
+          // TRANSLATORS: %1$s is a file name, %2$s a count.
           "its backup's name %s would be longer than the %s characters a file name may have",
           {QuotedName(file), Number(kMaxNameBytes)});
     case Kind::Exists:
@@ -143,6 +147,7 @@ std::string FileRefusal::KindWords() const {
           "so an existing file could not be kept for certain (no clobber)");
     case Kind::Unconfirmed:
       return TrFill(
+          // TRANSLATORS: %1$s is the file, %2$s the system's reason.
           "the new content is in place in %s, but the system did not confirm that it is on the "
           "disk (%s)",
           {QuotedName(file), detail});

@@ -97,11 +97,15 @@ RunStatus RefuseOtherVersion(CFile& image, const std::string& sourcePath,
   const std::string quoted = QuotedName(sourcePath);
   if (others.empty())
     return Refused(Refusal::OtherVersion,
+                   // TRANSLATORS: %1$s is the image, %2$s and %3$s a model's name.
+                   // TRANSLATORS: %1$s is the image, %2$s and %3$s models' names.
                    TrFill("source file %s is not an image of %s: its bytes outside the "
                           "language block are not those of %s, nor of any version known "
                           "('zarneth-cli locate' finds the block in it)",
                           {quoted, entry->name, entry->name}));
   return Refused(Refusal::OtherVersion,
+                 // TRANSLATORS: %1$s is the image, %2$s and %3$s a model's name.
+                 // TRANSLATORS: %1$s is the image, %2$s and %3$s models' names.
                  TrFill("source file %s is not an image of %s but of %s: give that model",
                         {quoted, entry->name, others}));
 }
@@ -146,6 +150,7 @@ FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start
         if (end >= *length)
           return Refused(
               Refusal::OutsideImage,
+              // TRANSLATORS: %1$s and %2$s are addresses, %3$s the image, %4$s its length.
               TrFill("the block %s to %s runs past the end of source file %s (%s)",
                      {HexText(start), HexText(end), QuotedName(sourcePath), ByteCount(*length)}));
         ModelEntry model;

@@ -162,6 +162,7 @@ Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endTe
   // Inclusive: end one below start is an empty range; further below is no range at all.
   if (std::uint64_t{*end} + 1 < start)
     return Refused(Refusal::BadAddress,
+                   // TRANSLATORS: %1$s and %2$s are addresses.
                    TrFill("the end address %s lies more than one below the start address %s",
                           {HexText(*end), HexText(start)}));
   return std::uint64_t{*end} + 1 - start;

@@ -17,7 +17,9 @@ std::string DescribeRun(const PatchInPlace& patch, const WriteResult& result) {
   const std::string transcript = QuotedName(patch.transcriptPath);
   const std::string at = HexText(result.start);
   if (patch.dryRun)
+    // TRANSLATORS: %1$s is the image, %2$s a number of bytes, %3$s the transcript, %4$s an address.
     return TrFill("would patch %s in place: write %s of %s at %s", {image, bytes, transcript, at});
+  // TRANSLATORS: %1$s is the image, %2$s a number of bytes, %3$s the transcript, %4$s an address.
   return TrFill("patched %s in place: wrote %s of %s at %s", {image, bytes, transcript, at});
 }
 
@@ -28,7 +30,11 @@ std::string DescribeRun(const PatchCopy& patch, const WriteResult& result) {
   const std::string transcript = QuotedName(patch.transcriptPath);
   const std::string at = HexText(result.start);
   if (patch.dryRun)
+    // TRANSLATORS: %1$s is the new file, %2$s its length, %3$s the image, %4$s the transcript, %5$s
+    // an address.
     return TrFill("would write %s (%s): %s with %s at %s", {copy, bytes, image, transcript, at});
+  // TRANSLATORS: %1$s is the new file, %2$s its length, %3$s the image, %4$s the transcript, %5$s
+  // an address.
   return TrFill("wrote %s (%s): %s with %s at %s", {copy, bytes, image, transcript, at});
 }
 
@@ -37,12 +43,17 @@ std::string DescribeRun(const CutRange& cut, const WriteResult& result) {
   const std::string range =
       result.placedBytes == 0
           ? TrFill("an empty range at %s", {HexText(result.start)})
+          // TRANSLATORS: %1$s and %2$s are addresses: a range from the first through the second.
           : TrFill("%s to %s",
                    {HexText(result.start), HexText(result.start + result.placedBytes - 1)});
   const std::string image = QuotedName(cut.sourcePath);
   const std::string into = QuotedName(cut.destinationPath);
   if (cut.dryRun)
+    // TRANSLATORS: %1$s is a number of bytes, %2$s a range of addresses, %3$s the image, %4$s the
+    // new file.
     return TrFill("would cut %s (%s) of %s into %s", {bytes, range, image, into});
+  // TRANSLATORS: %1$s is a number of bytes, %2$s a range of addresses, %3$s the image, %4$s the new
+  // file.
   return TrFill("cut %s (%s) of %s into %s", {bytes, range, image, into});
 }
 
@@ -81,14 +92,18 @@ std::string DescribeDone(const WriteOperation& operation, const WriteResult& res
       std::visit([&](const auto& chosen) { return DescribeRun(chosen, result); }, operation);
   // A dry run put nothing in place, so it has no checksum to give.
   if (!std::visit([](const auto& chosen) { return chosen.dryRun; }, operation))
+    // TRANSLATORS: %1$s is a sentence of what was done, %2$s a checksum.
     done = TrFill("%s, CRC-32 %s", {done, CrcText(result.crc)});
   if (result.replacedBytes > 0)
+    // TRANSLATORS: %1$s is a sentence of what was done, %2$s a share ("99.8%").
     done = TrFill("%s; %s of the replaced block agreed there",
                   {done, ShareText(result.replacedAgreeing, result.replacedBytes)});
   if (result.oldBlockStays > 0)
+    // TRANSLATORS: %1$s is a sentence of what was done, %2$s a number of bytes.
     done = TrFill("%s; the last %s of the old block stay as they were",
                   {done, ByteCount(result.oldBlockStays)});
   if (!result.backupPath.empty())
+    // TRANSLATORS: %1$s is a sentence of what was done, %2$s the backup's file.
     done = TrFill("%s; the image as it was is kept as %s", {done, QuotedName(result.backupPath)});
   return done;
 }
@@ -96,10 +111,10 @@ std::string DescribeDone(const WriteOperation& operation, const WriteResult& res
 std::string DescribeOverrun(const std::string& transcript, const std::string& block,
                             std::uint64_t start, std::uint64_t blockLength,
                             std::uint64_t transcriptLength) {
-  // TRANSLATORS: %1$s is the transcript ("the transcript 'de.blk'"), %3$s the block it goes
-  // over ("the language block of V135"), %2$s, %4$s and %5$s numbers of bytes ("89156
-  // bytes"), %6$s an address.
   return TrFill(
+      // TRANSLATORS: %1$s is the transcript ("the transcript 'de.blk'"), %3$s the block it goes
+      // over ("the language block of V135"), %2$s, %4$s and %5$s numbers of bytes ("89156
+      // bytes"), %6$s an address.
       "%1$s (%2$s) is longer than %3$s (%4$s): %5$s after the block, up to %6$s, would be "
       "overwritten",
       {transcript, ByteCount(transcriptLength), block, ByteCount(blockLength),

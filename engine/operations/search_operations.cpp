@@ -165,6 +165,7 @@ CompareResult Run(const CompareImages& operation) {
         const auto pastBoth = [&](std::uint64_t sourceBytes, std::uint64_t otherBytes) {
           return Refused(
               Refusal::OutsideImage,
+              // TRANSLATORS: %1$s is an address, %2$s and %4$s files, %3$s and %5$s their lengths.
               TrFill("the range from %s runs past the end of both source file %s (%s) "
                      "and compared file %s (%s)",
                      {HexText(start), QuotedName(operation.sourcePath), ByteCount(sourceBytes),

@@ -67,6 +67,7 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
   if (!answer)
     return answer.Refusal();
   const std::string what =
+      // TRANSLATORS: %1$s is the block's file, %2$s its length.
       TrFill("the replaced block %s (%s)", {QuotedName(patch.at.replacing), ByteCount(length)});
   const std::string image = QuotedName(patch.sourcePath);
   if (count == 0 && near) {
@@ -87,14 +88,19 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
     const std::string least = ShareText(patch.at.minAgree);
     if (count == 0)
       return Refused(Refusal::NotFound,
+                     // TRANSLATORS: %1$s is the block, %2$s the image, %3$s a share ("99%").
                      TrFill("%s does not stand in source file %s, not even with %s of its bytes "
                             "agreeing",
                             {what, image, least}));
     if (count > 1)
       return Refused(
           Refusal::NotUnique,
+          // TRANSLATORS: %1$s is the block, %2$s the image, %3$s a share, %4$s a count, %5$s the
+          // places' addresses.
           Fill(TrPlural("%s stands in source file %s with %s of its bytes agreeing at %s place, "
                         "%s: it must stand at one",
+                        // TRANSLATORS: %1$s is the block, %2$s the image, %3$s a share, %4$s a
+                        // count, %5$s the places' addresses.
                         "%s stands in source file %s with %s of its bytes agreeing at %s places, "
                         "%s: it must stand at one",
                         static_cast<unsigned long>(count)),
@@ -102,11 +108,15 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
     result.replacedBytes = length;
   } else if (count == 0) {
     return Refused(Refusal::NotFound,
+                   // TRANSLATORS: %1$s is the block, %2$s the image.
                    TrFill("%s does not stand byte for byte in source file %s", {what, image}));
   } else if (count > 1) {
     return Refused(
         Refusal::NotUnique,
+        // TRANSLATORS: %1$s is the block, %2$s the image, %3$s a count, %4$s the places' addresses.
         Fill(TrPlural("%s stands in source file %s at %s place, %s: it must stand at one",
+                      // TRANSLATORS: %1$s is the block, %2$s the image, %3$s a count, %4$s the
+                      // places' addresses.
                       "%s stands in source file %s at %s places, %s: it must stand at one",
                       static_cast<unsigned long>(count)),
              {what, image, std::to_string(count), PlacesText(named, count)}));
