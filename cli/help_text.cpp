@@ -64,11 +64,16 @@ class Wrapping : public CLI::Formatter {
   // CLI11's own words are said in the user's language too.
   explicit Wrapping(std::size_t columns) : m_columns(columns) {
     label("REQUIRED", Tr("(required)"));
+    // TRANSLATORS: a heading the help follows with a colon, as CLI11 writes it: where the
+    // language puts a space before a colon (French), end the heading with a narrow no-break
+    // space (U+202F).
     label("Usage", Tr("Usage"));
     label("OPTIONS", Tr("OPTIONS"));
     label("SUBCOMMAND", Tr("SUBCOMMAND"));
     label("SUBCOMMANDS", Tr("SUBCOMMANDS"));
+    // TRANSLATORS: a heading followed by a colon; see "Usage".
     label("Options", Tr("Options"));
+    // TRANSLATORS: a heading followed by a colon; see "Usage".
     label("Subcommands", Tr("Subcommands"));
   }
 

@@ -76,18 +76,25 @@ const CLI::Validator kModel(
 // The model tables, read before the options (UseModelTables); taken here so that the
 // command line accepts them before or after the command, as often as given.
 void AddModelTables(CLI::App& command, CommandOptions& options) {
-  command.add_option("--models", options.models, Tr("Read the versions of this model table too"))
-      ->type_name("FILE");
+  command
+      .add_option("--models", options.models, Tr("Read the versions of this model table too"))
+      // TRANSLATORS: a placeholder in the help, in capitals as coreutils' catalogs write
+      // them (DATEI, FICHIER, ФАЙЛ; ADRESSE, АДРЕС for HEX).
+      ->type_name(Tr("FILE"));
 }
 
 void AddModelAndStart(CLI::App& command, CommandOptions& options) {
   AddModelTables(command, options);
   command.add_option("--model", options.model, Tr("Take the addresses of this firmware version"))
       ->check(kModel)
-      ->type_name("NAME");
+      // TRANSLATORS: a placeholder in the help, in capitals as coreutils' catalogs write
+      // them (DATEI, FICHIER, ФАЙЛ; ADRESSE, АДРЕС for HEX).
+      ->type_name(Tr("NAME"));
   command.add_option("--start", options.start, Tr("Start address (overrides the model's)"))
       ->check(kAddress)
-      ->type_name("HEX");
+      // TRANSLATORS: a placeholder in the help, in capitals as coreutils' catalogs write
+      // them (DATEI, FICHIER, ФАЙЛ; ADRESSE, АДРЕС for HEX).
+      ->type_name(Tr("HEX"));
 }
 
 // The image and the range a cut or a dump reads: a model's block, or addresses of its own.
@@ -95,11 +102,11 @@ void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
   command.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddModelAndStart(command, options);
   command.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
       ->check(kAddress)
-      ->type_name("HEX");
+      ->type_name(Tr("HEX"));
 }
 
 // -q before the command or after it: the same flag.
@@ -123,11 +130,11 @@ void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
   command.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   command.add_option("--transcript", options.transcript, Tr(transcriptHelp))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddModelAndStart(command, options);
 }
 
@@ -138,16 +145,18 @@ void AddPatchOptions(CLI::App& patch, CommandOptions& options) {
                   Tr("Write where this block's bytes stand in the image (exactly, once), instead "
                      "of at --model or --start"))
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   patch
       .add_option("--min-agree", options.minAgree,
                   Tr("With --replace, where the block stands nowhere exactly: write at the one "
                      "place where at least this percentage of it agrees"))
       ->check(CLI::Range(0.1, 100.0))
-      ->type_name("PCT");
+      // TRANSLATORS: a placeholder in the help, in capitals as coreutils' catalogs write
+      // them (DATEI, FICHIER, ФАЙЛ; ADRESSE, АДРЕС for HEX).
+      ->type_name(Tr("PCT"));
   patch.add_option("--output", options.output, Tr("Write a patched copy here"))
       ->check(kOutputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   patch.add_flag("--in-place", options.inPlace, Tr("Change the image itself"));
   patch.add_flag("--backup", options.backup,
                  Tr("With --in-place: keep the image as it was as IMAGE.bak (or .bak.1, ...)"));
@@ -161,7 +170,7 @@ void AddCutOptions(CLI::App& cut, CommandOptions& options) {
   cut.add_option("--output", options.output, Tr("File to write the range to"))
       ->required()
       ->check(kOutputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddRunFlags(cut, options);
 }
 
@@ -179,11 +188,11 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
   locate.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   locate.add_option("--transcript", options.transcript, Tr("Block to look for"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   locate.add_flag("--all", options.all,
                   Tr("Every place that counts, not the best three: every exact occurrence, "
                      "overlapping ones too, or where there is none, every place that agrees "
@@ -198,15 +207,15 @@ void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
   compare.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   compare.add_option("--with", options.with, Tr("Image to compare with"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddModelAndStart(compare, options);
   compare.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
       ->check(kAddress)
-      ->type_name("HEX");
+      ->type_name(Tr("HEX"));
   AddQuietFlag(compare, options, TrMark("Print nothing; the exit code says it"));
 }
 
@@ -220,10 +229,10 @@ void AddNameAndTable(CLI::App& command, CommandOptions& options) {
   command.add_option("--name", options.name, Tr("The version's name"))
       ->required()
       ->check(kModelName)
-      ->type_name("NAME");
+      ->type_name(Tr("NAME"));
   command.add_option("--table", options.table, Tr("Change this table, not your own"))
       ->check(kOutputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddQuietFlag(command, options);
 }
 
@@ -232,17 +241,19 @@ void AddModelsAddOptions(CLI::App& add, CommandOptions& options) {
   add.add_option("--start", options.start, Tr("Start address of its language block"))
       ->required()
       ->check(kAddress)
-      ->type_name("HEX");
+      ->type_name(Tr("HEX"));
   add.add_option("--end", options.end, Tr("End address of its language block (inclusive)"))
       ->required()
       ->check(kAddress)
-      ->type_name("HEX");
+      ->type_name(Tr("HEX"));
   add.add_option("--source", options.source,
                  Tr("An image of that version: its fingerprint is kept, so that images of "
                     "other versions are refused"))
       ->check(kInputPath)
-      ->type_name("FILE");
-  add.add_option("--note", options.note, Tr("A note kept with it"))->type_name("TEXT");
+      ->type_name(Tr("FILE"));
+  // TRANSLATORS: a placeholder in the help, in capitals as coreutils' catalogs write
+  // them (DATEI, FICHIER, ФАЙЛ; ADRESSE, АДРЕС for HEX).
+  add.add_option("--note", options.note, Tr("A note kept with it"))->type_name(Tr("TEXT"));
 }
 
 void AddIdentifyOptions(CLI::App& identify, CommandOptions& options) {
@@ -250,7 +261,7 @@ void AddIdentifyOptions(CLI::App& identify, CommandOptions& options) {
   identify.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
-      ->type_name("FILE");
+      ->type_name(Tr("FILE"));
   AddQuietFlag(identify, options, TrMark("Print nothing; the exit code says it"));
 }
 
