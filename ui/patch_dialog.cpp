@@ -272,11 +272,19 @@ bool CPatchDialog::AskToOverrun(const PatchJob& job, const WriteResult& refused)
   const auto preset = FindModel(job.model);
   if (!preset)
     return false;
-  const std::string question = TrFill(
-      "%s. Write it anyway?", {DescribeOverrun(Tr("The transcript"), *preset,
-                                               preset->Length() + refused.status.overrunBytes)});
-  // No is the default, so Enter and Escape write nothing.
-  return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  const std::string overrun = DescribeOverrun(Tr("The transcript"), *preset,
+                                              preset->Length() + refused.status.overrunBytes);
+  // TRANSLATORS: %s says what the transcript would overwrite ("The transcript (89156 bytes) is
+  // longer than ...").
+  const std::string question = TrFill("%s. Write it anyway?", {overrun});
+  // No is the default, so Enter and Escape write nothing; the run then ends refused, and says
+  // so as any refusal does.
+  if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    return true;
+  // TRANSLATORS: %s says what the transcript would have overwritten, as in "%s. Write it
+  // anyway?".
+  ShowResultDialog(res::IDD_FAILED, {TrFill("%s. Nothing was written.", {overrun})});
+  return false;
 }
 
 void CPatchDialog::OnSysCommand(unsigned id, long lParam) {

@@ -65,7 +65,7 @@ class CPatchDialog : public fw::CDialog {
   static const fw::MessageMapEntry kMessageMap[8];
 
   // Asks whether to write a transcript that the run refused for overrunning the model's
-  // block; true for Yes.
+  // block; true for Yes, else the failure dialog has said that nothing was written.
   static bool AskToOverrun(const PatchJob& job, const WriteResult& refused);
   // Reads the user's model tables and adds their versions after those the list holds.
   void LoadModelList();

@@ -444,10 +444,12 @@ TEST_F(DialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
   const Bytes patched = Concat({Slice(image, 0, 0x1CD800), longer,
                                 Slice(image, 0x1CD800 + 89156, 0x200000 - 0x1CD800 - 89156)});
   for (const bool inPlace : {false, true}) {
-    for (const Reply reply : {Reply::DefaultButton, Reply::Yes}) {
+    for (const Reply reply : {Reply::DefaultButton, Reply::Escape, Reply::Yes}) {
       const bool yes = reply == Reply::Yes;
       SCOPED_TRACE(std::string(inPlace ? "in place" : "patched copy") +
-                   (yes ? ", Yes" : ", Enter"));
+                   (yes                             ? ", Yes"
+                    : reply == Reply::DefaultButton ? ", Enter"
+                                                    : ", Escape"));
       WriteBytes(dir / "image.bin", image);
       std::filesystem::remove(PathFromUtf8(dir / "patched.bin"));
       DialogProbe dialog;
@@ -456,15 +458,18 @@ TEST_F(DialogTest, ATranscriptPastTheModelsBlockIsWrittenOnlyAfterYes) {
         if (inPlace)
           ui.Click(IDC_CREATE_NEW);
         const auto seen = ui.Answer([&] { ui.Click(IDC_DO); }, {reply, Reply::Ok});
-        ASSERT_EQ(seen.size(), yes ? 2u : 1u);
+        ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0].caption, kAppCaption);
         EXPECT_EQ(seen[0].texts,
                   std::vector<std::string>{
                       "The transcript (89156 bytes) is longer than the language block of V135 "
                       "(75776 bytes): 13380 bytes after the block, up to 0x1E3443, would be "
                       "overwritten. Write it anyway?"});
-        if (yes) {
-          EXPECT_EQ(seen[1].caption, "Zarneth done");
+        // Done, or refused in so many words: nothing was written.
+        EXPECT_EQ(seen[1].caption, yes ? "Zarneth done" : "Can't doing");
+        if (!yes) {
+          EXPECT_TRUE(seen[1].texts.back().ends_with("would be overwritten. Nothing was written."))
+              << seen[1].texts.back();
         }
       });
       EXPECT_EQ(ReadBytes(dir / "image.bin"), inPlace && yes ? patched : image);

@@ -120,36 +120,6 @@ TEST_F(QtDialogTest, F1AsksTheApplicationForHelp) {
   });
 }
 
-// Escape answers the overrun question as No does: back to the form, nothing written.
-TEST_F(QtDialogTest, EscapeAnswersTheOverrunQuestionNo) {
-  TempDir dir;
-  const Bytes image = Pattern(0x200000, 1);
-  WriteBytes(dir / "image.bin", image);
-  WriteBytes(dir / "transcript.bin", Pattern(89156, 3));
-  Run([&](DialogDriver& ui) {
-    ui.Type(IDC_SOURCE, dir / "image.bin");
-    ui.Type(IDC_TRANSCRIPT, dir / "transcript.bin");
-    ui.Type(IDC_DESTINATION, dir / "patched.bin");
-    for (const char* variant : {"patched copy", "in place"}) {
-      int windows = 0;
-      HandleModals({[&](QWidget* box) {
-                      ++windows;
-                      EXPECT_TRUE(qobject_cast<QMessageBox*>(box));
-                      QTest::keyClick(box, Qt::Key_Escape);
-                    },
-                    [&](QWidget* other) {
-                      ++windows;
-                      PressOk(other);
-                    }},
-                   [&] { ui.Click(IDC_DO); });
-      EXPECT_EQ(windows, 1) << variant << ": no result dialog after No";
-      ui.Click(IDC_CREATE_NEW);
-    }
-  });
-  EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
-  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir / "patched.bin")));
-}
-
 TEST_F(QtDialogTest, ADropOfWhatIsNotALocalFileIsIgnored) {
   Run([&](DialogDriver& ui) {
     DropUrls(WidgetOfControl(d, IDC_SOURCE), {QUrl("https://example.org/be4.bin")});
