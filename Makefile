@@ -8,7 +8,7 @@
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: all deps build test package-test run install uninstall dist fresh-test asan-test fuzz \
+.PHONY: all deps build test package-test run demo install uninstall dist fresh-test asan-test fuzz \
         package bench windows windows-test windows-package update-po clean
 
 all: build
@@ -38,6 +38,10 @@ package-test: build
 
 run: build
 	build/bin/zarneth
+
+# Made-up files in build/demo and every step of the README run on them (docs/demo).
+demo: build
+	sh docs/demo/walkthrough.sh build/demo build/bin/zarneth-cli
 
 # po/zarneth.pot extracted afresh and merged into every po/LANG.po, for a translator.
 update-po:

@@ -14,6 +14,7 @@ DESTDIR=$root cmake --install "$build" --prefix /opt/zarneth >/dev/null
 "$scripts/note-new-folders" after "$build" "$root" /opt/zarneth
 cd "$root/opt/zarneth"
 for path in bin/zarneth bin/zarneth-cli share/doc/zarneth/README share/doc/zarneth/LICENSE \
+            share/doc/zarneth/demo/walkthrough.sh share/doc/zarneth/demo/make-demo-files.sh \
             share/man/man1/zarneth.1.gz share/man/man1/zarneth-cli.1.gz \
             share/applications/org.zarneth.Zarneth.desktop \
             share/bash-completion/completions/zarneth-cli; do

@@ -29,6 +29,7 @@ for path in /usr/bin/zarneth /usr/bin/zarneth-cli \
             /usr/share/icons/hicolor/256x256/apps/zarneth.png \
             /usr/share/icons/hicolor/scalable/apps/zarneth.svg \
             /usr/share/doc/zarneth/README /usr/share/doc/zarneth/copyright \
+            /usr/share/doc/zarneth/demo/walkthrough.sh \
             /usr/share/doc/zarneth/changelog.Debian.gz \
             /usr/share/man/man1/zarneth-cli.1.gz /usr/share/man/man1/zarneth.1.gz \
             /usr/share/bash-completion/completions/zarneth-cli \
