@@ -21,5 +21,11 @@ engine/a.cpp|  #  include <QWidget>
 cli/a.cpp|#include<QtCore/QString>
 engine/include/a.h|#   include <windows.h>
 engine/a.cpp|# include "dialog.h"
+engine/files/a.cpp|#include "operations.h"
+engine/operations/a.cpp|#include "posix_calls.h"
+engine/operations/a.cpp|#include <unistd.h>
+ui/a.cpp|#include <aclapi.h>
+ui/a.cpp|#include <shellapi.h>
+base/words/a.cpp|#include <windows.h>
 PLANTED
 echo "check-layers refuses every planted include"

@@ -15,7 +15,7 @@ std::uint32_t UpdateCrc(std::uint32_t crc, std::span<const unsigned char> bytes)
 }
 
 std::uint64_t CopyThroughBuffer(CFile& from, std::uint64_t offset, std::uint64_t count,
-                                std::uint32_t& crc, const RangeSink& sink) {
+                                std::uint32_t& crc, const ByteSink& sink) {
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
   std::uint64_t done = 0;
   while (done < count) {

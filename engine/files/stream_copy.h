@@ -5,9 +5,12 @@
 #include <span>
 
 #include "c_file.h"
-#include "operations.h"
 
 namespace zarneth {
+
+// Where bytes read go, with the offset of the first of them: a range shown, a window of an
+// image scanned. (The operations' public RangeSink is this very type.)
+using ByteSink = std::function<void(std::uint64_t at, std::span<const unsigned char>)>;
 
 // The largest piece the system is asked to copy at once; between pieces a run can stop.
 inline constexpr std::uint32_t kCopyPieceSize = 8u << 20;
@@ -20,7 +23,7 @@ inline constexpr std::uint32_t kCopyBufferSize = 80000;
 // the bytes read: fewer than `count` only where `from` ends early. Throws RunStopped between pieces
 // once a stop is requested. Memory use does not grow with `count`.
 std::uint64_t CopyThroughBuffer(CFile& from, std::uint64_t offset, std::uint64_t count,
-                                std::uint32_t& crc, const RangeSink& sink);
+                                std::uint32_t& crc, const ByteSink& sink);
 
 // Whether a copy's bytes go into a CRC-32 on the way.
 enum class Summing { None, IntoCrc };

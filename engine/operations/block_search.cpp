@@ -28,7 +28,7 @@ void FindExactInFile(CFile& image, std::uint64_t imageLength, const BlockBytes& 
 
 }  // namespace
 
-std::uint64_t ScanImage(CFile& image, std::size_t overlap, const ScanSink& sink) {
+std::uint64_t ScanImage(CFile& image, std::size_t overlap, const ByteSink& sink) {
   // New bytes per window: at least the overlap, so that a long block is not moved more
   // often than it is read.
   const std::size_t fresh = std::max<std::size_t>(kScanWindowSize, overlap);

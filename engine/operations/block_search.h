@@ -19,6 +19,7 @@
 #include "file_bytes.h"
 #include "place_measure.h"
 #include "run_files.h"
+#include "stream_copy.h"
 #include "two_way_search.h"
 
 namespace zarneth {
@@ -26,14 +27,11 @@ namespace zarneth {
 // The new bytes each window of a scan adds to the last bytes of the one before.
 inline constexpr std::uint32_t kScanWindowSize = 1u << 20;
 
-// A window of the image: its first byte's offset in the image and its bytes.
-using ScanSink = std::function<void(std::uint64_t windowStart, std::span<const unsigned char>)>;
-
 // Reads `image` from its start into `sink` window by window, each window beginning with the
 // `overlap` bytes that ended the one before, to the end of what the file gives whatever its
 // size says, but no further than one byte past kMaxFileLength. Returns the bytes read.
 // Throws RunStopped between windows once a stop is requested.
-std::uint64_t ScanImage(CFile& image, std::size_t overlap, const ScanSink& sink);
+std::uint64_t ScanImage(CFile& image, std::size_t overlap, const ByteSink& sink);
 
 // Every exact occurrence of a block held in memory, in address order, each once.
 class ExactSearch {
