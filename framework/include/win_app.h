@@ -38,9 +38,8 @@ class CWinApp {
 
   std::string GetAppName() const;
 
-  // The program's main window, as InitInstance sets it (m_pMainWnd, the framework's own
-  // name); for code that reads or sets it from outside, tests among them.
-  CWnd* GetMainWnd() const { return m_pMainWnd; }
+  // The program's main window: InitInstance sets m_pMainWnd, as the design names it; code
+  // outside the application object (tests) sets it here.
   void SetMainWnd(CWnd* window) { m_pMainWnd = window; }
 
   CWnd* m_pMainWnd = nullptr;
