@@ -286,11 +286,6 @@ int RunShowCommand(const CommandOptions& options, std::ostream& out, std::ostrea
   });
 }
 
-// "+000144": an offset in the block.
-std::string BlockOffset(std::uint64_t offset) {
-  return "+" + FormatHexAddress(static_cast<std::uint32_t>(offset));
-}
-
 int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
   std::optional<TableText> table;
   LocateBlock locate{options.source, options.transcript, options.all ? 0u : 3u, {}, options.detail};
@@ -318,13 +313,14 @@ int RunLocateCommand(const CommandOptions& options, std::ostream& out, std::ostr
           FormatHexAddress(static_cast<std::uint32_t>(found.start + found.bytes - 1)),
           std::to_string(found.bytes), ShareText(found.agreeing, found.PartLength())};
       if (!found.exact)
-        cells.push_back(BlockOffset(found.blockFrom) + "-" + BlockOffset(found.blockTo - 1));
+        cells.push_back(BlockOffsetText(found.blockFrom) + "-" +
+                        BlockOffsetText(found.blockTo - 1));
       cells.push_back(ModelsStartingAt(found.start - static_cast<std::uint32_t>(found.blockFrom)));
       out << table->Line(cells);
       for (const DifferingPart& part : found.differing)
         out << "  "
-            << "differs " << BlockOffset(part.from) << ' '
-            << BlockOffset(part.from + part.bytes - 1) << ' ' << part.bytes << '\n';
+            << "differs " << BlockOffsetText(part.from) << ' '
+            << BlockOffsetText(part.from + part.bytes - 1) << ' ' << part.bytes << '\n';
       if (found.differingParts > found.differing.size()) {
         const std::uint64_t more = found.differingParts - found.differing.size();
         out << "  "

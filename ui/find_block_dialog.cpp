@@ -60,11 +60,6 @@ std::string PlaceLine(const BlockFound& place, std::uint64_t blockBytes) {
                 {from, to, ShareText(place.agreeing, place.PartLength())});
 }
 
-// Offsets in the block, as locate shows them: "+00A000".
-std::string BlockOffset(std::uint64_t offset) {
-  return "+" + FormatHexAddress(static_cast<std::uint32_t>(offset));
-}
-
 // What the detail line says of a place: the part of the block it holds and the ranges of
 // the block that differ there.
 std::string PlaceDetail(const BlockFound& place, std::uint64_t blockBytes) {
@@ -74,14 +69,14 @@ std::string PlaceDetail(const BlockFound& place, std::uint64_t blockBytes) {
   if (place.blockFrom > 0 || place.blockTo < blockBytes)
     // TRANSLATORS: %1$s and %2$s are offsets in the block ("+00A000").
     detail = TrFill("Only the block's bytes %s to %s stand here.",
-                    {BlockOffset(place.blockFrom), BlockOffset(place.blockTo - 1)}) +
+                    {BlockOffsetText(place.blockFrom), BlockOffsetText(place.blockTo - 1)}) +
              " ";
   std::string ranges;
   for (std::size_t i = 0; i < place.differing.size() && i < kRangesNamed; ++i) {
     const DifferingPart& part = place.differing[i];
-    ranges += (i == 0 ? "" : ", ") + BlockOffset(part.from);
+    ranges += (i == 0 ? "" : ", ") + BlockOffsetText(part.from);
     if (part.bytes > 1)
-      ranges += "-" + BlockOffset(part.from + part.bytes - 1);
+      ranges += "-" + BlockOffsetText(part.from + part.bytes - 1);
   }
   const auto count = static_cast<unsigned long>(place.differingParts);
   if (count == 0)

@@ -22,6 +22,9 @@ std::string ShareText(double percent);
 // A CRC-32 as messages write it: "0x1A2B3C4D".
 std::string CrcText(std::uint32_t crc);
 
+// An offset in a block, as the places found in an image show it: "+000144".
+std::string BlockOffsetText(std::uint64_t offset);
+
 // What `transcript` ("the transcript 'de.blk'") of `transcriptLength` bytes at `preset`'s own
 // start would overwrite after its language block: "the transcript 'de.blk' (89156 bytes) is
 // longer than the language block of V135 (75776 bytes): 13380 bytes after the block, up to

@@ -64,6 +64,10 @@ std::string ByteCount(std::uint64_t count) {
               {std::to_string(count)});
 }
 
+std::string BlockOffsetText(std::uint64_t offset) {
+  return "+" + FormatHexAddress(static_cast<std::uint32_t>(offset));
+}
+
 std::string CrcText(std::uint32_t crc) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace zarneth::test {
@@ -27,7 +28,17 @@ void RecordSyncsIfAsked();
 // them, without opening the files (a file marked for deletion cannot be opened).
 std::map<std::string, std::string> NamesIn(const std::filesystem::path& folder);
 
-// Appends one record to `log`, preceded by its length.
-void AppendSyncRecord(const std::string& log, const std::string& record);
+// What a PowerCut asked of the child through the environment: the log and the watched
+// folder; none where no PowerCut asked.
+struct SyncRequest {
+  std::string log;
+  std::filesystem::path folder;
+};
+std::optional<SyncRequest> AskedSyncRecord();
+
+// Appends to the log what a sync made durable: the watched folder's names as they are now,
+// or the bytes of the file `identity`.
+void RecordFolder(const SyncRequest& request);
+void RecordFile(const SyncRequest& request, const std::string& identity, const std::string& bytes);
 
 }  // namespace zarneth::test

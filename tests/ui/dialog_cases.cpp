@@ -161,10 +161,6 @@ class ModelTableTest : public DialogTest {
   }
   void TearDown() override { UseModels(BuiltInModels()); }
 
-  // Runs a find dialog on other.bin with `body`; returns how it ended.
-  int Find(CFindBlockDialog& find, const std::function<void(DialogDriver&)>& body) {
-    return RunDialog(find, body);
-  }
   // Finds `block` in the find dialog: Find, then wait for the search's end.
   static void Search(DialogDriver& ui, const std::string& block) {
     ui.Type(IDC_FIND_BLOCK, block);
@@ -616,21 +612,21 @@ TEST_F(ModelTableTest, TheUsersVersionsFollowTheFourAndAnImageChoosesItsOwn) {
 TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
   WriteBytes(dir / "random.blk", Pattern(4096, 9));
   CFindBlockDialog use(dir / "other.bin", UserModelTablePath());
-  EXPECT_EQ(Find(use,
-                 [&](DialogDriver& ui) {
-                   EXPECT_FALSE(ui.IsEnabled(IDC_FIND_USE));
-                   Search(ui, dir / "random.blk");
-                   EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("No place"))
-                       << ui.Text(IDC_FIND_STATUS);
-                   EXPECT_TRUE(ui.Items(IDC_FIND_PLACES).empty());
-                   Search(ui, dir / "transcript.bin");
-                   const std::vector<std::string> places = ui.Items(IDC_FIND_PLACES);
-                   ASSERT_FALSE(places.empty());
-                   EXPECT_TRUE(places[0].starts_with("1C4000 to 1D67FF: 9")) << places[0];
-                   EXPECT_TRUE(Has(ui.Text(IDC_FIND_DETAIL), "ranges of the block differ"))
-                       << ui.Text(IDC_FIND_DETAIL);
-                   ui.Click(IDC_FIND_USE);
-                 }),
+  EXPECT_EQ(RunDialog(use,
+                      [&](DialogDriver& ui) {
+                        EXPECT_FALSE(ui.IsEnabled(IDC_FIND_USE));
+                        Search(ui, dir / "random.blk");
+                        EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("No place"))
+                            << ui.Text(IDC_FIND_STATUS);
+                        EXPECT_TRUE(ui.Items(IDC_FIND_PLACES).empty());
+                        Search(ui, dir / "transcript.bin");
+                        const std::vector<std::string> places = ui.Items(IDC_FIND_PLACES);
+                        ASSERT_FALSE(places.empty());
+                        EXPECT_TRUE(places[0].starts_with("1C4000 to 1D67FF: 9")) << places[0];
+                        EXPECT_TRUE(Has(ui.Text(IDC_FIND_DETAIL), "ranges of the block differ"))
+                            << ui.Text(IDC_FIND_DETAIL);
+                        ui.Click(IDC_FIND_USE);
+                      }),
             fw::IDOK);
   ASSERT_TRUE(use.Chosen());
   EXPECT_EQ(use.Chosen()->start, 0x1C4000u);
@@ -638,15 +634,15 @@ TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
   EXPECT_EQ(use.Chosen()->keptAs, "");
 
   CFindBlockDialog keep(dir / "other.bin", UserModelTablePath());
-  EXPECT_EQ(Find(keep,
-                 [&](DialogDriver& ui) {
-                   Search(ui, dir / "transcript.bin");
-                   ui.Type(IDC_FIND_NAME, "v135");
-                   ui.Click(IDC_FIND_KEEP);
-                   EXPECT_TRUE(Has(ui.Text(IDC_FIND_STATUS), "already"));
-                   ui.Type(IDC_FIND_NAME, "V139");
-                   ui.Click(IDC_FIND_KEEP);
-                 }),
+  EXPECT_EQ(RunDialog(keep,
+                      [&](DialogDriver& ui) {
+                        Search(ui, dir / "transcript.bin");
+                        ui.Type(IDC_FIND_NAME, "v135");
+                        ui.Click(IDC_FIND_KEEP);
+                        EXPECT_TRUE(Has(ui.Text(IDC_FIND_STATUS), "already"));
+                        ui.Type(IDC_FIND_NAME, "V139");
+                        ui.Click(IDC_FIND_KEEP);
+                      }),
             fw::IDOK);
   ASSERT_TRUE(keep.Chosen());
   EXPECT_EQ(keep.Chosen()->keptAs, "V139");
@@ -659,7 +655,7 @@ TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
 TEST_F(ModelTableTest, CancelStopsASearch) {
   WriteBytes(dir / "large.bin", Pattern(32 << 20, 4));
   CFindBlockDialog find(dir / "large.bin", UserModelTablePath());
-  Find(find, [&](DialogDriver& ui) {
+  RunDialog(find, [&](DialogDriver& ui) {
     ui.Type(IDC_FIND_BLOCK, dir / "transcript.bin");
     ui.Click(IDC_FIND_RUN);
     EXPECT_EQ(ui.Text(IDC_FIND_RUN), "Cancel");

@@ -1,18 +1,14 @@
 #include "sync_record.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 #include "posix_calls.h"
 
 namespace zarneth::test {
 namespace {
 
-std::string logPath;
+std::optional<SyncRequest> request;
 ino_t folderInode = 0;
 int (*realFsync)(int) = nullptr;
 
@@ -24,30 +20,19 @@ int RecordingFsync(int fd) {
   if (result != 0 || ::fstat(fd, &info) != 0)
     return result;
   if (S_ISDIR(info.st_mode)) {
-    if (info.st_ino != folderInode)
-      return result;
-    std::string record = "D\n";
-    const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing)) {
-      while (const dirent* entry = ::readdir(entries)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-          record += name + "\n" + std::to_string(entry->d_ino) + "\n";
-      }
-      ::closedir(entries);
-    }
-    AppendSyncRecord(logPath, record);
+    if (info.st_ino == folderInode)
+      RecordFolder(*request);
   } else if (S_ISREG(info.st_mode)) {
-    std::string record = "F" + std::to_string(info.st_ino) + "\n";
+    std::string bytes;
     char buffer[65536];
     for (off_t at = 0;;) {
       const ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
       if (got <= 0)
         break;
-      record.append(buffer, static_cast<std::size_t>(got));
+      bytes.append(buffer, static_cast<std::size_t>(got));
       at += got;
     }
-    AppendSyncRecord(logPath, record);
+    RecordFile(*request, std::to_string(info.st_ino), bytes);
   }
   return result;
 }
@@ -55,14 +40,10 @@ int RecordingFsync(int fd) {
 }  // namespace
 
 void RecordSyncsIfAsked() {
-  const char* log = std::getenv(kSyncLogVariable);
-  const char* folder = std::getenv(kSyncFolderVariable);
-  if (!log || !*log || !folder || !*folder)
-    return;
+  request = AskedSyncRecord();
   struct stat info {};
-  if (::stat(folder, &info) != 0)
+  if (!request || ::stat(request->folder.c_str(), &info) != 0)
     return;
-  logPath = log;
   folderInode = info.st_ino;
   PosixCalls& calls = ActivePosixCalls();
   realFsync = calls.fsync;

@@ -2,18 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <vector>
 
-#include "file_paths.h"
 #include "wide_text.h"
 #include "win32_calls.h"
 
 namespace zarneth::test {
 namespace {
 
-std::string logPath;
-std::filesystem::path folderPath;
+std::optional<SyncRequest> request;
 BOOL(WINAPI* realFlush)(HANDLE) = nullptr;
 
 // A file's bytes through its own handle (the engine's files are open for reading).
@@ -44,14 +41,10 @@ BOOL WINAPI RecordingFlush(HANDLE handle) {
     return ::SetLastError(error), flushed;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     const auto identity = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    std::string record = "F" + std::to_string(identity) + "\n";
-    if (ReadWhole(handle, record))
-      AppendSyncRecord(logPath, record);
+    if (std::string bytes; ReadWhole(handle, bytes))
+      RecordFile(*request, std::to_string(identity), bytes);
   }
-  std::string record = "D\n";
-  for (const auto& [name, identity] : NamesIn(folderPath))
-    record += name + "\n" + identity + "\n";
-  AppendSyncRecord(logPath, record);
+  RecordFolder(*request);
   ::SetLastError(error);
   return flushed;
 }
@@ -59,12 +52,9 @@ BOOL WINAPI RecordingFlush(HANDLE handle) {
 }  // namespace
 
 void RecordSyncsIfAsked() {
-  const char* log = std::getenv(kSyncLogVariable);
-  const char* folder = std::getenv(kSyncFolderVariable);
-  if (!log || !*log || !folder || !*folder)
+  request = AskedSyncRecord();
+  if (!request)
     return;
-  logPath = log;
-  folderPath = PathFromUtf8(folder);
   Win32Calls& calls = ActiveWin32Calls();
   realFlush = calls.flushFileBuffers;
   calls.flushFileBuffers = &RecordingFlush;
