@@ -1,7 +1,6 @@
 // The parts of CDialog that are the same with every backend: templates, message maps,
 // default commands, bound controls and the guard around every handler.
 #include <exception>
-#include <new>
 
 #include "dialog.h"
 #include "win_app.h"
@@ -61,10 +60,11 @@ std::span<const MessageMapEntry> CDialog::GetMessageMap() const {
 void CDialog::Guarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const std::bad_alloc&) {
-    AfxMessageBox("There is not enough memory to finish this command.", MB_ICONERROR);
   } catch (const std::exception& error) {
-    AfxMessageBox(error.what(), MB_ICONERROR);
+    if (CWinApp* app = AfxGetApp())
+      app->ProcessWndProcException(error);
+    else
+      AfxMessageBox(error.what(), MB_ICONERROR);
   } catch (...) {
     AfxMessageBox("An unknown error occurred.", MB_ICONERROR);
   }

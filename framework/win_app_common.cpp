@@ -1,6 +1,8 @@
 // The parts of CWinApp that are the same with every backend.
 #include "win_app.h"
 
+#include <new>
+
 namespace zarneth::fw {
 namespace {
 
@@ -23,6 +25,13 @@ bool CWinApp::InitInstance() {
 
 void CWinApp::OnHelp() {
   AfxMessageBox("No help is available for " + GetAppName() + ".", MB_OK);
+}
+
+void CWinApp::ProcessWndProcException(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error))
+    AfxMessageBox("There is not enough memory to finish this command.", MB_ICONERROR);
+  else
+    AfxMessageBox(error.what(), MB_ICONERROR);
 }
 
 bool CWinApp::OnCmdMsg(int id) {

@@ -97,20 +97,21 @@ std::string NoPlaceText(const LocateResult& result, const std::string& image,
                         const std::string& block) {
   if (result.best) {
     const BlockFound& best = *result.best;
-    return Capitalized(
-        // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s shares
-        // ("38.3%").
-        TrFill("no place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
-               "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
-               "reaches %5$s there",
-               {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
-                ShareText(result.chance * 100)}));
+    // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s shares
+    // ("38.3%"). The status line's sentence; zarneth-cli says the same without the capital.
+    return TrFill(
+        "No place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
+        "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
+        "reaches %5$s there.",
+        {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
+         ShareText(result.chance * 100)});
   }
-  return Capitalized(
-      // TRANSLATORS: %1$s is the image, %2$s the block looked for.
-      TrFill("no place in %s holds the bytes of %s, exactly or clearly more of them than "
-             "chance would: none of the short pieces that mark it stands anywhere in it",
-             {image, block}));
+  // TRANSLATORS: %1$s is the image, %2$s the block looked for. The status line's sentence;
+  // zarneth-cli says the same without the capital.
+  return TrFill(
+      "No place in %1$s holds the bytes of %2$s, exactly or clearly more of them than "
+      "chance would: none of the short pieces that mark it stands anywhere in it.",
+      {image, block});
 }
 
 // The last part of a path, either system's separators.
@@ -281,7 +282,8 @@ void CFindBlockDialog::ShowSearchEnd() {
     return;
   }
   if (!search.failure.empty()) {
-    SetStatus(Capitalized(search.failure));
+    // TRANSLATORS: %s is why the search failed ("cannot read file ...").
+    SetStatus(TrFill("The search failed: %s.", {search.failure}));
     return;
   }
   m_places = std::move(search.places);
@@ -359,16 +361,19 @@ void CFindBlockDialog::OnKeep() {
   try {
     const FingerprintResult fingerprint = Fingerprint(m_sourcePath, entry.start, entry.end);
     if (!fingerprint.status.ok()) {
-      SetStatus(Capitalized(fingerprint.status.reason));
+      // TRANSLATORS: %s is why the version could not be kept.
+      SetStatus(TrFill("The version was not kept: %s.", {fingerprint.status.reason}));
       return;
     }
     entry.fingerprint = ModelFingerprint{fingerprint.size, fingerprint.outside, fingerprint.stock};
     if (const RunStatus added = AddToModelTable(WithTableFolder(m_tablePath), entry); !added.ok()) {
-      SetStatus(Capitalized(added.reason));
+      // TRANSLATORS: %s is why the version could not be kept.
+      SetStatus(TrFill("The version was not kept: %s.", {added.reason}));
       return;
     }
   } catch (const CFileException& e) {
-    SetStatus(Capitalized(e.what()));
+    // TRANSLATORS: %s is why the version could not be kept.
+    SetStatus(TrFill("The version was not kept: %s.", {e.what()}));
     return;
   }
   block->keptAs = name;

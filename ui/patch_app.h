@@ -9,6 +9,9 @@ class CPatchApp : public fw::CWinApp {
  public:
   CPatchApp();
   bool InitInstance() override;
+  // A file error that ends a run, or any other error a command meets, in a sentence of the
+  // user's language around the engine's words.
+  void ProcessWndProcException(const std::exception& error) override;
 
  protected:
   std::span<const fw::AppMessageMapEntry> GetMessageMap() const override;

@@ -134,7 +134,8 @@ void CPatchDialog::OnModelSelected() {
 
 void CPatchDialog::LoadModelList() {
   if (const auto refused = UseModelTables())
-    AfxMessageBox(Capitalized(*refused), MB_OK | MB_ICONERROR);
+    // TRANSLATORS: %s is why the user's model table was refused ("cannot read file ...").
+    AfxMessageBox(TrFill("Your versions are not listed: %s.", {*refused}), MB_OK | MB_ICONERROR);
   std::vector<std::string> listed;
   for (int row = 0; row < m_comboModel.GetCount(); ++row)
     listed.push_back(m_comboModel.GetLBText(row));
@@ -259,11 +260,17 @@ void CPatchDialog::OnDo() {
   const bool done = result.outcome() == PatchOutcome::Done;
   std::vector<std::string> detail;
   if (done) {
-    detail.push_back(Capitalized(DescribeDone(OperationOf(job), result)));
+    // The engine's words are clauses, as zarneth-cli prints them after its name; each stands
+    // here in a sentence of the dialog's own, which the translator starts with its capital.
+    // TRANSLATORS: %s is what the run did ("patched 'fw.bin' in place: wrote ...").
+    detail.push_back(TrFill("Result: %s.", {DescribeDone(OperationOf(job), result)}));
     if (!result.warning.empty())
-      detail.push_back(Capitalized(result.warning));
+      // TRANSLATORS: %s is what the run could not make sure of ("the new content is in place
+      // in ..., but the system did not confirm ...").
+      detail.push_back(TrFill("Warning: %s.", {result.warning}));
   } else {
-    detail.push_back(Capitalized(result.status.reason));
+    // TRANSLATORS: %s is why the run failed ("cannot open the source file ...").
+    detail.push_back(TrFill("Reason: %s.", {result.status.reason}));
   }
   ShowResultDialog(done ? res::IDD_DONE : res::IDD_FAILED, detail);
 }

@@ -43,10 +43,6 @@ std::string Fill(std::string_view format, std::initializer_list<std::string_view
 // list patterns of every language we carry have it (CLDR: de, en, fr, ru).
 std::string ListText(const std::vector<std::string>& items, const char* pair);
 
-// `text` with its first letter in upper case, as a sentence starts: ASCII, the accented
-// letters of Latin-1 ("é" -> "É") and Cyrillic ("н" -> "Н"); anything else as it is.
-std::string Capitalized(std::string text);
-
 // Tr, then Fill.
 inline std::string TrFill(const char* english, std::initializer_list<std::string_view> values) {
   return Fill(Tr(english), values);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -37,6 +38,10 @@ class CWinApp {
   bool OnCmdMsg(int id);
 
   std::string GetAppName() const;
+
+  // Reports an error that escaped a command of a dialog: the dialog stays open, and the user
+  // reads `error`'s text in a message box. A program overrides it to say it in its own words.
+  virtual void ProcessWndProcException(const std::exception& error);
 
   // The program's main window: InitInstance sets m_pMainWnd, as the design names it; code
   // outside the application object (tests) sets it here.

@@ -33,21 +33,6 @@ TEST(WordsTest, PlacesAreFilledInTheOrderTheTextGives) {
     EXPECT_EQ(Fill(row.format, row.values), row.filled) << row.format;
 }
 
-TEST(WordsTest, ASentenceStartsWithACapitalInEachAlphabet) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"no source file given", "No source file given"},
-      {"échec", "Échec"},
-      {"÷ stays", "÷ stays"},
-      {"не указан", "Не указан"},
-      {"рано", "Рано"},
-      {"ёж", "Ёж"},
-      {"'quoted'", "'quoted'"},
-      {"", ""},
-  };
-  for (const auto& [text, capitalized] : rows)
-    EXPECT_EQ(Capitalized(text), capitalized) << text;
-}
-
 TEST(WordsTest, PluralRulesAreReadAsCatalogsWriteThem) {
   const char* russian =
       "(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2)";

@@ -346,7 +346,7 @@ TEST_F(DialogTest, EmptyFieldsShowTheFailureDialogInEitherMode) {
       const Modal seen = PressDo(ui);
       EXPECT_EQ(seen.caption, "Can't doing");
       EXPECT_EQ(seen.texts,
-                (std::vector<std::string>{"Can'n open files!", "No source file given"}));
+                (std::vector<std::string>{"Can'n open files!", "Reason: no source file given."}));
       EXPECT_TRUE(seen.ownedByDialog);  // the main window waits for it
       ui.Click(IDC_MODE);
     }
@@ -361,9 +361,9 @@ TEST_F(DialogTest, TheDesignsWordsStayAndTheReasonIsInTheUsersLanguage) {
     const char* language;
     const char* reason;
   };
-  const Row rows[] = {{"de", "Keine Quelldatei angegeben"},
-                      {"fr", "Aucun fichier source indiqué"},
-                      {"ru", "Не указан исходный файл"}};
+  const Row rows[] = {{"de", "Grund: keine Quelldatei angegeben."},
+                      {"fr", "Raison : aucun fichier source indiqué."},
+                      {"ru", "Причина: не указан исходный файл."}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.language);
     {
@@ -392,8 +392,9 @@ TEST_F(DialogTest, PatchesThroughTheFormInBothVariants) {
     ASSERT_EQ(seen.texts.size(), 2u);
     EXPECT_EQ(seen.texts[0], "Zarneth done.");
     // What the run did, in zarneth-cli's words.
-    EXPECT_TRUE(seen.texts[1].starts_with("Wrote '") &&
-                seen.texts[1].ends_with("transcript.bin' at 0x1C7800, CRC-32 " + CrcOf(transcript)))
+    EXPECT_TRUE(
+        seen.texts[1].starts_with("Result: wrote '") &&
+        seen.texts[1].ends_with("transcript.bin' at 0x1C7800, CRC-32 " + CrcOf(transcript) + "."))
         << seen.texts[1];
     EXPECT_TRUE(seen.ownedByDialog);
     EXPECT_EQ(ReadBytes(dir / "patched.bin"), patched);
@@ -426,7 +427,7 @@ TEST_F(DialogTest, CutWritesTheRangeOrFailsWithoutADestination) {
     const Modal seen = PressDo(ui);
     ASSERT_EQ(seen.texts.size(), 2u);
     EXPECT_EQ(seen.texts[0], "Zarneth done.");
-    EXPECT_TRUE(seen.texts[1].starts_with("Cut 89156 bytes (0x1C7800 to 0x1DD443) of '"))
+    EXPECT_TRUE(seen.texts[1].starts_with("Result: cut 89156 bytes (0x1C7800 to 0x1DD443) of '"))
         << seen.texts[1];
   });
   EXPECT_EQ(ReadBytes(dir / "block.bin"), Slice(image, 0x1C7800, 89156));
@@ -490,7 +491,8 @@ TEST_F(DialogTest, AFileErrorIsReportedAndTheFormStaysUsable) {
     }
     EXPECT_EQ(seen.caption, kAppCaption);
     ASSERT_EQ(seen.texts.size(), 1u);
-    EXPECT_TRUE(seen.texts[0].starts_with("cannot sync file")) << seen.texts[0];
+    EXPECT_TRUE(seen.texts[0].starts_with("The command stopped: cannot sync file"))
+        << seen.texts[0];
     EXPECT_EQ(ReadBytes(dir / "image.bin"), image);
     // The run's files were closed: the next run on the same image succeeds.
     EXPECT_EQ(PressDo(ui).caption, "Zarneth done");
@@ -519,9 +521,9 @@ TEST_F(DialogTest, AKilledRunLeavesTheImageAndAnUnconfirmedRunSaysSo) {
     EXPECT_EQ(seen.caption, "Zarneth done");
     ASSERT_EQ(seen.texts.size(), 2u);
     EXPECT_EQ(seen.texts[0], "Zarneth done.");
-    EXPECT_TRUE(seen.texts[1].starts_with("Patched '") &&
+    EXPECT_TRUE(seen.texts[1].starts_with("Result: patched '") &&
                 Has(seen.texts[1], "at 0x1CD800, CRC-32 0x") &&
-                Has(seen.texts[1], "The new content is in place in '") &&
+                Has(seen.texts[1], "Warning: the new content is in place in '") &&
                 Has(seen.texts[1], "did not confirm that it is on the disk"))
         << seen.texts[1];
   });
@@ -546,7 +548,8 @@ TEST_F(DialogTest, AddressesFollowTheEnginesOneRule) {
       const std::string why = seen.texts.size() > 1 ? seen.texts[1] : "";
       const bool blank = c.text.find_first_not_of(" \t") == std::string::npos;
       if (!c.value) {
-        EXPECT_TRUE(Has(why, blank ? "The start address is empty" : "is not an address")) << why;
+        EXPECT_TRUE(Has(why, blank ? "Reason: the start address is empty" : "is not an address"))
+            << why;
       } else if (!inside) {
         EXPECT_TRUE(Has(why, "runs past the end of source file")) << why;
       }
@@ -577,7 +580,8 @@ TEST_F(DialogTest, TheFailureDialogShowsAllOfALongReason) {
     EXPECT_GE(layout.button.y, layout.control.y + layout.control.height);
     std::string joined = layout.text;
     std::replace(joined.begin(), joined.end(), '\n', ' ');
-    EXPECT_TRUE(joined.ends_with("missing-image.bin' for reading: " + MissingFileText())) << joined;
+    EXPECT_TRUE(joined.ends_with("missing-image.bin' for reading: " + MissingFileText() + "."))
+        << joined;
   });
 }
 
