@@ -83,10 +83,10 @@ int WithOutputChecked(int code, std::optional<int> codeOnFailure) {
     return code;
   if (error == EPIPE || OutputReaderGone())
     return code;
-  std::cerr << "zarneth-cli: " << Tr("write error");
-  if (error > 0)
-    std::cerr << ": " << std::strerror(error);
-  std::cerr << '\n';
+  // TRANSLATORS: %s is the system's reason ("No space left on device").
+  std::cerr << "zarneth-cli: "
+            << (error > 0 ? TrFill("write error: %s", {std::strerror(error)}) : Tr("write error"))
+            << '\n';
   return codeOnFailure.value_or(code);
 }
 

@@ -97,18 +97,18 @@ std::string NoPlaceText(const LocateResult& result, const std::string& image,
                         const std::string& block) {
   if (result.best) {
     const BlockFound& best = *result.best;
-    // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s shares
-    // ("38.3%"). The status line's sentence; zarneth-cli says the same without the capital.
     return TrFill(
+        // TRANSLATORS: %1$s is the image, %2$s the block, %3$s an address, %4$s and %5$s
+        // shares ("38.3%"). The status line's sentence; zarneth-cli says it as a clause.
         "No place in %1$s holds the bytes of %2$s, exactly or clearly more of them "
         "than chance would: the best, at %3$s, agrees %4$s; chance in this image "
         "reaches %5$s there.",
         {image, block, HexText(best.start), ShareText(best.agreeing, best.PartLength()),
          ShareText(result.chance * 100)});
   }
-  // TRANSLATORS: %1$s is the image, %2$s the block looked for. The status line's sentence;
-  // zarneth-cli says the same without the capital.
   return TrFill(
+      // TRANSLATORS: %1$s is the image, %2$s the block looked for. The status line's
+      // sentence; zarneth-cli says it as a clause.
       "No place in %1$s holds the bytes of %2$s, exactly or clearly more of them than "
       "chance would: none of the short pieces that mark it stands anywhere in it.",
       {image, block});
