@@ -7,9 +7,10 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "misuse.h"
 
 namespace zarneth {
 
@@ -89,7 +90,7 @@ class [[nodiscard]] FileStatus {
   explicit operator bool() const { return ok(); }
   const FileRefusal& Refusal() const {
     if (!m_refusal)
-      throw std::logic_error("a done file step has no refusal");
+      Misused("a done file step has no refusal");
     return *m_refusal;
   }
   // The system's error number of a refusal the system made; 0 when done.
@@ -117,7 +118,7 @@ class [[nodiscard]] FileResult {
  private:
   T& Value() {
     if (!m_value)
-      throw std::logic_error("a refused file step's value was taken: " + m_refusal.Words());
+      Misused("a refused file step's value was taken: " + m_refusal.Words());
     return *m_value;
   }
   const T& Value() const { return const_cast<FileResult*>(this)->Value(); }

@@ -26,6 +26,8 @@ void RemoveStaleTemporaries(const HeldFolder& folder, const std::string& finalNa
 }
 
 FileStatus SaveFile::Prepare(const std::string& path, Use use) {
+  ExpectState(State::New);
+  m_state = State::Failed;  // until every check below is passed
   m_use = use;
   m_givenPath = path;
   auto entry = ResolveEntry(path, FinalLink::MustLead);
@@ -34,15 +36,24 @@ FileStatus SaveFile::Prepare(const std::string& path, Use use) {
   m_entry = std::move(*entry);
   if (!NameFits(m_entry.name))
     return FileRefusal{.kind = Kind::NameTooLong};
-  const HeldFolder& folder = m_entry.folder;
-  const bool inPlace = IsInPlace();
   // This destination's own temporaries from killed runs go first, whatever becomes of the
   // run (a dry run changes nothing, so it leaves them).
-  if (inPlace && !m_dryRun)
-    RemoveStaleTemporaries(folder, m_entry.name);
-  if (!inPlace && !EntryExists(folder, m_entry.name))
+  if (IsInPlace() && !m_dryRun)
+    RemoveStaleTemporaries(m_entry.folder, m_entry.name);
+  if (const FileStatus held = HoldExisting(); !held) {
+    m_existing.Abort();
+    return held;
+  }
+  m_state = State::Prepared;
+  ExpectState(State::Prepared);
+  return {};
+}
+
+FileStatus SaveFile::HoldExisting() {
+  const HeldFolder& folder = m_entry.folder;
+  if (!IsInPlace() && !EntryExists(folder, m_entry.name))
     return {};
-  if (use == Use::NewNameOnly)
+  if (m_use == Use::NewNameOnly)
     return FileRefusal{.kind = Kind::Exists};
   // Held alone and only read, in a dry run and a real run alike: the new bytes go to the
   // temporary, never through this handle. In place the image must still be one the user
@@ -51,38 +62,51 @@ FileStatus SaveFile::Prepare(const std::string& path, Use use) {
                                                   CFile::modeRead | CFile::shareExclusive);
       !opened)
     return opened;
-  if (m_existing.IsReadOnly()) {
-    m_existing.Abort();
+  if (m_existing.IsReadOnly())
     return FileRefusal{.kind = Kind::ReadOnly};
+  if (!IsInPlace())
+    return {};
+  if (const FileStatus writable = EntryWritable(folder, m_entry.name, m_existing); !writable)
+    return writable;
+  return m_existing.GetLinkCount() > 1 ? TakeFurtherNames() : FileStatus{};
+}
+
+FileStatus SaveFile::TakeFurtherNames() {
+  const HeldFolder& folder = m_entry.folder;
+  const auto names = m_existing.GetLinkCount();
+  // A backup name of this very file, which a run stopped in the instant between naming
+  // the backup and the rename left: with a backup asked for, it is that backup.
+  const std::string backup = names == 2 ? BackupNameOf(m_existing) : std::string();
+  if (!backup.empty() && m_keepBackup) {
+    m_backupName = backup;
+    return {};
   }
-  if (inPlace) {
-    if (const FileStatus writable = EntryWritable(folder, m_entry.name, m_existing); !writable) {
-      m_existing.Abort();
-      return writable;
-    }
+  if (!backup.empty())
+    return FileRefusal{
+        .kind = Kind::HardLinksBackup, .file = folder.PathOf(backup), .count = names};
+  // A hidden temporary's name of this very file, which an earlier version's backup trial
+  // left when it was killed (one of another user, which this run's sweep keeps).
+  if (const std::string trial = TemporaryNameOf(m_existing); !trial.empty())
+    return FileRefusal{.kind = Kind::HardLinksTrial, .file = folder.PathOf(trial), .count = names};
+  return FileRefusal{.kind = Kind::HardLinks, .count = names};
+}
+
+bool SaveFile::StateHolds() const {
+  const bool existing = m_existing.IsOpen();
+  const bool temporary = m_temp.IsCreated();
+  switch (m_state) {
+    case State::New:
+      return !existing && !temporary;
+    case State::Prepared:
+      return !temporary && (existing || !IsInPlace()) && !(existing && m_use == Use::NewNameOnly);
+    case State::Begun:
+      return temporary && !m_dryRun && (existing || !IsInPlace());
+    case State::Placed:
+      return m_temp.IsPlaced();
+    case State::Failed:
+      return true;
   }
-  if (inPlace && m_existing.GetLinkCount() > 1) {
-    const auto names = m_existing.GetLinkCount();
-    // A backup name of this very file, which a run stopped in the instant between naming
-    // the backup and the rename left: with a backup asked for, it is that backup.
-    const std::string backup = names == 2 ? BackupNameOf(m_existing) : std::string();
-    if (!backup.empty() && m_keepBackup) {
-      m_backupName = backup;
-      return {};
-    }
-    // A hidden temporary's name of this very file, which an earlier version's backup trial
-    // left when it was killed (one of another user, which this run's sweep keeps).
-    const std::string trial = backup.empty() ? TemporaryNameOf(m_existing) : std::string();
-    m_existing.Abort();
-    if (!backup.empty())
-      return FileRefusal{
-          .kind = Kind::HardLinksBackup, .file = folder.PathOf(backup), .count = names};
-    if (!trial.empty())
-      return FileRefusal{
-          .kind = Kind::HardLinksTrial, .file = folder.PathOf(trial), .count = names};
-    return FileRefusal{.kind = Kind::HardLinks, .count = names};
-  }
-  return {};
+  return false;
 }
 
 std::string SaveFile::BackupPath() const {
@@ -155,6 +179,7 @@ FileStatus SaveFile::CanCommit() const {
 }
 
 FileStatus SaveFile::Check() const {
+  ExpectState(State::Prepared);
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
     return RefuseNewFile(takes.Refusal());
   if (m_existing.IsOpen()) {
@@ -165,6 +190,8 @@ FileStatus SaveFile::Check() const {
 }
 
 FileStatus SaveFile::Begin() {
+  ExpectState(State::Prepared);
+  m_state = State::Failed;  // until the temporary is made and the access taken
   // What would make the commit fail is refused before anything is written, in the order and
   // the words of the dry run's Check.
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
@@ -191,6 +218,8 @@ FileStatus SaveFile::Begin() {
       return FileRefusal{.kind = Kind::NoSecondNames, .error = linked.Refusal().error};
     }
   }
+  m_state = State::Begun;
+  ExpectState(State::Begun);
   return {};
 }
 
@@ -216,15 +245,22 @@ Placing SaveFile::PlacingOfRename() const {
 }
 
 std::optional<FileRefusal> SaveFile::Commit() {
+  ExpectState(State::Begun);
+  // Until the rename a throw leaves the save failed, with every file as it was.
+  m_state = State::Failed;
   StopIfRequested();
+  SealTemporary();
+  PlaceTemporary();
+  m_state = State::Placed;
+  ExpectState(State::Placed);
+  return ConfirmPlaced();
+}
+
+void SaveFile::SealTemporary() {
   CFile& file = m_temp.File();
-  const HeldFolder& folder = m_entry.folder;
-  const bool replaces = m_existing.IsOpen();
-  // Known before the replaced file is let go (Windows lets go of it before the rename).
-  const Placing placing = PlacingOfRename();
   // Writing cleared the set-id bits and file capabilities taken in Begin (the kernel does so
   // on every write by an unprivileged caller, and drops capabilities on any write).
-  if (replaces) {
+  if (m_existing.IsOpen()) {
     if (const FileStatus kept = file.TakeAccessFrom(m_existing); !kept)
       throw CFileException(FileAction::KeepAccess, m_entry.path, kept.Refusal().Words());
   } else {
@@ -233,13 +269,18 @@ std::optional<FileRefusal> SaveFile::Commit() {
   }
   file.Sync();
   // The destination must still be the file checked and held since Prepare.
-  if (replaces && IdentityOf(folder, m_entry.name) != m_existing.GetIdentity())
+  if (m_existing.IsOpen() && IdentityOf(m_entry.folder, m_entry.name) != m_existing.GetIdentity())
     throw CFileException(FileAction::Replace, m_entry.path,
                          Tr("another file took its name during the run; nothing was changed"));
+}
+
+void SaveFile::PlaceTemporary() {
+  // Known before the replaced file is let go (Windows lets go of it before the rename).
+  const Placing placing = PlacingOfRename();
   // A backup name made here, as opposed to one found in Prepare.
-  const bool linksBackup = m_keepBackup && replaces && m_backupName.empty();
+  const bool linksBackup = m_keepBackup && m_existing.IsOpen() && m_backupName.empty();
   try {
-    if (!replaces && m_temp.IsAnonymous()) {
+    if (placing != Placing::Replace && m_temp.IsAnonymous()) {
       // A new name: the anonymous file takes it directly, so no death leaves a name behind.
       // A stop asked for until here is honoured: nothing has changed yet.
       StopIfRequested();
@@ -255,29 +296,32 @@ std::optional<FileRefusal> SaveFile::Commit() {
       ReleaseBeforeReplace(m_existing);
       // The last safe point: a stop after the rename is too late, and the run is done.
       StopIfRequested();
-      MoveIntoPlace(folder, file, name, m_entry.name, placing, m_entry.path);
+      MoveIntoPlace(m_entry.folder, m_temp.File(), name, m_entry.name, placing, m_entry.path);
     }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
     // go (Windows removes no name of a file held without sharing its deletion).
     m_existing.Abort();
     if (linksBackup && !m_backupName.empty()) {
-      static_cast<void>(RemoveFile(folder, m_backupName));  // the run fails already
+      static_cast<void>(RemoveFile(m_entry.folder, m_backupName));  // the run fails already
       m_backupName.clear();
     }
     throw;
   }
-  // The point of no return: the destination holds the new bytes. What fails from here on
-  // is a warning, never a failure of the run.
+  // The point of no return: the destination holds the new bytes.
   m_temp.Placed();
+}
+
+std::optional<FileRefusal> SaveFile::ConfirmPlaced() {
+  // What fails from here on is a warning, never a failure of the run: the first one.
   std::string unconfirmed;
   try {
-    file.Close();
+    m_temp.File().Close();
   } catch (const CFileException& e) {
     unconfirmed = e.what();
   }
   try {
-    SyncFolder(folder, m_entry.name, m_entry.path);
+    SyncFolder(m_entry.folder, m_entry.name, m_entry.path);
   } catch (const CFileException& e) {
     if (unconfirmed.empty())
       unconfirmed = e.what();

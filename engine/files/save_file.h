@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <optional>
 #include <string>
 
@@ -33,21 +34,23 @@ namespace zarneth {
 //  8. A dry run changes nothing. Check makes Begin's checks without creating, linking or
 //     touching anything, not even a time stamp, and refuses in Begin's words.
 //
-// A save goes through these states; each arrow is named by the call that makes it:
+// A save goes through these states (`State`, kept in a member that each call checks on the
+// way in and out, as SQLite's pager keeps its own); each arrow is named by the call that
+// makes it:
 //
-//      (new) --Prepare--> prepared --Check--> (a dry run ends: nothing was made)
-//                            |
-//                          Begin: sweep, create the temporary, take the access, try a link
-//                            v
-//                          begun --File().WriteAt...--> written
-//                                                          |
-//                                       Commit: access again, sync, backup name, rename
-//                                                          v
-//                                        placed (the point of no return): folder sync
+//      New --Prepare--> Prepared --Check--> (a dry run ends: nothing was made)
+//                          |
+//                        Begin: sweep, create the temporary, take the access, try a link
+//                          v
+//                        Begun (File().WriteAt... writes the temporary)
+//                          |
+//                        Commit: access again, sync, backup name, rename
+//                          v
+//                        Placed (the point of no return): close, folder sync
 //
-//   From prepared, begun or written, the destructor without Commit discards the temporary
-//   (invariant 5); a throw from Commit before the rename leaves the files as they were
-//   (invariant 1).
+//   A call that fails leaves Failed, from which no arrow leads on. From any state but
+//   Placed the destructor discards the temporary (invariant 5); a throw from Commit before
+//   the rename leaves the files as they were (invariant 1).
 
 // The one way a run changes a file, a patched copy, a cut and an image patched in place
 // alike, in the manner of Qt's QSaveFile: the new bytes go to a temporary file in the
@@ -103,7 +106,10 @@ class SaveFile {
   void TakePermissionsOf(const CFile& model) { m_newFilePermissions = model.GetPermissions(); }
 
   // The temporary file to write, from Begin on.
-  CFile& File() { return m_temp.File(); }
+  CFile& File() {
+    assert(m_state == State::Begun);
+    return m_temp.File();
+  }
 
   // In place: at the commit, the image as it was keeps a name of its own, the first free of
   // "<image>.bak", "<image>.bak.1", "<image>.bak.2", ...; an existing file is never replaced.
@@ -124,6 +130,22 @@ class SaveFile {
   std::optional<FileRefusal> Commit();
 
  private:
+  enum class State { New, Prepared, Begun, Placed, Failed };
+
+  // Whether what `m_state` promises holds: which files are open, which are placed.
+  bool StateHolds() const;
+  void ExpectState([[maybe_unused]] State state) const { assert(m_state == state && StateHolds()); }
+
+  // Prepare's part for a file that has the destination's name: held, writable, and for an
+  // image in place with one name only, or a further name that is its backup.
+  FileStatus HoldExisting();
+  FileStatus TakeFurtherNames();
+  // Commit's three parts: the temporary made final (its access, its sync, the destination
+  // still the file held); its placing (backup name, rename), undone on a throw; then the
+  // close and the folder's sync, whose failure is the warning returned.
+  void SealTemporary();
+  void PlaceTemporary();
+  std::optional<FileRefusal> ConfirmPlaced();
   // Begin's and Check's refusals: the folder takes no new file, the access cannot be kept.
   FileRefusal RefuseNewFile(FileRefusal refusal) const;
   FileRefusal RefuseAccess(FileRefusal refusal) const;
@@ -149,6 +171,7 @@ class SaveFile {
   unsigned m_newFilePermissions = 0666;
   CFile m_existing;
   TemporaryFile m_temp;  // after m_entry, whose folder it works in
+  State m_state = State::New;
 };
 
 // Removes the temporaries that killed runs left beside `finalName` in `folder`: only a file

@@ -54,6 +54,9 @@ class TemporaryFile {
 
   // The rename took place: the file is the destination now, nothing of it is to be removed.
   void Placed() { m_placed = true; }
+  bool IsPlaced() const { return m_placed; }
+  // Whether Create made it and it is open still.
+  bool IsCreated() const { return m_file.IsOpen(); }
 
   // Removes it, its name too if it has one, unless it was placed; never throws.
   void Discard() noexcept;

@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "c_file.h"
 #include "file_bytes.h"
+#include "misuse.h"
 #include "operations.h"
 #include "save_file.h"
 #include "stream_copy.h"
@@ -35,7 +35,7 @@ class [[nodiscard]] Checked {
   Checked(T value) : m_value(std::move(value)) {}
   Checked(RunStatus refusal) : m_refusal(std::move(refusal)) {
     if (m_refusal.ok())
-      throw std::logic_error("a step refused with a done status");
+      Misused("a step refused with a done status");
   }
   explicit operator bool() const { return m_value.has_value(); }
   const T& operator*() const { return Value(); }
@@ -45,7 +45,7 @@ class [[nodiscard]] Checked {
  private:
   const T& Value() const {
     if (!m_value)
-      throw std::logic_error("a refused step's value was taken: " + m_refusal.reason);
+      Misused("a refused step's value was taken: " + m_refusal.reason);
     return *m_value;
   }
 

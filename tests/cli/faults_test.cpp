@@ -51,6 +51,7 @@ void FaultsTest::ExpectEachFailsClearly(const std::vector<Fault>& faults) {
   EXPECT_EQ(Entries(), entries) << "no run left a file behind";
 }
 
+// Invariant 1 of the save (save_file.h).
 TEST_F(FaultsTest, EachFaultFailsClearlyAndChangesNothing) {
   const std::string folder = dir.Path().string();
   ExpectEachFailsClearly({

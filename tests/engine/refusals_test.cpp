@@ -9,7 +9,9 @@
 #include "file_paths.h"
 #include "patch_job.h"
 #include "platform_files.h"
+#include "run_files.h"
 #include "run_fixture.h"
+#include "save_file.h"
 
 namespace zarneth::test {
 namespace {
@@ -180,6 +182,7 @@ TEST_F(RefusalTest, AFileSizeLimitFailsTheRunCleanly) {
 }
 
 // A file that shrinks under the run: its reads end early.
+// Invariant 1 of the save (save_file.h).
 TEST_F(RefusalTest, AFileThatShrinksMidRunFailsTheRunAndChangesNothing) {
   const std::pair<std::string, PatchJob> cases[] = {
       {transcript, InPlace("10")}, {transcript, Copy("10")}, {image, Cut("0", "FFF")}};
@@ -187,6 +190,39 @@ TEST_F(RefusalTest, AFileThatShrinksMidRunFailsTheRunAndChangesNothing) {
     ScopedFaults faults;
     faults.ShortReads(file, 0x80);
     ExpectRefused(job, "came up short");
+  }
+}
+
+// A caller that breaks a contract (takes a refusal's value, refuses with a done status, saves
+// out of order) ends a debug build on the spot, which no catch of std::exception can hide; a
+// release build throws, and the save's order is checked by assertions only.
+TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  struct Row {
+    const char* name;
+    void (*misuse)();
+    bool checkedInRelease;
+  };
+  const Row rows[] = {
+      {"a refused file step's value", [] { static_cast<void>(*FileResult<int>(FileRefusal{})); },
+       true},
+      {"a done file step's refusal", [] { static_cast<void>(FileStatus().Refusal()); }, true},
+      {"a refused step's value",
+       [] { static_cast<void>(*Checked<int>(Refused(Refusal::BadAddress, "no"))); }, true},
+      {"a refusal with a done status", [] { static_cast<void>(Checked<int>(RunStatus::Done())); },
+       true},
+      {"a save begun before it is prepared", [] { static_cast<void>(SaveFile().Begin()); }, false},
+      {"a save committed before it is begun", [] { static_cast<void>(SaveFile().Commit()); },
+       false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+#ifndef NDEBUG
+    EXPECT_DEATH(row.misuse(), "");
+#else
+    if (row.checkedInRelease)
+      EXPECT_THROW(row.misuse(), std::logic_error);
+#endif
   }
 }
 

@@ -75,6 +75,7 @@ TEST_F(ZarnethTest, APatchedCopySplicesTheTranscriptIn) {
   }
 }
 
+// Invariant 6 of the save (save_file.h).
 TEST_F(ZarnethTest, AReplacedFileKeepsItsAccessAndLink) {
   Files(100, 10);
   const std::string target = dir / "target.bin";
@@ -203,6 +204,7 @@ TEST_F(ZarnethTest, ADryRunRefusesWhatTheRunRefusesAnOrdinaryUser) {
 // A run stopped in the instant between naming the backup and the rename leaves the backup
 // as a second name of the unchanged image (and maybe a temporary): the next run asked for a
 // backup takes that name as its backup; one not asked says what the name is.
+// Invariant 7 of the save (save_file.h).
 TEST_F(ZarnethTest, ABackupLeftByAStoppedRunIsTakenAsTheBackup) {
   Files(100, 10);
   const std::string backup = image + ".bak";
