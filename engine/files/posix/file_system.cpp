@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -97,103 +98,149 @@ int OpenPath(int folder, const char* name) {
   return ::openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
 }
 
-}  // namespace
+// One walk down a path, a component at a time, from a held folder to the next: the folder
+// reached so far and its path as messages say it (it holds no link, so ".." by name is its
+// parent), the components still to walk (the next at the back) and the links followed.
+class PathWalk {
+ public:
+  PathWalk(const std::string& path, FinalLink finalLink)
+      : m_path(path), m_finalLink(finalLink), m_left(Components(path)) {
+    std::reverse(m_left.begin(), m_left.end());
+    const bool absolute = path.starts_with('/');
+    m_folder.Reset(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    m_resolved = absolute ? "/" : "";
+  }
 
-FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink) {
-  // Components still to walk, the next at the back.
-  std::vector<std::string> left = Components(path);
-  std::reverse(left.begin(), left.end());
-  const bool absolute = path.starts_with('/');
-  Descriptor folder(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Get() < 0)
-    return SystemRefusal();
-  // The folder's path as messages say it; it holds no link, so ".." by name is its parent.
-  std::string resolved = absolute ? "/" : "";
-  int links = 0;
-  bool finalLinkFollowed = false;
-  while (!left.empty()) {
-    const std::string part = left.back();
-    left.pop_back();
-    const bool last = left.empty();
+  bool Started() const { return m_folder.Get() >= 0; }
+  bool HasMore() const { return !m_left.empty(); }
+
+  // Walks the next component: the walk's end (the entry it names, or a refusal) once there
+  // is one, nothing while it goes on.
+  std::optional<FileResult<HeldEntry>> Step() {
+    const std::string part = m_left.back();
+    m_left.pop_back();
+    const bool last = m_left.empty();
     if (part == "..") {
-      Descriptor parent(::openat(folder.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-      if (parent.Get() < 0)
-        return SystemRefusal();
-      folder.Reset(parent.Release());
-      if (resolved.empty() || NameOf(resolved) == "..")
-        resolved = Joined(resolved, "..");
-      else if (resolved != "/")
-        resolved = resolved.find('/') == std::string::npos ? "" : FolderOf(resolved);
-      if (last)
-        return HeldEntry{HeldFolder(folder.Release(), resolved), ".",
-                         resolved.empty() ? "." : resolved};
-      continue;
+      if (const FileStatus up = StepUp(); !up)
+        return up.Refusal();
+      return last ? std::optional<FileResult<HeldEntry>>(Itself()) : std::nullopt;
     }
-    Descriptor entry(OpenPath(folder.Get(), part.c_str()));
+    Descriptor entry(OpenPath(m_folder.Get(), part.c_str()));
     struct stat info {};
     if (entry.Get() < 0 || ::fstat(entry.Get(), &info) != 0) {
       const int error = errno;
-      if (last && error == ENOENT && finalLinkFollowed && finalLink == FinalLink::MustLead)
-        return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = path};
+      if (last && error == ENOENT && m_finalLinkFollowed && m_finalLink == FinalLink::MustLead)
+        return FileRefusal{.kind = FileRefusal::Kind::LinkToNothing, .file = m_path};
       // A new name (one too long for any is refused by the caller in its own words).
-      if (last && (error == ENOENT || error == ENAMETOOLONG)) {
-        return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
-      }
+      if (last && (error == ENOENT || error == ENAMETOOLONG))
+        return Entry(part);
       return SystemRefusal(error);
     }
-    if (S_ISLNK(info.st_mode)) {
-      if (++links > kMaxLinks)
-        return SystemRefusal(ELOOP);
-      struct stat folderInfo {};
-      if (::fstat(folder.Get(), &folderInfo) != 0)
-        return SystemRefusal();
-      const std::string candidate = Joined(resolved, part);
-      if (!MayFollow(info, folderInfo))
-        return FileRefusal{.kind = FileRefusal::Kind::SharedFolderLink,
-                           .file = candidate == path ? std::string() : candidate};
-      if (IsProcLink(entry.Get())) {
-        // The kernel takes this one step, as its own open would; the walk goes on from
-        // where it led, which messages call by the link's name.
-        Descriptor led(::openat(folder.Get(), part.c_str(), O_PATH | O_CLOEXEC));
-        struct stat ledInfo {};
-        if (led.Get() < 0 || ::fstat(led.Get(), &ledInfo) != 0)
-          return SystemRefusal();
-        if (!S_ISDIR(ledInfo.st_mode))
-          return last ? FileRefusal{.kind = FileRefusal::Kind::ProcLinkToFile, .file = candidate}
-                      : SystemRefusal(ENOTDIR);
-        folder.Reset(led.Release());
-        resolved = candidate;
-        if (last)
-          return HeldEntry{HeldFolder(folder.Release(), resolved), ".", resolved};
-        continue;
-      }
-      const auto target = LinkTarget(entry.Get());
-      if (!target)
-        return SystemRefusal();
-      finalLinkFollowed = last;
-      std::vector<std::string> more = Components(*target);
-      left.insert(left.end(), more.rbegin(), more.rend());
-      if (target->starts_with('/')) {
-        folder.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (folder.Get() < 0)
-          return SystemRefusal();
-        resolved = "/";
-      }
-      if (left.empty())  // a link to "." or "/": the folder itself
-        return HeldEntry{HeldFolder(folder.Release(), resolved), ".",
-                         resolved.empty() ? "." : resolved};
-      continue;
-    }
+    if (S_ISLNK(info.st_mode))
+      return FollowLink(entry, info, part, last);
     if (last)
-      return HeldEntry{HeldFolder(folder.Release(), resolved), part, Joined(resolved, part)};
+      return Entry(part);
     if (!S_ISDIR(info.st_mode))
       return SystemRefusal(ENOTDIR);
     // The folder is the one just looked at: the descriptor, not the name again.
-    folder.Reset(entry.Release());
-    resolved = Joined(resolved, part);
+    m_folder.Reset(entry.Release());
+    m_resolved = Joined(m_resolved, part);
+    return std::nullopt;
+  }
+
+  // The folder reached, itself.
+  HeldEntry Itself() {
+    return HeldEntry{HeldFolder(m_folder.Release(), m_resolved), ".",
+                     m_resolved.empty() ? "." : m_resolved};
+  }
+
+ private:
+  // The entry `name` of the folder reached.
+  HeldEntry Entry(const std::string& name) {
+    return HeldEntry{HeldFolder(m_folder.Release(), m_resolved), name, Joined(m_resolved, name)};
+  }
+
+  FileStatus StepUp() {
+    Descriptor parent(::openat(m_folder.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (parent.Get() < 0)
+      return SystemRefusal();
+    m_folder.Reset(parent.Release());
+    if (m_resolved.empty() || NameOf(m_resolved) == "..")
+      m_resolved = Joined(m_resolved, "..");
+    else if (m_resolved != "/")
+      m_resolved = m_resolved.find('/') == std::string::npos ? "" : FolderOf(m_resolved);
+    return {};
+  }
+
+  // The link `part`, open as `link`: followed as the kernel's protected-symlink rule allows,
+  // its text's components walked next; a /proc link is taken as the kernel takes it.
+  std::optional<FileResult<HeldEntry>> FollowLink(const Descriptor& link, const struct stat& info,
+                                                  const std::string& part, bool last) {
+    if (++m_links > kMaxLinks)
+      return SystemRefusal(ELOOP);
+    struct stat folderInfo {};
+    if (::fstat(m_folder.Get(), &folderInfo) != 0)
+      return SystemRefusal();
+    const std::string candidate = Joined(m_resolved, part);
+    if (!MayFollow(info, folderInfo))
+      return FileRefusal{.kind = FileRefusal::Kind::SharedFolderLink,
+                         .file = candidate == m_path ? std::string() : candidate};
+    if (IsProcLink(link.Get()))
+      return EnterProcLink(part, last);
+    const auto target = LinkTarget(link.Get());
+    if (!target)
+      return SystemRefusal();
+    m_finalLinkFollowed = last;
+    std::vector<std::string> more = Components(*target);
+    m_left.insert(m_left.end(), more.rbegin(), more.rend());
+    if (target->starts_with('/')) {
+      m_folder.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (m_folder.Get() < 0)
+        return SystemRefusal();
+      m_resolved = "/";
+    }
+    if (m_left.empty())  // a link to "." or "/": the folder itself
+      return Itself();
+    return std::nullopt;
+  }
+
+  // The kernel takes a /proc link one step, as its own open would; the walk goes on from
+  // where it led, which messages call by the link's name. Only a folder is walked on.
+  std::optional<FileResult<HeldEntry>> EnterProcLink(const std::string& part, bool last) {
+    const std::string candidate = Joined(m_resolved, part);
+    Descriptor led(::openat(m_folder.Get(), part.c_str(), O_PATH | O_CLOEXEC));
+    struct stat ledInfo {};
+    if (led.Get() < 0 || ::fstat(led.Get(), &ledInfo) != 0)
+      return SystemRefusal();
+    if (!S_ISDIR(ledInfo.st_mode))
+      return last ? FileRefusal{.kind = FileRefusal::Kind::ProcLinkToFile, .file = candidate}
+                  : SystemRefusal(ENOTDIR);
+    m_folder.Reset(led.Release());
+    m_resolved = candidate;
+    return last ? std::optional<FileResult<HeldEntry>>(Itself()) : std::nullopt;
+  }
+
+  const std::string& m_path;
+  const FinalLink m_finalLink;
+  std::vector<std::string> m_left;
+  Descriptor m_folder;
+  std::string m_resolved;
+  int m_links = 0;
+  bool m_finalLinkFollowed = false;
+};
+
+}  // namespace
+
+FileResult<HeldEntry> ResolveEntry(const std::string& path, FinalLink finalLink) {
+  PathWalk walk(path, finalLink);
+  if (!walk.Started())
+    return SystemRefusal();
+  while (walk.HasMore()) {
+    if (auto end = walk.Step())
+      return std::move(*end);
   }
   // Nothing but "." and "/": the folder itself.
-  return HeldEntry{HeldFolder(folder.Release(), resolved), ".", resolved.empty() ? "." : resolved};
+  return walk.Itself();
 }
 
 FileStatus FolderTakesNewFile(const HeldFolder& folder) {
