@@ -95,11 +95,11 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
 // has it for certain, a run asked to keep existing files (refused on such file systems).
 enum class Placing { Replace, NewName, NewNameKept };
 
-// Puts the file named `from`, open as `file`, in the place of `to`, both in `folder`, in one
-// step, as `placing` says (Windows renames by `file`'s handle, POSIX by the name). Throws
-// CFileException naming `path`, the path of `to`.
-void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::string& from,
-                   const std::string& to, Placing placing, const std::string& path);
+// Puts the file named `from` in the held entry's folder, open as `file`, in the place of the
+// entry, in one step, as `placing` says (Windows renames by `file`'s handle, POSIX by the
+// name). Throws CFileException naming the entry's path.
+void MoveIntoPlace(const HeldEntry& to, const CFile& file, const std::string& from,
+                   Placing placing);
 
 // Gives the file named `from` in `folder` the further name `to` there (a hard link), only
 // while nothing has the name `to` (refused with EEXIST or ERROR_ALREADY_EXISTS then).
@@ -111,9 +111,9 @@ bool IsNameTaken(const FileStatus& status);
 // (Windows); elsewhere it stays held through the rename.
 void ReleaseBeforeReplace(CFile& file);
 
-// Makes the folder's entries (a rename, a new or a removed file) durable, the one just
-// renamed to `name` among them. Throws CFileException naming `path`, the path of `name`,
-// when they cannot be synced.
-void SyncFolder(const HeldFolder& folder, const std::string& name, const std::string& path);
+// Makes the entries of the held entry's folder (a rename, a new or a removed file) durable,
+// the entry just renamed among them. Throws CFileException naming the entry's path when they
+// cannot be synced.
+void SyncFolder(const HeldEntry& entry);
 
 }  // namespace zarneth

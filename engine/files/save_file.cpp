@@ -200,8 +200,8 @@ FileStatus SaveFile::Begin() {
     return commits;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
   const bool replaces = m_existing.IsOpen();
-  if (const FileStatus created = m_temp.Create(m_entry.folder, m_entry.name, m_entry.path,
-                                               replaces ? 0600 : m_newFilePermissions | 0600);
+  if (const FileStatus created =
+          m_temp.Create(m_entry, replaces ? 0600 : m_newFilePermissions | 0600);
       !created)
     return RefuseNewFile(created.Refusal());
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
@@ -296,7 +296,7 @@ void SaveFile::PlaceTemporary() {
       ReleaseBeforeReplace(m_existing);
       // The last safe point: a stop after the rename is too late, and the run is done.
       StopIfRequested();
-      MoveIntoPlace(m_entry.folder, m_temp.File(), name, m_entry.name, placing, m_entry.path);
+      MoveIntoPlace(m_entry, m_temp.File(), name, placing);
     }
   } catch (...) {
     // Not replaced: the backup name of the unchanged image goes again, once the image is let
@@ -321,7 +321,7 @@ std::optional<FileRefusal> SaveFile::ConfirmPlaced() {
     unconfirmed = e.what();
   }
   try {
-    SyncFolder(m_entry.folder, m_entry.name, m_entry.path);
+    SyncFolder(m_entry);
   } catch (const CFileException& e) {
     if (unconfirmed.empty())
       unconfirmed = e.what();

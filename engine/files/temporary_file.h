@@ -21,11 +21,11 @@ class TemporaryFile {
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  // Creates it in the held `folder` beside the final name `finalName`, with POSIX permission
-  // bits `permissions`; refused as the system refuses it. The file's path in
-  // messages is `finalPath`: it is what the user asked to write. The folder must outlive it.
-  FileStatus Create(const HeldFolder& folder, const std::string& finalName,
-                    const std::string& finalPath, unsigned permissions);
+  // Creates it in the held folder of `destination`, beside the name it is to take, with POSIX
+  // permission bits `permissions`; refused as the system refuses it. The file's path in
+  // messages is the destination's: it is what the user asked to write. The entry must
+  // outlive it.
+  FileStatus Create(const HeldEntry& destination, unsigned permissions);
 
   CFile& File() { return m_file; }
 

@@ -379,8 +379,10 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
   file.Abort();
 }
 
-void MoveIntoPlace(const HeldFolder& folder, const CFile&, const std::string& from,
-                   const std::string& to, Placing placing, const std::string& path) {
+void MoveIntoPlace(const HeldEntry& entry, const CFile&, const std::string& from, Placing placing) {
+  const HeldFolder& folder = entry.folder;
+  const std::string& to = entry.name;
+  const std::string& path = entry.path;
   const bool replaces = placing == Placing::Replace;
   const int fd = FdOf(folder);
   int result = replaces ? sys::Renameat(fd, from.c_str(), to.c_str())
@@ -425,9 +427,9 @@ bool IsNameTaken(const FileStatus& status) {
 
 void ReleaseBeforeReplace(CFile&) {}
 
-void SyncFolder(const HeldFolder& folder, const std::string&, const std::string& path) {
+void SyncFolder(const HeldEntry& entry) {
   // The held folder itself, opened to read: an O_PATH descriptor cannot be synced.
-  const int fd = sys::Openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = sys::Openat(FdOf(entry.folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   int error = fd < 0 ? errno : 0;
   if (fd >= 0) {
     if (sys::Fsync(fd) != 0)
@@ -436,7 +438,7 @@ void SyncFolder(const HeldFolder& folder, const std::string&, const std::string&
   }
   // EINVAL: a file system that keeps no separate folder data to sync.
   if (error != 0 && error != EINVAL)
-    throw CFileException(FileAction::SyncFolder, path, error);
+    throw CFileException(FileAction::SyncFolder, entry.path, error);
 }
 
 }  // namespace zarneth

@@ -34,8 +34,10 @@ int FdOf(const HeldFolder& folder) {
 
 }  // namespace
 
-FileStatus TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
-                                 const std::string& finalPath, unsigned permissions) {
+FileStatus TemporaryFile::Create(const HeldEntry& destination, unsigned permissions) {
+  const HeldFolder& folder = destination.folder;
+  const std::string& finalName = destination.name;
+  const std::string& finalPath = destination.path;
   IgnoreFileSizeSignal();
   m_folder = &folder;
   m_finalName = finalName;

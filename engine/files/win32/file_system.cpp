@@ -399,16 +399,15 @@ void RemoveHeldFile(CFile& file, const HeldFolder& folder, const std::string& na
   static_cast<void>(RemoveFile(folder, name));  // a name that cannot go is the next sweep's
 }
 
-void MoveIntoPlace(const HeldFolder& folder, const CFile& file, const std::string&,
-                   const std::string& to, Placing placing, const std::string& path) {
+void MoveIntoPlace(const HeldEntry& to, const CFile& file, const std::string&, Placing placing) {
   // By the handle the run wrote through (it has DELETE access), into the held folder; a
   // rename that does not replace never replaces a file that has the name. (Within one volume
   // this is the rename MoveFileEx makes too; its write-through flag concerns a move made as a
   // copy. SyncFolder makes it durable.)
   const bool replaces = placing == Placing::Replace;
-  if (!sys::Rename(reinterpret_cast<HANDLE>(file.GetHandle()), FolderHandle(folder),
-                   WideFromUtf8(to), replaces))
-    throw CFileException(replaces ? FileAction::Replace : FileAction::Create, path,
+  if (!sys::Rename(reinterpret_cast<HANDLE>(file.GetHandle()), FolderHandle(to.folder),
+                   WideFromUtf8(to.name), replaces))
+    throw CFileException(replaces ? FileAction::Replace : FileAction::Create, to.path,
                          static_cast<int>(::GetLastError()));
 }
 
@@ -431,17 +430,17 @@ void ReleaseBeforeReplace(CFile& file) {
   file.Abort();
 }
 
-void SyncFolder(const HeldFolder& held, const std::string& name, const std::string& path) {
+void SyncFolder(const HeldEntry& entry) {
   // NTFS keeps its folders in its journal; flushing the folder pushes that out. Where the
   // folder cannot be opened for writing or flushed, flushing the file just renamed commits
   // the journal as far as its rename.
-  if (Flush(held, L""))
+  if (Flush(entry.folder, L""))
     return;
   const DWORD folderError = ::GetLastError();
   if (folderError != ERROR_ACCESS_DENIED && folderError != ERROR_INVALID_FUNCTION)
-    throw CFileException(FileAction::SyncFolder, path, static_cast<int>(folderError));
-  if (!Flush(held, WideFromUtf8(name)) && ::GetLastError() != ERROR_INVALID_FUNCTION)
-    throw CFileException(FileAction::SyncFolder, path, static_cast<int>(::GetLastError()));
+    throw CFileException(FileAction::SyncFolder, entry.path, static_cast<int>(folderError));
+  if (!Flush(entry.folder, WideFromUtf8(entry.name)) && ::GetLastError() != ERROR_INVALID_FUNCTION)
+    throw CFileException(FileAction::SyncFolder, entry.path, static_cast<int>(::GetLastError()));
 }
 
 }  // namespace zarneth

@@ -11,8 +11,10 @@
 
 namespace zarneth {
 
-FileStatus TemporaryFile::Create(const HeldFolder& folder, const std::string& finalName,
-                                 const std::string& finalPath, unsigned) {
+FileStatus TemporaryFile::Create(const HeldEntry& destination, unsigned) {
+  const HeldFolder& folder = destination.folder;
+  const std::string& finalName = destination.name;
+  const std::string& finalPath = destination.path;
   m_folder = &folder;
   m_finalName = finalName;
   for (int attempt = 0; attempt < 100; ++attempt) {
