@@ -9,6 +9,9 @@ build=$1
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+# Folders that were there before the install stay after the uninstall, but for the
+# project's own (share/doc/zarneth, which an earlier install may have left).
+mkdir -p "$root/opt/zarneth/bin" "$root/opt/zarneth/share/doc/zarneth"
 "$scripts/note-new-folders" before "$build" "$root" /opt/zarneth
 DESTDIR=$root cmake --install "$build" --prefix /opt/zarneth >/dev/null
 "$scripts/note-new-folders" after "$build" "$root" /opt/zarneth
@@ -26,8 +29,14 @@ fi
 [ "$(find "$root" -path "$root/opt" -prune -o -print | wc -l)" -eq 1 ] ||
   { echo "make install wrote outside its prefix"; exit 1; }
 echo "installed under DESTDIR/opt/zarneth: $(find . -type f | wc -l) files"
+files=$(find "$root/opt/zarneth" -not -type d | wc -l)
+folders=$(($(find "$root/opt/zarneth" -type d | wc -l) - 4))  # all but four of before
 cd /
-"$scripts/uninstall-manifest" "$build/install_manifest.txt" "$root" /opt/zarneth >/dev/null
-left=$(find "$root" -mindepth 1 -not -path "$root/opt")
-[ -z "$left" ] || { echo "make uninstall left: $left"; exit 1; }
+summary=$("$scripts/uninstall-manifest" "$build/install_manifest.txt" "$root" /opt/zarneth)
+left=$(find "$root" -mindepth 1 -not -path "$root/opt" | sort)
+[ "$left" = "$(printf '%s\n' "$root"/opt/zarneth{,/bin,/share,/share/doc} | sort)" ] ||
+  { echo "make uninstall left: $left"; exit 1; }
+# Every file and folder the install made went, and the summary counts each of them.
+[[ $summary == *"removed $files files and $folders folders "* ]] ||
+  { echo "make uninstall said '$summary' for $files files and $folders folders"; exit 1; }
 echo "make uninstall removed every file and folder it installed"
