@@ -97,16 +97,26 @@ void AddModelAndStart(CLI::App& command, CommandOptions& options) {
       ->type_name(Tr("HEX"));
 }
 
-// The image and the range a cut or a dump reads: a model's block, or addresses of its own.
-void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
+// The image a command reads, which every command but a table's change needs.
+void AddSource(CLI::App& command, CommandOptions& options) {
   command.add_option("--source", options.source, Tr("Firmware image"))
       ->required()
       ->check(kInputPath)
       ->type_name(Tr("FILE"));
-  AddModelAndStart(command, options);
+}
+
+// The end of a range, which a model's block gives where it is not given.
+void AddEnd(CLI::App& command, CommandOptions& options) {
   command.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
       ->check(kAddress)
       ->type_name(Tr("HEX"));
+}
+
+// The image and the range a cut or a dump reads: a model's block, or addresses of its own.
+void AddSourceAndRange(CLI::App& command, CommandOptions& options) {
+  AddSource(command, options);
+  AddModelAndStart(command, options);
+  AddEnd(command, options);
 }
 
 // -q before the command or after it: the same flag.
@@ -127,10 +137,7 @@ void AddRunFlags(CLI::App& command, CommandOptions& options) {
 // The image and the transcript a patch or a verify works on, and the start address.
 void AddSourceAndTranscript(CLI::App& command, CommandOptions& options,
                             const char* transcriptHelp) {
-  command.add_option("--source", options.source, Tr("Firmware image"))
-      ->required()
-      ->check(kInputPath)
-      ->type_name(Tr("FILE"));
+  AddSource(command, options);
   command.add_option("--transcript", options.transcript, Tr(transcriptHelp))
       ->required()
       ->check(kInputPath)
@@ -185,10 +192,7 @@ void AddShowOptions(CLI::App& show, CommandOptions& options) {
 }
 
 void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
-  locate.add_option("--source", options.source, Tr("Firmware image"))
-      ->required()
-      ->check(kInputPath)
-      ->type_name(Tr("FILE"));
+  AddSource(locate, options);
   locate.add_option("--transcript", options.transcript, Tr("Block to look for"))
       ->required()
       ->check(kInputPath)
@@ -204,18 +208,13 @@ void AddLocateOptions(CLI::App& locate, CommandOptions& options) {
 }
 
 void AddCompareOptions(CLI::App& compare, CommandOptions& options) {
-  compare.add_option("--source", options.source, Tr("Firmware image"))
-      ->required()
-      ->check(kInputPath)
-      ->type_name(Tr("FILE"));
+  AddSource(compare, options);
   compare.add_option("--with", options.with, Tr("Image to compare with"))
       ->required()
       ->check(kInputPath)
       ->type_name(Tr("FILE"));
   AddModelAndStart(compare, options);
-  compare.add_option("--end", options.end, Tr("End address, inclusive (overrides the model's)"))
-      ->check(kAddress)
-      ->type_name(Tr("HEX"));
+  AddEnd(compare, options);
   AddQuietFlag(compare, options, TrMark("Print nothing; the exit code says it"));
 }
 
@@ -258,10 +257,7 @@ void AddModelsAddOptions(CLI::App& add, CommandOptions& options) {
 
 void AddIdentifyOptions(CLI::App& identify, CommandOptions& options) {
   AddModelTables(identify, options);
-  identify.add_option("--source", options.source, Tr("Firmware image"))
-      ->required()
-      ->check(kInputPath)
-      ->type_name(Tr("FILE"));
+  AddSource(identify, options);
   AddQuietFlag(identify, options, TrMark("Print nothing; the exit code says it"));
 }
 
@@ -270,14 +266,25 @@ int RunModelsCommand(const CommandOptions&, std::ostream& out, std::ostream&) {
   return zarneth::cli::kExitDone;
 }
 
-// The commands, in the order --help lists them: one row each, which the parser and the help
-// both read: its options, what runs it, and what its help says below the options.
+// What a command's exit code says, and so what it becomes when its standard output cannot
+// be written.
+enum class Says {
+  WhatTheFilesHold,  // patch, cut: the code stays, whatever became of the report
+  AnAnswer,          // verify, identify, locate, compare: the answer was not given, trouble
+  ThatItPrinted,     // show, models, a table's change: done becomes failed
+};
+
+// The commands, in the order --help lists them: one row each, which the parser, the help and
+// the exit code on a lost output read: its options, what runs it, what its help says below
+// the options (its exit codes among them). The completion's and the manual page's tests
+// read the rows back through --help.
 struct Command {
   const char* name;
   const char* description;
   void (*addOptions)(CLI::App&, CommandOptions&);
   int (*run)(const CommandOptions&, std::ostream&, std::ostream&);
   zarneth::cli::Footer footer;
+  Says says;
 };
 constexpr const char* kBlockInside = TrMark("The block must lie inside the image.");
 constexpr const char* kRangeInside =
@@ -288,43 +295,51 @@ const Command kCommands[] = {
      TrMark("Write a transcript into an image"),
      AddPatchOptions,
      zarneth::cli::RunPatchCommand,
-     {kBlockInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true}},
+     {kBlockInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true},
+     Says::WhatTheFilesHold},
     {zarneth::cli::kCutCommand,
      TrMark("Copy an address range of an image into a file"),
      AddCutOptions,
      zarneth::cli::RunCutCommand,
-     {kRangeInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true}},
+     {kRangeInside, zarneth::cli::kExitCodeMeanings, kExitCodes, true},
+     Says::WhatTheFilesHold},
     {zarneth::cli::kVerifyCommand,
      TrMark("Check that an image holds a transcript; reads only"),
      AddVerifyOptions,
      zarneth::cli::RunVerifyCommand,
-     {kBlockInside, zarneth::cli::kVerifyCodeMeanings, TrMark("verify exits"), true}},
+     {kBlockInside, zarneth::cli::kVerifyCodeMeanings, TrMark("verify exits"), true},
+     Says::AnAnswer},
     {zarneth::cli::kShowCommand,
      TrMark("Dump an address range of an image in hex; reads only"),
      AddShowOptions,
      zarneth::cli::RunShowCommand,
-     {kRangeInside, zarneth::cli::kShowCodeMeanings, kExitCodes, true}},
+     {kRangeInside, zarneth::cli::kShowCodeMeanings, kExitCodes, true},
+     Says::ThatItPrinted},
     {zarneth::cli::kModelsCommand,
      TrMark("List the firmware versions and their addresses; 'models add NAME --start HEX --end "
             "HEX [--source IMAGE]' keeps one in your table, 'models remove NAME' takes it out"),
      AddModelsOptions,
      RunModelsCommand,
-     {nullptr, zarneth::cli::kModelsCodeMeanings, kExitCodes, false}},
+     {nullptr, zarneth::cli::kModelsCodeMeanings, kExitCodes, false},
+     Says::ThatItPrinted},
     {zarneth::cli::kIdentifyCommand,
      TrMark("Tell which version an image is, by the fingerprints of the tables; reads only"),
      AddIdentifyOptions,
      zarneth::cli::RunIdentifyCommand,
-     {nullptr, zarneth::cli::kIdentifyCodeMeanings, TrMark("identify exits"), true}},
+     {nullptr, zarneth::cli::kIdentifyCodeMeanings, TrMark("identify exits"), true},
+     Says::AnAnswer},
     {zarneth::cli::kModelsAddCommand,
      TrMark("Keep a version in a model table: models add NAME --start HEX --end HEX"),
      AddModelsAddOptions,
      zarneth::cli::RunModelsAddCommand,
-     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true}},
+     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true},
+     Says::ThatItPrinted},
     {zarneth::cli::kModelsRemoveCommand,
      TrMark("Take a version out of a model table: models remove NAME"),
      AddNameAndTable,
      zarneth::cli::RunModelsRemoveCommand,
-     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true}},
+     {nullptr, zarneth::cli::kTableCodeMeanings, kExitCodes, true},
+     Says::ThatItPrinted},
     {zarneth::cli::kLocateCommand,
      TrMark("Find where a block's bytes stand in an image; reads only"),
      AddLocateOptions,
@@ -334,14 +349,16 @@ const Command kCommands[] = {
              "is: at least a quarter of the way from that share to all of it. A block with one "
              "byte in eight changed is still found; one split by inserted bytes is found in "
              "pieces, each with the part of the block it holds (the block column)."),
-      zarneth::cli::kLocateCodeMeanings, TrMark("locate exits"), true}},
+      zarneth::cli::kLocateCodeMeanings, TrMark("locate exits"), true},
+     Says::AnAnswer},
     {zarneth::cli::kCompareCommand,
      TrMark("List the address ranges where two images differ; reads only"),
      AddCompareOptions,
      zarneth::cli::RunCompareCommand,
      {TrMark("The range, its end inclusive, must lie inside the longer image; without one, the "
              "whole images are compared."),
-      zarneth::cli::kCompareCodeMeanings, TrMark("compare exits"), true}},
+      zarneth::cli::kCompareCodeMeanings, TrMark("compare exits"), true},
+     Says::AnAnswer},
 };
 
 const std::string kVersionText =
@@ -382,22 +399,21 @@ const Command& CommandNamed(const std::string& name) {
 // The exit code a command ends with when its standard output could not be written: a code
 // that says the output was given becomes a failure (verify's trouble); a patch or a cut that
 // put its file in place keeps its code, which says what the files hold.
-std::optional<int> CodeOnOutputFailure(const std::string& command, const CommandOptions& options,
+std::optional<int> CodeOnOutputFailure(const Command* ran, const CommandOptions& options,
                                        int code) {
   using namespace zarneth::cli;
-  const bool writes = (command == kPatchCommand || command == kCutCommand) && !options.dryRun;
+  const Says says = ran ? ran->says : Says::ThatItPrinted;
+  const bool writes = says == Says::WhatTheFilesHold && !options.dryRun;
   if (writes && (code == kExitDone || code == kExitUnconfirmed))
     return std::nullopt;
-  const bool answers =
-      command == kVerifyCommand || command == kLocateCommand || command == kCompareCommand;
-  if (answers && (code == kAnswerYes || code == kAnswerNo))
+  if (says == Says::AnAnswer && (code == kAnswerYes || code == kAnswerNo))
     return int{kAnswerTrouble};
   return code == kExitDone ? std::optional<int>(kExitFailed) : std::nullopt;
 }
 
-// The command line's run; `ran` is the command that ran, empty when none did (help, version,
+// The command line's run; `ran` is the command that ran, none when none did (help, version,
 // a usage error).
-int Main(std::vector<std::string> arguments, CommandOptions& options, std::string& ran) {
+int Main(std::vector<std::string> arguments, CommandOptions& options, const Command*& ran) {
   // "zarneth-cli help" is a request for the help, as in other tools with commands; so is
   // "/?", as Windows users ask a program, before or right after the command.
   if (arguments.size() == 1 && arguments[0] == "help")
@@ -451,8 +467,8 @@ int Main(std::vector<std::string> arguments, CommandOptions& options, std::strin
     case zarneth::cli::CommandLine::Asks::Run:
       break;
   }
-  ran = line.command;
-  return CommandNamed(line.command).run(options, std::cout, std::cerr);
+  ran = &CommandNamed(line.command);
+  return ran->run(options, std::cout, std::cerr);
 }
 
 }  // namespace
@@ -465,7 +481,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments = zarneth::cli::Utf8Arguments(argc, argv);
   arguments.erase(arguments.begin());
   CommandOptions options;
-  std::string ran;
+  const Command* ran = nullptr;
   const int code = Main(std::move(arguments), options, ran);
   return zarneth::cli::WithOutputChecked(code, CodeOnOutputFailure(ran, options, code));
 }

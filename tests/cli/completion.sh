@@ -56,4 +56,19 @@ expect "" "patch" "--replace" "old.blk" "--st"
 expect "" "patch" "--model" "V138" "--rep"
 expect "--with" "compare" "--w"
 expect "$work/german.blk" "locate" "--transcript" "$work/g"
+# Every command the tool's help lists is offered, and every option of each after "--".
+while IFS=$'\t' read -r command option; do
+  read -ra words <<<"$command"
+  if [ -z "$option" ]; then
+    [ "${#words[@]}" -eq 2 ] && offered=$(complete_line "${words[0]}" "") ||
+      offered=$(complete_line "")
+    last=${words[-1]}
+  else
+    [ "${#words[@]}" -eq 2 ] && words+=(NAME)  # models add NAME --...
+    offered=$(complete_line "${words[@]}" "--")
+    last=$option
+  fi
+  [[ " $offered " == *" $last "* ]] ||
+    { echo "the completion does not offer '$last' for '$command': $offered"; exit 1; }
+done < <("$(dirname "$0")/command_rows.sh" "$cli")
 echo "completion replies are right"

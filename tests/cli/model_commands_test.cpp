@@ -89,6 +89,11 @@ TEST_F(ModelCommandsTest, TablesAreReadChangedAndTrusted) {
     EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir / "out.bin")));
+  // An answer that could not be printed is no answer: trouble, not "none of them".
+  if (const auto lost =
+          RunCliIntoFullDevice({"--models", table, "identify", "--source", image}, dir)) {
+    EXPECT_EQ(lost->exitCode, 2) << lost->err;
+  }
 
   // A bad table is refused by every command, while --help still answers.
   const std::string bad = dir / "bad.toml";

@@ -220,8 +220,9 @@ TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
 #ifndef NDEBUG
     EXPECT_DEATH(row.misuse(), "");
 #else
-    if (row.checkedInRelease)
+    if (row.checkedInRelease) {
       EXPECT_THROW(row.misuse(), std::logic_error);
+    }
 #endif
   }
 }
