@@ -151,7 +151,7 @@ std::variant<std::vector<ModelEntry>, std::string> ReadModelTable(const std::str
     return std::vector<ModelEntry>{};
   if (!opened)
     // TRANSLATORS: %1$s is the table's file, %2$s why.
-    return TrFill("cannot read the model table %s: %s", {table, opened.Refusal().Words()});
+    return TrFill("cannot read the model table %s: %s", {table, opened.Why().Words()});
   // Trusted as ssh trusts its configuration: the caller's own, written by nobody else.
   if (!file.IsOwnedByCaller())
     return TrFill(

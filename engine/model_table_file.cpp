@@ -116,14 +116,14 @@ RunStatus ChangeTable(
       prepared = save->Prepare(path, SaveFile::Use::NewNameOnly);
     }
     if (!prepared) {
-      if (prepared.Refusal().kind == FileRefusal::Kind::InUse ||
-          prepared.Refusal().kind == FileRefusal::Kind::Exists) {
+      if (prepared.Why().kind == FileRefusal::Kind::InUse ||
+          prepared.Why().kind == FileRefusal::Kind::Exists) {
         std::this_thread::sleep_for(kPause);
         continue;
       }
       // TRANSLATORS: %1$s is the table's file, %2$s why.
       return Refused(Refusal::CannotWrite, TrFill("cannot change the model table %s: %s",
-                                                  {table, prepared.Refusal().Words()}));
+                                                  {table, prepared.Why().Words()}));
     }
     std::string old;
     if (CFile* existing = save->Existing()) {
@@ -136,8 +136,8 @@ RunStatus ChangeTable(
     const std::string& text = std::get<std::string>(changed);
     if (const FileStatus begun = save->Begin(); !begun)
       // TRANSLATORS: %1$s is the table's file, %2$s why.
-      return Refused(Refusal::CannotWrite, TrFill("cannot change the model table %s: %s",
-                                                  {table, begun.Refusal().Words()}));
+      return Refused(Refusal::CannotWrite,
+                     TrFill("cannot change the model table %s: %s", {table, begun.Why().Words()}));
     try {
       save->File().WriteAt(0, text.data(), static_cast<std::uint32_t>(text.size()));
       static_cast<void>(save->Commit());

@@ -16,8 +16,8 @@ WindowHandle CDialog::OwnerWindow() const {
     return m_parent->GetSafeHwnd();
   // Without a parent the main window owns the dialog, so it is blocked while this one runs.
   CWinApp* app = AfxGetApp();
-  if (app && app->m_pMainWnd && app->m_pMainWnd != this)
-    return app->m_pMainWnd->GetSafeHwnd();
+  if (app && app->MainWnd() && app->MainWnd() != this)
+    return app->MainWnd()->GetSafeHwnd();
   return nullptr;
 }
 

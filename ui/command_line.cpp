@@ -28,7 +28,7 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, std::ostream& out, s
         << Tr(kHelpPointer) << '\n';
     return 0;
   }
-  // Anything else, one argument too many included; a name in quotes, as every message has it.
+  // Anything else, one argument too many included, named in quotes.
   const std::string_view bad =
       argc > 2 && (option == "--version" || option == "--help" || option == "-h")
           ? std::string_view(argv[2])

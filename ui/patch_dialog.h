@@ -52,7 +52,7 @@ class CPatchDialog : public fw::CDialog {
   fw::CEdit m_editTranscript;
   fw::CEdit m_editSource;
   fw::CEdit m_editDest;
-  // What the last run used; recorded for the record only, nothing reads them back.
+  // The path texts of the last run, as Do read them from the form; its job takes them here.
   std::string m_sourcePath;
   std::string m_transcriptPath;
   std::string m_destPath;

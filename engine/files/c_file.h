@@ -26,7 +26,7 @@ struct FileIdentity {
 
 // One regular file held open and locked for the length of a run. POSIX: flock locks, shared
 // for reading, exclusive for writing. Windows: share modes, reading shared with readers only,
-// writing shared with nobody. A failed open is a false result with a reason; every failure
+// writing shared with nobody. A failed open is a refusal (FileStatus); every failure
 // after that (read, write, sync, close) throws CFileException. The destructor closes the file
 // on every way out and never throws.
 class CFile {

@@ -122,7 +122,7 @@ FileStatus CFile::Open(const std::string& path, unsigned flags) {
   // end; the file is then opened in the folder the walk holds.
   const auto entry = ResolveEntry(path, FinalLink::MayDangle);
   if (!entry)
-    return entry.Refusal();
+    return entry.Why();
   return OpenAt(entry->folder, entry->name, path, flags);
 }
 

@@ -88,7 +88,7 @@ class [[nodiscard]] FileStatus {
   }
   bool ok() const { return !m_refusal; }
   explicit operator bool() const { return ok(); }
-  const FileRefusal& Refusal() const {
+  const FileRefusal& Why() const {
     if (!m_refusal)
       Misused("a done file step has no refusal");
     return *m_refusal;
@@ -113,7 +113,7 @@ class [[nodiscard]] FileResult {
   const T& operator*() const { return Value(); }
   T* operator->() { return &Value(); }
   const T* operator->() const { return &Value(); }
-  const FileRefusal& Refusal() const { return m_refusal; }
+  const FileRefusal& Why() const { return m_refusal; }
 
  private:
   T& Value() {

@@ -32,7 +32,7 @@ FileStatus SaveFile::Prepare(const std::string& path, Use use) {
   m_givenPath = path;
   auto entry = ResolveEntry(path, FinalLink::MustLead);
   if (!entry)
-    return entry.Refusal();
+    return entry.Why();
   m_entry = std::move(*entry);
   if (!NameFits(m_entry.name))
     return FileRefusal{.kind = Kind::NameTooLong};
@@ -84,8 +84,8 @@ FileStatus SaveFile::TakeFurtherNames() {
   if (!backup.empty())
     return FileRefusal{
         .kind = Kind::HardLinksBackup, .file = folder.PathOf(backup), .count = names};
-  // A hidden temporary's name of this very file, which an earlier version's backup trial
-  // left when it was killed (one of another user, which this run's sweep keeps).
+  // A hidden temporary's name of this very file, which no run gives the image itself: one the
+  // sweep keeps (another user's), named in the refusal so that the user can remove it.
   if (const std::string trial = TemporaryNameOf(m_existing); !trial.empty())
     return FileRefusal{.kind = Kind::HardLinksTrial, .file = folder.PathOf(trial), .count = names};
   return FileRefusal{.kind = Kind::HardLinks, .count = names};
@@ -181,10 +181,10 @@ FileStatus SaveFile::CanCommit() const {
 FileStatus SaveFile::Check() const {
   ExpectState(State::Prepared);
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
-    return RefuseNewFile(takes.Refusal());
+    return RefuseNewFile(takes.Why());
   if (m_existing.IsOpen()) {
     if (const FileStatus kept = m_existing.AccessCanBeTaken(); !kept)
-      return RefuseAccess(kept.Refusal());
+      return RefuseAccess(kept.Why());
   }
   return CanCommit();
 }
@@ -195,7 +195,7 @@ FileStatus SaveFile::Begin() {
   // What would make the commit fail is refused before anything is written, in the order and
   // the words of the dry run's Check.
   if (const FileStatus takes = FolderTakesNewFile(m_entry.folder); !takes)
-    return RefuseNewFile(takes.Refusal());
+    return RefuseNewFile(takes.Why());
   if (FileStatus commits = CanCommit(); !commits)
     return commits;
   RemoveStaleTemporaries(m_entry.folder, m_entry.name);
@@ -203,19 +203,19 @@ FileStatus SaveFile::Begin() {
   if (const FileStatus created =
           m_temp.Create(m_entry, replaces ? 0600 : m_newFilePermissions | 0600);
       !created)
-    return RefuseNewFile(created.Refusal());
+    return RefuseNewFile(created.Why());
   // The replaced file's owner, group, attributes and mode, taken now so that what cannot be
   // kept is refused before anything is written, and again in Commit after the last write.
   if (replaces) {
     if (const FileStatus kept = m_temp.File().TakeAccessFrom(m_existing); !kept) {
       m_temp.Discard();
-      return RefuseAccess(kept.Refusal());
+      return RefuseAccess(kept.Why());
     }
   }
   if (m_keepBackup && replaces && m_backupName.empty()) {
     if (const FileStatus linked = m_temp.ProveFurtherName(); !linked) {
       m_temp.Discard();
-      return FileRefusal{.kind = Kind::NoSecondNames, .error = linked.Refusal().error};
+      return FileRefusal{.kind = Kind::NoSecondNames, .error = linked.Why().error};
     }
   }
   m_state = State::Begun;
@@ -262,7 +262,7 @@ void SaveFile::SealTemporary() {
   // on every write by an unprivileged caller, and drops capabilities on any write).
   if (m_existing.IsOpen()) {
     if (const FileStatus kept = file.TakeAccessFrom(m_existing); !kept)
-      throw CFileException(FileAction::KeepAccess, m_entry.path, kept.Refusal().Words());
+      throw CFileException(FileAction::KeepAccess, m_entry.path, kept.Why().Words());
   } else {
     // Written with its owner's read and write bits; now no more than its model's.
     file.RestrictPermissions(m_newFilePermissions);

@@ -150,7 +150,7 @@ class SaveFile {
   FileRefusal RefuseNewFile(FileRefusal refusal) const;
   FileRefusal RefuseAccess(FileRefusal refusal) const;
   // The checks Begin and Check share, made without trying: a backup the file system cannot
-  // make or name, a file or folder whose flags forbid the rename. False with the reason.
+  // make or name, a file or folder whose flags forbid the rename: a refusal with its reason.
   FileStatus CanCommit() const;
   std::string BackupName(int number) const;
   // The temporary's name of this destination that is a further name of `file`, if any.

@@ -16,7 +16,7 @@ WriteResult RunCut(const CutRange& operation) {
         const auto cutLength =
             files.OpenRange(source, operation.sourcePath, start, operation.endText);
         if (!cutLength)
-          return cutLength.Refusal();
+          return cutLength.Status();
         SaveFile destination;
         destination.TakePermissionsOf(source);
         if (operation.dryRun)

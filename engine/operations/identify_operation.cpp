@@ -87,7 +87,7 @@ RunStatus RefuseOtherVersion(CFile& image, const std::string& sourcePath,
   std::uint64_t imageBytes = 0;
   const auto versions = VersionsOfImage(image, image.GetLength(), imageBytes);
   if (!versions)
-    return versions.Refusal();
+    return versions.Status();
   std::string others;
   for (const VersionFound& version : *versions) {
     if (version.name == entry->name)
@@ -118,7 +118,7 @@ Checked<std::vector<VersionFound>> VersionsOf(RunFiles& files, const std::string
   CFile image;
   const auto length = files.OpenMeasured(image, path, Role::Source);
   if (!length)
-    return length.Refusal();
+    return length.Status();
   return VersionsOfImage(image, *length, imageBytes);
 }
 
@@ -131,7 +131,7 @@ IdentifyResult Run(const IdentifyImage& operation) {
                                         const auto versions = VersionsOf(
                                             files, operation.sourcePath, result.imageBytes);
                                         if (!versions)
-                                          return versions.Refusal();
+                                          return versions.Status();
                                         result.versions = *versions;
                                         return RunStatus::Done();
                                       });
@@ -146,7 +146,7 @@ FingerprintResult Fingerprint(const std::string& sourcePath, std::uint32_t start
         CFile image;
         const auto length = files.OpenMeasured(image, sourcePath, Role::Source);
         if (!length)
-          return length.Refusal();
+          return length.Status();
         if (end >= *length)
           return Refused(
               Refusal::OutsideImage,
@@ -178,7 +178,7 @@ RunStatus CheckImageIsModel(const std::string& sourcePath, const std::string& mo
         RunFiles files;
         CFile image;
         if (const auto length = files.OpenMeasured(image, sourcePath, Role::Source); !length)
-          return length.Refusal();
+          return length.Status();
         return RefuseOtherVersion(image, sourcePath, model);
       });
   return opened.status;

@@ -22,7 +22,7 @@ VerifyResult Run(const VerifyBlock& operation) {
           return opened;
         const auto lengths = files.OpenBlock(source, transcript, operation.transcriptPath, start);
         if (!lengths)
-          return lengths.Refusal();
+          return lengths.Status();
         // The transcript is read to the end of what it gives, whatever its size says.
         const auto image = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
         const auto block = std::make_unique_for_overwrite<unsigned char[]>(kCopyBufferSize);
@@ -62,7 +62,7 @@ ShowResult Run(const ShowRange& operation) {
         CFile source;
         const auto length = files.OpenRange(source, operation.sourcePath, start, operation.endText);
         if (!length)
-          return length.Refusal();
+          return length.Status();
         result.shownBytes = *length;
         const std::uint64_t got =
             CopyThroughBuffer(source, start, *length, result.crc, operation.sink);

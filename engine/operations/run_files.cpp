@@ -158,7 +158,7 @@ Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
 Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endText) {
   const auto end = Address("end", endText);
   if (!end)
-    return end.Refusal();
+    return end.Status();
   // Inclusive: end one below start is an empty range; further below is no range at all.
   if (std::uint64_t{*end} + 1 < start)
     return Refused(Refusal::BadAddress,
@@ -222,7 +222,7 @@ RunStatus RunFiles::Hold(const CFile& file, Role role) {
 RunStatus RunFiles::Open(CFile& file, const std::string& path, Role role) {
   if (const FileStatus opened = file.Open(path, CFile::modeRead); !opened)
     return RefusedOpen(Refusal::CannotRead,
-                       CannotOpen(role, QuotedName(path), opened.Refusal().Words()), path, role);
+                       CannotOpen(role, QuotedName(path), opened.Why().Words()), path, role);
   return Hold(file, role);
 }
 
@@ -235,7 +235,7 @@ Checked<std::uint32_t> RunFiles::OpenMeasured(CFile& file, const std::string& pa
 Checked<BlockBytes> RunFiles::ReadBlock(CFile& file, const std::string& path, Role role) {
   const auto length = OpenMeasured(file, path, role);
   if (!length)
-    return length.Refusal();
+    return length.Status();
   // Read to the end of what it gives: a file whose size says nothing (/proc) has bytes too.
   BlockBytes block(file);
   if (block.Length() == 0)
@@ -253,8 +253,7 @@ RunStatus RunFiles::Prepare(SaveFile& destination, const std::string& path, Save
                             Role role) {
   if (const FileStatus prepared = destination.Prepare(path, use); !prepared)
     return RefusedOpen(Refusal::CannotWrite,
-                       CannotPrepare(destination, role, path, prepared.Refusal().Words()), path,
-                       role);
+                       CannotPrepare(destination, role, path, prepared.Why().Words()), path, role);
   const CFile* existing = destination.Existing();
   return existing ? Hold(*existing, role) : RunStatus::Done();
 }
@@ -268,7 +267,7 @@ Checked<std::uint64_t> RunFiles::OpenRange(CFile& source, const std::string& pat
     return opened;
   const auto sourceLength = Length(source, Role::Source);
   if (!sourceLength)
-    return sourceLength.Refusal();
+    return sourceLength.Status();
   if (RunStatus fits = FitsInSource("range", start, *length, *sourceLength, path); !fits.ok())
     return fits;
   return length;
@@ -306,10 +305,10 @@ Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& 
     return opened;
   const auto sourceLength = Length(source, Role::Source);
   if (!sourceLength)
-    return sourceLength.Refusal();
+    return sourceLength.Status();
   const auto transcriptLength = Length(transcript, Role::Transcript);
   if (!transcriptLength)
-    return transcriptLength.Refusal();
+    return transcriptLength.Status();
   if (RunStatus fits =
           FitsInSource("transcript", start, *transcriptLength, *sourceLength, source.GetFilePath());
       !fits.ok())
@@ -338,15 +337,15 @@ const CFile* RunFiles::CloneWhereBlocksAreShared(std::initializer_list<Piece> pi
 RunStatus RunFiles::Check(const SaveFile& destination, Role role) {
   if (const FileStatus checked = destination.Check(); !checked)
     return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath(),
-                                                       checked.Refusal().Words()));
+                                                       checked.Why().Words()));
   return RunStatus::Done();
 }
 
 Checked<RunFiles::Written> RunFiles::Write(SaveFile& destination, Role role,
                                            std::initializer_list<Piece> pieces) {
   if (const FileStatus begun = destination.Begin(); !begun)
-    return Refused(Refusal::CannotWrite, CannotPrepare(destination, role, destination.GivenPath(),
-                                                       begun.Refusal().Words()));
+    return Refused(Refusal::CannotWrite,
+                   CannotPrepare(destination, role, destination.GivenPath(), begun.Why().Words()));
   Written written;
   const CFile* cloned = CloneWhereBlocksAreShared(pieces, destination.File());
   std::uint64_t at = 0;
@@ -373,7 +372,7 @@ RunStatus RunFiles::Finish(SaveFile& destination, Role role, std::initializer_li
     return Check(destination, role);
   const auto written = Write(destination, role, pieces);
   if (!written)
-    return written.Refusal();
+    return written.Status();
   result.crc = written->crc;
   result.warning = written->warning;
   return RunStatus::Done();

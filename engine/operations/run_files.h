@@ -40,7 +40,7 @@ class [[nodiscard]] Checked {
   explicit operator bool() const { return m_value.has_value(); }
   const T& operator*() const { return Value(); }
   const T* operator->() const { return &Value(); }
-  const RunStatus& Refusal() const { return m_refusal; }
+  const RunStatus& Status() const { return m_refusal; }
 
  private:
   const T& Value() const {
@@ -86,7 +86,7 @@ Result RunOperation(std::initializer_list<NeededPath> paths, const std::string* 
   Result result;
   const auto start = StartRun(paths, startText);
   if (!start) {
-    result.status = start.Refusal();
+    result.status = start.Status();
     return result;
   }
   result.start = *start;

@@ -84,10 +84,10 @@ LocateResult Run(const LocateBlock& operation) {
         // image is read to its end whatever the size says.
         const auto sizeSaid = files.OpenMeasured(source, operation.sourcePath, Role::Source);
         if (!sizeSaid)
-          return sizeSaid.Refusal();
+          return sizeSaid.Status();
         const auto block = files.ReadBlock(blockFile, operation.blockPath, Role::Transcript);
         if (!block)
-          return block.Refusal();
+          return block.Status();
         result.blockBytes = block->Length();
         const auto report = [&](BlockFound found) {
           ++result.places;
@@ -115,7 +115,7 @@ LocateResult Run(const LocateBlock& operation) {
             {.near = true, .nearLimit = operation.nearLimit, .detail = operation.detail},
             [&](std::uint64_t start) { exactFound(start); });
         if (!answer)
-          return answer.Refusal();
+          return answer.Status();
         result.imageBytes = answer->imageBytes;
         const std::vector<MeasuredPlace>& near = answer->near;
         std::size_t shown = near.size();
@@ -146,10 +146,10 @@ CompareResult Run(const CompareImages& operation) {
         CFile other;
         const auto sourceLength = files.OpenMeasured(source, operation.sourcePath, Role::Source);
         if (!sourceLength)
-          return sourceLength.Refusal();
+          return sourceLength.Status();
         const auto otherLength = files.OpenMeasured(other, operation.otherPath, Role::Compared);
         if (!otherLength)
-          return otherLength.Refusal();
+          return otherLength.Status();
         // Both files are read to the end of what they give, whatever their sizes say (a
         // file of /proc says 0, a growing file less than it holds); the sizes only refuse a
         // range past both ends before anything is read, and line up the table.
@@ -159,7 +159,7 @@ CompareResult Run(const CompareImages& operation) {
         if (rangeGiven) {
           const auto length = RangeLength(start, operation.endText);
           if (!length)
-            return length.Refusal();
+            return length.Status();
           end = start + *length;
         }
         const auto pastBoth = [&](std::uint64_t sourceBytes, std::uint64_t otherBytes) {

@@ -53,7 +53,7 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
                                     WriteResult& result) {
   const auto block = files.ReadBlock(replaced, patch.at.replacing, Role::Replaced);
   if (!block)
-    return block.Refusal();
+    return block.Status();
   const std::uint64_t length = block->Length();
   const bool near = patch.at.minAgree > 0;
   std::vector<std::uint64_t> named;
@@ -65,7 +65,7 @@ Checked<std::uint32_t> FindReplaced(RunFiles& files, CFile& replaced, Patch& pat
                       named.push_back(start);
                   });
   if (!answer)
-    return answer.Refusal();
+    return answer.Status();
   const std::string what =
       // TRANSLATORS: %1$s is the block's file, %2$s its length.
       TrFill("the replaced block %s (%s)", {QuotedName(patch.at.replacing), ByteCount(length)});
@@ -177,7 +177,7 @@ Checked<RunFiles::BlockLengths> CheckBlock(RunFiles& files, const Patch& patch, 
                                            WriteResult& result) {
   const auto lengths = files.OpenBlock(patch.source, patch.transcript, patch.transcriptPath, start);
   if (!lengths)
-    return lengths.Refusal();
+    return lengths.Status();
   if (RunStatus within = RefuseOverrun(patch, start, lengths->transcript); !within.ok())
     return within;
   // At a model's own start, an image of another version (by the model's fingerprint) is
@@ -239,10 +239,10 @@ WriteResult RunPatch(const PatchInPlace& operation) {
                     operation.at};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
-          return start.Refusal();
+          return start.Status();
         const auto lengths = CheckBlock(files, patch, *start, result);
         if (!lengths)
-          return lengths.Refusal();
+          return lengths.Status();
         RunStatus status =
             WritePatched(files, patch, *start, *lengths, image, Role::Source, result);
         result.backupPath = image.BackupPath();
@@ -267,11 +267,11 @@ WriteResult RunPatch(const PatchCopy& operation) {
                     operation.at};
         const auto start = StartOf(files, replaced, patch, given, result);
         if (!start)
-          return start.Refusal();
+          return start.Status();
         // The destination is checked once the block is: a block that does not fit is said first.
         const auto lengths = CheckBlock(files, patch, *start, result);
         if (!lengths)
-          return lengths.Refusal();
+          return lengths.Status();
         SaveFile copy;
         copy.TakePermissionsOf(source);
         if (operation.dryRun)

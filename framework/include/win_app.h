@@ -43,14 +43,15 @@ class CWinApp {
   // reads `error`'s text in a message box. A program overrides it to say it in its own words.
   virtual void ProcessWndProcException(const std::exception& error);
 
-  // The program's main window: InitInstance sets m_pMainWnd, as the design names it; code
-  // outside the application object (tests) sets it here.
+  // The program's main window, which owns the other windows: InitInstance sets m_pMainWnd,
+  // as the design names it; code outside the application object (tests) sets it here.
+  CWnd* MainWnd() const { return m_pMainWnd; }
   void SetMainWnd(CWnd* window) { m_pMainWnd = window; }
-
-  CWnd* m_pMainWnd = nullptr;
 
  protected:
   virtual std::span<const AppMessageMapEntry> GetMessageMap() const;
+
+  CWnd* m_pMainWnd = nullptr;
 
  private:
   std::string m_appName;

@@ -41,7 +41,7 @@ void ExpectRefusedInEveryMode(const std::vector<Refused>& refused) {
     for (unsigned mode : kReadModes) {
       const FileStatus opened = CFile().Open(r.path, mode);
       ASSERT_FALSE(opened) << r.path << " mode " << mode;
-      EXPECT_EQ(opened.Refusal().Words(), r.reason) << r.path;
+      EXPECT_EQ(opened.Why().Words(), r.reason) << r.path;
     }
   }
 }
@@ -77,7 +77,7 @@ TEST_F(CFileTest, ReadersShareAFileAndAWriterHasItAlone) {
     EXPECT_TRUE(second.Open(hardlink, CFile::modeRead)) << "two readers at once";
     const FileStatus opened = CFile().Open(symlink, CFile::modeReadWrite);
     ASSERT_FALSE(opened);
-    EXPECT_EQ(opened.Refusal().Words(), "the file is in use (held open by a run)");
+    EXPECT_EQ(opened.Why().Words(), "the file is in use (held open by a run)");
     EXPECT_EQ(first.GetIdentity(), second.GetIdentity());
   }
   for (unsigned holderMode :
@@ -97,7 +97,7 @@ TEST_F(CFileTest, AFileWithoutWriteBitsIsReadableButNeverWrittenEvenByRoot) {
   test::MakeReadOnly(image);
   const FileStatus opened = CFile().Open(image, CFile::modeReadWrite);
   ASSERT_FALSE(opened);
-  EXPECT_EQ(opened.Refusal().Words(), "the file is read-only");
+  EXPECT_EQ(opened.Why().Words(), "the file is read-only");
   EXPECT_TRUE(CFile().Open(image, CFile::modeRead));
   EXPECT_EQ(ReadBytes(image), contents);
 }

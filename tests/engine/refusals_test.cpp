@@ -206,7 +206,7 @@ TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
   const Row rows[] = {
       {"a refused file step's value", [] { static_cast<void>(*FileResult<int>(FileRefusal{})); },
        true},
-      {"a done file step's refusal", [] { static_cast<void>(FileStatus().Refusal()); }, true},
+      {"a done file step's refusal", [] { static_cast<void>(FileStatus().Why()); }, true},
       {"a refused step's value",
        [] { static_cast<void>(*Checked<int>(Refused(Refusal::BadAddress, "no"))); }, true},
       {"a refusal with a done status", [] { static_cast<void>(Checked<int>(RunStatus::Done())); },

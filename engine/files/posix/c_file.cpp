@@ -177,7 +177,7 @@ FileRefusal OpenRefusal(int named, bool writes, int error) {
     const Descriptor readOnly(::open(OwnDescriptorPath(named).c_str(), O_RDONLY | O_CLOEXEC));
     if (readOnly.Get() >= 0) {
       if (const FileStatus flags = InodeFlagsAllowChange(readOnly.Get(), false); !flags)
-        return flags.Refusal();
+        return flags.Why();
     }
   }
   if (error == ESTALE)

@@ -122,7 +122,7 @@ class PathWalk {
     const bool last = m_left.empty();
     if (part == "..") {
       if (const FileStatus up = StepUp(); !up)
-        return up.Refusal();
+        return up.Why();
       return last ? std::optional<FileResult<HeldEntry>>(Itself()) : std::nullopt;
     }
     Descriptor entry(OpenPath(m_folder.Get(), part.c_str()));
@@ -359,8 +359,7 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
 }
 
 bool IsMissing(const FileStatus& status) {
-  return !status && status.Refusal().kind == FileRefusal::Kind::System &&
-         status.Refusal().error == ENOENT;
+  return !status && status.Why().kind == FileRefusal::Kind::System && status.Why().error == ENOENT;
 }
 
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {

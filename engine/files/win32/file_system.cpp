@@ -375,9 +375,8 @@ std::vector<std::string> NamesIn(const HeldFolder& folder) {
 }
 
 bool IsMissing(const FileStatus& status) {
-  return !status && status.Refusal().kind == FileRefusal::Kind::System &&
-         (status.Refusal().error == ERROR_FILE_NOT_FOUND ||
-          status.Refusal().error == ERROR_PATH_NOT_FOUND);
+  return !status && status.Why().kind == FileRefusal::Kind::System &&
+         (status.Why().error == ERROR_FILE_NOT_FOUND || status.Why().error == ERROR_PATH_NOT_FOUND);
 }
 
 FileStatus RemoveFile(const HeldFolder& folder, const std::string& name) {
