@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string_view>
+#include <thread>
 
 #include "address_cases.h"
 #include "dialog_driver.h"
@@ -655,18 +658,35 @@ TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
   EXPECT_EQ(CheckImageIsModel(dir / "image.bin", "V139").refusal, Refusal::OtherVersion);
 }
 
-// Cancel stops a search at once and says so; the dialog goes on.
+// While set, every read of a file waits: a search stands still until the test lets it go.
+std::atomic<bool> readsHeld = false;
+int HoldReads(const char* call) {
+  const std::string_view name(call);
+  if (name == "pread" || name == "ReadFile") {
+    while (readsHeld)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return 0;
+}
+
+// Cancel stops a search and says so; the dialog goes on. The search's reads are held until
+// Cancel was pressed, so that it comes mid-search however fast or busy the machine is.
 TEST_F(ModelTableTest, CancelStopsASearch) {
   WriteBytes(dir / "large.bin", Pattern(32 << 20, 4));
   CFindBlockDialog find(dir / "large.bin", UserModelTablePath());
   RunDialog(find, [&](DialogDriver& ui) {
     ui.Type(IDC_FIND_BLOCK, dir / "transcript.bin");
+    readsHeld = true;
+    SetSystemCallHook(&HoldReads);
     ui.Click(IDC_FIND_RUN);
     EXPECT_EQ(ui.Text(IDC_FIND_RUN), "Cancel");
     ui.Click(IDC_FIND_RUN);
+    readsHeld = false;
     ASSERT_TRUE(ui.WaitFor([&] { return ui.Text(IDC_FIND_RUN) == "Find"; }));
+    SetSystemCallHook(nullptr);
     EXPECT_EQ(ui.Text(IDC_FIND_STATUS), "The search was cancelled.");
   });
+  SetSystemCallHook(nullptr);
   EXPECT_FALSE(find.Chosen());
 }
 

@@ -67,7 +67,7 @@ TEST(QtFrameworkTest, ARightClickAndAltSpaceOpenTheWindowMenu) {
     ASSERT_TRUE(menu);
     menu->hide();
     QTest::keyClick(WidgetOfControl(dialog, kEdit), Qt::Key_Space, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }, 60000));
     if (QMenu* shown = ShownPopupMenu())
       shown->hide();
   });

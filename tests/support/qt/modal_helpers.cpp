@@ -22,7 +22,7 @@ int RunModal(fw::CDialog& dialog, const std::function<void()>& body) {
     // Focus and window shortcuts need the dialog to be the active window.
     QWidget* window = fw::WidgetOf(dialog);
     window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window))
+    if (!QTest::qWaitForWindowActive(window, 60000))
       qWarning("the dialog did not become active");
     body();
     // A dialog the body ended is hidden already, and keeps the result it ended with.

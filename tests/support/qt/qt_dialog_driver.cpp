@@ -54,7 +54,8 @@ QMenu* OpenWindowMenu(const fw::CDialog& dialog) {
   const QPoint freeArea(window->width() - 3, 3);
   QContextMenuEvent click(QContextMenuEvent::Mouse, freeArea, window->mapToGlobal(freeArea));
   QApplication::sendEvent(window, &click);
-  return QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }) ? ShownPopupMenu() : nullptr;
+  return QTest::qWaitFor([] { return ShownPopupMenu() != nullptr; }, 60000) ? ShownPopupMenu()
+                                                                            : nullptr;
 }
 
 namespace {
