@@ -345,6 +345,7 @@ TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
        {"verify", "--source", image, "--transcript", transcript, "--model", "V135"},
        2,
        false},
+      {"compare, an answer too", {"compare", "--source", image, "--with", transcript}, 2, false},
       {"a dry run",
        {"cut", "--source", image, "--model", "V135", "--output", output, "--dry-run"},
        1,

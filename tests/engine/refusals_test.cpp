@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "c_file.h"
 #include "fault_injection.h"
@@ -198,9 +199,20 @@ TEST_F(RefusalTest, AFileThatShrinksMidRunFailsTheRunAndChangesNothing) {
 // release build throws, and the save's order is checked by assertions only.
 TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const TempDir dir;
+  const std::string path = dir / "new.bin";
+  // A save of `path` taken as far as `steps` say: 1 prepared, 2 begun, 3 committed.
+  const auto saveUpTo = [&path](SaveFile& save, int steps) {
+    if (steps >= 1 && !save.Prepare(path, SaveFile::Use::NewFile))
+      std::abort();
+    if (steps >= 2 && !save.Begin())
+      std::abort();
+    if (steps >= 3)
+      static_cast<void>(save.Commit());
+  };
   struct Row {
     const char* name;
-    void (*misuse)();
+    std::function<void()> misuse;
     bool checkedInRelease;
   };
   const Row rows[] = {
@@ -212,7 +224,35 @@ TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
       {"a refusal with a done status", [] { static_cast<void>(Checked<int>(RunStatus::Done())); },
        true},
       {"a save begun before it is prepared", [] { static_cast<void>(SaveFile().Begin()); }, false},
-      {"a save committed before it is begun", [] { static_cast<void>(SaveFile().Commit()); },
+      {"a save checked before it is prepared", [] { static_cast<void>(SaveFile().Check()); },
+       false},
+      {"a save written before it is begun",
+       [&] {
+         SaveFile save;
+         saveUpTo(save, 1);
+         static_cast<void>(save.File());
+       },
+       false},
+      {"a save committed before it is begun",
+       [&] {
+         SaveFile save;
+         saveUpTo(save, 1);
+         static_cast<void>(save.Commit());
+       },
+       false},
+      {"a save begun twice",
+       [&] {
+         SaveFile save;
+         saveUpTo(save, 2);
+         static_cast<void>(save.Begin());
+       },
+       false},
+      {"a save committed twice",
+       [&] {
+         SaveFile save;
+         saveUpTo(save, 3);
+         static_cast<void>(save.Commit());
+       },
        false},
   };
   for (const Row& row : rows) {
@@ -225,6 +265,12 @@ TEST(MisuseTest, ABrokenContractEndsADebugBuild) {
     }
 #endif
   }
+  // Each step in its order passes the checks, and the save puts its file in place.
+  SaveFile save;
+  saveUpTo(save, 2);
+  save.File().WriteAt(0, "new", 3);
+  EXPECT_FALSE(save.Commit());
+  EXPECT_EQ(ReadBytes(path), (Bytes{'n', 'e', 'w'}));
 }
 
 }  // namespace

@@ -619,22 +619,27 @@ TEST_F(ModelTableTest, TheUsersVersionsFollowTheFourAndAnImageChoosesItsOwn) {
 TEST_F(ModelTableTest, AFoundBlockGivesItsAddressesOrBecomesAVersion) {
   WriteBytes(dir / "random.blk", Pattern(4096, 9));
   CFindBlockDialog use(dir / "other.bin", UserModelTablePath());
-  EXPECT_EQ(RunDialog(use,
-                      [&](DialogDriver& ui) {
-                        EXPECT_FALSE(ui.IsEnabled(IDC_FIND_USE));
-                        Search(ui, dir / "random.blk");
-                        EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("No place"))
-                            << ui.Text(IDC_FIND_STATUS);
-                        EXPECT_TRUE(ui.Items(IDC_FIND_PLACES).empty());
-                        Search(ui, dir / "transcript.bin");
-                        const std::vector<std::string> places = ui.Items(IDC_FIND_PLACES);
-                        ASSERT_FALSE(places.empty());
-                        EXPECT_TRUE(places[0].starts_with("1C4000 to 1D67FF: 9")) << places[0];
-                        EXPECT_TRUE(Has(ui.Text(IDC_FIND_DETAIL), "ranges of the block differ"))
-                            << ui.Text(IDC_FIND_DETAIL);
-                        ui.Click(IDC_FIND_USE);
-                      }),
-            fw::IDOK);
+  EXPECT_EQ(
+      RunDialog(
+          use,
+          [&](DialogDriver& ui) {
+            EXPECT_FALSE(ui.IsEnabled(IDC_FIND_USE));
+            Search(ui, dir / "random.blk");
+            EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("No place"))
+                << ui.Text(IDC_FIND_STATUS);
+            EXPECT_TRUE(ui.Items(IDC_FIND_PLACES).empty());
+            Search(ui, dir / "missing.blk");
+            EXPECT_TRUE(ui.Text(IDC_FIND_STATUS).starts_with("The search failed: cannot open "))
+                << ui.Text(IDC_FIND_STATUS);
+            Search(ui, dir / "transcript.bin");
+            const std::vector<std::string> places = ui.Items(IDC_FIND_PLACES);
+            ASSERT_FALSE(places.empty());
+            EXPECT_TRUE(places[0].starts_with("1C4000 to 1D67FF: 9")) << places[0];
+            EXPECT_TRUE(Has(ui.Text(IDC_FIND_DETAIL), "ranges of the block differ"))
+                << ui.Text(IDC_FIND_DETAIL);
+            ui.Click(IDC_FIND_USE);
+          }),
+      fw::IDOK);
   ASSERT_TRUE(use.Chosen());
   EXPECT_EQ(use.Chosen()->start, 0x1C4000u);
   EXPECT_EQ(use.Chosen()->end, 0x1D67FFu);
