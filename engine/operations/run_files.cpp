@@ -59,13 +59,16 @@ std::string CannotPrepare(const SaveFile& file, Role role, const std::string& pa
   return TrFill("cannot create destination file %1$s: %2$s", {QuotedName(path), why});
 }
 
+// Which address a text gives, for the refusal's words.
+enum class AddressOf { Start, End };
+
 // The parsed address, or the refusal of a text that is not an address.
-Checked<std::uint32_t> Address(const char* which, const std::string& text) {
+Checked<std::uint32_t> Address(AddressOf which, const std::string& text) {
   if (const auto value = ParseHexAddress(text))
     return *value;
   // An empty field says so; the advice is the same.
   const bool empty = text.find_first_not_of(" \t") == std::string::npos;
-  const bool start = std::string_view(which) == "start";
+  const bool start = which == AddressOf::Start;
   std::string why;
   if (empty)
     why = start ? Tr("the start address is empty: give 1 to 8 hex digits, optionally after 0x")
@@ -116,16 +119,19 @@ std::string SameFileTwice(Role first, const std::string& firstPath, Role second,
   return TrFill("the files %1$s and %2$s are the same file", {one, other});
 }
 
+// What must lie inside the source, for the refusal's words.
+enum class Span { Transcript, Range };
+
 // Whether `length` bytes at `start` (the transcript's place, the range cut or shown) lie
 // inside the source; otherwise the refusal, naming `what`.
-RunStatus FitsInSource(const char* what, std::uint64_t start, std::uint64_t length,
+RunStatus FitsInSource(Span what, std::uint64_t start, std::uint64_t length,
                        std::uint32_t sourceLength, const std::string& sourcePath) {
   if (start + length <= sourceLength)
     return RunStatus::Done();
   const std::string bytes = ByteCount(length);
   const std::string source = QuotedName(sourcePath);
   const std::string sourceBytes = ByteCount(sourceLength);
-  if (std::string_view(what) == "range")
+  if (what == Span::Range)
     return Refused(Refusal::OutsideImage,
                    // TRANSLATORS: %1$s is a length ("256 bytes"), %2$s an address, %3$s the
                    // source file, %4$s its length.
@@ -152,11 +158,11 @@ Checked<std::uint32_t> StartRun(std::initializer_list<NeededPath> paths,
     if (needed.path.empty())
       return Refused(Refusal::MissingPath, NoFileGiven(needed.role));
   }
-  return startText ? Address("start", *startText) : Checked<std::uint32_t>(0u);
+  return startText ? Address(AddressOf::Start, *startText) : Checked<std::uint32_t>(0u);
 }
 
 Checked<std::uint64_t> RangeLength(std::uint32_t start, const std::string& endText) {
-  const auto end = Address("end", endText);
+  const auto end = Address(AddressOf::End, endText);
   if (!end)
     return end.Status();
   // Inclusive: end one below start is an empty range; further below is no range at all.
@@ -268,7 +274,7 @@ Checked<std::uint64_t> RunFiles::OpenRange(CFile& source, const std::string& pat
   const auto sourceLength = Length(source, Role::Source);
   if (!sourceLength)
     return sourceLength.Status();
-  if (RunStatus fits = FitsInSource("range", start, *length, *sourceLength, path); !fits.ok())
+  if (RunStatus fits = FitsInSource(Span::Range, start, *length, *sourceLength, path); !fits.ok())
     return fits;
   return length;
 }
@@ -309,8 +315,8 @@ Checked<RunFiles::BlockLengths> RunFiles::OpenBlock(const CFile& source, CFile& 
   const auto transcriptLength = Length(transcript, Role::Transcript);
   if (!transcriptLength)
     return transcriptLength.Status();
-  if (RunStatus fits =
-          FitsInSource("transcript", start, *transcriptLength, *sourceLength, source.GetFilePath());
+  if (RunStatus fits = FitsInSource(Span::Transcript, start, *transcriptLength, *sourceLength,
+                                    source.GetFilePath());
       !fits.ok())
     return fits;
   return BlockLengths{*sourceLength, *transcriptLength};
